@@ -1,0 +1,46 @@
+# Helpers that keep each folder's CMakeLists to a line or two: every folder of
+# src/ is one static library built from all of its .cpp files, and every folder
+# of tests/ is one GoogleTest executable built from all of its *_test.cpp files.
+
+set(CORVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
+                     -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2)
+
+if(CORVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# corvane_library(<folder> [DEPS libs...])
+function(corvane_library folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    # A folder that holds only headers so far.
+    add_library(corvane_${folder} INTERFACE)
+    target_include_directories(corvane_${folder} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(corvane_${folder} INTERFACE ${ARG_DEPS})
+    return()
+  endif()
+  add_library(corvane_${folder} STATIC ${sources})
+  target_include_directories(corvane_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(corvane_${folder} PRIVATE ${CORVANE_WARNINGS})
+  target_link_libraries(corvane_${folder} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# corvane_tests(<folder> [DEPS libs...]): one test program per folder, each test
+# case registered with CTest.
+function(corvane_tests folder)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target corvane_${folder}_tests)
+  add_executable(${target} ${sources})
+  target_compile_options(${target} PRIVATE ${CORVANE_WARNINGS} -Wno-conversion)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${target} PRIVATE ${ARG_DEPS} corvane_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS ${folder})
+endfunction()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Corvane needs to build, test and run.
+# Idempotent; run as root (or through sudo). Only packages from the Debian archive.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang-format
+  zlib1g-dev libcurl4-openssl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libcpp-httplib-dev
+  gnuplot-qt
+  libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
+  xvfb xauth sox libsox-fmt-all python3
+  xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${missing[@]}"

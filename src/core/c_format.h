@@ -1,0 +1,35 @@
+// Locale-independent text formatting and number parsing.
+//
+// Result files, settings and batch files always use the C form of numbers
+// ("0.500000", never "0,500000"), whatever locale the user's desktop sets for
+// the process. Every printf-style format and every number conversion of the
+// program goes through these functions.
+#pragma once
+
+#include <cstdarg>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// printf-style formatting in the C locale.
+std::string CFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string CFormatV(const char* format, va_list args);
+
+// Whole-text conversions: the text (after trimming surrounding white space)
+// must be exactly one number. Return nullopt otherwise or on overflow.
+std::optional<double> ParseDouble(std::string_view text);
+std::optional<long long> ParseInteger(std::string_view text);
+
+// C-style prefix conversion: skips leading white space, reads an optional
+// sign and decimal digits, stops at the first other character. Yields 0 when
+// no digit follows; saturates at the limits of the type.
+long long LeadingInteger(std::string_view text);
+
+// Prefix conversion of a decimal real number (like strtod in the C locale);
+// 0 when the text does not begin with a number.
+double LeadingDouble(std::string_view text);
+
+}  // namespace corvane

@@ -1,0 +1,27 @@
+// The progress log, "egg.log" in the temporary directory.
+//
+// One process-wide switch (the LogProgress setting) and one path. Each line is
+// written by open-append-close, so the log stays complete if the program ends
+// abruptly. A log that cannot be opened loses its line silently. Safe to call
+// from any thread; lines of different threads appear in call order.
+#pragma once
+
+#include <string>
+
+namespace corvane {
+
+void SetLogProgress(bool on);
+bool LogProgress();
+
+// The full path of the log file; empty means no log.
+void SetLogPath(const std::string& path);
+std::string LogPath();
+
+// Truncates the log and writes one empty line (when the switch is on and the
+// path is set).
+void StartLog();
+
+// Appends text and a line feed (when the switch is on and the path is set).
+void LogLine(const std::string& text);
+
+}  // namespace corvane

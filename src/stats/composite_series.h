@@ -1,0 +1,52 @@
+// The per-sample results of one run, and the run values derived from them.
+//
+// Every array has one entry per sample of the EggSampleTable. A sample at
+// which no egg is valid (eggCount 0), or only one (eggCount 1, for covar),
+// has no defined value for the statistics that need more eggs; such entries
+// hold NaN in the raw arrays and are skipped by every cumulative sum and
+// carried over by the filters, so nothing downstream turns NaN.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace corvane {
+
+struct CompositeSeries {
+  std::vector<std::int32_t> eggCount;  // valid eggs at the sample
+  std::vector<double> meanDev;
+  std::vector<double> stoufZ;
+  std::vector<double> meanAbsDev;
+  std::vector<double> maxAbsDev;
+  std::vector<double> eggvar;
+  std::vector<double> cvar;
+  std::vector<double> covar;
+
+  // Filtered variables.
+  std::vector<double> lpdev;
+  std::vector<double> alpdev;
+  std::vector<double> lpadev;
+  std::vector<double> lpvar;
+  std::vector<double> lpmax;
+
+  // Event echo series (zero when no echo search ran).
+  std::vector<double> eventEcho;
+
+  int useableEggs = 0;
+  double meanMaxAbsDev = 0.0;
+
+  // Values of "Write results" that the summary tables read.
+  double lastCumulativeDeviation = 0.0;  // D, the last cumulative Stouffer deviation
+  double finalStoufferProb = 0.0;        // P_S, lower tail
+  double finalCovarProb = 0.0;           // P_C, lower tail
+
+  // Event echo summary: how many of the highest post-event peaks were
+  // averaged, and their mean.
+  int echoPeakCount = 0;
+  double echoPeakMean = 0.0;
+
+  std::size_t size() const { return eggCount.size(); }
+  void Clear() { *this = CompositeSeries(); }
+};
+
+}  // namespace corvane

@@ -1,0 +1,50 @@
+#include "core/c_format.h"
+
+#include <clocale>
+
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+// Numbers keep their C form even when the process runs in a locale whose
+// decimal separator is a comma (when such a locale is installed).
+TEST(CFormatTest, FormatsAndParsesInCLocaleWhateverTheProcessLocale) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = previous != nullptr ? previous : "C";
+  const bool switched = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr ||
+                        std::setlocale(LC_NUMERIC, "fr_FR.UTF-8") != nullptr;
+  EXPECT_EQ(CFormat("%f %d %.3f", 0.5, 42, 2.0 / 3.0), "0.500000 42 0.667");
+  EXPECT_EQ(ParseDouble("0.0001"), 0.0001);
+  EXPECT_EQ(LeadingDouble("2.5 hours"), 2.5);
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  if (!switched) GTEST_LOG_(INFO) << "no comma locale installed; checked the C locale only";
+}
+
+TEST(CFormatTest, LongTextsAreFormattedWhole) {
+  const std::string long_text(1000, 'x');
+  EXPECT_EQ(CFormat("%s!", long_text.c_str()), long_text + "!");
+}
+
+TEST(CFormatTest, WholeTextConversionsRefuseAnythingElse) {
+  EXPECT_EQ(ParseInteger(" 42 "), 42);
+  EXPECT_EQ(ParseInteger("-7"), -7);
+  EXPECT_FALSE(ParseInteger("4x"));
+  EXPECT_FALSE(ParseInteger(""));
+  EXPECT_FALSE(ParseInteger("99999999999999999999"));
+  EXPECT_EQ(ParseDouble("1e-3"), 0.001);
+  EXPECT_FALSE(ParseDouble("1,5"));
+  EXPECT_FALSE(ParseDouble("nan"));
+  EXPECT_FALSE(ParseDouble("abc"));
+}
+
+TEST(CFormatTest, LeadingIntegerStopsAtTheFirstNonDigitAndSaturates) {
+  EXPECT_EQ(LeadingInteger("  123abc"), 123);
+  EXPECT_EQ(LeadingInteger("-45,6"), -45);
+  EXPECT_EQ(LeadingInteger("abc"), 0);
+  EXPECT_EQ(LeadingInteger(""), 0);
+  EXPECT_EQ(LeadingInteger("99999999999999999999999"), std::numeric_limits<long long>::max());
+}
+
+}  // namespace
+}  // namespace corvane

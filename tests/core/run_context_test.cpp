@@ -1,0 +1,60 @@
+#include "core/run_context.h"
+
+#include <gtest/gtest.h>
+
+#include "core/progress_log.h"
+#include "support/recording_link.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReadFile;
+using testing::RecordingLink;
+using testing::TempDir;
+
+TEST(RunContextTest, InteractiveErrorsAreMessageBoxesPrefixedWithTheDataName) {
+  RecordingLink link;
+  RunContext context(&link, &link);
+  context.settings.dataName = "Quake";
+  context.RunError("No useable records");
+  context.ShowMessage("Record 5 is out of sync");
+  ASSERT_EQ(link.messages().size(), 2u);
+  EXPECT_EQ(link.messages()[0].text, "Quake: No useable records");
+  EXPECT_EQ(link.messages()[1].text, "Record 5 is out of sync");
+}
+
+TEST(RunContextTest, BatchErrorsAndMessagesGoToTheSummaryTable) {
+  TempDir dir;
+  RecordingLink link;
+  RunContext context(&link, &link);
+  context.settings.dataName = "Quake";
+  context.settings.rootDirectory = dir.path();
+  context.settings.batchMode = true;
+  context.RunError("No useable records");
+  context.ShowMessage("Record 5 is out of sync");
+  EXPECT_TRUE(link.messages().empty());
+  EXPECT_EQ(ReadFile(dir.File("summary.tst")),
+            "Quake: No useable records\nQuake: Record 5 is out of sync\n");
+}
+
+TEST(ProgressLogTest, WritesOnlyWhenSwitchedOnAndStartsFresh) {
+  TempDir dir;
+  SetLogPath(dir.File("egg.log"));
+  SetLogProgress(false);
+  StartLog();
+  LogLine("ignored");
+  EXPECT_FALSE(testing::FileExists(dir.File("egg.log")));
+
+  SetLogProgress(true);
+  LogLine("old");
+  StartLog();
+  LogLine("\nQuake");
+  LogLine("Read local file");
+  EXPECT_EQ(ReadFile(dir.File("egg.log")), "\n\nQuake\nRead local file\n");
+  SetLogProgress(false);
+  SetLogPath("");
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,60 @@
+#include "support/recording_link.h"
+
+namespace corvane::testing {
+
+void RecordingLink::PostStatus(const std::string& text) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  statuses_.push_back(text);
+}
+
+void RecordingLink::PostBytesReceived(std::int64_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  bytes_ = count;
+}
+
+void RecordingLink::NotifyRunEnded() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++run_ended_;
+  }
+  ended_.notify_all();
+}
+
+void RecordingLink::ShowMessage(const std::string& text, const std::optional<std::string>& caption) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  messages_.push_back(ShownMessage{text, caption});
+}
+
+std::vector<std::string> RecordingLink::statuses() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return statuses_;
+}
+
+std::vector<ShownMessage> RecordingLink::messages() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return messages_;
+}
+
+std::vector<std::string> RecordingLink::messageTexts() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<std::string> texts;
+  for (const ShownMessage& m : messages_) texts.push_back(m.text);
+  return texts;
+}
+
+std::int64_t RecordingLink::bytesReceived() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return bytes_;
+}
+
+int RecordingLink::runEndedCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return run_ended_;
+}
+
+bool RecordingLink::WaitForRunEnded(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return ended_.wait_for(lock, timeout, [this] { return run_ended_ > 0; });
+}
+
+}  // namespace corvane::testing

@@ -1,0 +1,47 @@
+// A form link and message reporter that record what a run reports, for
+// tests. Thread-safe; ShowMessage never blocks.
+#pragma once
+
+#include <condition_variable>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/form_link.h"
+
+namespace corvane::testing {
+
+struct ShownMessage {
+  std::string text;
+  std::optional<std::string> caption;
+};
+
+class RecordingLink : public FormLink, public MessageReporter {
+ public:
+  void PostStatus(const std::string& text) override;
+  void PostBytesReceived(std::int64_t count) override;
+  void NotifyRunEnded() override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+
+  std::vector<std::string> statuses() const;
+  std::vector<ShownMessage> messages() const;
+  std::vector<std::string> messageTexts() const;
+  std::int64_t bytesReceived() const;
+  int runEndedCount() const;
+
+  // Waits until NotifyRunEnded has been called at least once.
+  bool WaitForRunEnded(std::chrono::milliseconds timeout);
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable ended_;
+  std::vector<std::string> statuses_;
+  std::vector<ShownMessage> messages_;
+  std::int64_t bytes_ = 0;
+  int run_ended_ = 0;
+};
+
+}  // namespace corvane::testing
