@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/c_format.h"
+#include "core/data_name.h"
 #include "core/date_time.h"
 #include "core/paths.h"
 #include "job/job_state.h"
@@ -31,10 +32,6 @@ void JobState::RefuseRun(const std::string& message) {
 
 bool JobState::CheckRunSettings(const std::string& startText, const std::string& stopText) {
   AnalysisSettings& settings = context.settings;
-  if (auto problem = DataNameProblem(settings.dataName)) {
-    RefuseRun(*problem);
-    return false;
-  }
   if (auto problem = RunSettingsProblem(settings)) {
     RefuseRun(*problem);
     return false;
@@ -132,7 +129,7 @@ void JobState::StartDisplay(const std::string& dataName, int displayCode,
     thread.PostTick();
     return;
   }
-  if (auto problem = DataNameProblem(dataName)) {
+  if (auto problem = DataNameError(dataName)) {
     RefuseRun(*problem);
     return;
   }

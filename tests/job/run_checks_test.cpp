@@ -1,10 +1,9 @@
 // Requests that a run refuses before it reads or writes anything.
-#include "job/run_checks.h"
-
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "job/run_checks.h"
 #include "job_harness.h"
 
 namespace corvane {
@@ -18,30 +17,40 @@ bool DirectoryIsEmpty(const std::string& path) {
   return std::filesystem::is_empty(std::filesystem::path(path));
 }
 
-TEST(RunChecksTest, DataNamesMustBeOnePlainPathComponent) {
-  for (const char* good : {"EggOutput", "Quake 2011-05-03", "RunPED1", "a.b", "x_y-z"}) {
-    EXPECT_FALSE(DataNameProblem(good).has_value()) << good;
-  }
-  for (const char* bad : {"", ".", "..", "a/b", "a\\b", "../up", "x..y", "say\"hi", "it's",
-                          "tab\there", "line\nfeed", "del\x7f"}) {
-    EXPECT_TRUE(DataNameProblem(bad).has_value()) << bad;
+TEST(RunChecksTest, BadDataNamesAreRefusedBeforeAnythingIsWritten) {
+  for (const char* bad : {"../escape", "a/b", "say\"hi", "tab\there", ".."}) {
+    JobHarness h;
+    h.Configure();
+    h.job->SetLocalEggFile(h.dir.File("quake.csv"));
+    h.job->StartAnalysis(false, bad, "2011-05-03 00:00:00", "2011-05-03 23:59:59");
+    ASSERT_EQ(h.link.messageTexts().size(), 1u) << bad;
+    EXPECT_NE(h.link.messageTexts()[0].find("The data name"), std::string::npos) << bad;
+    h.TickUntilEnded();
+    EXPECT_TRUE(h.job->Ended());
+    EXPECT_EQ(h.link.runEndedCount(), 1);
+    EXPECT_TRUE(DirectoryIsEmpty(h.root)) << bad;
+    EXPECT_FALSE(FileExists(h.dir.File("escape")));
   }
 }
 
-TEST(RunChecksTest, ABadDataNameIsRefusedBeforeAnythingIsWritten) {
-  JobHarness h;
-  h.Configure();
-  h.job->SetLocalEggFile(h.dir.File("quake.csv"));
-  h.job->StartAnalysis(false, "../escape", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
-  ASSERT_EQ(h.link.messageTexts().size(), 1u);
-  EXPECT_EQ(h.link.messageTexts()[0],
-            "../escape: The data name must not contain a path separator, \"..\", a quote or a "
-            "control character");
-  h.TickUntilEnded();
-  EXPECT_TRUE(h.job->Ended());
-  EXPECT_EQ(h.link.runEndedCount(), 1);
-  EXPECT_TRUE(DirectoryIsEmpty(h.root));
-  EXPECT_FALSE(FileExists(h.dir.File("escape")));
+TEST(RunChecksTest, SmoothingSettingsThatWouldReadOutOfBoundsAreRefused) {
+  struct Case {
+    int mode, window;
+    double coefficient;
+  };
+  for (const Case c :
+       {Case{1, -5, 0.001}, Case{2, 1, 0.001}, Case{0, 900, 1.5}, Case{7, 900, 0.1}}) {
+    JobHarness h;
+    h.Configure();
+    h.job->SetLocalEggFile(h.dir.File("quake.csv"));
+    h.job->SetSmoothing(c.mode, c.window, c.coefficient);
+    h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
+    ASSERT_EQ(h.link.messageTexts().size(), 1u) << c.mode << " " << c.window;
+    EXPECT_EQ(h.link.messageTexts()[0].rfind("Quake: ", 0), 0u);
+    h.TickUntilEnded();
+    EXPECT_EQ(h.link.runEndedCount(), 1);
+    EXPECT_TRUE(DirectoryIsEmpty(h.root));
+  }
 }
 
 TEST(RunChecksTest, ResolutionsOutsideOneToADayAreRefused) {
