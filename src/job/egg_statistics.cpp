@@ -2,6 +2,7 @@
 
 #include "core/date_time.h"
 #include "core/paths.h"
+#include "input/egg_group_file.h"
 #include "job/job_state.h"
 
 namespace corvane {
@@ -53,6 +54,10 @@ void CEggStatistics::SetDataUrls(const std::string& dataUrl, const std::string& 
 
 void CEggStatistics::SetLocalEggFile(const std::string& path) {
   state_->context.settings.localEggFile = path;
+}
+
+void CEggStatistics::ReadEggGroupFile(const std::string& path) {
+  state_->context.settings.eggSubgroup = corvane::ReadEggGroupFile(path);
 }
 
 void CEggStatistics::SetResolution(int recordsPerSample) {

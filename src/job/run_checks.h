@@ -10,9 +10,6 @@
 
 namespace corvane {
 
-// The most records one sample may combine (one day of one-second records).
-inline constexpr int kMaxResolution = 86400;
-
 // Data name, resolution and smoothing settings.
 std::optional<std::string> RunSettingsProblem(const AnalysisSettings& settings);
 

