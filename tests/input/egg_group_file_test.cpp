@@ -3,8 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/progress_log.h"
-#include "support/temp_dir.h"
+#include "input_fixture.h"
 
 namespace corvane::testing {
 namespace {
@@ -14,21 +13,14 @@ using ::testing::IsEmpty;
 
 class EggGroupFileTest : public ::testing::Test {
  protected:
-  EggGroupFileTest() {
-    SetLogPath(dir.File("egg.log"));
-    SetLogProgress(true);
-  }
-  ~EggGroupFileTest() override {
-    SetLogProgress(false);
-    SetLogPath("");
-  }
   std::vector<int> Read(const std::string& text) {
     WriteFile(dir.File("group.esg"), text);
     return ReadEggGroupFile(dir.File("group.esg"));
   }
-  std::string Log() const { return ReadFile(dir.File("egg.log")); }
+  std::string Log() const { return log.Text(); }
 
   TempDir dir;
+  LogCapture log{dir.File("egg.log")};
 };
 
 TEST_F(EggGroupFileTest, CountThenIdsInAnyLayout) {

@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/progress_log.h"
 #include "eggdata/gzip_bytes.h"
 #include "input/gz_file.h"
 #include "input_fixture.h"
@@ -87,16 +86,9 @@ TEST_F(GzFileTest, EmptyStreamsGiveNoText) {
 
 class InflateTest : public InputTest {
  protected:
-  InflateTest() {
-    SetLogPath(dir.File("egg.log"));
-    SetLogProgress(true);
-  }
-  ~InflateTest() override {
-    SetLogProgress(false);
-    SetLogPath("");
-  }
-  std::string Log() const { return ReadFile(dir.File("egg.log")); }
+  std::string Log() const { return log.Text(); }
 
+  LogCapture log{dir.File("egg.log")};
   SegmentFileList files = {"", "", ""};
 };
 

@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/progress_log.h"
 #include "input_fixture.h"
 
 namespace corvane::testing {
@@ -17,16 +16,9 @@ using ::testing::IsEmpty;
 
 class LocalStagingTest : public InputTest {
  protected:
-  LocalStagingTest() {
-    SetLogPath(dir.File("egg.log"));
-    SetLogProgress(true);
-  }
-  ~LocalStagingTest() override {
-    SetLogProgress(false);
-    SetLogPath("");
-  }
-  std::string Log() const { return ReadFile(dir.File("egg.log")); }
+  std::string Log() const { return log.Text(); }
 
+  LogCapture log{dir.File("egg.log")};
   SegmentFileList files;
   int inputFileCount = 0;
 };
