@@ -13,10 +13,12 @@
 #include "app/request_values.h"
 #include "app/time_completion.h"
 #include "core/c_format.h"
+#include "core/data_name.h"
 #include "core/output_file.h"
 #include "core/paths.h"
 #include "core/progress_log.h"
 #include "job/egg_statistics.h"
+#include "stats/smoothing_settings.h"
 
 namespace corvane {
 
@@ -28,11 +30,6 @@ namespace {
 const char* const kSetupError = "Setup error";
 
 }  // namespace
-
-ProgressReading ProgressFromStage(int stage) {
-  if (stage == 5) return {0, true};
-  return {std::clamp(stage * 20, 0, 100), false};
-}
 
 // One job of the form with the channel it reports through.
 struct AnalysisDialog::OwnedJob {
@@ -90,7 +87,8 @@ void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::st
 }
 
 std::optional<std::string> AnalysisDialog::CheckRequest() const {
-  if (Refusal r = CheckSmoothing(fields.smoothWindowType, fields.smoothWindowSize, fields.expCoeff)) {
+  if (Refusal r = SmoothingSettingsError(fields.smoothWindowType, fields.smoothWindowSize,
+                                         fields.expCoeff)) {
     return r;
   }
   if (Refusal r = CheckResolution(resolution_)) return r;
@@ -98,8 +96,8 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
     if (Refusal r = CheckDftSize(ReducedDftSize(fields.dftSize))) return r;
   }
   if (fields.compareIntervals) {
-    if (Refusal r = CheckIntervals(fields.interval1Start, fields.interval2Start,
-                                   fields.intervalDuration)) {
+    if (Refusal r =
+            CheckIntervals(fields.interval1Start, fields.interval2Start, fields.intervalDuration)) {
       return r;
     }
   }
@@ -125,7 +123,7 @@ bool AnalysisDialog::AnalyzeData() {
     Refuse("Data name not specified", std::nullopt);
     return false;
   }
-  if (Refusal r = CheckDataName(fields.dataName)) {
+  if (Refusal r = DataNameError(fields.dataName)) {
     Refuse(*r, kSetupError);
     return false;
   }
@@ -162,7 +160,8 @@ bool AnalysisDialog::AnalyzeData() {
 std::unique_ptr<AnalysisDialog::OwnedJob> AnalysisDialog::MakeJob() {
   auto owned = std::make_unique<OwnedJob>();
   owned->id = ++lastJobId_;
-  owned->channel = std::make_unique<JobChannel>(&context_, static_cast<JobEvents*>(this), owned->id);
+  owned->channel =
+      std::make_unique<JobChannel>(&context_, static_cast<JobEvents*>(this), owned->id);
   owned->dataName = fields.dataName;
   owned->outputRoot = fields.outputRoot;
   try {
@@ -271,7 +270,7 @@ bool AnalysisDialog::Display() {
     view_.ShowMessage("Data name not specified", std::nullopt);
     return false;
   }
-  Refusal refusal = CheckDataName(fields.dataName);
+  Refusal refusal = DataNameError(fields.dataName);
   if (!refusal) refusal = CheckDisplayVariable(fields.displayVariable);
   if (refusal) {
     view_.ShowMessage(*refusal, kSetupError);

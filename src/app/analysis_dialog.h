@@ -41,14 +41,6 @@ namespace corvane {
 
 class CEggStatistics;
 
-// The progress bar for a job's stage: stage x 20 (within 0..100), and whether
-// the progress timer stops (at stage 5, with the bar back at 0).
-struct ProgressReading {
-  int percent = 0;
-  bool stop = false;
-};
-ProgressReading ProgressFromStage(int stage);
-
 class AnalysisDialog : private JobEvents {
  public:
   // Loads the stored settings into the fields and pushes them to the view.

@@ -9,6 +9,7 @@
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "core/c_format.h"
+#include "stats/smoothing_settings.h"
 
 namespace corvane {
 
@@ -25,25 +26,32 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// One line of the file, without its line end. Keeps at most one character
-// beyond the longest accepted line, so a huge line costs no memory.
+// One line of the file, without its line end. A line over the accepted
+// length is only shown in a message: at most kMaxShownLength of it is kept,
+// so a huge line costs no memory.
 struct Line {
   std::string text;
   bool tooLong = false;
 };
 
+constexpr size_t kMaxShownLength = 4096;
+
 std::optional<Line> ReadLine(std::FILE* file) {
   Line line;
+  size_t length = 0;
   int c = std::getc(file);
   if (c == EOF) return std::nullopt;
   while (c != EOF && c != '\n') {
-    if (line.text.size() <= kMaxLineLength + 1) line.text.push_back(static_cast<char>(c));
+    if (length < kMaxShownLength) line.text.push_back(static_cast<char>(c));
+    ++length;
     c = std::getc(file);
   }
-  if (!line.text.empty() && line.text.back() == '\r' && line.text.size() <= kMaxLineLength + 1) {
+  if (length <= kMaxShownLength && !line.text.empty() && line.text.back() == '\r') {
     line.text.pop_back();
+    --length;
   }
-  line.tooLong = line.text.size() > kMaxLineLength;
+  line.tooLong = length > kMaxLineLength;
+  if (length > kMaxShownLength) line.text += "...";
   return line;
 }
 
@@ -62,9 +70,9 @@ std::vector<std::string> Words(const std::string& text) {
 
 bool IsKeyword(const std::string& word) {
   static const char* const kKeywords[] = {
-      "DataDirectory",    "LocalEggFile",      "SubgroupFile",        "ForceRemoteAccess",
-      "SaveRemoteInput",  "AudioOutput",       "DFTOutput",           "CompareIntervals",
-      "Resolution",       "EventEchoDetect",   "SmoothingWindowSize", "SmoothingWindowType",
+      "DataDirectory",   "LocalEggFile",    "SubgroupFile",        "ForceRemoteAccess",
+      "SaveRemoteInput", "AudioOutput",     "DFTOutput",           "CompareIntervals",
+      "Resolution",      "EventEchoDetect", "SmoothingWindowSize", "SmoothingWindowType",
       "ExpFilterCoeff"};
   for (const char* keyword : kKeywords) {
     if (word == keyword) return true;
@@ -167,7 +175,8 @@ class BatchFileReader {
     } else if (keyword == "ForceRemoteAccess") {
       ok = Flag(words, 1, line, item.forceRemoteAccess);
     } else if (keyword == "SaveRemoteInput") {
-      ok = Flag(words, 1, line, item.saveRemoteInput) && Flag(words, 2, line, item.saveCompressed) &&
+      ok = Flag(words, 1, line, item.saveRemoteInput) &&
+           Flag(words, 2, line, item.saveCompressed) &&
            Text(words, 3, line, item.remoteSaveDirectory);
     } else if (keyword == "AudioOutput") {
       ok = Flag(words, 1, line, item.audioOutput);
@@ -183,24 +192,27 @@ class BatchFileReader {
             Check(CheckIntervals(item.interval1Start, item.interval2Start, item.intervalDuration),
                   line));
     } else if (keyword == "Resolution") {
-      ok = Integer(words, 1, line, item.resolution) && Check(CheckResolution(item.resolution), line);
+      ok =
+          Integer(words, 1, line, item.resolution) && Check(CheckResolution(item.resolution), line);
     } else if (keyword == "EventEchoDetect") {
-      ok = Integer(words, 1, line, item.echoMethod) && Integer(words, 2, line, item.displayVariable) &&
+      ok = Integer(words, 1, line, item.echoMethod) &&
+           Integer(words, 2, line, item.displayVariable) &&
            Check(CheckEchoMethod(item.echoMethod), line) &&
            Check(CheckDisplayVariable(item.displayVariable), line);
     } else if (keyword == "SmoothingWindowSize") {
-      ok = Integer(words, 1, line, item.smoothWindowSize) &&
-           Check(CheckWindowSize(item.smoothWindowSize), line);
+      ok = Integer(words, 1, line, item.smoothWindowSize);
     } else if (keyword == "SmoothingWindowType") {
-      ok = Integer(words, 1, line, item.smoothWindowType) &&
-           Check(CheckSmoothingMode(item.smoothWindowType), line);
-    } else if (keyword == "ExpFilterCoeff") {
-      if (words.size() > 1) {
-        const std::optional<double> value = ParseDouble(words[1]);
-        if (!value) return RefuseLine(line, "\"" + words[1] + "\" is not a number.");
-        ok = Check(CheckCoefficient(*value), line);
-        if (ok) item.expCoeff = *value;
-      }
+      ok = Integer(words, 1, line, item.smoothWindowType);
+    } else if (keyword == "ExpFilterCoeff" && words.size() > 1) {
+      const std::optional<double> value = ParseDouble(words[1]);
+      if (!value) return RefuseLine(line, "\"" + words[1] + "\" is not a number.");
+      item.expCoeff = *value;
+    }
+    if (ok && (keyword.rfind("Smoothing", 0) == 0 || keyword == "ExpFilterCoeff")) {
+      // The smoothing values are checked together, for the mode in force.
+      ok =
+          Check(SmoothingSettingsError(item.smoothWindowType, item.smoothWindowSize, item.expCoeff),
+                line);
     }
     if (!ok) return false;
     // Later items start from the form's values, so they inherit the keyword;

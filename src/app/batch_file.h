@@ -29,10 +29,10 @@ namespace corvane {
 inline constexpr int kMaxBatchItems = 5000;
 
 struct BatchFile {
-  bool opened = false;             // false: nothing was read and nothing changes
-  int count = -1;                  // items read; -1 when none could be read at all
-  std::vector<BatchItem> items;    // the complete items, in file order
-  BatchItem form;                  // the form's request values after reading
+  bool opened = false;                // false: nothing was read and nothing changes
+  int count = -1;                     // items read; -1 when none could be read at all
+  std::vector<BatchItem> items;       // the complete items, in file order
+  BatchItem form;                     // the form's request values after reading
   std::vector<std::string> messages;  // to be shown in order, without caption
 };
 

@@ -2,8 +2,7 @@
 
 namespace corvane {
 
-BatchItem CaptureBatchItem(const AnalysisFields& fields, const FormConfig& config,
-                           int resolution) {
+BatchItem CaptureBatchItem(const AnalysisFields& fields, const FormConfig& config, int resolution) {
   BatchItem item;
   item.outputRoot = fields.outputRoot;
   item.eggGroupFile = fields.eggGroupFile;

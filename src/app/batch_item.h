@@ -17,24 +17,24 @@ struct BatchItem {
   bool saveCompressed = false;      // "SaveRemoteInput"
   bool forceRemoteAccess = false;   // "ForceRemoteAccess"
   bool remoteAccess = true;
-  bool audioOutput = false;         // "AudioOutput"
-  bool dft = false;                 // "DFTOutput"
-  int dftSize = 32768;              // "DFTOutput"
-  int resolution = 1;               // "Resolution"
-  int smoothWindowSize = 900;       // "SmoothingWindowSize"
-  int smoothWindowType = 0;         // "SmoothingWindowType"
-  std::string dataName;             // data record
-  std::string startTime;            // data record, date and time joined by one blank
+  bool audioOutput = false;    // "AudioOutput"
+  bool dft = false;            // "DFTOutput"
+  int dftSize = 32768;         // "DFTOutput"
+  int resolution = 1;          // "Resolution"
+  int smoothWindowSize = 900;  // "SmoothingWindowSize"
+  int smoothWindowType = 0;    // "SmoothingWindowType"
+  std::string dataName;        // data record
+  std::string startTime;       // data record, date and time joined by one blank
   std::string stopTime;
   std::string eventTime;
-  double eventDuration = 0.0;       // hours
-  int echoMethod = 0;               // "EventEchoDetect", first number
-  int displayVariable = 5;          // "EventEchoDetect", second number
-  bool compareIntervals = false;    // "CompareIntervals"
+  double eventDuration = 0.0;     // hours
+  int echoMethod = 0;             // "EventEchoDetect", first number
+  int displayVariable = 5;        // "EventEchoDetect", second number
+  bool compareIntervals = false;  // "CompareIntervals"
   int interval1Start = 0;
   int interval2Start = 3600;
   int intervalDuration = 3600;
-  double expCoeff = 0.0001;         // "ExpFilterCoeff"
+  double expCoeff = 0.0001;  // "ExpFilterCoeff"
 };
 
 // The form's current request as an item (force remote access off).

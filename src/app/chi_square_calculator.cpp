@@ -10,8 +10,8 @@ namespace corvane {
 ChiSquareResult ChiSquareProbability(double deviation, int degreesOfFreedom) {
   ChiSquareResult result;
   if (degreesOfFreedom < 1) {
-    result.error = CFormat("DF must be a whole number of at least 1; %d cannot be used.",
-                           degreesOfFreedom);
+    result.error =
+        CFormat("DF must be a whole number of at least 1; %d cannot be used.", degreesOfFreedom);
     return result;
   }
   const double k = degreesOfFreedom;

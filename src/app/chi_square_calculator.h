@@ -26,8 +26,8 @@ class ChiSquareCalculator {
  public:
   static constexpr const char* kTitle = "ChiSquare Probability Calculator";
 
-  double deviation = 0.0;             // "Chi square deviation from chance"
-  int degreesOfFreedom = 0;           // "DF"
+  double deviation = 0.0;                   // "Chi square deviation from chance"
+  int degreesOfFreedom = 0;                 // "DF"
   std::optional<double> probability = 0.0;  // "Probability" (read-only; empty: none)
 
   // "Calculate": pulls the fields (a refused field stops the calculation),

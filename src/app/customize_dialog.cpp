@@ -28,8 +28,7 @@ CustomizeDialog::Fields FieldsOf(const AnalysisDialog& form) {
   return fields;
 }
 
-void ChooseFolderInto(std::string& field, const char* title, DialogView& view,
-                      Choosers& choosers) {
+void ChooseFolderInto(std::string& field, const char* title, DialogView& view, Choosers& choosers) {
   if (!view.PullFields()) return;
   field = choosers.ChooseFolder(title);
   view.PushFields();
@@ -57,8 +56,7 @@ void CustomizeDialog::BrowseTempDirectory(DialogView& view, Choosers& choosers) 
 }
 
 void CustomizeDialog::BrowseSubgroupFile(DialogView& view, Choosers& choosers) {
-  ChooseFileInto(fields.eggGroupFile, kOpenSubgroupFileTitle, kSubgroupFileFilter, view,
-                 choosers);
+  ChooseFileInto(fields.eggGroupFile, kOpenSubgroupFileTitle, kSubgroupFileFilter, view, choosers);
 }
 
 void CustomizeDialog::BrowseRemoteSaveDirectory(DialogView& view, Choosers& choosers) {

@@ -16,31 +16,31 @@
 namespace corvane {
 
 struct AnalysisFields {
-  std::int64_t bytesReceived = 0;   // "Bytes rcvd" (read-only)
-  std::string startTime;            // "Start time (yyyy-mm-dd hh:mm:ss)"
-  std::string stopTime;             // "Stop time  (yyyy-mm-dd hh:mm:ss)"
-  int displayVariable = 5;          // " Display Variables ", 0..11
-  std::string outputRoot;           // "Root directory for output"
+  std::int64_t bytesReceived = 0;  // "Bytes rcvd" (read-only)
+  std::string startTime;           // "Start time (yyyy-mm-dd hh:mm:ss)"
+  std::string stopTime;            // "Stop time  (yyyy-mm-dd hh:mm:ss)"
+  int displayVariable = 5;         // " Display Variables ", 0..11
+  std::string outputRoot;          // "Root directory for output"
   std::string dataName = "EggOutput";
-  bool remoteAccess = true;         // "Remote access"
-  std::string localEggFile;         // "Local egg file "
-  bool audioOutput = false;         // "Audio output"
-  int interval1Start = 0;           // "Interval 1 (sec)"
-  int intervalDuration = 3600;      // "Duration (sec)"
-  int interval2Start = 3600;        // "Interval 2 (sec)"
-  bool compareIntervals = false;    // "Compare Egg Intervals"
-  std::string batchFile;            // "Batch file"
-  int smoothWindowSize = 900;       // smoothing "Size" (sec)
-  int smoothWindowType = 0;         // 0 "Exponential", 1 "Rectangle", 2 "Triangle"
-  std::string eggGroupFile;         // "Egg subgroup file"
-  double expCoeff = 0.0001;         // "Coeff", shown with up to 15 significant digits
-  std::string eventTime;            // "Event time  (yyyy-mm-dd hh:mm:ss)"
-  std::string status;               // status line (read-only)
-  double eventDuration = 4.0;       // event duration, hours
-  bool dft = false;                 // "DFT"
-  int dftSize = 32768;              // "DFT Size"
-  bool saveRemoteInput = false;     // "Save remote input"
-  int echoMethod = 0;               // " Event Echo Method ": 0 none, 1 correlation, 2 Euclidean
+  bool remoteAccess = true;       // "Remote access"
+  std::string localEggFile;       // "Local egg file "
+  bool audioOutput = false;       // "Audio output"
+  int interval1Start = 0;         // "Interval 1 (sec)"
+  int intervalDuration = 3600;    // "Duration (sec)"
+  int interval2Start = 3600;      // "Interval 2 (sec)"
+  bool compareIntervals = false;  // "Compare Egg Intervals"
+  std::string batchFile;          // "Batch file"
+  int smoothWindowSize = 900;     // smoothing "Size" (sec)
+  int smoothWindowType = 0;       // 0 "Exponential", 1 "Rectangle", 2 "Triangle"
+  std::string eggGroupFile;       // "Egg subgroup file"
+  double expCoeff = 0.0001;       // "Coeff", shown with up to 15 significant digits
+  std::string eventTime;          // "Event time  (yyyy-mm-dd hh:mm:ss)"
+  std::string status;             // status line (read-only)
+  double eventDuration = 4.0;     // event duration, hours
+  bool dft = false;               // "DFT"
+  int dftSize = 32768;            // "DFT Size"
+  bool saveRemoteInput = false;   // "Save remote input"
+  int echoMethod = 0;             // " Event Echo Method ": 0 none, 1 correlation, 2 Euclidean
 };
 
 struct FormConfig {

@@ -11,13 +11,9 @@
 
 namespace corvane {
 
-void OpenTimeZoneConverter(AnalysisDialog& form) {
-  form.view().OpenUrl(form.config.timeZoneUrl);
-}
+void OpenTimeZoneConverter(AnalysisDialog& form) { form.view().OpenUrl(form.config.timeZoneUrl); }
 
-void OpenKelmarHome(AnalysisDialog& form) {
-  form.view().OpenUrl(HomePageUrl(form.config.dataUrl));
-}
+void OpenKelmarHome(AnalysisDialog& form) { form.view().OpenUrl(HomePageUrl(form.config.dataUrl)); }
 
 void OpenHelp(AnalysisDialog& form) {
   const std::string path = HelpPagePath();
@@ -47,8 +43,7 @@ std::string HomePageUrl(const std::string& dataUrl) {
 std::string HelpPagePath() {
   std::vector<std::filesystem::path> candidates;
   if (QCoreApplication::instance() != nullptr) {
-    const std::filesystem::path programDir =
-        QCoreApplication::applicationDirPath().toStdString();
+    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
     candidates.push_back(programDir / ".." / CORVANE_HELP_INSTALL_DIR / "index.html");
   }
   candidates.push_back(std::filesystem::path(CORVANE_HELP_SOURCE_DIR) / "index.html");

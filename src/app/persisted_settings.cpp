@@ -18,20 +18,34 @@ struct SettingName {
 
 // Every persisted value, in the order of reading.
 constexpr std::array<SettingName, 29> kSettings = {{
-    {"AudioLevel", Kind::kInt},       {"DataBlockSize", Kind::kInt},
-    {"MaxFreq", Kind::kInt},          {"MinFreq", Kind::kInt},
-    {"MaxNoteLength", Kind::kInt},    {"MinNoteLength", Kind::kInt},
-    {"ModulationRate", Kind::kInt},   {"ModulationDepth", Kind::kInt},
-    {"RestLength", Kind::kInt},       {"SampleRate", Kind::kInt},
-    {"GnuplotDir", Kind::kText},      {"TimeZoneURL", Kind::kText},
-    {"DataURL", Kind::kText},         {"PseudoDataURL", Kind::kText},
-    {"EggGroupFile", Kind::kText},    {"DataDir", Kind::kText},
-    {"TempDir", Kind::kText},         {"RemoteSaveDir", Kind::kText},
-    {"SaveCompressed", Kind::kInt},   {"Int1Start", Kind::kInt},
-    {"Int2Start", Kind::kInt},        {"IntervalDuration", Kind::kInt},
-    {"SmoothWindowSize", Kind::kInt}, {"SmoothWindowType", Kind::kInt},
-    {"DFT", Kind::kInt},              {"DFTSize", Kind::kInt},
-    {"ExpCoeff", Kind::kReal},        {"EventDuration", Kind::kReal},
+    {"AudioLevel", Kind::kInt},
+    {"DataBlockSize", Kind::kInt},
+    {"MaxFreq", Kind::kInt},
+    {"MinFreq", Kind::kInt},
+    {"MaxNoteLength", Kind::kInt},
+    {"MinNoteLength", Kind::kInt},
+    {"ModulationRate", Kind::kInt},
+    {"ModulationDepth", Kind::kInt},
+    {"RestLength", Kind::kInt},
+    {"SampleRate", Kind::kInt},
+    {"GnuplotDir", Kind::kText},
+    {"TimeZoneURL", Kind::kText},
+    {"DataURL", Kind::kText},
+    {"PseudoDataURL", Kind::kText},
+    {"EggGroupFile", Kind::kText},
+    {"DataDir", Kind::kText},
+    {"TempDir", Kind::kText},
+    {"RemoteSaveDir", Kind::kText},
+    {"SaveCompressed", Kind::kInt},
+    {"Int1Start", Kind::kInt},
+    {"Int2Start", Kind::kInt},
+    {"IntervalDuration", Kind::kInt},
+    {"SmoothWindowSize", Kind::kInt},
+    {"SmoothWindowType", Kind::kInt},
+    {"DFT", Kind::kInt},
+    {"DFTSize", Kind::kInt},
+    {"ExpCoeff", Kind::kReal},
+    {"EventDuration", Kind::kReal},
     {"LogProgress", Kind::kInt},
 }};
 
@@ -123,8 +137,7 @@ void WriteAudioSettings(SettingsStore& store, const AudioSettings& audio) {
   store.Sync();
 }
 
-std::optional<std::string> SettingOverrideError(const std::string& name,
-                                                const std::string& value) {
+std::optional<std::string> SettingOverrideError(const std::string& name, const std::string& value) {
   for (const SettingName& setting : kSettings) {
     if (name != setting.name) continue;
     switch (setting.kind) {

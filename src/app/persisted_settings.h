@@ -30,7 +30,6 @@ void WriteAudioSettings(SettingsStore& store, const AudioSettings& audio);
 
 // Checks a NAME=VALUE override: the name must be one of the persisted values
 // and the value must have its type. Returns the message for a refusal.
-std::optional<std::string> SettingOverrideError(const std::string& name,
-                                                const std::string& value);
+std::optional<std::string> SettingOverrideError(const std::string& name, const std::string& value);
 
 }  // namespace corvane

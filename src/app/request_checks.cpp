@@ -10,67 +10,14 @@ namespace corvane {
 namespace {
 
 constexpr int kMaxResolution = 86400;      // one day of records per sample
-constexpr int kMaxWindowSize = 31622400;   // one leap year of samples
+constexpr int kMaxBlockSize = 31622400;    // one leap year of samples
 constexpr double kMaxEventHours = 596523;  // the longest duration whose seconds fit an int
 
 Refusal OutOfRange(const char* what, long long value, long long low, long long high) {
-  return CFormat("%s must lie between %lld and %lld; %lld cannot be used.", what, low, high,
-                 value);
+  return CFormat("%s must lie between %lld and %lld; %lld cannot be used.", what, low, high, value);
 }
 
 }  // namespace
-
-Refusal CheckDataName(const std::string& name) {
-  const char* reason = nullptr;
-  if (name == ".") {
-    reason = "only a dot";
-  } else if (name.find("..") != std::string::npos) {
-    reason = "\"..\"";
-  } else if (name.find_first_of("/\\") != std::string::npos) {
-    reason = "a path separator";
-  } else if (name.find_first_of("\"'`") != std::string::npos) {
-    reason = "a quote";
-  } else {
-    for (const char c : name) {
-      if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
-        reason = "a control character";
-        break;
-      }
-    }
-  }
-  if (reason == nullptr) return std::nullopt;
-  return std::string("The data name \"") + name +
-         "\" cannot be used: it names the run's folder and files, and may not contain " + reason +
-         ".";
-}
-
-Refusal CheckSmoothingMode(int mode) {
-  if (mode < 0 || mode > 2) {
-    return CFormat("Unknown smoothing filter %d (0 exponential, 1 rectangle, 2 triangle).", mode);
-  }
-  return std::nullopt;
-}
-
-Refusal CheckWindowSize(int windowSize) {
-  if (windowSize < 1 || windowSize > kMaxWindowSize) {
-    return OutOfRange("The smoothing window size", windowSize, 1, kMaxWindowSize);
-  }
-  return std::nullopt;
-}
-
-Refusal CheckCoefficient(double coefficient) {
-  if (!std::isfinite(coefficient) || coefficient < 0.0 || coefficient > 1.0) {
-    return CFormat("The exponential filter coefficient must lie between 0 and 1; %g cannot be "
-                   "used.",
-                   coefficient);
-  }
-  return std::nullopt;
-}
-
-Refusal CheckSmoothing(int mode, int windowSize, double coefficient) {
-  if (Refusal refusal = CheckSmoothingMode(mode)) return refusal;
-  return mode == 0 ? CheckCoefficient(coefficient) : CheckWindowSize(windowSize);
-}
 
 Refusal CheckResolution(int resolution) {
   if (resolution < 1 || resolution > kMaxResolution) {
@@ -128,20 +75,22 @@ Refusal CheckAudioSettings(const AudioSettings& audio) {
   if (audio.level < -120 || audio.level > 120) {
     return OutOfRange("The audio level (dB)", audio.level, -120, 120);
   }
-  if (audio.dataBlockSize < 1 || audio.dataBlockSize > kMaxWindowSize) {
-    return OutOfRange("The audio data block size (sec)", audio.dataBlockSize, 1, kMaxWindowSize);
+  if (audio.dataBlockSize < 1 || audio.dataBlockSize > kMaxBlockSize) {
+    return OutOfRange("The audio data block size (sec)", audio.dataBlockSize, 1, kMaxBlockSize);
   }
   if (audio.minFrequency < 1 || audio.maxFrequency < audio.minFrequency ||
       audio.maxFrequency > audio.sampleRate / 2) {
-    return CFormat("The audio frequencies must satisfy 1 <= minimum <= maximum <= half the sample "
-                   "rate; %d Hz to %d Hz at %d Hz cannot be used.",
-                   audio.minFrequency, audio.maxFrequency, audio.sampleRate);
+    return CFormat(
+        "The audio frequencies must satisfy 1 <= minimum <= maximum <= half the sample "
+        "rate; %d Hz to %d Hz at %d Hz cannot be used.",
+        audio.minFrequency, audio.maxFrequency, audio.sampleRate);
   }
   if (audio.minNoteLength < 1 || audio.maxNoteLength < audio.minNoteLength ||
       audio.maxNoteLength > 60000) {
-    return CFormat("The note lengths must satisfy 1 <= minimum <= maximum <= 60000 msec; %d to %d "
-                   "msec cannot be used.",
-                   audio.minNoteLength, audio.maxNoteLength);
+    return CFormat(
+        "The note lengths must satisfy 1 <= minimum <= maximum <= 60000 msec; %d to %d "
+        "msec cannot be used.",
+        audio.minNoteLength, audio.maxNoteLength);
   }
   if (audio.restLength < 0 || audio.restLength > 60000) {
     return OutOfRange("The rest length (msec)", audio.restLength, 0, 60000);

@@ -1,7 +1,9 @@
 // Range checks of the values that enter a run through the form, a batch file
 // or a dialog. Each returns the message that refuses the value, or nothing
 // when it is acceptable. Values that would make a run loop, read out of
-// bounds or allocate without bound never reach a job.
+// bounds or allocate without bound never reach a job. (Data names and
+// smoothing settings have their checks in core/data_name.h and
+// stats/smoothing_settings.h.)
 #pragma once
 
 #include <optional>
@@ -12,16 +14,6 @@
 namespace corvane {
 
 using Refusal = std::optional<std::string>;
-
-// A data name becomes a folder and file names and is written into plot
-// scripts: no path separator, "..", quote or control character.
-Refusal CheckDataName(const std::string& name);
-
-// Smoothing mode 0..2 with its coefficient (mode 0) or window size (1, 2).
-Refusal CheckSmoothing(int mode, int windowSize, double coefficient);
-Refusal CheckSmoothingMode(int mode);
-Refusal CheckWindowSize(int windowSize);
-Refusal CheckCoefficient(double coefficient);
 
 // Records per sample.
 Refusal CheckResolution(int resolution);

@@ -42,6 +42,11 @@ int EventDurationSeconds(double hours) {
   return static_cast<int>(whole);
 }
 
+ProgressReading ProgressFromStage(int stage) {
+  if (stage == 5) return {0, true};
+  return {std::clamp(stage * 20, 0, 100), false};
+}
+
 const DisplayVariable& DisplayVariableAt(int index) {
   return kDisplayVariables.at(static_cast<size_t>(index));
 }

@@ -25,4 +25,12 @@ struct DisplayVariable {
 const DisplayVariable& DisplayVariableAt(int index);
 constexpr int kDisplayVariableCount = 12;
 
+// The progress bar for a job's stage: stage x 20 (within 0..100), and whether
+// the progress timer stops (at stage 5, with the bar back at 0).
+struct ProgressReading {
+  int percent = 0;
+  bool stop = false;
+};
+ProgressReading ProgressFromStage(int stage);
+
 }  // namespace corvane
