@@ -12,6 +12,7 @@
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "app/time_completion.h"
+#include "audio/audio_settings_check.h"
 #include "core/c_format.h"
 #include "core/data_name.h"
 #include "core/output_file.h"
@@ -105,7 +106,7 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
   if (Refusal r = CheckDisplayVariable(fields.displayVariable)) return r;
   if (Refusal r = CheckEventDuration(fields.eventDuration)) return r;
   if (fields.audioOutput) {
-    if (Refusal r = CheckAudioSettings(config.audio)) return r;
+    if (Refusal r = AudioSettingsError(config.audio)) return r;
   }
   return std::nullopt;
 }

@@ -3,6 +3,7 @@
 #include "app/analysis_dialog.h"
 #include "app/persisted_settings.h"
 #include "app/request_checks.h"
+#include "audio/audio_settings_check.h"
 
 namespace corvane {
 
@@ -15,7 +16,7 @@ void AudioDialog::SetDefault(DialogView& view) {
 
 bool AudioDialog::Confirm(DialogView& view) {
   if (!view.PullFields()) return false;
-  if (Refusal refusal = CheckAudioSettings(fields)) {
+  if (Refusal refusal = AudioSettingsError(fields)) {
     view.ShowMessage(*refusal, std::nullopt);
     return false;
   }

@@ -10,7 +10,6 @@ namespace corvane {
 namespace {
 
 constexpr int kMaxResolution = 86400;      // one day of records per sample
-constexpr int kMaxBlockSize = 31622400;    // one leap year of samples
 constexpr double kMaxEventHours = 596523;  // the longest duration whose seconds fit an int
 
 Refusal OutOfRange(const char* what, long long value, long long low, long long high) {
@@ -64,39 +63,6 @@ Refusal CheckEventDuration(double hours) {
   if (!std::isfinite(hours) || hours < 0.0 || hours > kMaxEventHours) {
     return CFormat("The event duration must lie between 0 and %.0f hours; %g cannot be used.",
                    kMaxEventHours, hours);
-  }
-  return std::nullopt;
-}
-
-Refusal CheckAudioSettings(const AudioSettings& audio) {
-  if (audio.sampleRate < 1000 || audio.sampleRate > 192000) {
-    return OutOfRange("The audio sample rate (Hz)", audio.sampleRate, 1000, 192000);
-  }
-  if (audio.level < -120 || audio.level > 120) {
-    return OutOfRange("The audio level (dB)", audio.level, -120, 120);
-  }
-  if (audio.dataBlockSize < 1 || audio.dataBlockSize > kMaxBlockSize) {
-    return OutOfRange("The audio data block size (sec)", audio.dataBlockSize, 1, kMaxBlockSize);
-  }
-  if (audio.minFrequency < 1 || audio.maxFrequency < audio.minFrequency ||
-      audio.maxFrequency > audio.sampleRate / 2) {
-    return CFormat(
-        "The audio frequencies must satisfy 1 <= minimum <= maximum <= half the sample "
-        "rate; %d Hz to %d Hz at %d Hz cannot be used.",
-        audio.minFrequency, audio.maxFrequency, audio.sampleRate);
-  }
-  if (audio.minNoteLength < 1 || audio.maxNoteLength < audio.minNoteLength ||
-      audio.maxNoteLength > 60000) {
-    return CFormat(
-        "The note lengths must satisfy 1 <= minimum <= maximum <= 60000 msec; %d to %d "
-        "msec cannot be used.",
-        audio.minNoteLength, audio.maxNoteLength);
-  }
-  if (audio.restLength < 0 || audio.restLength > 60000) {
-    return OutOfRange("The rest length (msec)", audio.restLength, 0, 60000);
-  }
-  if (audio.modulationRate < 0 || audio.modulationRate > audio.sampleRate / 2) {
-    return OutOfRange("The modulation rate (Hz)", audio.modulationRate, 0, audio.sampleRate / 2);
   }
   return std::nullopt;
 }

@@ -1,15 +1,13 @@
 // Range checks of the values that enter a run through the form, a batch file
 // or a dialog. Each returns the message that refuses the value, or nothing
 // when it is acceptable. Values that would make a run loop, read out of
-// bounds or allocate without bound never reach a job. (Data names and
-// smoothing settings have their checks in core/data_name.h and
-// stats/smoothing_settings.h.)
+// bounds or allocate without bound never reach a job. (Data names, smoothing
+// and audio settings have their checks in core/data_name.h,
+// stats/smoothing_settings.h and audio/audio_settings_check.h.)
 #pragma once
 
 #include <optional>
 #include <string>
-
-#include "core/audio_settings.h"
 
 namespace corvane {
 
@@ -29,7 +27,5 @@ Refusal CheckDisplayVariable(int index);
 
 // Event duration in hours.
 Refusal CheckEventDuration(double hours);
-
-Refusal CheckAudioSettings(const AudioSettings& audio);
 
 }  // namespace corvane

@@ -139,23 +139,6 @@ TEST(RequestChecksTest, ValuesThatWouldBreakARunAreRefused) {
   EXPECT_FALSE(CheckEchoMethod(0));
   EXPECT_FALSE(CheckEchoMethod(2));
   EXPECT_TRUE(CheckEchoMethod(3));
-
-  AudioSettings audio;
-  EXPECT_FALSE(CheckAudioSettings(audio));
-  audio.sampleRate = 0;
-  EXPECT_TRUE(CheckAudioSettings(audio));
-  audio = AudioSettings{};
-  audio.dataBlockSize = 0;
-  EXPECT_TRUE(CheckAudioSettings(audio));
-  audio = AudioSettings{};
-  audio.minFrequency = 3000;  // above the maximum
-  EXPECT_TRUE(CheckAudioSettings(audio));
-  audio = AudioSettings{};
-  audio.maxNoteLength = 10000000;
-  EXPECT_TRUE(CheckAudioSettings(audio));
-  audio = AudioSettings{};
-  audio.modulationDepth = 150;  // the synthesis treats it as 100
-  EXPECT_FALSE(CheckAudioSettings(audio));
 }
 
 TEST(FieldExchangeTest, FieldsUseTheCFormOfNumbers) {
