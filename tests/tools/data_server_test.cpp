@@ -142,6 +142,21 @@ TEST_F(DataServerTest, DirectoryDayFilesAreCutAndMissingDaysGetTheMessagePage) {
   ASSERT_TRUE(broken);
   EXPECT_EQ(broken->status, 500);
   EXPECT_NE(broken->body.find("2011-05-06.csv"), std::string::npos);
+
+  // A day file that changes is served anew, not from the answers made before.
+  eggdata::EggDataOptions changed;
+  changed.start = kMay3 + 3 * 86400;
+  changed.stop = changed.start + 99;
+  changed.eggCount = 2;
+  const std::string target = RealTarget("year=2011&month=5&day=6", "00%3A00%3A00", "00%3A00%3A09");
+  ASSERT_TRUE(eggdata::WriteEggDataFile(dir_.File("2011-05-06.csv"), changed, false));
+  const auto before = Get(target);
+  changed.eggCount = 3;
+  ASSERT_TRUE(eggdata::WriteEggDataFile(dir_.File("2011-05-06.csv"), changed, false));
+  const auto after = Get(target);
+  ASSERT_TRUE(before && after);
+  EXPECT_NE(GunzipBytes(before->body).value_or("").find("\n11,1,2\n"), std::string::npos);
+  EXPECT_NE(GunzipBytes(after->body).value_or("").find("\n11,1,3\n"), std::string::npos);
 }
 
 TEST_F(DataServerTest, PseudoEggFilesHoldTheWholeDayAndPlainTextIsOnRequest) {

@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 
 #include "core/c_format.h"
+#include "dataserver/answer_cache.h"
 #include "dataserver/data_request.h"
 #include "dataserver/day_source.h"
 #include "eggdata/gzip_bytes.h"
@@ -20,6 +21,10 @@ namespace corvane::dataserver {
 namespace {
 
 constexpr std::size_t kSendPiece = 65536;
+// Answers are made per request: the fastest compression keeps a whole day's
+// answer quick.
+constexpr int kGzipLevel = 1;
+constexpr std::size_t kCachedAnswers = 8;
 constexpr const char* kGzipType = "application/x-gzip";
 constexpr const char* kTextType = "text/plain";
 constexpr const char* kHtmlType = "text/html";
@@ -63,7 +68,7 @@ struct DataServer::Impl {
   void Routes();
   void AnswerData(const std::optional<DataRequest>& request, const std::string& error,
                   const DaySource& source, bool pseudoEggs, httplib::Response& res);
-  void SendBody(std::string body, const char* type, const Fault& fault, httplib::Response& res);
+  void SendBody(std::shared_ptr<const Answer> answer, const Fault& fault, httplib::Response& res);
   // Waits until the time has passed (true), or until the server stops or the
   // stalls are released (false).
   bool Pause(std::chrono::milliseconds duration, std::uint64_t generation);
@@ -80,6 +85,7 @@ struct DataServer::Impl {
   int port = 0;
   bool started = false;
   FaultSchedule faults;
+  AnswerCache cache{kCachedAnswers};
 
   mutable std::mutex mutex;
   std::condition_variable wake;
@@ -155,54 +161,61 @@ void DataServer::Impl::AnswerData(const std::optional<DataRequest>& request,
     res.set_content(StatusPage(fault.status), kHtmlType);
     return;
   }
-  DayAnswer answer;
-  if (!fault.messagePage) answer = source.Day(request->dayStart, request->from, request->to);
-  if (answer.kind == DayAnswer::kBroken) {
-    res.status = 500;
-    res.set_content("Internal error: " + answer.error + "\n", kTextType);
-    return;
-  }
-  if (answer.kind == DayAnswer::kNoData) {
-    if (pseudoEggs) {
-      res.status = 404;
-      res.set_content("No pseudo-egg data for " + request->DateText() + "\n", kTextType);
+
+  const std::string key =
+      CFormat("%c %lld %lld %d ", pseudoEggs ? 'p' : 'r', static_cast<long long>(request->from),
+              static_cast<long long>(request->to), request->gzip ? 1 : 0) +
+      source.Version(request->dayStart);
+  std::shared_ptr<const Answer> answer = fault.messagePage ? nullptr : cache.Find(key);
+  if (answer == nullptr) {
+    DayAnswer day;
+    if (!fault.messagePage) day = source.Day(request->dayStart, request->from, request->to);
+    if (day.kind == DayAnswer::kBroken) {
+      res.status = 500;
+      res.set_content("Internal error: " + day.error + "\n", kTextType);
       return;
     }
-    answer.text = MessagePage(request->DateText());
+    if (day.kind == DayAnswer::kNoData) {
+      if (pseudoEggs) {
+        res.status = 404;
+        res.set_content("No pseudo-egg data for " + request->DateText() + "\n", kTextType);
+        return;
+      }
+      day.text = MessagePage(request->DateText());
+    }
+    auto made = std::make_shared<Answer>();
+    made->type = day.kind == DayAnswer::kData ? kTextType : kHtmlType;
+    if (request->gzip) {
+      std::optional<std::string> compressed = eggdata::GzipCompress(day.text, kGzipLevel);
+      if (!compressed) throw std::runtime_error("gzip compression failed");
+      made->body = std::move(*compressed);
+      made->type = kGzipType;
+    } else {
+      made->body = std::move(day.text);
+    }
+    answer = made;
+    if (!fault.messagePage) cache.Store(key, answer);
   }
-  if (!request->gzip) {
-    SendBody(std::move(answer.text), answer.kind == DayAnswer::kData ? kTextType : kHtmlType, fault,
-             res);
-    return;
-  }
-  std::optional<std::string> compressed = eggdata::GzipCompress(answer.text);
-  if (!compressed) throw std::runtime_error("gzip compression failed");
-  SendBody(std::move(*compressed), kGzipType, fault, res);
+  SendBody(answer, fault, res);
 }
 
-void DataServer::Impl::SendBody(std::string body, const char* type, const Fault& fault,
+void DataServer::Impl::SendBody(std::shared_ptr<const Answer> answer, const Fault& fault,
                                 httplib::Response& res) {
-  if (fault.truncate) body.resize(body.size() / 2);
-  if (!fault.stall && fault.trickleBytes == 0) {
-    res.set_content(std::move(body), type);
-    return;
-  }
-  auto shared = std::make_shared<const std::string>(std::move(body));
+  size_t size = answer->body.size();
+  if (fault.truncate) size /= 2;
   const std::uint64_t generation = StallGeneration();
   res.set_content_provider(
-      shared->size(), type,
-      [this, shared, fault, generation](size_t offset, size_t, httplib::DataSink& sink) {
+      size, answer->type,
+      [this, answer, size, fault, generation](size_t offset, size_t, httplib::DataSink& sink) {
         if (fault.stall && offset >= fault.stallAfterBytes) {
           Pause(fault.stallLimit, generation);
           return false;  // drops the connection
         }
-        size_t end = shared->size();
+        size_t end = size;
         if (fault.stall) end = std::min(end, fault.stallAfterBytes);
         end = std::min(end, offset + (fault.trickleBytes > 0 ? fault.trickleBytes : kSendPiece));
-        if (!sink.write(shared->data() + offset, end - offset)) return false;
-        if (fault.trickleBytes > 0 && end < shared->size()) {
-          return Pause(fault.trickleInterval, generation);
-        }
+        if (!sink.write(answer->body.data() + offset, end - offset)) return false;
+        if (fault.trickleBytes > 0 && end < size) return Pause(fault.trickleInterval, generation);
         return true;
       });
 }

@@ -21,6 +21,15 @@ bool IsRegularFile(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// Path, size and modification time of a regular file; empty when there is
+// none.
+std::string FileVersion(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return {};
+  return path + ":" + std::to_string(info.st_size) + ":" + std::to_string(info.st_mtim.tv_sec) +
+         "." + std::to_string(info.st_mtim.tv_nsec);
+}
+
 std::optional<std::string> ReadPlain(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
@@ -85,6 +94,14 @@ DayAnswer DirectoryDaySource::Day(std::int64_t dayStart, std::int64_t from, std:
   answer.kind = DayAnswer::kData;
   answer.text = std::move(*cut);
   return answer;
+}
+
+std::string DirectoryDaySource::Version(std::int64_t dayStart) const {
+  return FileVersion(PlainPath(dayStart)) + "|" + FileVersion(CompressedPath(dayStart));
+}
+
+std::string SyntheticDaySource::Version(std::int64_t) const {
+  return "synthetic:" + std::to_string(egg_count_) + ":" + std::to_string(seed_);
 }
 
 DayAnswer SyntheticDaySource::Day(std::int64_t, std::int64_t from, std::int64_t to) const {

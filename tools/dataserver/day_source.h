@@ -31,12 +31,15 @@ class DaySource {
   virtual ~DaySource() = default;
   // dayStart is 00:00:00 of the date; dayStart <= from <= to < dayStart + 86400.
   virtual DayAnswer Day(std::int64_t dayStart, std::int64_t from, std::int64_t to) const = 0;
+  // Changes whenever the answers for the date may change.
+  virtual std::string Version(std::int64_t dayStart) const = 0;
 };
 
 class DirectoryDaySource : public DaySource {
  public:
   explicit DirectoryDaySource(std::string directory);
   DayAnswer Day(std::int64_t dayStart, std::int64_t from, std::int64_t to) const override;
+  std::string Version(std::int64_t dayStart) const override;
 
   // The plain and the compressed name of the date's file in the directory.
   std::string PlainPath(std::int64_t dayStart) const;
@@ -50,6 +53,7 @@ class SyntheticDaySource : public DaySource {
  public:
   SyntheticDaySource(int eggCount, std::uint64_t seed) : egg_count_(eggCount), seed_(seed) {}
   DayAnswer Day(std::int64_t dayStart, std::int64_t from, std::int64_t to) const override;
+  std::string Version(std::int64_t dayStart) const override;
 
  private:
   int egg_count_;
