@@ -253,8 +253,15 @@ TEST_F(DataServerTest, RedirectsKeepTheQueryAndRequestsAreRecorded) {
 
   httplib::Headers headers{{"Accept", "*/*"}};
   ASSERT_TRUE(client_->Get("/", headers));
-  const std::vector<ReceivedRequest> requests = server_->Requests();
+  std::vector<ReceivedRequest> requests = server_->Requests();
   ASSERT_EQ(requests.size(), 2u);
+  // The status is noted once the answer has gone out, which may be a moment
+  // after the client has it.
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (requests[0].status == 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+    requests = server_->Requests();
+  }
   EXPECT_EQ(requests[0].status, 302);
   EXPECT_EQ(requests[1].target, "/");
   EXPECT_EQ(requests[1].accept, "*/*");

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -92,6 +93,7 @@ struct DataServer::Impl {
   std::uint64_t stall_generation = 0;
   bool stopping = false;
   std::vector<ReceivedRequest> requests;
+  std::map<const httplib::Request*, size_t> in_progress;  // index into requests
   int data_requests = 0;
 };
 
@@ -136,10 +138,21 @@ void DataServer::Impl::Routes() {
         res.status = 500;
         res.set_content("Internal error: " + what + "\n", kTextType);
       });
+  // A request is recorded as it arrives (so that a client that has its
+  // answer finds it recorded); its status is added once it is answered.
+  server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response&) {
+    std::lock_guard<std::mutex> lock(mutex);
+    in_progress[&req] = requests.size();
+    requests.push_back(ReceivedRequest{req.target, req.get_header_value("Accept"),
+                                       req.get_header_value("Cache-Control"), 0});
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
   server.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
     std::lock_guard<std::mutex> lock(mutex);
-    requests.push_back(ReceivedRequest{req.target, req.get_header_value("Accept"),
-                                       req.get_header_value("Cache-Control"), res.status});
+    const auto it = in_progress.find(&req);
+    if (it == in_progress.end()) return;
+    requests[it->second].status = res.status;
+    in_progress.erase(it);
   });
 }
 

@@ -50,7 +50,7 @@ struct ReceivedRequest {
   std::string target;  // path and query as sent
   std::string accept;
   std::string cacheControl;
-  int status = 0;
+  int status = 0;  // 0 until the answer has been sent
 };
 
 class DataServer {
