@@ -1,10 +1,14 @@
 // The per-sample results of one run, and the run values derived from them.
 //
 // Every array has one entry per sample of the EggSampleTable. A sample at
-// which no egg is valid (eggCount 0), or only one (eggCount 1, for covar),
-// has no defined value for the statistics that need more eggs; such entries
-// hold NaN in the raw arrays and are skipped by every cumulative sum and
-// carried over by the filters, so nothing downstream turns NaN.
+// which no egg is valid (eggCount 0) has no defined meanDev, stoufZ,
+// meanAbsDev, maxAbsDev, eggvar or covar, and covar needs two valid eggs;
+// such entries hold NaN in the raw arrays. (eggvar with one valid egg is 0,
+// the sample variance of fewer than two values.) NaN entries are skipped by
+// every cumulative sum without advancing its degrees of freedom (cvar carries
+// its last value), carried over by the filters, and left out of
+// meanMaxAbsDev, so the filtered arrays, cvar and the cumulative statistics
+// never hold NaN. The data file writes an undefined eggvar as 0.
 #pragma once
 
 #include <cstdint>
