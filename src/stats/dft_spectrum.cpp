@@ -6,19 +6,18 @@
 #include "core/c_format.h"
 #include "core/output_file.h"
 #include "stats/power_spectrum.h"
+#include "stats/smoothing_filters.h"
+#include "stats/undefined_samples.h"
 
 namespace corvane {
 namespace {
 
-// The segment data[offset ...] with its mean removed; empty when offset lies
-// at or past the end.
+// The segment data[offset ...] with its mean removed (an undefined sample
+// counts as the mean); empty when offset lies at or past the end.
 std::vector<double> MeanFreeSegment(std::span<const double> data, std::int64_t offset) {
   if (offset < 0 || offset >= static_cast<std::int64_t>(data.size())) return {};
-  std::vector<double> segment(data.begin() + offset, data.end());
-  double sum = 0.0;
-  for (const double v : segment) sum += v;
-  const double mean = sum / static_cast<double>(segment.size());
-  for (double& v : segment) v -= mean;
+  std::vector<double> segment = WithUndefinedAsMean(data.subspan(static_cast<std::size_t>(offset)));
+  RemoveMean(segment.data(), segment.data(), static_cast<int>(segment.size()));
   return segment;
 }
 
@@ -98,8 +97,7 @@ void WriteDftSpectrum(const RunContext& context, const DftRequest& request) {
   const std::vector<float> window = DftWindow(request.size);
 
   OutputFile spectrum;
-  if (!spectrum.Open(settings.outputDirectory + settings.dataName + "_" + request.name +
-                         "_dft.dat",
+  if (!spectrum.Open(settings.outputDirectory + settings.dataName + "_" + request.name + "_dft.dat",
                      "a")) {
     context.ShowMessage("Failed to open file for dft output");
     return;

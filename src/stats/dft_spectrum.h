@@ -28,12 +28,12 @@ inline constexpr int kMaxDftBins = 30;
 std::optional<std::string> DftSizeError(int size);
 
 struct DftRequest {
-  std::string name;        // variable name: file names and headings
-  double gainDb = 0.0;     // samples are scaled by 10^(gainDb / 10)
-  int size = 0;            // M, the samples per block
+  std::string name;     // variable name: file names and headings
+  double gainDb = 0.0;  // samples are scaled by 10^(gainDb / 10)
+  int size = 0;         // M, the samples per block
   std::span<const double> data;
-  std::int64_t offset = 0;  // first sample of data used
-  int step = 0;             // block advance in samples, >= 1
+  std::int64_t offset = 0;           // first sample of data used
+  int step = 0;                      // block advance in samples, >= 1
   std::optional<std::string> label;  // "Signature", "Pre-event", ...
 };
 

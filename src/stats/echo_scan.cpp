@@ -10,33 +10,27 @@ namespace {
 // Windows computed side by side: the inner loop runs over them, so each
 // window's sum still adds its terms in signature order.
 constexpr std::size_t kLanes = 8;
-// Windows between two checks of `stop` (and, for the correlation, between two
-// fresh summations of the sliding window sums). A multiple of kLanes.
+// Windows between two checks of `stop`. A multiple of kLanes.
 constexpr std::size_t kChunk = 1024;
 // A set of values whose spread (standard deviation, or max - min) is at most
 // this fraction of their magnitude is constant up to rounding.
 constexpr double kRoundingSpread = 1e-12;
-// A sliding variance below this fraction of the window's second moment
-// (about the series mean) is beyond the precision of the sliding sums.
-constexpr double kSlidingPrecision = 1e-10;
 
 bool FlatSpread(double lo, double hi) {
   return hi - lo <= kRoundingSpread * std::max(std::fabs(lo), std::fabs(hi));
 }
 
-// True when q = L * sum (x - mean)^2 of a window of L values is zero up to
-// rounding: shiftedSquares is the sum of (x - c)^2 for the scan's shift c,
-// and rawMeanSquare the mean of x^2.
-bool FlatVariance(double q, double length, double shiftedSquares, double rawMeanSquare) {
-  return q <= kSlidingPrecision * length * shiftedSquares ||
-         q <= kRoundingSpread * kRoundingSpread * length * length * rawMeanSquare;
+// True when q = L * sum (x - mean)^2 of L values is zero up to rounding;
+// rawMeanSquare is the mean of x^2.
+bool FlatVariance(double q, double length, double rawMeanSquare) {
+  return q <= kRoundingSpread * kRoundingSpread * length * length * rawMeanSquare;
 }
 
-// The series less `shift`, followed by kLanes zeros so that a group of
-// windows may read past the last window without a bounds test.
-std::vector<double> PaddedCopy(std::span<const double> series, double shift) {
+// The series followed by kLanes zeros, so that a group of windows may read
+// past the last window without a bounds test.
+std::vector<double> PaddedCopy(std::span<const double> series) {
   std::vector<double> copy(series.size() + kLanes, 0.0);
-  for (std::size_t i = 0; i < series.size(); ++i) copy[i] = series[i] - shift;
+  std::copy(series.begin(), series.end(), copy.begin());
   return copy;
 }
 
@@ -84,61 +78,58 @@ std::size_t CorrelationScan(std::span<const double> signature, std::span<const d
   if (count == 0) return 0;
   const double lengthD = static_cast<double>(length);
 
-  // The correlation does not change when a constant is taken off the series
-  // or the signature; taking the series mean off keeps the sliding sums
-  // small, and centring the signature keeps the cross sums exact enough.
-  const double shift = Mean(series);
-  const std::vector<double> shifted = PaddedCopy(series, shift);
+  // The correlation does not change when a constant is taken off the window
+  // or the signature. Each window's sums are taken about its own first
+  // sample, and the signature is centred, so that no sum loses the window's
+  // variance to its level.
   const double signatureMean = Mean(signature);
   std::vector<double> centred(length);
-  double centredSum = 0.0, centredSquares = 0.0, shiftedSquares = 0.0, rawSquares = 0.0;
+  double centredSum = 0.0, anchoredSum = 0.0, anchoredSquares = 0.0, rawSquares = 0.0;
   for (std::size_t i = 0; i < length; ++i) {
     centred[i] = signature[i] - signatureMean;
     centredSum += centred[i];
-    centredSquares += centred[i] * centred[i];
-    shiftedSquares += (signature[i] - shift) * (signature[i] - shift);
+    const double d = signature[i] - signature[0];
+    anchoredSum += d;
+    anchoredSquares += d * d;
     rawSquares += signature[i] * signature[i];
   }
-  const double signatureQ = lengthD * centredSquares - centredSum * centredSum;
-  if (FlatVariance(signatureQ, lengthD, shiftedSquares, rawSquares / lengthD)) {
+  const double signatureQ = lengthD * anchoredSquares - anchoredSum * anchoredSum;
+  if (FlatVariance(signatureQ, lengthD, rawSquares / lengthD)) {
     std::fill_n(output.begin(), count, 0.0);
     return count;
   }
 
-  const double* s = shifted.data();
+  const std::vector<double> padded = PaddedCopy(series);
+  const double* s = padded.data();
   const double* g = centred.data();
   for (std::size_t chunk = 0; chunk < count; chunk += kChunk) {
     if (stop && stop()) return chunk;
     const std::size_t chunkEnd = std::min(count, chunk + kChunk);
-    double sum = 0.0, squares = 0.0;
-    for (std::size_t i = chunk; i < chunk + length; ++i) {
-      sum += s[i];
-      squares += s[i] * s[i];
-    }
     for (std::size_t first = chunk; first < chunkEnd; first += kLanes) {
-      double cross[kLanes] = {};
+      double anchor[kLanes], cross[kLanes] = {}, sum[kLanes] = {}, squares[kLanes] = {};
+      for (std::size_t j = 0; j < kLanes; ++j) anchor[j] = s[first + j];
       for (std::size_t i = 0; i < length; ++i) {
         const double gi = g[i];
         const double* window = s + first + i;
-        for (std::size_t j = 0; j < kLanes; ++j) cross[j] += gi * window[j];
+#pragma GCC unroll 8
+        for (std::size_t j = 0; j < kLanes; ++j) {
+          const double d = window[j] - anchor[j];
+          cross[j] += gi * d;
+          sum[j] += d;
+          squares[j] += d * d;
+        }
       }
       const std::size_t lanes = std::min(kLanes, chunkEnd - first);
       for (std::size_t j = 0; j < lanes; ++j) {
-        const std::size_t k = first + j;
-        if (k > chunk) {
-          const double entering = s[k + length - 1];
-          const double leaving = s[k - 1];
-          sum += entering - leaving;
-          squares += entering * entering - leaving * leaving;
-        }
-        const double q = lengthD * squares - sum * sum;
-        const double rawMeanSquare = squares / lengthD + 2.0 * shift * sum / lengthD + shift * shift;
-        if (FlatVariance(q, lengthD, squares, rawMeanSquare)) {
-          output[k] = 0.0;
+        const double q = lengthD * squares[j] - sum[j] * sum[j];
+        const double rawMeanSquare =
+            anchor[j] * anchor[j] + 2.0 * anchor[j] * sum[j] / lengthD + squares[j] / lengthD;
+        if (FlatVariance(q, lengthD, rawMeanSquare)) {
+          output[first + j] = 0.0;
           continue;
         }
-        const double numerator = lengthD * cross[j] - centredSum * sum;
-        output[k] = std::clamp(numerator / std::sqrt(q * signatureQ), -1.0, 1.0);
+        const double numerator = lengthD * cross[j] - centredSum * sum[j];
+        output[first + j] = std::clamp(numerator / std::sqrt(q * signatureQ), -1.0, 1.0);
       }
     }
   }
@@ -166,7 +157,7 @@ std::size_t EuclideanScan(std::span<const double> signature, std::span<const dou
 
   std::vector<double> lows, highs;
   WindowExtremes(series, length, lows, highs);
-  const std::vector<double> padded = PaddedCopy(series, 0.0);
+  const std::vector<double> padded = PaddedCopy(series);
   const double* g = normalised.data();
 
   for (std::size_t chunk = 0; chunk < count; chunk += kChunk) {
@@ -185,6 +176,7 @@ std::size_t EuclideanScan(std::span<const double> signature, std::span<const dou
       for (std::size_t i = 0; i < length; ++i) {
         const double gi = g[i];
         const double* window = padded.data() + first + 1 + i;
+#pragma GCC unroll 8
         for (std::size_t j = 0; j < kLanes; ++j) {
           const double d = gi - (window[j] - low[j]) / range[j];
           distance[j] += d * d;

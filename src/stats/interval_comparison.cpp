@@ -7,7 +7,7 @@
 namespace corvane {
 
 std::optional<std::string> IntervalSettingsError(int interval1Start, int interval2Start,
-                                                  int duration) {
+                                                 int duration) {
   if (interval1Start < 0 || interval2Start < 0) {
     return std::string("The interval starts must not be negative");
   }

@@ -21,7 +21,7 @@ namespace corvane {
 // (the variances need two values). The form checks before a run; the run
 // checks again.
 std::optional<std::string> IntervalSettingsError(int interval1Start, int interval2Start,
-                                                  int duration);
+                                                 int duration);
 
 // The compared variables, in the order of the tables.
 struct ComparedVariable {
