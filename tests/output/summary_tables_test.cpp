@@ -8,8 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
-#include "support/recording_link.h"
-#include "support/temp_dir.h"
+#include "support/run_folders.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -18,19 +17,12 @@ namespace {
 using testing::Lines;
 using testing::ReadFile;
 
-struct TablesFixture : ::testing::Test {
-  testing::TempDir root;
-  testing::RecordingLink link;
-  RunContext context{&link, &link};
+struct TablesFixture : ::testing::Test, testing::RunFolders {
   EggSampleTable table;
   CompositeSeries series;
 
   TablesFixture() {
     AnalysisSettings& s = context.settings;
-    s.dataName = "Quake";
-    s.rootDirectory = root.path();
-    s.outputDirectory = root.path() + "Quake/";
-    std::filesystem::create_directory(s.outputDirectory);
     s.compareIntervals = true;
     s.interval1Start = 0;
     s.interval2Start = 50;

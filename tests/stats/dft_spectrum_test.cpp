@@ -3,7 +3,6 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
-#include <filesystem>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -11,8 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
-#include "support/recording_link.h"
-#include "support/temp_dir.h"
+#include "support/run_folders.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -49,17 +47,7 @@ std::vector<double> Wave(std::size_t n, double amplitude) {
   return data;
 }
 
-struct DftFixture : ::testing::Test {
-  testing::TempDir root;
-  testing::RecordingLink link;
-  RunContext context{&link, &link};
-
-  DftFixture() {
-    context.settings.dataName = "Quake";
-    context.settings.rootDirectory = root.path();
-    context.settings.outputDirectory = root.path() + "Quake/";
-    std::filesystem::create_directory(context.settings.outputDirectory);
-  }
+struct DftFixture : ::testing::Test, testing::RunFolders {
   std::string SpectrumPath(const std::string& name) const {
     return context.settings.outputDirectory + "Quake_" + name + "_dft.dat";
   }

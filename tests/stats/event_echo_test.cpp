@@ -14,8 +14,7 @@
 #include "core/progress_log.h"
 #include "stats/echo_scan.h"
 #include "stats/smoothing_filters.h"
-#include "support/recording_link.h"
-#include "support/temp_dir.h"
+#include "support/run_folders.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -45,19 +44,12 @@ Values SeriesWithEcho(std::size_t n, std::size_t from, std::size_t length, std::
   return s;
 }
 
-struct EchoFixture : ::testing::Test {
-  testing::TempDir root;
-  testing::RecordingLink link;
-  RunContext context{&link, &link};
+struct EchoFixture : ::testing::Test, testing::RunFolders {
   EggSampleTable table;
   CompositeSeries series;
 
   EchoFixture() {
     AnalysisSettings& s = context.settings;
-    s.dataName = "Quake";
-    s.rootDirectory = root.path();
-    s.outputDirectory = root.path() + "Quake/";
-    std::filesystem::create_directory(s.outputDirectory);
     s.startTime = kStart;
     s.echoMethod = kEchoCorrelation;
     s.eventEchoVariable = 5;
