@@ -1,6 +1,7 @@
 // Remote runs: day-by-day downloads from the stand-in data server over
 // loopback, their post-processing, retries, stalls, Stop and the network log.
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -92,6 +93,49 @@ TEST(RemoteRunTest, AThreeDayRunRequestsEachDayOnceAndInflatesIt) {
   EXPECT_GT(h.link.bytesReceived(), 0);
   EXPECT_FALSE(Contains(h.link.messageTexts(), "data received"));
   EXPECT_EQ(h.link.runEndedCount(), 1);
+}
+
+// Every file below a directory, by its relative path, with its bytes.
+std::map<std::string, std::string> Tree(const std::string& directory) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory)) {
+    if (entry.is_regular_file()) {
+      files[std::filesystem::relative(entry.path(), directory).string()] =
+          ReadFile(entry.path().string());
+    }
+  }
+  return files;
+}
+
+TEST(RemoteRunTest, ARemoteRunEndsLikeALocalRunOfTheSameData) {
+  RemoteHarness remote;
+  ProgressLogCapture remote_log(remote.dir.File("egg.log"));
+  remote.StartRemoteRun("Quake", kStart, kStop);
+  remote.TickToEnd();
+  ASSERT_TRUE(remote.job->Ended());
+  const std::string remote_text = remote_log.Contents();
+
+  testing::JobHarness local;
+  ProgressLogCapture local_log(local.dir.File("egg.log"));
+  eggdata::EggDataOptions options;
+  options.start = SecondsFromText(kStart);
+  options.stop = SecondsFromText(kStop);
+  options.eggCount = RemoteHarness::SmallServer().eggCount;
+  options.seed = RemoteHarness::SmallServer().seed;
+  ASSERT_EQ(eggdata::WriteEggDataDays(local.dir.File("quake.gz"), options, true).size(), 3u);
+  local.StartLocalRun("Quake", local.dir.File("quake.gz"), kStart, kStop);
+  local.TickUntilEnded(3);
+  ASSERT_TRUE(local.job->Ended());
+
+  // Both runs went through the analysis, to the same end, with the same
+  // result files.
+  EXPECT_EQ(Count(remote_text, "Compute statistics\n"), 1);
+  EXPECT_EQ(Count(local_log.Contents(), "Compute statistics\n"), 1);
+  EXPECT_EQ(remote.link.messageTexts(), local.link.messageTexts());
+  EXPECT_EQ(Tree(remote.root), Tree(local.root));
+  for (const char* name : {"data.csv", "data_2.csv", "data_3.csv"}) {
+    EXPECT_EQ(ReadFile(remote.temp + name), ReadFile(local.temp + name)) << name;
+  }
 }
 
 TEST(RemoteRunTest, APseudoEggRunFetchesWholeDayFiles) {
