@@ -28,8 +28,6 @@ namespace {
 
 using namespace corvane;
 
-constexpr const char* kStart = "2011-05-03 00:00:00";
-constexpr const char* kStop = "2011-05-03 23:59:59";
 constexpr int kEggs = 60;
 constexpr std::uint64_t kSeed = 5;
 
@@ -82,8 +80,8 @@ struct Setup {
     std::filesystem::create_directories(dir + "out");
     std::filesystem::create_directories(dir + "tmp");
     eggdata::EggDataOptions options;
-    options.start = SecondsFromText(kStart);
-    options.stop = SecondsFromText(kStop);
+    options.start = SecondsFromText("2011-05-03 00:00:00");
+    options.stop = SecondsFromText("2011-05-03 23:59:59");
     options.eggCount = kEggs;
     options.seed = kSeed;
     local_gz = dir + "day.gz";
@@ -102,21 +100,23 @@ Setup& Shared() {
   return setup;
 }
 
-// One whole run; false when it did not end well before its reading.
-bool Run(bool remote, const std::string& dataName) {
+// One whole run of the day given; false when it did not end.
+bool Run(bool remote, const std::string& dataName, const std::string& date = "2011-05-03") {
   Setup& setup = Shared();
   EndWaiter waiter;
   CEggStatistics job(&waiter, &waiter);
+  const std::string start = date + " 00:00:00";
+  const std::string stop = date + " 23:59:59";
   job.SetTempDirectory(setup.dir + "tmp", false);
   job.SetRootDirectory(setup.dir + "out");
   job.SetGnuplotPath("/bin/true");
   job.SetDataUrls(setup.server.DataUrl(), setup.server.PseudoDataUrl());
   job.SetLocalEggFile(remote ? "" : setup.local_gz);
   job.SetRemoteAccess(remote, false);
-  job.SetStartTime(kStart);
-  job.SetStopTime(kStop);
+  job.SetStartTime(start);
+  job.SetStopTime(stop);
   if (!job.StartThread()) return false;
-  job.StartAnalysis(true, dataName, kStart, kStop);
+  job.StartAnalysis(true, dataName, start, stop);
   return waiter.Wait();
 }
 
@@ -159,19 +159,7 @@ void BM_OneDayRemoteCold(benchmark::State& state) {
     state.PauseTiming();
     const std::string date = "2011-06-" + std::to_string(day++);
     state.ResumeTiming();
-    Setup& setup = Shared();
-    EndWaiter waiter;
-    CEggStatistics job(&waiter, &waiter);
-    job.SetTempDirectory(setup.dir + "tmp", false);
-    job.SetRootDirectory(setup.dir + "out");
-    job.SetGnuplotPath("/bin/true");
-    job.SetDataUrls(setup.server.DataUrl(), setup.server.PseudoDataUrl());
-    job.SetRemoteAccess(true, false);
-    job.SetStartTime(date + " 00:00:00");
-    job.SetStopTime(date + " 23:59:59");
-    job.StartThread();
-    job.StartAnalysis(true, "cold", date + " 00:00:00", date + " 23:59:59");
-    if (!waiter.Wait()) state.SkipWithError("run did not end");
+    if (!Run(true, "cold", date)) state.SkipWithError("run did not end");
   }
   state.SetLabel(LastSummaryLine());
 }

@@ -258,15 +258,22 @@ TEST(RemoteRunTest, AMessagePageEndsTheRunNamingTheDayInBothModes) {
   }
 }
 
+// Starts a one-hour run whose first download stalls after `bytes` bytes,
+// and ticks until those have arrived.
+void StartStalledRun(RemoteHarness& h, std::size_t bytes) {
+  dataserver::FaultPlan plan;
+  plan.stallRequests = 1;
+  plan.stallAfterBytes = bytes;
+  h.server->SetFaults(plan);
+  h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
+  ASSERT_TRUE(
+      h.TickUntil([&] { return h.link.bytesReceived() == static_cast<std::int64_t>(bytes); }));
+}
+
 TEST(RemoteRunTest, AStallIsRetriedAndTheStalledWorkerNeverCountsForItsSuccessor) {
   RemoteHarness h;
   ProgressLogCapture log(h.dir.File("egg.log"));
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 200;
-  h.server->SetFaults(plan);
-  h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
-  ASSERT_TRUE(h.TickUntil([&] { return h.link.bytesReceived() == 200; }));
+  StartStalledRun(h, 200);
 
   // Thirty seconds without data are not yet a stall; more are.
   *h.clock += 30;
@@ -290,12 +297,7 @@ TEST(RemoteRunTest, AStallIsRetriedAndTheStalledWorkerNeverCountsForItsSuccessor
 TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetry) {
   RemoteHarness h;
   ProgressLogCapture log(h.dir.File("egg.log"));
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 100;
-  h.server->SetFaults(plan);
-  h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
-  ASSERT_TRUE(h.TickUntil([&] { return h.link.bytesReceived() == 100; }));
+  StartStalledRun(h, 100);
   h.job->StopAnalysis();
   h.job->OnJobTimer();
   EXPECT_TRUE(h.job->Ended());
@@ -323,15 +325,19 @@ TEST(RemoteRunTest, TheNetworkLogStartsFreshOncePerRunAndIsLeftAloneWithLoggingO
   EXPECT_EQ(Count(text, "Enter httpGetFile\n"), 2);
 
   // A later run of the same program start appends.
-  RemoteHarness second;
+  // A run of another job in the same temporary directory.
+  auto run_again = [&](bool freshLog) {
+    RemoteHarness again;
+    again.Configure();
+    again.job->SetTempDirectory(first.temp, freshLog);
+    again.job->SetDataUrls(first.server->DataUrl(), first.server->PseudoDataUrl());
+    again.job->SetRemoteAccess(true, false);
+    again.job->StartAnalysis(false, "Quake", "2011-05-03 01:00:00", "2011-05-03 02:00:00");
+    again.TickToEnd();
+  };
   {
-    ProgressLogCapture log(second.dir.File("egg.log"));
-    second.Configure();
-    second.job->SetTempDirectory(first.temp, false);
-    second.job->SetDataUrls(first.server->DataUrl(), first.server->PseudoDataUrl());
-    second.job->SetRemoteAccess(true, false);
-    second.job->StartAnalysis(false, "Quake", "2011-05-03 01:00:00", "2011-05-03 02:00:00");
-    second.TickToEnd();
+    ProgressLogCapture log(first.dir.File("egg2.log"));
+    run_again(false);
   }
   EXPECT_EQ(ReadFile(eggnet).rfind(text, 0), 0u);
   EXPECT_EQ(Count(ReadFile(eggnet), "Enter httpGetFile\n"), 3);
@@ -339,13 +345,7 @@ TEST(RemoteRunTest, TheNetworkLogStartsFreshOncePerRunAndIsLeftAloneWithLoggingO
   // Logging off: not touched at all.
   SetLogProgress(false);
   WriteFile(eggnet, "untouched");
-  RemoteHarness third;
-  third.Configure();
-  third.job->SetTempDirectory(first.temp, true);
-  third.job->SetDataUrls(first.server->DataUrl(), first.server->PseudoDataUrl());
-  third.job->SetRemoteAccess(true, false);
-  third.job->StartAnalysis(false, "Quake", "2011-05-03 01:00:00", "2011-05-03 02:00:00");
-  third.TickToEnd();
+  run_again(true);
   EXPECT_EQ(ReadFile(eggnet), "untouched");
   EXPECT_EQ(first.DataRequests(), 4);
 }
