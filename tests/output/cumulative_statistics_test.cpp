@@ -53,6 +53,30 @@ TEST(CumulativeStatisticsTest, FollowsTheChiSquareDefinitions) {
   EXPECT_NEAR(c.reference[0] - c.deviation[0], Median(1) - LowerFive(1), 1e-7);
 }
 
+TEST(CumulativeStatisticsTest, ParallelAndRememberedEqualsEvaluatingEachSampleInTurn) {
+  std::vector<double> stoufZ, covar;
+  for (int i = 0; i < 5000; ++i) {
+    stoufZ.push_back(std::sin(i * 0.37) * 1.3);
+    covar.push_back(std::cos(i * 0.11) * 0.9 - 0.05);
+  }
+  Fixture f(stoufZ, covar);
+  const CumulativeStatistics c = ComputeCumulativeStatistics(f.context, f.series);
+  double s = 0, k = 0, d0 = 0;
+  for (size_t i = 0; i < stoufZ.size(); ++i) {
+    const double n = static_cast<double>(i + 1);
+    const double m = chiSquareDistribution::x_from_p_k(0.5, n);
+    s += stoufZ[i] * stoufZ[i];
+    k += covar[i];
+    if (i == 0) d0 = s - m;
+    ASSERT_EQ(c.deviation[i], s - m) << i;
+    ASSERT_EQ(c.reference[i], chiSquareDistribution::x_from_p_k(0.5, n) -
+                                  chiSquareDistribution::x_from_p_k(0.05, n) + d0)
+        << i;
+    ASSERT_EQ(c.stoufferProb[i], chiSquareDistribution::p_from_k_x(n, s)) << i;
+    ASSERT_EQ(c.covarProb[i], n + k > 0 ? chiSquareDistribution::p_from_k_x(n, n + k) : 0.0) << i;
+  }
+}
+
 TEST(CumulativeStatisticsTest, ZeroStoufferAndNegativeCovarianceGiveCertainty) {
   Fixture f(std::vector<double>(5, 0.0), {-1.0, -1.0, -1.0, 5.0, -0.5});
   const CumulativeStatistics c = ComputeCumulativeStatistics(f.context, f.series);
