@@ -31,6 +31,12 @@ bool OutputFile::Write(std::string_view bytes) {
   return ok_;
 }
 
+bool OutputFile::Rewind() {
+  if (file_ == nullptr) return false;
+  if (std::fseek(file_, 0, SEEK_SET) != 0) ok_ = false;
+  return ok_;
+}
+
 bool OutputFile::Close() {
   if (file_ == nullptr) return false;
   const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;

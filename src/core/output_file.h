@@ -28,6 +28,11 @@ class OutputFile {
   bool Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
   bool Write(std::string_view bytes);
 
+  // Moves back to the start of the file, so that what follows overwrites it
+  // (a header whose sizes are known only at the end). A failure counts as a
+  // failed write.
+  bool Rewind();
+
   // True while no write has failed since Open.
   bool Ok() const { return ok_; }
 

@@ -36,6 +36,19 @@ TEST(OutputFileTest, MissingDirectoryFailsToOpenAndAppendsNothing) {
   EXPECT_FALSE(AppendTextLine(dir.File("missing/b.txt"), "line"));
 }
 
+TEST(OutputFileTest, RewindLetsAHeaderBeRewrittenInPlace) {
+  TempDir dir;
+  OutputFile file;
+  ASSERT_TRUE(file.Open(dir.File("b.bin"), "wb"));
+  file.Write("size=?;");
+  file.Write("payload");
+  EXPECT_TRUE(file.Rewind());
+  file.Write("size=7;");
+  EXPECT_TRUE(file.Close());
+  EXPECT_EQ(ReadFile(dir.File("b.bin")), "size=7;payload");
+  EXPECT_FALSE(file.Rewind());  // closed
+}
+
 TEST(OutputFileTest, AppendTextLineAddsLines) {
   TempDir dir;
   EXPECT_TRUE(AppendTextLine(dir.File("log"), "one"));

@@ -1,0 +1,67 @@
+// The readers that fill the EggSampleTable from the run's input files.
+//
+// ReadFirstDataFile reads files[0] into an emptied table; AppendDataFile
+// reads files[index] (index >= 1) and appends its samples. Both take the
+// time range (startTime/stopTime; both 0: no filter), the resolution and the
+// egg subgroup from context.settings, inflate ".gz" entries first (clearing
+// settings.saveRemoteInput, so the text goes to the temporary directory),
+// test the abort flag before each group of records, and record the file's
+// egg count and ids in table.files[index].
+//
+// Run errors (RunError, abort flag set):
+//   "Resolution %d is outside the allowed range 1 to %d";
+//   "No data file for day %d of the run" for an empty entry;
+//   "Unable to open %s for input" for a file that cannot be opened, or a
+//     compressed one that cannot be inflated (the compressed name);
+//   "%s is not a proper data file for analysis" for a first file whose first
+//     line lacks "Samples per record" or whose trial size is missing or not
+//     positive, and for any file whose header ends without a type-12 record,
+//     counts more than kMaxEggs eggs (or a negative egg or record count), or
+//     lists fewer ids than its egg count (the name the entry had before
+//     inflation);
+//   "Failed to allocate memory" when the samples do not fit.
+// Message boxes (ShowMessage; the run goes on): "Record %d is out of sync"
+// for a data line that does not start with type 13 or a file that ends
+// before its header's record count (reading of that file ends, the samples
+// stored so far stay); "Trialsize changed from %d to %d" for an appended file
+// whose trial size differs from the first file's.
+//
+// After the first file alone: "No useable records" (abort) when it gave no
+// sample, else "Insufficient data in the file" (the run goes on) when its
+// last in-range record lies before the stop time. With more input files the
+// job calls CheckUseableRecords after the last AppendDataFile, so a run whose
+// files hold no in-range record at all ends there, once, before anything
+// else is computed. The first sample time is set by whichever file gives the
+// table its first sample; the last record time by each file with an
+// in-range record.
+//
+// Appended files: each egg is stored in the column of the first file's egg
+// with the same id (eggs the first file lacks are ignored; a repeated id
+// counts once). An egg of the first file that a later file lacks falls
+// behind the sample count and so has no valid value in the whole run.
+//
+// After each call every used column holds exactly table.sampleCount samples.
+// Header counts never make the reader allocate more samples than the file's
+// remaining bytes can hold records.
+#pragma once
+
+#include "core/day_segments.h"
+#include "core/run_context.h"
+#include "input/egg_sample_table.h"
+
+namespace corvane {
+
+// The largest resolution: keeps every sum of valid trial values within 32 bits.
+inline constexpr int kMaxResolution = 14'000'000;
+
+void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFileCount,
+                       EggSampleTable& table);
+
+void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table);
+
+// True when the table holds at least one sample. Otherwise, unless the run
+// was already aborted, reports the run error "No useable records" and sets
+// the abort flag. Returns false for an aborted run.
+bool CheckUseableRecords(RunContext& context, const EggSampleTable& table);
+
+}  // namespace corvane

@@ -1,0 +1,77 @@
+#include "input/gz_file.h"
+
+#include <sys/stat.h>
+#include <algorithm>
+#include <climits>
+
+namespace corvane {
+
+GzFile::~GzFile() { Close(); }
+
+bool GzFile::OpenForReading(const std::string& path) {
+  Close();
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  length_ = static_cast<std::int64_t>(info.st_size);
+  stream_ = gzopen(path.c_str(), "rb");
+  if (stream_ == nullptr) return false;
+  failed_ = false;
+  // zlib passes a file without a gzip header through unchanged; such a file
+  // is not compressed data.
+  if (length_ > 0 && gzdirect(stream_) != 0) {
+    gzclose_r(stream_);
+    stream_ = nullptr;
+    return false;
+  }
+  mode_ = kReading;
+  return true;
+}
+
+long GzFile::Read(char* buffer, size_t size) {
+  if (mode_ != kReading) return -1;
+  const unsigned chunk = static_cast<unsigned>(std::min<size_t>(size, INT_MAX));
+  const int got = gzread(stream_, buffer, chunk);
+  if (got < 0) {
+    failed_ = true;
+    return -1;
+  }
+  if (got == 0) {
+    int error = Z_OK;
+    gzerror(stream_, &error);
+    if (error != Z_OK) {  // ended inside the stream
+      failed_ = true;
+      return -1;
+    }
+  }
+  return got;
+}
+
+bool GzFile::ReadAllAsText(std::string& text) {
+  text.clear();
+  if (mode_ != kReading || length_ == 0) return false;
+  // Chunks as large as the compressed file (at least 64 KiB), appended in order.
+  const size_t chunk = static_cast<size_t>(std::max<std::int64_t>(length_, 1 << 16));
+  for (;;) {
+    const size_t used = text.size();
+    text.resize(used + chunk);
+    const long got = Read(text.data() + used, chunk);
+    if (got < 0) {
+      text.clear();
+      text.shrink_to_fit();
+      return false;
+    }
+    text.resize(used + static_cast<size_t>(got));
+    if (got == 0) break;
+  }
+  return !text.empty();
+}
+
+bool GzFile::Close() {
+  if (mode_ != kReading) return false;
+  const int status = gzclose_r(stream_);
+  stream_ = nullptr;
+  mode_ = kClosed;
+  return status == Z_OK && !failed_;
+}
+
+}  // namespace corvane

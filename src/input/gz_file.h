@@ -1,0 +1,51 @@
+// A gzip file opened for reading through zlib's gz* functions.
+//
+// OpenForReading succeeds only for an existing regular file that holds a
+// gzip stream (or is empty); a file in any other format is refused, never
+// passed through as plain text. The object closes itself when destroyed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <zlib.h>
+
+namespace corvane {
+
+class GzFile {
+ public:
+  enum Mode { kClosed = 0, kReading = 2 };
+
+  GzFile() = default;
+  ~GzFile();
+  GzFile(const GzFile&) = delete;
+  GzFile& operator=(const GzFile&) = delete;
+
+  // Opens path; records the compressed length. Returns whether the stream is
+  // open (mode kReading).
+  bool OpenForReading(const std::string& path);
+
+  Mode mode() const { return mode_; }
+  std::int64_t compressedLength() const { return length_; }
+
+  // Reads up to size decompressed bytes. Returns the count, 0 at the end of
+  // the stream, -1 on a stream error (damaged or truncated data).
+  long Read(char* buffer, size_t size);
+
+  // Reads the whole decompressed stream into text. False on a stream error
+  // (text cleared), when not open, for an empty compressed file, or when the
+  // stream holds no bytes.
+  bool ReadAllAsText(std::string& text);
+
+  // Closes the stream. True only when it was open and zlib reported no error
+  // (a truncated stream fails here).
+  bool Close();
+
+ private:
+  gzFile stream_ = nullptr;
+  Mode mode_ = kClosed;
+  std::int64_t length_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,259 @@
+#include "eggdata/egg_data_generator.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "core/c_format.h"
+#include "input/gz_file.h"
+#include "support/temp_dir.h"
+
+namespace corvane::eggdata {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+constexpr std::int64_t kDay = 1304380800;  // 2011-05-03 00:00:00
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t begin = 0;
+  while (begin < text.size()) {
+    const size_t end = text.find('\n', begin);
+    lines.push_back(text.substr(begin, end - begin));
+    begin = end + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t begin = 0;
+  for (;;) {
+    const size_t comma = line.find(',', begin);
+    fields.push_back(line.substr(begin, comma - begin));
+    if (comma == std::string::npos) return fields;
+    begin = comma + 1;
+  }
+}
+
+// The data lines of a generated text, keyed by their time stamp field.
+std::vector<std::string> DataLines(const std::string& text) {
+  std::vector<std::string> data;
+  for (const std::string& line : Lines(text)) {
+    if (line.rfind("13,", 0) == 0) data.push_back(line);
+  }
+  return data;
+}
+
+EggDataOptions Small(std::int64_t records) {
+  EggDataOptions options;
+  options.start = kDay;
+  options.stop = kDay + records - 1;
+  options.eggCount = 5;
+  return options;
+}
+
+TEST(EggDataGeneratorTest, WritesTheEggDataFileFormat) {
+  EggDataOptions options = Small(3);
+  options.eggIds = {1, 28, 37};
+  const std::vector<std::string> lines = Lines(GenerateEggData(options));
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_THAT(lines[0], HasSubstr("Samples per record"));
+  EXPECT_THAT(lines, ::testing::Contains("10,4,200"));
+  EXPECT_THAT(lines, ::testing::Contains("11,1,3"));
+  EXPECT_THAT(lines, ::testing::Contains("11,4,3"));
+  const std::vector<std::string> id_fields = Fields(lines[lines.size() - 4]);
+  ASSERT_EQ(id_fields.size(), 6u);
+  EXPECT_EQ(id_fields[0], "12");
+  EXPECT_THAT(std::vector<std::string>(id_fields.begin() + 3, id_fields.end()),
+              ElementsAre("1", "28", "37"));
+  const std::vector<std::string> data = DataLines(GenerateEggData(options));
+  ASSERT_EQ(data.size(), 3u);
+  const std::vector<std::string> fields = Fields(data[2]);
+  ASSERT_EQ(fields.size(), 6u);
+  EXPECT_EQ(fields[1], std::to_string(kDay + 2));
+  EXPECT_EQ(fields[2], "2011-05-03 00:00:02");
+  EXPECT_EQ(fields[4], std::to_string(*EggTrialValue(options, 28, kDay + 2)));
+}
+
+TEST(EggDataGeneratorTest, SameSecondGivesTheSameValuesWhateverTheRange) {
+  EggDataOptions narrow = Small(10);
+  EggDataOptions wide = narrow;
+  wide.start -= 3600;
+  wide.stop += 3600;
+  const std::vector<std::string> a = DataLines(GenerateEggData(narrow));
+  const std::vector<std::string> b = DataLines(GenerateEggData(wide));
+  ASSERT_EQ(a.size(), 10u);
+  for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i], b[3600 + i]);
+  EggDataOptions reseeded = narrow;
+  reseeded.seed = 2;
+  EXPECT_NE(DataLines(GenerateEggData(reseeded)), a);
+}
+
+// Mean and variance of the values of the options' eggs over its range.
+void Moments(const EggDataOptions& options, double& mean, double& variance) {
+  double sum = 0, squares = 0;
+  int n = 0;
+  for (int id : FileEggIds(options)) {
+    for (std::int64_t t = options.start; t <= options.stop; ++t) {
+      const std::optional<int> value = EggTrialValue(options, id, t);
+      if (!value) continue;
+      sum += *value;
+      squares += double(*value) * *value;
+      ++n;
+    }
+  }
+  mean = sum / n;
+  variance = squares / n - mean * mean;
+}
+
+TEST(EggDataGeneratorTest, TrialsAreFairBitSums) {
+  for (int trial_size : {200, 1000, 37}) {
+    EggDataOptions options = Small(2000);
+    options.eggCount = 20;
+    options.trialSize = trial_size;
+    double mean = 0, variance = 0;
+    Moments(options, mean, variance);
+    // 40000 values: the standard errors are sqrt(T/4/40000) and about T/4 * 0.007.
+    EXPECT_NEAR(mean, trial_size / 2.0, 4 * std::sqrt(trial_size / 4.0 / 40000)) << trial_size;
+    EXPECT_NEAR(variance, trial_size / 4.0, trial_size / 4.0 * 0.03) << trial_size;
+  }
+}
+
+TEST(EggDataGeneratorTest, MeanShiftMovesOnlyTheChosenEggsInTheWindow) {
+  EggDataOptions options = Small(4000);
+  options.eggCount = 10;
+  options.meanShift = 2.5;
+  options.shiftStart = kDay + 2000;
+  options.shiftStop = kDay + 3999;
+  options.shiftEggs = {1001, 1002, 1003, 1004, 1005};
+  auto window_mean = [&](int first_id, std::int64_t from) {
+    EggDataOptions part = options;
+    part.eggIds = {first_id, first_id + 1, first_id + 2, first_id + 3, first_id + 4};
+    part.start = from;
+    part.stop = from + 1999;
+    double mean = 0, variance = 0;
+    Moments(part, mean, variance);
+    return mean;
+  };
+  // 10000 values each: standard error 0.07.
+  EXPECT_NEAR(window_mean(1001, kDay + 2000), 102.5, 0.3);
+  EXPECT_NEAR(window_mean(1001, kDay), 100.0, 0.3);
+  EXPECT_NEAR(window_mean(1006, kDay + 2000), 100.0, 0.3);
+}
+
+TEST(EggDataGeneratorTest, MissingValuesAreEmptyFields) {
+  EggDataOptions options = Small(1000);
+  options.missingFraction = 0.25;
+  int empty = 0, total = 0;
+  for (const std::string& line : DataLines(GenerateEggData(options))) {
+    const std::vector<std::string> fields = Fields(line);
+    ASSERT_EQ(fields.size(), 8u);
+    for (size_t j = 3; j < fields.size(); ++j) {
+      empty += fields[j].empty();
+      ++total;
+    }
+  }
+  EXPECT_NEAR(double(empty) / total, 0.25, 0.03);
+}
+
+TEST(EggDataGeneratorTest, AbsentEggsAreLeftOutOfTheColumns) {
+  EggDataOptions options = Small(2);
+  options.absentEggs = {1002, 1004};
+  EXPECT_THAT(FileEggIds(options), ElementsAre(1001, 1003, 1005));
+  const std::string text = GenerateEggData(options);
+  EXPECT_THAT(text, HasSubstr("\n11,1,3\n"));
+  EXPECT_EQ(Fields(DataLines(text)[0]).size(), 6u);
+}
+
+TEST(EggDataGeneratorTest, CrLfEndsEveryLine) {
+  EggDataOptions options = Small(3);
+  options.crlf = true;
+  const std::string text = GenerateEggData(options);
+  size_t feeds = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') continue;
+    ++feeds;
+    ASSERT_GT(i, 0u);
+    EXPECT_EQ(text[i - 1], '\r');
+  }
+  EXPECT_EQ(feeds, Lines(text).size());
+}
+
+TEST(EggDataGeneratorTest, HeaderRecordCountCanDifferFromTheRecords) {
+  EggDataOptions options = Small(3);
+  options.headerRecordCount = 10;
+  const std::string text = GenerateEggData(options);
+  EXPECT_THAT(text, HasSubstr("\n11,4,10\n"));
+  EXPECT_EQ(DataLines(text).size(), 3u);
+}
+
+TEST(EggDataGeneratorTest, GzipFilesInflateToTheText) {
+  testing::TempDir dir;
+  const EggDataOptions options = Small(100);
+  ASSERT_TRUE(WriteEggDataFile(dir.File("d.gz"), options, true));
+  GzFile gz;
+  ASSERT_TRUE(gz.OpenForReading(dir.File("d.gz")));
+  std::string text;
+  ASSERT_TRUE(gz.ReadAllAsText(text));
+  EXPECT_TRUE(gz.Close());
+  EXPECT_EQ(text, GenerateEggData(options));
+  EXPECT_LT(testing::ReadFile(dir.File("d.gz")).size(), text.size() / 2);
+}
+
+TEST(EggDataGeneratorTest, WritingIntoAMissingFolderFails) {
+  testing::TempDir dir;
+  EXPECT_FALSE(WriteEggDataFile(dir.File("missing/d.csv"), Small(2), false));
+  EXPECT_TRUE(WriteEggDataDays(dir.File("missing/d.csv"), Small(2), false).empty());
+}
+
+TEST(EggDataGeneratorTest, DayFilesFollowTheLocalNaming) {
+  EXPECT_EQ(DayFileName("/data/quake.csv", 0), "/data/quake.csv");
+  EXPECT_EQ(DayFileName("/data/quake.csv", 1), "/data/quake_2.csv");
+  EXPECT_EQ(DayFileName("/data/quake.v1.gz", 2), "/data/quake.v1_3.gz");
+  EXPECT_EQ(DayFileName("/data.d/quake", 1), "/data.d/quake_2");
+
+  testing::TempDir dir;
+  EggDataOptions options = Small(1);
+  options.start = kDay + 22 * 3600;
+  options.stop = kDay + 2 * 86400 + 3600;
+  const std::vector<std::string> paths = WriteEggDataDays(dir.File("q.csv"), options, false);
+  ASSERT_THAT(paths, ElementsAre(dir.File("q.csv"), dir.File("q_2.csv"), dir.File("q_3.csv")));
+  const std::vector<std::string> first = DataLines(testing::ReadFile(paths[0]));
+  const std::vector<std::string> middle = DataLines(testing::ReadFile(paths[1]));
+  const std::vector<std::string> last = DataLines(testing::ReadFile(paths[2]));
+  EXPECT_EQ(first.size(), 2u * 3600);
+  EXPECT_EQ(middle.size(), 86400u);
+  EXPECT_EQ(last.size(), 3601u);
+  EXPECT_EQ(Fields(middle.front())[2], "2011-05-04 00:00:00");
+  EXPECT_EQ(Fields(last.back())[2], "2011-05-05 01:00:00");
+}
+
+TEST(EggDataGeneratorTest, CommandWritesFilesAndExplainsItself) {
+  testing::TempDir dir;
+  const std::string command = std::string(CORVANE_BINARY_DIR) + "/tools/eggdata/corvane-eggdata";
+  const std::string out = dir.File("help.txt");
+  ASSERT_EQ(std::system((command + " --help > " + out).c_str()), 0);
+  EXPECT_THAT(testing::ReadFile(out), HasSubstr("--gzip"));
+  ASSERT_EQ(std::system(
+                (command + " --date 2011-05-03 --eggs 3 --seed 9 --crlf --out " + dir.File("d.csv"))
+                    .c_str()),
+            0);
+  EggDataOptions options = Small(86400);
+  options.eggCount = 3;
+  options.seed = 9;
+  options.crlf = true;
+  EXPECT_EQ(testing::ReadFile(dir.File("d.csv")), GenerateEggData(options));
+  EXPECT_NE(std::system((command + " --eggs x --out " + dir.File("e.csv") + " 2> " + out).c_str()),
+            0);
+  EXPECT_THAT(testing::ReadFile(out), HasSubstr("invalid egg count"));
+}
+
+}  // namespace
+}  // namespace corvane::eggdata

@@ -1,0 +1,59 @@
+#include "support/wave_probe.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "support/temp_dir.h"
+
+namespace corvane::testing {
+
+std::vector<std::int16_t> ReadWaveSamples(const std::string& path) {
+  const std::string bytes = ReadFile(path);
+  std::vector<std::int16_t> samples;
+  for (std::size_t at = 46; at + 1 < bytes.size(); at += 2) {
+    samples.push_back(static_cast<std::int16_t>(LittleEndianField(bytes, at, 2)));
+  }
+  return samples;
+}
+
+std::uint32_t LittleEndianField(const std::string& bytes, std::size_t offset, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) {
+    value =
+        (value << 8) | static_cast<unsigned char>(bytes.at(offset + static_cast<std::size_t>(i)));
+  }
+  return value;
+}
+
+std::string CommandOutput(const std::string& command, int* status) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) {
+    if (status != nullptr) *status = -1;
+    return output;
+  }
+  char buffer[4096];
+  std::size_t read = 0;
+  while ((read = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, read);
+  const int result = pclose(pipe);
+  if (status != nullptr) *status = result;
+  while (!output.empty() && std::isspace(static_cast<unsigned char>(output.back())))
+    output.pop_back();
+  return output;
+}
+
+double ZeroCrossingFrequency(const std::vector<std::int16_t>& samples, std::size_t begin,
+                             std::size_t end, int sampleRate) {
+  int crossings = 0;
+  int last_sign = 0;
+  for (std::size_t i = begin; i < end && i < samples.size(); ++i) {
+    const int sign = (samples[i] > 0) - (samples[i] < 0);
+    if (sign == 0) continue;
+    if (last_sign != 0 && sign != last_sign) ++crossings;
+    last_sign = sign;
+  }
+  const double seconds = static_cast<double>(end - begin) / sampleRate;
+  return crossings / (2.0 * seconds);
+}
+
+}  // namespace corvane::testing

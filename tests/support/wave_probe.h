@@ -1,0 +1,28 @@
+// Helpers for tests that read back WAV files: the samples after the 46-byte
+// header this program writes, the little-endian fields of a header, the
+// lengths and frequencies of the notes laid out in a file, and the output of
+// an external reader (soxi, python3) run through the shell.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane::testing {
+
+// The 16-bit samples stored after the 46-byte header of path.
+std::vector<std::int16_t> ReadWaveSamples(const std::string& path);
+
+// The little-endian unsigned field of `size` bytes at offset in bytes.
+std::uint32_t LittleEndianField(const std::string& bytes, std::size_t offset, int size);
+
+// Standard output of a shell command, with trailing white space removed; the
+// exit status goes to *status when given.
+std::string CommandOutput(const std::string& command, int* status = nullptr);
+
+// The frequency of samples[begin, end) estimated from its sign changes, at
+// sampleRate.
+double ZeroCrossingFrequency(const std::vector<std::int16_t>& samples, std::size_t begin,
+                             std::size_t end, int sampleRate);
+
+}  // namespace corvane::testing
