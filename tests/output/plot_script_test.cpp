@@ -25,15 +25,6 @@ TEST(PlotScriptTest, TitleNamesTheSecondDateOnlyAcrossDays) {
       "Quake 2011-05-03 22:00:00 -- 2011-05-04 00:00:00");
 }
 
-TEST(PlotScriptTest, HeadLines) {
-  EXPECT_EQ(ScriptHead(1.0, 1.0, "T \"x\"", "Variance"),
-            "set term qt\n"
-            "set size 1.000000, 1.000000\n"
-            "set title \"T \\\"x\\\"\"\n"
-            "set ylabel \"Variance\"\n"
-            "set xlabel \"Hours Elapsed\"\n");
-}
-
 TEST(PlotScriptTest, TicksFallOnWholeHoursOfCalendarTime) {
   // A run from 00:30:00: first tick at sample 1800 labelled 0, then 5400.
   EXPECT_EQ(TickBlock(At("2011-05-03 00:30:00"), 1, 7200),
@@ -46,14 +37,6 @@ TEST(PlotScriptTest, TicksFallOnWholeHoursOfCalendarTime) {
             "set xtics ( \\\n\"0\" 1,\\\n\"1\" 1801\\\n    )\n");
   // No whole hour within the run: an empty list.
   EXPECT_EQ(TickBlock(At("2011-05-03 00:00:01"), 1, 40), "set xtics ( \\\n\\\n    )\n");
-}
-
-TEST(PlotScriptTest, PlotCommandWithAndWithoutReferenceCurve) {
-  EXPECT_EQ(PlotCommand("/r/Q/Q.dat", 2, "Composite: 5 eggs: p = 0.250", true),
-            "plot \"/r/Q/Q.dat\" using 1:2 title \"Composite: 5 eggs: p = 0.250\" with lines,\\\n"
-            "     \"/r/Q/Q.dat\" using 1:3 title \"p=0.050\" with lines\n");
-  EXPECT_EQ(PlotCommand("/r\"x/Q.dat", 7, "Variance", false),
-            "plot \"/r\\\"x/Q.dat\" using 1:7 title \"Variance\" with lines\n");
 }
 
 }  // namespace
