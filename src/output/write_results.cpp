@@ -1,5 +1,6 @@
 #include "output/write_results.h"
 
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <string>
@@ -34,11 +35,15 @@ void KeepFinalValues(const CumulativeStatistics& cumulative, int written, Compos
   series.lastCumulativeDeviation = 0.0;
   series.finalStoufferProb = 0.0;
   series.finalCovarProb = 0.0;
+  series.finalStoufferDegrees = 0;
   if (written <= 0) return;
   const auto last = static_cast<size_t>(written - 1);
   series.lastCumulativeDeviation = cumulative.deviation[last];
   series.finalStoufferProb = cumulative.stoufferProb[last];
   series.finalCovarProb = cumulative.covarProb[last];
+  for (size_t c = 0; c <= last; ++c) {
+    if (!std::isnan(series.stoufZ[c])) ++series.finalStoufferDegrees;
+  }
 }
 
 // Writes the whole text and closes the file; false when anything failed.

@@ -172,6 +172,7 @@ TEST(WriteResultsTest, HandCheckableRunWritesEveryColumnTheScriptAndTheInformati
   EXPECT_NEAR(run.series.lastCumulativeDeviation, expected.back()[1], 1e-6);
   EXPECT_NEAR(1 - run.series.finalStoufferProb, stoufferUpper, 1e-9);
   EXPECT_NEAR(1 - run.series.finalCovarProb, covarUpper, 1e-9);
+  EXPECT_EQ(run.series.finalStoufferDegrees, 36);
 }
 
 TEST(WriteResultsTest, StepsRunInOrderUnderTheirConditions) {
@@ -292,6 +293,7 @@ TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
   const double k = run.series.covar[0] + run.series.covar[3] + run.series.covar[4];
   EXPECT_NEAR(column(4, 13), k, 1.5e-6);
   EXPECT_NEAR(column(4, 14), 3 + k > 0 ? 1 - Lower(3, 3 + k) : 1.0, 1.5e-6);
+  EXPECT_EQ(run.series.finalStoufferDegrees, 4);
 }
 
 TEST(WriteResultsTest, FailuresAreReportedAndStopTheRun) {
