@@ -26,8 +26,13 @@ void Fail(RunContext& context, const std::string& message) {
   context.Abort();
 }
 
-void RunHook(const RunContext& context, const std::function<void()>& hook, bool wanted) {
-  if (hook && wanted && !context.Aborted()) hook();
+// Runs an optional step when it is wanted, it exists and the run goes on,
+// after posting its status text (if any).
+void RunStep(const RunContext& context, const std::function<void()>& step, bool wanted,
+             const char* status = nullptr) {
+  if (!step || !wanted || context.Aborted()) return;
+  if (status != nullptr) context.PostStatus(status);
+  step();
 }
 
 // The final values of the run: those of the last data line written.
@@ -67,12 +72,9 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
     return;
   }
 
-  if (steps.createAudioFiles && settings.audio && !context.Aborted()) {
-    context.PostStatus("Creating audio");
-    steps.createAudioFiles();
-  }
-  RunHook(context, steps.eventEcho, true);
-  RunHook(context, steps.dftSpectra, settings.dft);
+  RunStep(context, steps.createAudioFiles, settings.audio, "Creating audio");
+  RunStep(context, steps.eventEcho, true);
+  RunStep(context, steps.dftSpectra, settings.dft);
 
   const std::optional<PlotFiles> files = PlotFilesOf(settings);
   if (!files) {
@@ -80,10 +82,12 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
     return;
   }
   OutputFile script, data, information;
-  if (!script.Open(files->script, "w"))
+  if (!script.Open(files->script, "w")) {
     return Fail(context, "Failed to open gnuplot gp file for output");
-  if (!data.Open(files->data, "w"))
+  }
+  if (!data.Open(files->data, "w")) {
     return Fail(context, "Failed to open gnuplot dat file for output");
+  }
   if (!information.Open(files->information, "w")) {
     return Fail(context, "Failed to open gnuplot inf file for output");
   }
@@ -102,10 +106,7 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
   }
   if (!data.Close()) return Fail(context, "Failed to write gnuplot dat file");
 
-  if (steps.compareIntervals && settings.compareIntervals && !context.Aborted()) {
-    context.PostStatus("Comparing intervals");
-    steps.compareIntervals();
-  }
+  RunStep(context, steps.compareIntervals, settings.compareIntervals, "Comparing intervals");
 
   const int useable = series.useableEggs;
   const double stoufferUpper = 1.0 - series.finalStoufferProb;
