@@ -62,10 +62,10 @@ void CloseDescriptorsExcept(int keep) {
   const pid_t grandchild = fork();
   if (grandchild < 0) ReportAndExit(report, 1);
   if (grandchild > 0) _exit(0);
-  const int devnull = open("/dev/null", O_RDONLY);
-  if (devnull > 0) {
-    dup2(devnull, 0);
-    close(devnull);
+  const int devnull = open("/dev/null", O_RDWR);
+  if (devnull >= 0) {
+    for (int fd = 0; fd <= 2; ++fd) dup2(devnull, fd);
+    if (devnull > 2) close(devnull);
   }
   CloseDescriptorsExcept(report);
   sigset_t none;

@@ -5,9 +5,10 @@
 // is special). An executable without a "/" is looked up in the PATH; an
 // empty one means "gnuplot" from the PATH. The process runs in a session of
 // its own, detached from ours (double fork: the intermediate child is reaped
-// at once and gnuplot is adopted by the system), with standard input from
-// /dev/null and none of our other descriptors, so its window stays open
-// after this program's run, or the program itself, has ended. Returns true
+// at once and gnuplot is adopted by the system), with its standard streams
+// on /dev/null and none of our other descriptors (a pipe that reads our
+// output is not held open by the window), so its window stays open after
+// this program's run, or the program itself, has ended. Returns true
 // once the executable has been started, false (with the reason in *error)
 // when it could not be found or executed.
 //
