@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -47,10 +48,12 @@ struct CompositeSeries {
   // among those written (the sample count when every sample is defined).
   int finalStoufferDegrees = 0;
 
-  // Event echo summary: how many of the highest post-event peaks were
-  // averaged, and their mean.
+  // Event echo summary: the name of the variable searched (empty when no
+  // search ran), how many of the highest post-event peaks were averaged, and
+  // their mean (-1 when there is none).
+  std::string echoVariableName;
   int echoPeakCount = 0;
-  double echoPeakMean = 0.0;
+  double echoPeakMean = -1.0;
 
   std::size_t size() const { return eggCount.size(); }
   void Clear() { *this = CompositeSeries(); }
