@@ -95,7 +95,7 @@ TEST(PlotDisplayTest, DisplayLaunchesGnuplotUnlessNothingWasRecorded) {
   chmod(standIn.c_str(), 0755);
   run.context.settings.gnuplotPath = standIn;
   run.Display(7, "Variance");
-  for (int i = 0; i < 200 && ReadFile(record).empty(); ++i) usleep(10000);
+  for (int i = 0; i < 1000 && ReadFile(record).empty(); ++i) usleep(10000);
   EXPECT_EQ(ReadFile(record), run.Path(".gp") + " -persist\n");
 
   // A run of no records: only the five setting lines, and no launch.

@@ -236,7 +236,7 @@ TEST(WriteResultsTest, InteractiveRunLaunchesGnuplotOnTheScript) {
   WriteResults(run.context, run.table, run.series, ResultSteps());
   EXPECT_EQ(run.link.statuses().back(), "Generating plot");
   EXPECT_TRUE(run.link.messages().empty());
-  for (int i = 0; i < 200 && !FileExists(record); ++i) usleep(10000);
+  for (int i = 0; i < 1000 && !FileExists(record); ++i) usleep(10000);
   EXPECT_EQ(ReadFile(record), run.Path(".gp") + "|-persist|");
 
   ResultsRun failing("Unshown");
