@@ -36,6 +36,8 @@ bool ProcessLocalFiles(RunContext& context, int segmentCount, SegmentFileList& f
                        int& inputFileCount) {
   const int count = std::max(segmentCount, 1);
   files.assign(static_cast<size_t>(count), std::string());
+  // Inflated local input always goes to the temporary directory.
+  context.settings.saveRemoteInput = false;
   const std::string& first = context.settings.localEggFile;
   const bool compressed = Extension(first) == kCompressed;
   for (int i = 0; i < count; ++i) {

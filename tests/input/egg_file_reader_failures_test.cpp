@@ -49,32 +49,25 @@ class ReaderFailureTest : public InputTest {
 };
 
 TEST_F(ReaderFailureTest, MissingFilesCannotBeOpened) {
-  files = {dir.File("absent.csv")};
-  ReadFirstDataFile(context, files, 1, table);
-  EXPECT_TRUE(context.Aborted());
-  EXPECT_THAT(messages(),
-              ElementsAre("Quake: Unable to open " + dir.File("absent.csv") + " for input"));
+  Mkdir(dir.File("folder.csv"));
+  for (const std::string name : {"absent.csv", "folder.csv"}) {
+    SideRun run(context.settings);
+    files = {dir.File(name)};
+    ReadFirstDataFile(run.context, files, 1, table);
+    EXPECT_TRUE(run.context.Aborted());
+    EXPECT_THAT(run.link.messageTexts(),
+                ElementsAre("Quake: Unable to open " + dir.File(name) + " for input"));
+  }
 
   // An appended day that is missing ends the run too, naming the file.
-  RecordingLink other;
-  RunContext second(&other, &other);
-  second.settings = context.settings;
+  SideRun second(context.settings);
   WriteFile(dir.File("good.csv"), Header(2, 2, "1,2") + kGoodData);
   files = {dir.File("good.csv"), dir.File("good_2.csv")};
-  ReadFirstDataFile(second, files, 2, table);
-  AppendDataFile(second, files, 1, table);
-  EXPECT_TRUE(second.Aborted());
-  EXPECT_THAT(other.messageTexts(),
+  ReadFirstDataFile(second.context, files, 2, table);
+  AppendDataFile(second.context, files, 1, table);
+  EXPECT_TRUE(second.context.Aborted());
+  EXPECT_THAT(second.link.messageTexts(),
               ElementsAre("Quake: Unable to open " + dir.File("good_2.csv") + " for input"));
-}
-
-TEST_F(ReaderFailureTest, DirectoryInPlaceOfAFileCannotBeOpened) {
-  Mkdir(dir.File("folder.csv"));
-  files = {dir.File("folder.csv")};
-  ReadFirstDataFile(context, files, 1, table);
-  EXPECT_TRUE(context.Aborted());
-  EXPECT_THAT(messages(),
-              ElementsAre("Quake: Unable to open " + dir.File("folder.csv") + " for input"));
 }
 
 TEST_F(ReaderFailureTest, EmptyEntryNamesTheMissingDay) {
@@ -94,13 +87,9 @@ TEST_F(ReaderFailureTest, FirstLineWithoutMarkerIsRefusedEvenWhenTheRestIsSound)
   EXPECT_EQ(table.sampleCount, 0);
 }
 
-TEST_F(ReaderFailureTest, EmptyFileIsNotAProperDataFile) {
-  EXPECT_THAT(ReadFirst(""), ElementsAre(Improper()));
-  EXPECT_TRUE(context.Aborted());
-}
-
 TEST_F(ReaderFailureTest, HeadersTheTableCannotHoldAreRefused) {
   const std::vector<std::string> bad = {
+      "",                                                              // an empty file
       "1,Samples per record\n10,4,200\n11,1,2\n11,4,2\n",              // ends before type 12
       Header(201, 2, "1,2") + kGoodData,                               // too many eggs
       Header(-1, 2, "1,2") + kGoodData,                                // negative egg count
@@ -113,14 +102,12 @@ TEST_F(ReaderFailureTest, HeadersTheTableCannotHoldAreRefused) {
       "1,Samples per record\n10,4,0\n11,1,2\n11,4,2\n12,,,1,2\n" + kGoodData,  // trial size 0
   };
   for (const std::string& text : bad) {
-    RecordingLink other;
-    RunContext run(&other, &other);
-    run.settings = context.settings;
+    SideRun run(context.settings);
     WriteFile(dir.File("bad.csv"), text);
     files = {dir.File("bad.csv")};
-    ReadFirstDataFile(run, files, 1, table);
-    EXPECT_TRUE(run.Aborted()) << text;
-    EXPECT_THAT(other.messageTexts(), ElementsAre(Improper())) << text;
+    ReadFirstDataFile(run.context, files, 1, table);
+    EXPECT_TRUE(run.context.Aborted()) << text;
+    EXPECT_THAT(run.link.messageTexts(), ElementsAre(Improper())) << text;
     EXPECT_EQ(table.sampleCount, 0) << text;
   }
 }
@@ -142,16 +129,14 @@ TEST_F(ReaderFailureTest, AppendedFileNeedsNoMarkerLine) {
 
 TEST_F(ReaderFailureTest, ResolutionBelowOneIsRefused) {
   for (int resolution : {0, -3, kMaxResolution + 1}) {
-    RecordingLink other;
-    RunContext run(&other, &other);
-    run.settings = context.settings;
-    run.settings.resolution = resolution;
+    SideRun run(context.settings);
+    run.context.settings.resolution = resolution;
     WriteFile(dir.File("good.csv"), Header(2, 2, "1,2") + kGoodData);
     files = {dir.File("good.csv")};
-    ReadFirstDataFile(run, files, 1, table);
-    EXPECT_TRUE(run.Aborted());
-    ASSERT_EQ(other.messageTexts().size(), 1u);
-    EXPECT_THAT(other.messageTexts()[0], ::testing::HasSubstr("Resolution"));
+    ReadFirstDataFile(run.context, files, 1, table);
+    EXPECT_TRUE(run.context.Aborted());
+    ASSERT_EQ(run.link.messageTexts().size(), 1u);
+    EXPECT_THAT(run.link.messageTexts()[0], ::testing::HasSubstr("Resolution"));
     EXPECT_EQ(table.sampleCount, 0);
   }
 }
@@ -168,14 +153,12 @@ TEST_F(ReaderFailureTest, DamagedCompressedFileIsNeverReadAsText) {
   const std::string gz = *eggdata::GzipCompress(text);
   for (const std::string& bytes :
        {text, gz.substr(0, gz.size() / 2), std::string("\x1f\x8b junk", 7), std::string()}) {
-    RecordingLink other;
-    RunContext run(&other, &other);
-    run.settings = context.settings;
+    SideRun run(context.settings);
     WriteFile(dir.File("bad.gz"), bytes);
     files = {dir.File("bad.gz")};
-    ReadFirstDataFile(run, files, 1, table);
-    EXPECT_TRUE(run.Aborted());
-    EXPECT_THAT(other.messageTexts(),
+    ReadFirstDataFile(run.context, files, 1, table);
+    EXPECT_TRUE(run.context.Aborted());
+    EXPECT_THAT(run.link.messageTexts(),
                 ElementsAre("Quake: Unable to open " + dir.File("bad.gz") + " for input"));
     EXPECT_EQ(files[0], dir.File("bad.gz"));
     EXPECT_EQ(table.sampleCount, 0);
@@ -187,13 +170,11 @@ TEST_F(ReaderFailureTest, ArbitraryBytesNeverCrashTheReader) {
   std::string text = Header(3, 4, "1,2,3") +
                      "13,1,t,100,101,102\n13,2,t,,,\n13,3,t,9999999999999999999999,1,2\n13,4,t\n";
   for (size_t cut = 0; cut <= text.size(); cut += 7) {
-    RecordingLink other;
-    RunContext run(&other, &other);
-    run.settings = context.settings;
+    SideRun run(context.settings);
     WriteFile(dir.File("cut.csv"), text.substr(0, cut));
     files = {dir.File("cut.csv"), dir.File("cut.csv")};
-    ReadFirstDataFile(run, files, 2, table);
-    AppendDataFile(run, files, 1, table);
+    ReadFirstDataFile(run.context, files, 2, table);
+    AppendDataFile(run.context, files, 1, table);
     for (int k = 0; k < table.eggCount; ++k) {
       EXPECT_EQ(table.columns[k].samples.size(), static_cast<size_t>(table.sampleCount));
     }

@@ -174,12 +174,10 @@ TEST_F(ReaderTest, FileEndingBeforeTheStopIsReportedOnlyForASingleFile) {
   EXPECT_THAT(messages(), ElementsAre("Quake: Insufficient data in the file"));
   EXPECT_EQ(table.sampleCount, 10);
 
-  RecordingLink other;
-  RunContext two(&other, &other);
-  two.settings = context.settings;
+  SideRun two(context.settings);
   SegmentFileList list = {files[0], files[0]};
-  ReadFirstDataFile(two, list, 2, table);
-  EXPECT_THAT(other.messageTexts(), IsEmpty());
+  ReadFirstDataFile(two.context, list, 2, table);
+  EXPECT_THAT(two.link.messageTexts(), IsEmpty());
 }
 
 TEST_F(ReaderTest, NoUseableRecordsEndsTheRunWhateverTheFileCount) {
@@ -190,19 +188,17 @@ TEST_F(ReaderTest, NoUseableRecordsEndsTheRunWhateverTheFileCount) {
   EXPECT_THAT(messages(), ElementsAre("Quake: No useable records"));
 
   // With several files the readers stay quiet and the check reports once.
-  RecordingLink other;
-  RunContext three(&other, &other);
-  three.settings = context.settings;
+  SideRun three(context.settings);
   SegmentFileList list = {files[0], files[0], files[0]};
-  ReadFirstDataFile(three, list, 3, table);
-  AppendDataFile(three, list, 1, table);
-  AppendDataFile(three, list, 2, table);
-  EXPECT_FALSE(three.Aborted());
-  EXPECT_THAT(other.messageTexts(), IsEmpty());
-  EXPECT_FALSE(CheckUseableRecords(three, table));
-  EXPECT_TRUE(three.Aborted());
-  EXPECT_FALSE(CheckUseableRecords(three, table));
-  EXPECT_THAT(other.messageTexts(), ElementsAre("Quake: No useable records"));
+  ReadFirstDataFile(three.context, list, 3, table);
+  AppendDataFile(three.context, list, 1, table);
+  AppendDataFile(three.context, list, 2, table);
+  EXPECT_FALSE(three.context.Aborted());
+  EXPECT_THAT(three.link.messageTexts(), IsEmpty());
+  EXPECT_FALSE(CheckUseableRecords(three.context, table));
+  EXPECT_TRUE(three.context.Aborted());
+  EXPECT_FALSE(CheckUseableRecords(three.context, table));
+  EXPECT_THAT(three.link.messageTexts(), ElementsAre("Quake: No useable records"));
 }
 
 TEST_F(ReaderTest, FirstSampleTimeComesFromTheFileThatGivesTheFirstSample) {
@@ -277,23 +273,18 @@ TEST_F(ReaderTest, RecordOutOfSyncEndsTheFileButKeepsItsSamples) {
 }
 
 TEST_F(ReaderTest, FileShorterThanItsHeaderReportsTheRecordsPresent) {
-  auto options = Options(2, kDay, 6);
-  options.headerRecordCount = 10;
-  ReadAll({Write("short.csv", options)});
-  EXPECT_FALSE(context.Aborted());
-  EXPECT_THAT(messages(), ElementsAre("Record 6 is out of sync"));
-  EXPECT_EQ(table.sampleCount, 6);
-}
-
-TEST_F(ReaderTest, HugeRecordCountAllocatesOnlyWhatTheFileCanHold) {
-  auto options = Options(200, kDay, 3);
-  options.headerRecordCount = 2000000000;
-  ReadAll({Write("liar.csv", options)});
-  EXPECT_FALSE(context.Aborted());
-  EXPECT_THAT(messages(), ElementsAre("Record 3 is out of sync"));
-  EXPECT_EQ(table.sampleCount, 3);
-  // The file has a few kilobytes: no column may reserve more samples than that.
-  EXPECT_LT(table.columns[0].samples.capacity(), 10000u);
+  for (std::int64_t claimed : {10, 2000000000}) {
+    SideRun run(context.settings);
+    auto options = Options(200, kDay, 6);
+    options.headerRecordCount = claimed;
+    files = {Write("short.csv", options)};
+    ReadFirstDataFile(run.context, files, 1, table);
+    EXPECT_FALSE(run.context.Aborted());
+    EXPECT_THAT(run.link.messageTexts(), ElementsAre("Record 6 is out of sync"));
+    EXPECT_EQ(table.sampleCount, 6);
+    // A few kilobytes of file: no column may reserve more samples than they can hold.
+    EXPECT_LT(table.columns[0].samples.capacity(), 10000u);
+  }
 }
 
 TEST_F(ReaderTest, CompressedEntriesAreInflatedIntoTheTemporaryDirectory) {

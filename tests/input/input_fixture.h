@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "core/date_time.h"
+#include "core/progress_log.h"
 #include "core/run_context.h"
 #include "eggdata/egg_data_generator.h"
 #include "support/recording_link.h"
@@ -18,6 +19,32 @@ namespace corvane::testing {
 
 // 2011-05-03 00:00:00 UTC.
 inline constexpr std::int64_t kDay = 1304380800;
+
+// Turns the progress log on, into the given file, while the object lives.
+class LogCapture {
+ public:
+  explicit LogCapture(std::string path) : path_(std::move(path)) {
+    SetLogPath(path_);
+    SetLogProgress(true);
+  }
+  ~LogCapture() {
+    SetLogProgress(false);
+    SetLogPath("");
+  }
+  std::string Text() const { return ReadFile(path_); }
+
+ private:
+  std::string path_;
+};
+
+// A run of its own, with a copy of some settings and its own recorder.
+struct SideRun {
+  explicit SideRun(const AnalysisSettings& settings) : context(&link, &link) {
+    context.settings = settings;
+  }
+  RecordingLink link;
+  RunContext context;
+};
 
 class InputTest : public ::testing::Test {
  protected:

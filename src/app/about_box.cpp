@@ -1,0 +1,19 @@
+#include "app/about_box.h"
+
+#ifndef CORVANE_VERSION
+#error "CORVANE_VERSION must be defined by the build"
+#endif
+
+namespace corvane {
+
+AboutText AboutCorvane() {
+  AboutText text;
+  text.title = "About Corvane";
+  text.versionLine = std::string("Corvane Version ") + CORVANE_VERSION;
+  text.description =
+      "Composite statistics of the data of a worldwide network of hardware random-number "
+      "generators.";
+  return text;
+}
+
+}  // namespace corvane

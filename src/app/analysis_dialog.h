@@ -1,0 +1,159 @@
+// AnalysisDialog: the request form as plain fields and operations, without
+// a window.
+//
+// The form collects an analysis request, checks it, makes one analysis job
+// (CEggStatistics) per run, hands it the request and starts it; it follows
+// the job's status, received bytes and stage, and reacts to its end. It also
+// re-displays earlier runs, reads and runs batch files, and stores settings
+// at their moments. A view (the window, the headless runner or a test) binds
+// its controls to `fields`, shows the messages and runs the operations.
+//
+// Threads: every operation runs on the form's thread, which must run a Qt
+// event loop (the job's reports arrive as queued calls). The form owns every
+// job it makes and releases it (joins and destroys it) once the job has
+// reported its end; at most one job exists at a time, and while it runs,
+// "Analyze data", "Display", "Run batch file" and "Open Batch File" only say
+// that a run is in progress. Exit (or Shutdown) stops a running job and waits
+// for its end, still serving the job's message requests meanwhile.
+//
+// Batch mode: a refusal of an item goes to the output root's "summary.tst"
+// as "name: message" and the batch goes on with the next item; the batch
+// ends after its last item or after "Stop", with the number of items taken
+// up, and the resolution goes back to 1.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QObject>
+#include <QTimer>
+
+#include "app/batch_item.h"
+#include "app/form_fields.h"
+#include "app/form_view.h"
+#include "app/job_channel.h"
+#include "app/settings_store.h"
+
+namespace corvane {
+
+class CEggStatistics;
+
+class AnalysisDialog : private JobEvents {
+ public:
+  // Loads the stored settings into the fields and pushes them to the view.
+  // The view must be ready for PushFields when the form is made.
+  AnalysisDialog(SettingsStore& store, FormView& view);
+  ~AnalysisDialog() override;
+  AnalysisDialog(const AnalysisDialog&) = delete;
+  AnalysisDialog& operator=(const AnalysisDialog&) = delete;
+
+  AnalysisFields fields;
+  FormConfig config;
+
+  // Buttons.
+  // Checks the request and starts a run; true when a job was started.
+  bool AnalyzeData();
+  void Stop();
+  // Starts a re-display of the run named by the data name; true when started.
+  bool Display();
+  void RunBatchFile();
+
+  // Menu "File".
+  void OpenBatchFile();  // through the view's chooser
+  // Reads the batch file at path (as after choosing it); returns the number
+  // of items loaded, or -1 when none could be read.
+  int OpenBatchFileAt(const std::string& path);
+  void OpenLocalEggFile();  // through the view's chooser
+  void OpenLocalEggFileAt(const std::string& path);
+  // Pulls the fields (a refused field keeps the form open: false), releases
+  // the batch items, and stops and waits for a running job. True when the
+  // form may close.
+  bool Exit();
+  // Stops a running job and waits for its end, without pulling the fields.
+  void Shutdown();
+
+  // The first of the dropped files names a run's output file: restores that
+  // run's output root and data name, and names its data file as the local
+  // egg file.
+  void DropFiles(const std::vector<std::string>& paths);
+
+  ControlEnabling Enabling() const { return EnablingOf(fields); }
+
+  // State that is not a field.
+  int resolution() const { return resolution_; }
+  bool RunInProgress() const { return runInProgress_; }
+  bool Busy() const { return job_ != nullptr; }
+  bool BatchMode() const { return batchMode_; }
+  int BatchItemCount() const { return batchCount_; }
+  int NextBatchIndex() const { return nextBatchIndex_; }
+  const std::vector<BatchItem>& BatchItems() const { return batchItems_; }
+  bool StartNewLog() const { return startNewLog_; }
+  int ProgressPercent() const { return progress_; }
+
+  SettingsStore& store() { return store_; }
+  FormView& view() { return view_; }
+
+  // The message refusing an operation while a run is in progress.
+  static const char* const kRunInProgress;
+
+ private:
+  struct OwnedJob;
+
+  // JobEvents, on the form's thread.
+  void OnJobStatus(int jobId, const std::string& text) override;
+  void OnJobBytes(int jobId, std::int64_t count) override;
+  void OnJobMessage(int jobId, const std::string& text,
+                    const std::optional<std::string>& caption) override;
+  void OnJobEnded(int jobId) override;
+
+  // Keeps a job's end from being handled while the form is inside a call to
+  // that job (a message box shown meanwhile runs a nested event loop).
+  class JobCallGuard;
+
+  bool RefuseWhileBusy();
+  // A refusal of the request: a message box, or in batch mode a line of the
+  // summary table.
+  void Refuse(const std::string& text, const std::optional<std::string>& caption);
+  std::optional<std::string> CheckRequest() const;
+  std::unique_ptr<OwnedJob> MakeJob();
+  bool StartAnalysisJob();
+  void ReleaseJob();
+  void HandleJobEnd();
+  void WaitForJobEnd();
+  void StartFreshLog();
+  void OnProgressTimer();
+
+  void LoadItem(int index);
+  void ContinueBatch();
+  void FinishBatch();
+
+  SettingsStore& store_;
+  FormView& view_;
+
+  int resolution_ = 1;
+  bool startNewLog_ = true;
+  bool stopRequested_ = false;
+  bool runInProgress_ = false;
+  bool exiting_ = false;
+  int progress_ = 0;
+
+  std::vector<BatchItem> batchItems_;
+  int batchCount_ = -1;
+  int nextBatchIndex_ = 0;
+  bool batchMode_ = false;
+
+  int lastJobId_ = 0;
+  std::unique_ptr<OwnedJob> job_;
+  int jobCallDepth_ = 0;
+  bool jobEndPending_ = false;
+
+  // Declared last: destroyed first, so no queued report reaches a form that
+  // is being taken apart.
+  QTimer progressTimer_;
+  QObject context_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,96 @@
+#include "app/job_channel.h"
+
+#include <algorithm>
+#include <condition_variable>
+
+#include <QMetaObject>
+#include <QObject>
+#include <QThread>
+
+namespace corvane {
+
+// One acknowledgement that a waiting thread blocks on.
+class JobChannel::Gate {
+ public:
+  void Open() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      open_ = true;
+    }
+    opened_.notify_all();
+  }
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    opened_.wait(lock, [this] { return open_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable opened_;
+  bool open_ = false;
+};
+
+JobChannel::JobChannel(QObject* context, JobEvents* events, int jobId)
+    : context_(context), events_(events), jobId_(jobId) {}
+
+JobChannel::~JobChannel() { Abandon(); }
+
+bool JobChannel::OnFormThread() const { return QThread::currentThread() == context_->thread(); }
+
+void JobChannel::PostStatus(const std::string& text) {
+  JobEvents* events = events_;
+  const int id = jobId_;
+  QMetaObject::invokeMethod(
+      context_, [events, id, text] { events->OnJobStatus(id, text); }, Qt::QueuedConnection);
+}
+
+void JobChannel::PostBytesReceived(std::int64_t count) {
+  JobEvents* events = events_;
+  const int id = jobId_;
+  QMetaObject::invokeMethod(
+      context_, [events, id, count] { events->OnJobBytes(id, count); }, Qt::QueuedConnection);
+}
+
+void JobChannel::NotifyRunEnded() {
+  JobEvents* events = events_;
+  const int id = jobId_;
+  QMetaObject::invokeMethod(
+      context_, [events, id] { events->OnJobEnded(id); }, Qt::QueuedConnection);
+}
+
+void JobChannel::ShowMessage(const std::string& text, const std::optional<std::string>& caption) {
+  if (OnFormThread()) {
+    events_->OnJobMessage(jobId_, text, caption);
+    return;
+  }
+  auto gate = std::make_shared<Gate>();
+  bool wait = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!abandoned_) {
+      waiting_.push_back(gate);
+      wait = true;
+    }
+  }
+  JobEvents* events = events_;
+  const int id = jobId_;
+  QMetaObject::invokeMethod(
+      context_,
+      [events, id, text, caption, gate] {
+        events->OnJobMessage(id, text, caption);
+        gate->Open();
+      },
+      Qt::QueuedConnection);
+  if (!wait) return;
+  gate->Wait();
+  std::lock_guard<std::mutex> lock(mutex_);
+  waiting_.erase(std::remove(waiting_.begin(), waiting_.end(), gate), waiting_.end());
+}
+
+void JobChannel::Abandon() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  abandoned_ = true;
+  for (const std::shared_ptr<Gate>& gate : waiting_) gate->Open();
+}
+
+}  // namespace corvane

@@ -1,0 +1,106 @@
+// The private state and member operations of one analysis job
+// (CEggStatistics). Only the job's own files include this header: the public
+// face of the job is egg_statistics.h.
+//
+// Threads:
+//  - the form's thread runs the setters, StartAnalysis, StartDisplay and
+//    RequestStop;
+//  - the job's thread runs Tick (and with it the whole analysis and Cleanup);
+//  - a download worker (remote runs) reports through the remote input part.
+// StartAnalysis, StartDisplay and Tick hold run_mutex for their whole length,
+// so a tick never sees a run half set up. RequestStop takes no lock that a
+// tick holds: it only sets atomics and asks the remote part to stop.
+//
+// Cleanup runs at most once per job: it releases the run's memory, writes the
+// closing log lines, clears the status line, ends the thread's loop and sends
+// the one end-of-run notification. Nothing of the job may be used by its
+// thread after that notification.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/day_segments.h"
+#include "core/form_link.h"
+#include "core/job_thread.h"
+#include "core/run_context.h"
+#include "input/egg_sample_table.h"
+#include "job/remote_input.h"
+#include "stats/composite_series.h"
+
+namespace corvane {
+
+class JobState {
+ public:
+  JobState(FormLink* link, MessageReporter* reporter);
+  JobState(const JobState&) = delete;
+  JobState& operator=(const JobState&) = delete;
+
+  // Run control (form's thread).
+  void StartAnalysis(bool batch, const std::string& dataName, const std::string& startText,
+                     const std::string& stopText);
+  void StartDisplay(const std::string& dataName, int displayCode, const std::string& title);
+  void RequestStop();
+
+  // One tick (job's thread, or a test's thread when the job has no thread).
+  void Tick();
+
+  // Ends the run once: see the file comment. Later calls do nothing.
+  void Cleanup();
+
+  // Cuts the run's range into day segments and sizes the file list. False
+  // (abort set, reported) when the range is too long.
+  bool BuildDaySegments();
+
+  // Reads the input, computes the statistics and writes the results (job's
+  // thread). Returns early once the abort flag is set.
+  void RunSequence();
+
+  // The run's settings, abort flag, stage and report channels.
+  RunContext context;
+  JobThread thread;
+
+  // Hand-overs between the form's thread and the job's thread. The release
+  // store of input_complete or display_requested publishes everything the
+  // form's thread prepared for the run.
+  std::atomic<bool> input_complete{false};
+  std::atomic<bool> display_requested{false};
+  std::atomic<bool> ended{false};
+
+  std::mutex run_mutex;
+
+  // The run's input: day segments and one input file per segment.
+  std::vector<DaySegment> segments;
+  SegmentFileList segment_files;
+  int input_file_count = 0;
+
+  // The run's data and results.
+  EggSampleTable table;
+  CompositeSeries series;
+
+  // Seconds of a monotonic clock; the download stall rule measures with it.
+  std::function<std::int64_t()> now_seconds;
+
+  // The download side of a remote run, while it exists. Guarded by
+  // remote_mutex against RequestStop; replaced only under run_mutex or on the
+  // job's thread.
+  std::mutex remote_mutex;
+  std::unique_ptr<RemoteInput> remote;
+
+ private:
+  // Refusals made before a run reads or writes anything: bad data name,
+  // resolution, smoothing or time texts. True when the run may go on.
+  bool CheckRunSettings(const std::string& startText, const std::string& stopText);
+  void StartInput();
+  void RefuseRun(const std::string& message);
+  // Aborts the run and reports the failure as a run error; never throws.
+  void ReportFailure(const std::string& message) noexcept;
+  void ReleaseRemoteInput();
+};
+
+}  // namespace corvane

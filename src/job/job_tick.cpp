@@ -1,0 +1,81 @@
+#include <exception>
+#include <new>
+
+#include "job/job_state.h"
+
+namespace corvane {
+
+void JobState::Tick() {
+  std::lock_guard<std::mutex> lock(run_mutex);
+  if (ended.load()) return;
+  bool finished = false;
+  // Nothing may escape the job's thread: a failure of any step is reported
+  // as a run error and ends the run like any other fatal failure.
+  try {
+    if (remote != nullptr && !context.Aborted()) remote->OnTick();
+    if (context.Aborted()) {
+      finished = true;
+    } else if (input_complete.exchange(false, std::memory_order_acquire)) {
+      finished = true;
+      RunSequence();
+    } else if (display_requested.exchange(false, std::memory_order_acquire)) {
+      finished = true;
+      context.RunError("Display is not available in this build");
+    }
+  } catch (const std::bad_alloc&) {
+    finished = true;
+    ReportFailure("Failed to allocate memory");
+  } catch (const std::exception& error) {
+    finished = true;
+    ReportFailure(std::string("Unexpected failure: ") + error.what());
+  } catch (...) {
+    finished = true;
+    ReportFailure("Unexpected failure");
+  }
+  if (finished) Cleanup();
+}
+
+void JobState::ReportFailure(const std::string& message) noexcept {
+  context.Abort();
+  try {
+    context.RunError(message);
+  } catch (...) {
+    // The report itself failed (no memory, no reporter): the abort stands.
+  }
+}
+
+void JobState::ReleaseRemoteInput() {
+  std::unique_ptr<RemoteInput> released;
+  {
+    std::lock_guard<std::mutex> lock(remote_mutex);
+    released = std::move(remote);
+  }
+  if (released != nullptr) released->Release();
+}
+
+void JobState::Cleanup() {
+  if (ended.exchange(true)) return;
+  context.SetJobStage(0);
+  try {
+    ReleaseRemoteInput();
+  } catch (...) {
+    // The worker is gone either way; the run still has to end.
+  }
+  series = CompositeSeries();
+  table = EggSampleTable();
+  segments = std::vector<DaySegment>();
+  segment_files = SegmentFileList();
+  context.settings.eggSubgroup = std::vector<int>();
+  input_file_count = 0;
+  try {
+    context.LogLine("CEggStatistics::Cleanup done");
+    context.LogLine("Exit CEggStatistics");
+    context.PostStatus("");
+  } catch (...) {
+    // Losing a log line must not keep the form from hearing of the end.
+  }
+  thread.Quit();
+  if (context.link() != nullptr) context.link()->NotifyRunEnded();
+}
+
+}  // namespace corvane

@@ -1,0 +1,16 @@
+// Checks of a run's request that the job makes before the run reads or
+// writes anything. Returns the message that refuses the request, or nullopt
+// when the request is sound.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/analysis_settings.h"
+
+namespace corvane {
+
+// Data name, resolution and smoothing settings.
+std::optional<std::string> RunSettingsProblem(const AnalysisSettings& settings);
+
+}  // namespace corvane

@@ -1,0 +1,44 @@
+#include "input/egg_file_reader.h"
+#include "job/job_state.h"
+#include "stats/composite_statistics.h"
+#include "stats/smoothing_settings.h"
+
+namespace corvane {
+
+void JobState::RunSequence() {
+  if (context.Aborted()) return;
+  context.AdvanceJobStage();
+  context.LogLine("Read local file");
+  context.PostStatus("Reading local file");
+  ReadFirstDataFile(context, segment_files, input_file_count, table);
+  for (int i = 1; i < input_file_count && !context.Aborted(); ++i) {
+    context.LogLine("Append local file");
+    AppendDataFile(context, segment_files, i, table);
+  }
+  // A run whose files hold no in-range record at all ends here, however many
+  // files it has; so does one whose smoothing window outgrows its data.
+  if (input_file_count > 1) CheckUseableRecords(context, table);
+  if (!context.Aborted()) {
+    const AnalysisSettings& settings = context.settings;
+    if (auto problem = SmoothingWindowLengthError(settings.smoothingMode, settings.smoothingWindow,
+                                                  table.sampleCount)) {
+      context.RunError(*problem);
+      context.Abort();
+    }
+  }
+  context.AdvanceJobStage();
+  if (context.Aborted()) return;
+
+  context.LogLine("Compute statistics");
+  context.PostStatus("Computing statistics");
+  ComputeStatistics(context, table, series);
+  context.AdvanceJobStage();
+  if (context.Aborted()) return;
+
+  context.LogLine("Write results");
+  context.RunError("Writing results is not available in this build");
+  context.Abort();
+  context.AdvanceJobStage();
+}
+
+}  // namespace corvane

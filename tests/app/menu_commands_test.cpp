@@ -1,0 +1,52 @@
+// Chooser filters in Qt's form, the home page derived from the data URL, the
+// help page, and the About texts.
+#include <gtest/gtest.h>
+
+#include "app/about_box.h"
+#include "app/file_choosers.h"
+#include "app/menu_commands.h"
+#include "core/default_urls.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+TEST(FileChoosersTest, FiltersBecomeQtFilters) {
+  EXPECT_EQ(QtFileFilter(kBatchFileFilter), "Batch file (*.ebb);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kEggFileFilter),
+            "EGG data files (*.csv *.txt *.dat *.gz);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kSubgroupFileFilter), "Subgroup file (*.esg);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kGnuplotFilter), "gnuplot executable (gnuplot*);;All Files (*)");
+  EXPECT_EQ(QtFileFilter("Text|*.txt;*.log||"), "Text (*.txt *.log)");
+  EXPECT_EQ(QtFileFilter(""), "");
+}
+
+TEST(MenuCommandsTest, HomePageIsTheRootOfTheDataServer) {
+  EXPECT_EQ(HomePageUrl(kDefaultDataUrl), "http://127.0.0.1:8642/");
+  EXPECT_EQ(HomePageUrl("https://eggs.example.org/cgi-bin/eggdatareq.pl?z=1"),
+            "https://eggs.example.org/");
+  EXPECT_EQ(HomePageUrl("http://eggs.example.org:8080/a/b?c=d"), "http://eggs.example.org:8080/");
+  EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
+  EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
+  EXPECT_EQ(HomePageUrl(""), kDefaultHomeUrl);
+}
+
+TEST(MenuCommandsTest, TheHelpPageIsFoundAndDescribesTheProgram) {
+  const std::string path = HelpPagePath();
+  ASSERT_FALSE(path.empty());
+  const std::string page = testing::ReadFile(path);
+  EXPECT_NE(page.find("<html"), std::string::npos);
+  EXPECT_NE(page.find("summary.tst"), std::string::npos);
+  EXPECT_NE(page.find("DataDirectory"), std::string::npos);
+  EXPECT_NE(page.find("Analyze data"), std::string::npos);
+}
+
+TEST(AboutBoxTest, NamesTheProgramAndItsVersion) {
+  const AboutText about = AboutCorvane();
+  EXPECT_EQ(about.title, "About Corvane");
+  EXPECT_EQ(about.versionLine.rfind("Corvane Version ", 0), 0u);
+  EXPECT_GT(about.versionLine.size(), std::string("Corvane Version ").size());
+}
+
+}  // namespace
+}  // namespace corvane

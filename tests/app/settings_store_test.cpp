@@ -1,0 +1,193 @@
+// The settings store: defaults from an empty store, round trips through the
+// real QSettings file, "%f" storage of reals, and process-only overrides.
+#include <gtest/gtest.h>
+
+#include "app/persisted_settings.h"
+#include "app/settings_store.h"
+#include "app_test_support.h"
+#include "core/default_urls.h"
+#include "core/paths.h"
+#include "core/progress_log.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::ClearStoredSettings;
+using testing::ReadFile;
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearStoredSettings();
+    SetLogProgress(false);
+  }
+  void TearDown() override { SetLogProgress(false); }
+};
+
+TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
+  SettingsStore store;
+  AnalysisFields fields;
+  FormConfig config = DefaultFormConfig();
+  SetLogProgress(true);  // the stored value is missing: the switch keeps its value
+  ReadAllSettings(store, fields, config);
+
+  EXPECT_EQ(config.audio, AudioSettings{});
+  EXPECT_EQ(config.audio.level, 70);
+  EXPECT_EQ(config.audio.sampleRate, 8000);
+  EXPECT_EQ(config.gnuplotPath, "");
+  EXPECT_EQ(config.timeZoneUrl, "https://www.timeanddate.com/worldclock/converter.html");
+  EXPECT_EQ(config.dataUrl, kDefaultDataUrl);
+  EXPECT_EQ(config.pseudoDataUrl, kDefaultPseudoDataUrl);
+  EXPECT_EQ(fields.eggGroupFile, "");
+  EXPECT_EQ(fields.outputRoot, "");
+  EXPECT_EQ(config.tempDirectory, SystemTempDirectory());
+  EXPECT_EQ(config.tempDirectory.back(), '/');
+  EXPECT_EQ(config.remoteSaveDirectory, "");
+  EXPECT_FALSE(config.saveCompressed);
+  EXPECT_EQ(fields.interval1Start, 0);
+  EXPECT_EQ(fields.interval2Start, 3600);
+  EXPECT_EQ(fields.intervalDuration, 3600);
+  EXPECT_EQ(fields.smoothWindowSize, 900);
+  EXPECT_EQ(fields.smoothWindowType, 0);
+  EXPECT_FALSE(fields.dft);
+  EXPECT_EQ(fields.dftSize, 32768);
+  EXPECT_DOUBLE_EQ(fields.expCoeff, 0.0001);
+  EXPECT_DOUBLE_EQ(fields.eventDuration, 4.0);
+  EXPECT_TRUE(LogProgress());
+  // Not persisted: the start-up values.
+  EXPECT_EQ(fields.dataName, "EggOutput");
+  EXPECT_TRUE(fields.remoteAccess);
+  EXPECT_EQ(fields.displayVariable, 5);
+}
+
+TEST_F(SettingsStoreTest, WrittenValuesReadBackInAFreshStore) {
+  AnalysisFields fields;
+  FormConfig config = DefaultFormConfig();
+  fields.outputRoot = "/data/out";
+  fields.eggGroupFile = "/data/europe.esg";
+  fields.interval1Start = 60;
+  fields.interval2Start = 7200;
+  fields.intervalDuration = 1800;
+  fields.smoothWindowSize = 600;
+  fields.smoothWindowType = 2;
+  fields.dft = true;
+  fields.expCoeff = 0.25;
+  fields.eventDuration = 1.5;
+  config.tempDirectory = "/var/tmp/corvane";
+  config.remoteSaveDirectory = "/data/remote";
+  config.saveCompressed = true;
+  config.gnuplotPath = "/usr/local/bin/gnuplot";
+  config.timeZoneUrl = "https://example.org/tz";
+  config.dataUrl = "http://127.0.0.1:9000/cgi-bin/eggdatareq.pl?z=1";
+  config.pseudoDataUrl = "http://127.0.0.1:9000/pseudo/";
+  config.audio.level = 60;
+  config.audio.sampleRate = 11025;
+  config.audio.restLength = 125;
+  {
+    SettingsStore store;
+    WriteRequestSettings(store, fields);
+    WriteDftSize(store, 4096);
+    WriteConfiguration(store, fields, config, true);
+    WriteAudioSettings(store, config.audio);
+  }
+  SetLogProgress(false);
+  SettingsStore store;
+  AnalysisFields read;
+  FormConfig readConfig = DefaultFormConfig();
+  ReadAllSettings(store, read, readConfig);
+  EXPECT_EQ(read.outputRoot, "/data/out");
+  EXPECT_EQ(read.eggGroupFile, "/data/europe.esg");
+  EXPECT_EQ(read.interval1Start, 60);
+  EXPECT_EQ(read.interval2Start, 7200);
+  EXPECT_EQ(read.intervalDuration, 1800);
+  EXPECT_EQ(read.smoothWindowSize, 600);
+  EXPECT_EQ(read.smoothWindowType, 2);
+  EXPECT_TRUE(read.dft);
+  EXPECT_EQ(read.dftSize, 4096);
+  EXPECT_DOUBLE_EQ(read.expCoeff, 0.25);
+  EXPECT_DOUBLE_EQ(read.eventDuration, 1.5);
+  EXPECT_EQ(readConfig.tempDirectory, "/var/tmp/corvane");
+  EXPECT_EQ(readConfig.remoteSaveDirectory, "/data/remote");
+  EXPECT_TRUE(readConfig.saveCompressed);
+  EXPECT_EQ(readConfig.gnuplotPath, "/usr/local/bin/gnuplot");
+  EXPECT_EQ(readConfig.timeZoneUrl, "https://example.org/tz");
+  EXPECT_EQ(readConfig.dataUrl, config.dataUrl);
+  EXPECT_EQ(readConfig.pseudoDataUrl, config.pseudoDataUrl);
+  EXPECT_EQ(readConfig.audio, config.audio);
+  EXPECT_TRUE(LogProgress());
+
+  // The store is the per-user file of the organisation and application,
+  // with every value in the one group.
+  const std::string file = ReadFile(testing::StoredSettingsFile());
+  EXPECT_NE(testing::StoredSettingsFile().find("BrantvikR&D/Corvane"), std::string::npos);
+  EXPECT_NE(file.find("[Settings]"), std::string::npos);
+  EXPECT_NE(file.find("ExpCoeff=0.250000"), std::string::npos);
+  EXPECT_NE(file.find("EventDuration=1.500000"), std::string::npos);
+  EXPECT_NE(file.find("LogProgress=1"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, RealsAreStoredWithSixDecimals) {
+  {
+    SettingsStore store;
+    store.WriteReal("ExpCoeff", 0.0000001);
+    store.WriteReal("EventDuration", 0.0001);
+  }
+  const std::string file = ReadFile(testing::StoredSettingsFile());
+  EXPECT_NE(file.find("ExpCoeff=0.000000\n"), std::string::npos) << file;
+  EXPECT_NE(file.find("EventDuration=0.000100\n"), std::string::npos) << file;
+  SettingsStore store;
+  EXPECT_EQ(store.ReadReal("ExpCoeff", 0.5), 0.0);
+  EXPECT_DOUBLE_EQ(store.ReadReal("EventDuration", 0.5), 0.0001);
+}
+
+TEST_F(SettingsStoreTest, UnreadableValuesGiveTheDefault) {
+  {
+    SettingsStore store;
+    store.WriteText("SmoothWindowSize", "nine hundred");
+    store.WriteText("ExpCoeff", "0,5");
+    store.WriteText("DFTSize", "99999999999");
+  }
+  SettingsStore store;
+  EXPECT_EQ(store.ReadInt("SmoothWindowSize", 900), 900);
+  EXPECT_EQ(store.ReadReal("ExpCoeff", 0.0001), 0.0001);
+  EXPECT_EQ(store.ReadInt("DFTSize", 32768), 32768);
+  EXPECT_EQ(store.ReadText("Missing", "fallback"), "fallback");
+}
+
+TEST_F(SettingsStoreTest, OverridesAreReadButNeverStored) {
+  {
+    SettingsStore store;
+    store.WriteInt("SmoothWindowSize", 600);
+    store.WriteText("DataDir", "/stored");
+  }
+  {
+    SettingsStore store;
+    store.SetOverride("SmoothWindowSize", "300");
+    EXPECT_TRUE(store.IsOverridden("SmoothWindowSize"));
+    EXPECT_FALSE(store.IsOverridden("DataDir"));
+    EXPECT_EQ(store.ReadInt("SmoothWindowSize", 900), 300);
+    store.WriteInt("SmoothWindowSize", 450);  // changes the override only
+    EXPECT_EQ(store.ReadInt("SmoothWindowSize", 900), 450);
+    store.WriteText("DataDir", "/written");  // not overridden: stored
+  }
+  SettingsStore store;
+  EXPECT_EQ(store.ReadInt("SmoothWindowSize", 900), 600);
+  EXPECT_EQ(store.ReadText("DataDir", ""), "/written");
+}
+
+TEST(SettingOverrideErrorTest, NamesAndTypesAreChecked) {
+  EXPECT_FALSE(SettingOverrideError("SmoothWindowSize", "600"));
+  EXPECT_FALSE(SettingOverrideError("ExpCoeff", "0.001"));
+  EXPECT_FALSE(SettingOverrideError("DataDir", "/any text at all"));
+  EXPECT_FALSE(SettingOverrideError("LogProgress", "1"));
+  EXPECT_TRUE(SettingOverrideError("SmoothWindowSize", "6.5"));
+  EXPECT_TRUE(SettingOverrideError("SmoothWindowSize", "99999999999"));
+  EXPECT_TRUE(SettingOverrideError("ExpCoeff", "small"));
+  const auto unknown = SettingOverrideError("SmoothingWindow", "600");
+  ASSERT_TRUE(unknown);
+  EXPECT_NE(unknown->find("SmoothingWindow"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
