@@ -49,7 +49,6 @@ void RemoteDownload::ExitInternetThread(const InternetReport& report) {
     if (current) {
       current_generation_ = 0;
       report_ = report;
-      download_finished_.store(true);
     }
   }
   job_.context.LogLine("ExitInternetThread");
@@ -62,6 +61,8 @@ void RemoteDownload::ExitInternetThread(const InternetReport& report) {
     job_.context.LogLine("Internet error");
     job_.context.LogLine(report.resultText);
   }
+  // Published after the lines above, so that the tick's lines follow them.
+  download_finished_.store(true);
   // The job takes the report at once rather than at its next period.
   job_.thread.PostTick();
 }
