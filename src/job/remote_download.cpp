@@ -1,6 +1,7 @@
 #include "job/remote_download.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "core/c_format.h"
@@ -16,8 +17,9 @@ std::unique_ptr<RemoteInput> MakeRemoteInput(JobState& job) {
   return std::make_unique<RemoteDownload>(job);
 }
 
-RemoteDownload::RemoteDownload(JobState& job)
+RemoteDownload::RemoteDownload(JobState& job, WorkerFactory factory)
     : job_(job),
+      factory_(std::move(factory)),
       link_(std::make_shared<InternetOwnerLink>(this)),
       log_enabled_(LogProgress()),
       fresh_log_(job.context.settings.freshNetworkLog) {}
@@ -154,7 +156,9 @@ bool RemoteDownload::StartInternetThread() {
   }
   download_finished_.store(false);
   try {
-    worker_ = std::make_unique<CInternet>(link_, generation);
+    worker_ =
+        factory_ ? factory_(link_, generation) : std::make_unique<CInternet>(link_, generation);
+    if (worker_ == nullptr) throw std::bad_alloc();
     const std::string log_path = settings.networkLogPath.empty()
                                      ? settings.tempDirectory + "eggnet.log"
                                      : settings.networkLogPath;
