@@ -11,7 +11,7 @@ packages=(
   gnuplot-qt
   libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
   xvfb xauth sox libsox-fmt-all python3
-  xdg-utils
+  xdg-utils x11-utils
 )
 
 missing=()
