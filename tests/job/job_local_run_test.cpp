@@ -9,6 +9,7 @@
 #include "core/date_time.h"
 #include "eggdata/egg_data_generator.h"
 #include "job_harness.h"
+#include "output/summary_tables.h"
 
 namespace corvane {
 namespace {
@@ -244,6 +245,30 @@ TEST(JobLocalRunTest, ABatchRunWritesItsFilesWithoutLaunchingAPlot) {
   EXPECT_EQ(ReadInformation(h, "Quake").records, "nRecords 3601");
   EXPECT_EQ(log.Contents().find("Launching wgnuplot"), std::string::npos);
   EXPECT_EQ(h.link.runEndedCount(), 1);
+}
+
+TEST(JobLocalRunTest, AnIntervalComparisonWritesItsTableAndABatchLine) {
+  for (bool batch : {false, true}) {
+    JobHarness h;
+    ASSERT_TRUE(eggdata::WriteEggDataFile(
+        h.dir.File("quake.csv"), DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00"), false));
+    h.job->SetCompareIntervals(true);
+    h.job->SetIntervals(0, 1800, 1800);
+    h.StartLocalRun("Quake", h.dir.File("quake.csv"), "2011-05-03 10:00:00", "2011-05-03 11:00:00",
+                    batch);
+    h.TickUntilEnded();
+    EXPECT_TRUE(h.link.messages().empty());
+    EXPECT_TRUE(FileExists(h.OutputDirectory("Quake") + "Quake.tst")) << batch;
+    const std::string summary = ReadFile(h.root + "summary.tst");
+    if (batch) {
+      // The table's heading, then the run's line.
+      EXPECT_NE(summary.find(kSummaryColumnHeading), std::string::npos) << summary;
+      ASSERT_FALSE(Lines(summary).empty());
+      EXPECT_EQ(Lines(summary).back().rfind("Quake\t10\t", 0), 0u) << summary;
+    } else {
+      EXPECT_EQ(summary, "");
+    }
+  }
 }
 
 TEST(JobLocalRunTest, ARunOnTheJobsOwnThreadEndsWithItsPlot) {
