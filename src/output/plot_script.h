@@ -15,8 +15,10 @@
 
 namespace corvane {
 
-// The window terminal of this platform.
-inline constexpr char kTerminalLine[] = "set term qt\n";
+// The window terminal of this platform. Texts are drawn as written: gnuplot's
+// enhanced text mode would turn the "_" of "Stouffer_Z" or of a data name
+// into a subscript (and "^", "{", "}", "@", "&", "~" into markup).
+inline constexpr char kTerminalLine[] = "set term qt noenhanced\n";
 // The x axis label: the time axis is in hours.
 inline constexpr char kElapsedLabel[] = "Hours Elapsed";
 // The probability of the reference curve.

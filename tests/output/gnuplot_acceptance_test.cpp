@@ -15,6 +15,7 @@ namespace corvane {
 namespace {
 
 using testing::FileExists;
+using testing::ReadFile;
 using testing::RenderResult;
 using testing::RenderWithGnuplot;
 using testing::ResultsRun;
@@ -61,6 +62,29 @@ TEST(GnuplotAcceptanceTest, ARunWithoutAWholeHourDraws) {
   WriteResults(run.context, run.table, run.series, ResultSteps());
   EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\\\n    )\n"), std::string::npos);
   ExpectPicture(RenderWithGnuplot(run.Read(".gp"), run.context.settings.outputDirectory));
+}
+
+// Underscores, carets and braces are common in data names; the plot must show
+// titles, labels and legends as written, not as sub- and superscripts.
+TEST(GnuplotAcceptanceTest, TitlesLabelsAndLegendsAreDrawnAsWritten) {
+  ResultsRun run("Quake_2011^{b}");
+  run.Compute(Eggs(60), "2011-05-03 10:00:00");
+  WriteResults(run.context, run.table, run.series, ResultSteps());
+  ASSERT_FALSE(run.context.Aborted());
+  const std::string directory = run.context.settings.outputDirectory;
+  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory, "svg", "plot.svg"));
+  const std::string drawn = ReadFile(directory + "plot.svg");
+  EXPECT_NE(drawn.find(">Quake_2011^{b} 2011-05-03 10:00:00 -- 10:00:59<"), std::string::npos);
+  EXPECT_NE(drawn.find(">Stouffer_Z Deviation<"), std::string::npos);
+
+  run.context.Abort();  // rewrite the script without launching
+  run.context.settings.displayCode = 13;
+  run.context.settings.displayTitle = "Egg_Covariance";
+  RunDisplay(run.context);
+  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory, "svg", "display.svg"));
+  const std::string displayed = ReadFile(directory + "display.svg");
+  EXPECT_NE(displayed.find(">Egg_Covariance<"), std::string::npos);
+  EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03"), std::string::npos);
 }
 
 TEST(GnuplotAcceptanceTest, AnOutputRootWithQuotesAndBackQuotesIsReadLiterally) {

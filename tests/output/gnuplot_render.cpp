@@ -13,17 +13,20 @@ extern char** environ;
 
 namespace corvane::testing {
 
-RenderResult RenderWithGnuplot(const std::string& script, const std::string& directory) {
+RenderResult RenderWithGnuplot(const std::string& script, const std::string& directory,
+                               const std::string& terminal, const std::string& pictureName) {
   RenderResult result;
-  const std::string terminal = "set term qt\n";
-  const size_t at = script.find(terminal);
-  if (at == std::string::npos) {
+  const std::string window = "set term qt";
+  const size_t at = script.find(window);
+  const size_t end = script.find('\n', at);
+  if (at == std::string::npos || end == std::string::npos) {
     result.errors = "no window terminal line in the script";
     return result;
   }
-  const std::string picture = directory + "render.png";
+  const std::string picture = directory + pictureName;
   std::string rendered = script;
-  rendered.replace(at, terminal.size(), "set term pngcairo\nset output \"render.png\"\n");
+  rendered.insert(end + 1, "set output \"" + pictureName + "\"\n");
+  rendered.replace(at, window.size(), "set term " + terminal);
   const std::string scriptPath = directory + "render.gp";
   const std::string errorPath = directory + "render.err";
   WriteFile(scriptPath, rendered);

@@ -13,8 +13,12 @@ struct RenderResult {
   long long pictureBytes = 0;
 };
 
-// Writes the script (with "set term qt" replaced) into directory and runs
-// gnuplot on it there. directory ends with a separator.
-RenderResult RenderWithGnuplot(const std::string& script, const std::string& directory);
+// Writes the script into directory, with the window terminal "qt" of its
+// "set term qt ..." line replaced by the file terminal `terminal` (the
+// line's options kept) writing `picture`, and runs gnuplot on it there.
+// directory ends with a separator.
+RenderResult RenderWithGnuplot(const std::string& script, const std::string& directory,
+                               const std::string& terminal = "pngcairo",
+                               const std::string& picture = "render.png");
 
 }  // namespace corvane::testing

@@ -55,7 +55,7 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnTitleAndLegend) {
       plot += std::string(variable.title) + "\" with lines\n";
     }
     EXPECT_EQ(run.Read(".gp"),
-              "set term qt\n"
+              "set term qt noenhanced\n"
               "set size 1.000000, 1.000000\n"
               "set title \" Shown 2011-05-03 10:00:00 -- 10:00:03\"\n"
               "set ylabel \"" +
@@ -84,7 +84,7 @@ TEST(PlotDisplayTest, DisplayLaunchesGnuplotUnlessNothingWasRecorded) {
   WriteFile(run.Path(".inf"), "nRecords 0\ntitle  Empty\nstouffer_legend  L\ncovar_legend  C\n");
   run.Display(7, "Variance");
   EXPECT_EQ(run.Read(".gp"),
-            "set term qt\nset size 1.000000, 1.000000\nset title \"  Empty\"\n"
+            "set term qt noenhanced\nset size 1.000000, 1.000000\nset title \"  Empty\"\n"
             "set ylabel \"Variance\"\nset xlabel \"Hours Elapsed\"\n");
   usleep(100000);
   EXPECT_EQ(ReadFile(record), run.Path(".gp") + " -persist\n");

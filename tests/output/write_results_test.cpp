@@ -149,7 +149,7 @@ TEST(WriteResultsTest, HandCheckableRunWritesEveryColumnTheScriptAndTheInformati
   const std::string directory = run.context.settings.outputDirectory;
   const double stoufferUpper = expected.back()[3], covarUpper = expected.back()[13];
   EXPECT_EQ(run.Read(".gp"),
-            "set term qt\n"
+            "set term qt noenhanced\n"
             "set size 1.000000, 1.000000\n"
             "set title \"Hand 2011-05-03 23:59:42 -- 2011-05-04 00:00:17\"\n"
             "set ylabel \"Stouffer_Z Deviation\"\n"
