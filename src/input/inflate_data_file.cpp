@@ -1,8 +1,11 @@
 #include "input/inflate_data_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string_view>
 #include <vector>
 
@@ -42,12 +45,25 @@ class FirstWord {
   bool done_ = false;
 };
 
+// Creates a new file beside target under a name no other file has, with the
+// permissions the user's umask gives any new file (a kept data file must be
+// as readable as the others). Returns the descriptor, or -1.
+int CreateSibling(const std::string& target, std::string& path) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = target + CFormat(".%08x", static_cast<unsigned>(random()));
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
 // A file in the output's directory that becomes the output only on Commit;
 // otherwise it is removed.
 class PendingFile {
  public:
-  explicit PendingFile(const std::string& target) : target_(target), path_(target + ".XXXXXX") {
-    const int fd = mkstemp(path_.data());
+  explicit PendingFile(const std::string& target) : target_(target) {
+    const int fd = CreateSibling(target, path_);
     if (fd < 0) {
       path_.clear();
       return;
@@ -126,7 +142,8 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
     }
   } else if (stream_ok && total > 0) {
     success = write_ok;
-    if (!write_ok) context.LogLine(CFormat("Could not write %s", target.c_str()));
+    context.LogLine(write_ok ? std::string("Uncompressed data written to file")
+                             : CFormat("Could not write %s", target.c_str()));
   } else {
     context.LogLine(
         CFormat(stream_ok ? "Compressed file %s holds no data" : "Compressed file %s is damaged",
@@ -146,7 +163,6 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
   }
   if (static_cast<size_t>(index) >= files.size()) files.resize(static_cast<size_t>(index) + 1);
   files[static_cast<size_t>(index)] = target;
-  context.LogLine("Uncompressed data written to file");
   return true;
 }
 

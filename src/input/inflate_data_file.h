@@ -8,9 +8,11 @@
 //     directory, or the root directory when that is empty;
 //   otherwise: the temporary directory's "data.csv" for index 0, else
 //     "data_" + (index + 1) + ".csv".
-// It posts the status "Uncompressing data file" and logs its steps
-// ("Opened compressed file", "Inflated data", "Zip file closing success" or
-// "Could not close zip file", "Uncompressed data written to file").
+// It posts the status "Uncompressing data file" and logs its steps, in this
+// order: "Opened compressed file", "Inflated data", "Uncompressed data
+// written to file", then "Zip file closing success" or "Could not close zip
+// file". The output file is created with the permissions the user's umask
+// gives any new file.
 //
 // A text whose first word is exactly "<html>" is a message page from the
 // data server, not data: it logs "Received message instead of data from

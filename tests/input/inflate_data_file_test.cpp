@@ -1,5 +1,7 @@
 #include "input/inflate_data_file.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <gmock/gmock.h>
@@ -25,6 +27,12 @@ std::vector<std::string> Listing(const std::string& directory) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+unsigned Permissions(const std::string& path) {
+  struct stat info {};
+  stat(path.c_str(), &info);
+  return info.st_mode & 07777;
 }
 
 class GzFileTest : public InputTest {};
@@ -105,8 +113,8 @@ TEST_F(InflateTest, WritesTheTextUnderTheTemporaryNames) {
   EXPECT_THAT(Listing(dir.File("tmp")), ElementsAre("data.csv", "data_3.csv"));
   EXPECT_THAT(link.statuses(), ElementsAre("Uncompressing data file", "Uncompressing data file"));
   const std::string steps =
-      "Opened compressed file\nInflated data\nZip file closing success\n"
-      "Uncompressed data written to file\n";
+      "Opened compressed file\nInflated data\nUncompressed data written to file\n"
+      "Zip file closing success\n";
   EXPECT_EQ(Log(), steps + steps);
 }
 
@@ -120,6 +128,9 @@ TEST_F(InflateTest, SavedRemoteInputGoesToTheSaveDirectoryOrTheRoot) {
   ASSERT_TRUE(InflateDataFile(context, dir.File("d.gz"), 1, files));
   EXPECT_EQ(files[1], dir.File("save/Quake_2.csv"));
   EXPECT_EQ(ReadFile(files[1]), "1,Samples per record\n");
+  // A kept data file gets the permissions of any file the user makes there.
+  WriteFile(dir.File("save/plain.csv"), "x");
+  EXPECT_EQ(Permissions(files[1]), Permissions(dir.File("save/plain.csv")));
 }
 
 TEST_F(InflateTest, MessagePageIsRecognisedByItsFirstWord) {
