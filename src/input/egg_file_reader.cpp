@@ -70,11 +70,23 @@ std::int64_t BoundedRecordCount(const LineReader& reader, long long recordCount)
   return std::min<std::int64_t>(recordCount, remaining / 2 + 1);
 }
 
-// Sizes every used column for `extra` more samples (filled with the marker).
-bool GrowColumns(RunContext& context, EggSampleTable& table, std::int64_t extra) {
-  const std::int64_t size = static_cast<std::int64_t>(table.sampleCount) + extra;
+// The records the rest of the file holds when they are complete: a record
+// with all its value fields, even empty ones, takes at least values + 5
+// bytes ("13,,," and a line feed). A header count beyond this is not taken
+// on trust when the columns are sized.
+std::int64_t CompleteRecordCount(const LineReader& reader, std::int64_t records, size_t values) {
+  const std::int64_t remaining = std::max<std::int64_t>(reader.FileSize() - reader.Consumed(), 0);
+  return std::min<std::int64_t>(records, remaining / (static_cast<std::int64_t>(values) + 5) + 1);
+}
+
+// Checks that `extra` more samples fit the table, and sizes every used column
+// for `presized` of them (filled with the marker); the record loop grows a
+// column further when damaged short records outnumber that.
+bool GrowColumns(RunContext& context, EggSampleTable& table, std::int64_t extra,
+                 std::int64_t presized) {
+  const std::int64_t size = static_cast<std::int64_t>(table.sampleCount) + presized;
   try {
-    if (size > kMaxTableSamples) throw std::length_error("too many samples");
+    if (table.sampleCount + extra > kMaxTableSamples) throw std::length_error("too many samples");
     for (int k = 0; k < table.eggCount; ++k) {
       std::vector<std::int32_t>& samples = table.columns[static_cast<size_t>(k)].samples;
       samples.reserve(static_cast<size_t>(size));
@@ -104,7 +116,9 @@ FileEggs& FileEntry(EggSampleTable& table, int index) {
 RecordLoopResult ReadRecords(RunContext& context, LineReader& reader, long long recordCount,
                              const std::vector<int>& columnOf, EggSampleTable& table, bool& ok) {
   const std::int64_t records = BoundedRecordCount(reader, recordCount);
-  ok = GrowColumns(context, table, MaxSamples(records, table.resolution));
+  const std::int64_t complete = CompleteRecordCount(reader, records, columnOf.size());
+  ok = GrowColumns(context, table, MaxSamples(records, table.resolution),
+                   MaxSamples(complete, table.resolution));
   RecordLoopResult result;
   if (ok) result = ReadEggRecords(context, reader, records, columnOf, table);
   TrimColumns(table);

@@ -42,7 +42,8 @@
 //
 // After each call every used column holds exactly table.sampleCount samples.
 // Header counts never make the reader allocate more samples than the file's
-// remaining bytes can hold records.
+// remaining bytes can hold complete records (damaged short records beyond
+// that are read all the same).
 #pragma once
 
 #include "core/day_segments.h"

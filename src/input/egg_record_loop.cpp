@@ -40,6 +40,9 @@ void StoreSample(const std::vector<int>& columnOf, const std::vector<std::int32_
   for (size_t j = 0; j < columnOf.size(); ++j) {
     if (columnOf[j] < 0) continue;
     EggColumn& column = table.columns[static_cast<size_t>(columnOf[j])];
+    if (column.samples.size() <= index) {
+      column.samples.resize(std::max(index + 1, column.samples.size() * 2), kMissingSample);
+    }
     ++column.storedCount;
     column.samples[index] = counts[j] == table.resolution ? sums[j] : kMissingSample;
   }

@@ -13,8 +13,9 @@
 // ends the file; the samples stored so far stay, an unfinished group is
 // dropped.
 //
-// The caller must have sized every used column to hold sampleCount plus
-// MaxSamples(recordCount, resolution) samples.
+// A column too short for the next sample grows (doubling); callers size the
+// columns ahead for the records they expect. Columns that no file egg maps
+// to are left as they are.
 #pragma once
 
 #include <cstdint>

@@ -165,6 +165,44 @@ TEST_F(ReaderFailureTest, DamagedCompressedFileIsNeverReadAsText) {
   }
 }
 
+// A header that claims billions of records must not make the table take
+// memory for them: no more than the file's full records could fill, while
+// short (damaged) records beyond that estimate are still read.
+TEST_F(ReaderFailureTest, AnInflatedRecordCountTakesNoMemoryBeyondTheFile) {
+  std::string ids, values;
+  for (int k = 1; k <= kMaxEggs; ++k) {
+    ids += (k > 1 ? "," : "") + std::to_string(1000 + k);
+    values += ",100";
+  }
+  std::string text = Header(kMaxEggs, 2000000000, ids);
+  for (int r = 0; r < 3; ++r) text += "13," + std::to_string(kDay + r) + ",t" + values + "\n";
+  EXPECT_THAT(ReadFirst(text), ElementsAre("Record 3 is out of sync"));
+  ASSERT_EQ(table.sampleCount, 3);
+  EXPECT_EQ(table.columns[kMaxEggs - 1].samples[2], 100);
+  for (int k = 0; k < kMaxEggs; ++k) EXPECT_LE(table.columns[k].samples.capacity(), 16u);
+
+  // Records far shorter than the header's egg count: eggs beyond the line
+  // are missing, and every record is kept.
+  text = Header(kMaxEggs, 2000000000, ids);
+  for (int r = 0; r < 500; ++r) {
+    text += "13," + std::to_string(kDay + r) + ",t," + std::to_string(100 + 10 * (r % 5)) + "\n";
+  }
+  SideRun run(context.settings);
+  WriteFile(dir.File("short.csv"), text);
+  files = {dir.File("short.csv")};
+  ReadFirstDataFile(run.context, files, 1, table);
+  EXPECT_THAT(run.link.messageTexts(), ElementsAre("Record 500 is out of sync"));
+  ASSERT_EQ(table.sampleCount, 500);
+  for (int r = 0; r < 500; ++r) {
+    EXPECT_EQ(table.columns[0].samples[r], 100 + 10 * (r % 5));
+    EXPECT_EQ(table.columns[1].samples[r], kMissingSample);
+  }
+  for (int k = 0; k < kMaxEggs; ++k) {
+    EXPECT_EQ(table.columns[k].samples.size(), 500u);
+    EXPECT_EQ(table.columns[k].storedCount, 500);
+  }
+}
+
 TEST_F(ReaderFailureTest, ArbitraryBytesNeverCrashTheReader) {
   // Every prefix of a sound file, and a few corruptions of it.
   std::string text = Header(3, 4, "1,2,3") +
