@@ -73,6 +73,10 @@ AnalysisDialog::~AnalysisDialog() {
   job_.reset();
 }
 
+const CEggStatistics* AnalysisDialog::CurrentJob() const {
+  return job_ ? job_->job.get() : nullptr;
+}
+
 bool AnalysisDialog::RefuseWhileBusy() {
   if (!job_) return false;
   view_.ShowMessage(kRunInProgress, std::nullopt);

@@ -92,6 +92,10 @@ class AnalysisDialog : private JobEvents {
   const std::vector<BatchItem>& BatchItems() const { return batchItems_; }
   bool StartNewLog() const { return startNewLog_; }
   int ProgressPercent() const { return progress_; }
+  // The job made for the last request, until the form has released it
+  // (nullptr when there is none). Valid until control returns to the event
+  // loop.
+  const CEggStatistics* CurrentJob() const;
 
   SettingsStore& store() { return store_; }
   FormView& view() { return view_; }
