@@ -45,7 +45,10 @@ int RunBatchCommand(const std::string& batchFile,
 
   ConsoleView view(err);
   AnalysisDialog form(store, view);
-  view.SetStatusSource([&form] { return form.fields.status; });
+  view.SetStatusSource([&form] {
+    const std::string& status = form.fields.status;
+    return status.empty() ? status : form.fields.dataName + ": " + status;
+  });
 
   int status = kExitOk;
   bool finished = false;

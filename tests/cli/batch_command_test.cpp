@@ -138,6 +138,7 @@ TEST_F(BatchCommandTest, CtrlCStopsTheBatchAfterTheCurrentRun) {
   process.start(QString::fromLatin1(CORVANE_BINARY_DIR "/src/cli/corvane-cli"),
                 {"batch", "--set", QString::fromStdString("TempDir=" + temp_),
                  QString::fromStdString(WriteBatch("many.ebb", text))});
+  process.setReadChannel(QProcess::StandardError);
   ASSERT_TRUE(process.waitForStarted(10000));
   // Interrupt once the first run is under way.
   std::string err;
