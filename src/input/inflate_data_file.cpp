@@ -128,9 +128,9 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
     success = write_ok;
     if (!write_ok) context.LogLine(CFormat("Could not write %s", target.c_str()));
   } else {
-    context.LogLine(total > 0 || !stream_ok
-                        ? CFormat("Compressed file %s is damaged", compressedPath.c_str())
-                        : CFormat("Compressed file %s holds no data", compressedPath.c_str()));
+    context.LogLine(
+        CFormat(stream_ok ? "Compressed file %s holds no data" : "Compressed file %s is damaged",
+                compressedPath.c_str()));
   }
 
   if (gz.Close()) {

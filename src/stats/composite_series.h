@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace corvane {
@@ -44,10 +45,12 @@ struct CompositeSeries {
   double finalStoufferProb = 0.0;        // P_S, lower tail
   double finalCovarProb = 0.0;           // P_C, lower tail
 
-  // Event echo summary: how many of the highest post-event peaks were
-  // averaged, and their mean.
+  // Event echo summary: the name of the variable searched (empty when no
+  // search ran), how many of the highest post-event peaks were averaged, and
+  // their mean (-1 when there is none).
+  std::string echoVariableName;
   int echoPeakCount = 0;
-  double echoPeakMean = 0.0;
+  double echoPeakMean = -1.0;
 
   std::size_t size() const { return eggCount.size(); }
   void Clear() { *this = CompositeSeries(); }

@@ -1,0 +1,109 @@
+#include "output/summary_tables.h"
+
+#include <fstream>
+
+#include "core/output_file.h"
+#include "output/smoothing_line.h"
+
+namespace corvane {
+
+const char* const kSummaryColumnHeading =
+    "name\tnEggs\tStouf\tDf\tProb\tcvar1\tcvar2\tdiff\teggvar1\teggvar2\tdiff\tlpvar1\tlpvar2\t"
+    "diff\talpdev1\talpdev2\tdiff\tlpadev1\tlpadev2\tdiff\tlpmax1\tlpmax2\tdiff";
+
+namespace {
+
+void WriteIntervalSettings(OutputFile& file, const AnalysisSettings& settings) {
+  file.Printf("interval1Start %d\n", settings.interval1Start);
+  file.Printf("interval2Start %d\n", settings.interval2Start);
+  file.Printf("intervalDuration %d\n", settings.intervalDuration);
+}
+
+// Whether the summary table at path already holds its column heading.
+bool HasSummaryHeading(const std::string& path) {
+  std::ifstream table(path);
+  std::string line;
+  while (std::getline(table, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line == kSummaryColumnHeading) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteStatisticsTable(const std::string& path,
+                                                const AnalysisSettings& settings,
+                                                const CompositeSeries& series,
+                                                const IntervalComparison& comparison) {
+  OutputFile file;
+  if (!file.Open(path, "w")) return std::string("Failed to open statistics tst file for output");
+  WriteIntervalSettings(file, settings);
+  file.Printf("useableEggs %d\n", series.useableEggs);
+  file.Write(SmoothingWindowLine(settings));
+  if ((settings.echoMethod != kEchoNone && settings.eventTime > 0) || settings.eventDuration > 0) {
+    file.Write(settings.echoMethod == kEchoEuclidean ? "Event echo method: Euclidean distance\n"
+                                                     : "Event echo method: Cosine\n");
+    file.Printf("Event echo variable: %s\n", series.echoVariableName.c_str());
+    if (series.echoPeakCount > 0) {
+      file.Printf("Mean of %d highest EventEcho peaks= %f\n", series.echoPeakCount,
+                  series.echoPeakMean);
+    }
+  }
+  file.Printf("\ntDF %lld\n", static_cast<long long>(comparison.tests[0].df));
+  for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
+    const char* name = kComparedVariables[v].name;
+    const TTestResult& test = comparison.tests[v];
+    file.Printf("\ninterval1Mean_%s %f\n", name, test.mean1);
+    file.Printf("interval2Mean_%s %f\n", name, test.mean2);
+    file.Printf("t-value %f\n", test.t);
+    file.Printf("tProb %f\n", test.prob);
+  }
+  if (!file.Close()) return std::string("Failed to write statistics tst file");
+  return std::nullopt;
+}
+
+bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& settings,
+                          int sampleCount, const CompositeSeries& series,
+                          const IntervalComparison& comparison) {
+  const bool needsHeading = !HasSummaryHeading(path);
+  OutputFile file;
+  if (!file.Open(path, "a")) return false;
+  if (needsHeading) {
+    file.Printf("Root directory: %s\n", settings.rootDirectory.c_str());
+    WriteIntervalSettings(file, settings);
+    file.Write(SmoothingWindowLine(settings));
+    file.Printf("\n%s\n\n", kSummaryColumnHeading);
+  }
+  file.Printf("%s\t%d\t%f\t%d\t%f\t", settings.dataName.c_str(), series.useableEggs,
+              series.lastCumulativeDeviation, sampleCount, 1.0 - series.finalStoufferProb);
+  for (const TTestResult& test : comparison.tests) {
+    file.Printf("%f\t%f\t%f\t", test.mean1, test.mean2, test.mean2 - test.mean1);
+  }
+  file.Write("\n");
+  return file.Close();
+}
+
+void CompareIntervals(RunContext& context, const EggSampleTable& table,
+                      const CompositeSeries& series) {
+  const AnalysisSettings& settings = context.settings;
+  if (!settings.compareIntervals || context.Aborted()) return;
+  auto outcome = CompareSeriesIntervals(series, settings.interval1Start, settings.interval2Start,
+                                        settings.intervalDuration);
+  if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
+    context.ShowMessage(*refusal);
+    return;
+  }
+  const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
+  if (auto failure = WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst",
+                                          settings, series, comparison)) {
+    context.ShowMessage(*failure);
+    return;
+  }
+  if (settings.batchMode && !AppendSummaryRunLine(context.SummaryPath(), settings,
+                                                  table.sampleCount, series, comparison)) {
+    context.LogLine("Failed to append the run line to " + context.SummaryPath());
+  }
+}
+
+}  // namespace corvane

@@ -1,0 +1,47 @@
+// The tables that record the outcome of an interval comparison:
+//  - the run's statistics table "<output dir><data name>.tst", rewritten by
+//    each run: interval and filter settings, the event echo settings, and
+//    the means, t-values and probabilities of the six compared variables;
+//  - the batch summary table "<root>summary.tst", only appended to: a
+//    heading (written whenever the table has none yet, also after run-error
+//    lines) and one 23-field line per batch run.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/analysis_settings.h"
+#include "core/run_context.h"
+#include "input/egg_sample_table.h"
+#include "stats/composite_series.h"
+#include "stats/interval_comparison.h"
+
+namespace corvane {
+
+// The column heading line of the summary table (without its line feeds).
+extern const char* const kSummaryColumnHeading;
+
+// Writes the statistics table at path. Returns the message to show when it
+// could not be created or written completely.
+std::optional<std::string> WriteStatisticsTable(const std::string& path,
+                                                const AnalysisSettings& settings,
+                                                const CompositeSeries& series,
+                                                const IntervalComparison& comparison);
+
+// Appends the run line to the summary table at path, after the heading when
+// the table has no heading yet. False when the table could not be opened or
+// written.
+bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& settings,
+                          int sampleCount, const CompositeSeries& series,
+                          const IntervalComparison& comparison);
+
+// The interval comparison of "Write results" (when interval comparison is
+// on and the run has not been stopped): compares the intervals, writes the
+// statistics table and, in batch mode, the summary run line. Refused
+// settings, intervals past the end of the data and a table that cannot be
+// written are shown through the run's message channel, and then neither
+// table is written.
+void CompareIntervals(RunContext& context, const EggSampleTable& table,
+                      const CompositeSeries& series);
+
+}  // namespace corvane

@@ -1,0 +1,163 @@
+#include "stats/dft_spectrum.h"
+
+#include <algorithm>
+#include <bit>
+
+#include "core/c_format.h"
+#include "core/output_file.h"
+#include "stats/power_spectrum.h"
+#include "stats/smoothing_filters.h"
+#include "stats/undefined_samples.h"
+
+namespace corvane {
+namespace {
+
+// The segment data[offset ...] with its mean removed (an undefined sample
+// counts as the mean); empty when offset lies at or past the end.
+std::vector<double> MeanFreeSegment(std::span<const double> data, std::int64_t offset) {
+  if (offset < 0 || offset >= static_cast<std::int64_t>(data.size())) return {};
+  std::vector<double> segment = WithUndefinedAsMean(data.subspan(static_cast<std::size_t>(offset)));
+  RemoveMean(segment.data(), segment.data(), static_cast<int>(segment.size()));
+  return segment;
+}
+
+bool WriteHeading(OutputFile& file, const AnalysisSettings& settings, const DftRequest& request) {
+  file.Printf("\n%s\n", settings.dataName.c_str());
+  file.Printf("DFT(%d)Step(%d)%s\n", request.size, request.step, request.name.c_str());
+  switch (settings.smoothingMode) {
+    case kExponential:
+      file.Printf("Exponential-Coeff=%f\n", settings.expCoefficient);
+      break;
+    case kRectangle:
+      file.Printf("Rectangular(%d)\n", settings.smoothingWindow);
+      break;
+    case kTriangle:
+      file.Printf("Triangular(%d)\n", settings.smoothingWindow);
+      break;
+  }
+  if (request.label) file.Printf("%s\n", request.label->c_str());
+  return file.Ok();
+}
+
+void WriteBlock(OutputFile& spectrum, OutputFile& table, const AnalysisSettings& settings,
+                const DftRequest& request, const std::vector<double>& power) {
+  spectrum.Write("\ncyclePerSec\tcyclePerHr\thrPerCycle\tpower\n");
+  for (std::size_t j = 0; j < power.size(); ++j) {
+    const double perSample = static_cast<double>(j) / request.size;
+    const double perHour = perSample * 3600.0;
+    const double hoursPerCycle = j == 0 ? 0.0 : 1.0 / perHour;
+    spectrum.Printf("%f\t%f\t%f\t%f\n", perSample, perHour, hoursPerCycle, power[j]);
+  }
+  if (request.label) {
+    table.Printf("%s\t%s\t", settings.dataName.c_str(), request.label->c_str());
+  } else {
+    table.Printf("%s\t", settings.dataName.c_str());
+  }
+  for (const double p : power) table.Printf("%f\t", p);
+  table.Write("\n");
+}
+
+}  // namespace
+
+std::optional<std::string> DftSizeError(int size) {
+  if (size < 2) return std::string("The DFT size must be at least 2");
+  if (size > kMaxDftSize) return CFormat("The DFT size must not exceed %d", kMaxDftSize);
+  if (!std::has_single_bit(static_cast<unsigned>(size))) {
+    return std::string("The DFT size must be a power of two");
+  }
+  return std::nullopt;
+}
+
+std::vector<double> BlockPower(std::span<const double> segment, std::int64_t start,
+                               std::span<const float> window, double gainDb) {
+  const std::size_t size = window.size();
+  std::vector<double> block(size, 0.0);
+  if (start >= 0 && start < static_cast<std::int64_t>(segment.size())) {
+    const std::size_t count = std::min(size, segment.size() - static_cast<std::size_t>(start));
+    std::copy_n(segment.begin() + start, count, block.begin());
+  }
+  std::vector<double> power = PowerSpectrum(block, window, gainDb);
+  power.resize(std::min<std::size_t>(power.size(), kMaxDftBins));
+  return power;
+}
+
+void WriteDftSpectrum(const RunContext& context, const DftRequest& request) {
+  const AnalysisSettings& settings = context.settings;
+  context.PostStatus("DFT of variables");
+  context.LogLine(CFormat("DFT of variable %s", request.name.c_str()));
+  if (auto error = DftSizeError(request.size)) {
+    context.ShowMessage(*error);
+    return;
+  }
+  if (request.step < 1) {
+    context.ShowMessage("The DFT step must be at least 1");
+    return;
+  }
+  const std::vector<double> segment = MeanFreeSegment(request.data, request.offset);
+  const std::vector<float> window = DftWindow(request.size);
+
+  OutputFile spectrum;
+  if (!spectrum.Open(settings.outputDirectory + settings.dataName + "_" + request.name + "_dft.dat",
+                     "a")) {
+    context.ShowMessage("Failed to open file for dft output");
+    return;
+  }
+  WriteHeading(spectrum, settings, request);
+  OutputFile table;
+  if (!table.Open(settings.rootDirectory + request.name + "_dft.dat", "a")) {
+    context.ShowMessage("Failed to open dft summary file");
+    return;
+  }
+  const auto length = static_cast<std::int64_t>(segment.size());
+  for (std::int64_t start = 0; start < length && !context.Aborted(); start += request.step) {
+    WriteBlock(spectrum, table, settings, request,
+               BlockPower(segment, start, window, request.gainDb));
+    if (!spectrum.Ok() || !table.Ok()) break;
+  }
+  const bool spectrumWritten = spectrum.Close();
+  const bool tableWritten = table.Close();
+  if (!spectrumWritten) context.ShowMessage("Failed to write file for dft output");
+  if (!tableWritten) context.ShowMessage("Failed to write dft summary file");
+}
+
+void RunDftSpectra(RunContext& context, const EggSampleTable& table,
+                   const CompositeSeries& series) {
+  AnalysisSettings& settings = context.settings;
+  if (!settings.dft || context.Aborted()) return;
+  if (settings.eventTime == 0) settings.eventTime = settings.startTime;
+  if (auto error = DftSizeError(settings.dftSize)) {
+    context.ShowMessage(*error);
+    return;
+  }
+  const std::int64_t seconds = settings.eventTime - settings.startTime;
+  if (seconds < 0) {
+    context.LogLine("No DFT: the event time lies before the start time");
+    return;
+  }
+  // The event's offset is in seconds; a sample spans `resolution` of them.
+  const std::int64_t offset = seconds / std::max(1, table.resolution);
+
+  struct Variable {
+    const char* name;
+    const std::vector<double>* values;
+    double gainDb;
+  };
+  const Variable variables[] = {
+      {"eggvar", &series.eggvar, 15.0}, {"lpdev", &series.lpdev, 30.0},
+      {"alpdev", &series.alpdev, 30.0}, {"lpadev", &series.lpadev, 30.0},
+      {"lpvar", &series.lpvar, 20.0},   {"lpmax", &series.lpmax, 25.0},
+  };
+  for (const Variable& variable : variables) {
+    if (context.Aborted()) return;
+    DftRequest request;
+    request.name = variable.name;
+    request.gainDb = variable.gainDb;
+    request.size = settings.dftSize;
+    request.data = *variable.values;
+    request.offset = offset;
+    request.step = settings.dftSize / 2;
+    WriteDftSpectrum(context, request);
+  }
+}
+
+}  // namespace corvane
