@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds Corvane and runs its main job.
+# Sets up a fresh machine, builds Corvane and runs its main job: a batch of
+# analyses over a day of synthetic egg data, without a window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,6 +9,20 @@ cd "$(dirname "$0")/.."
 cmake --preset default
 cmake --build --preset default
 
-echo "Corvane is built in build/. The analysis programs are not complete yet;"
-echo "running the tests of what exists:"
-ctest --preset default
+work=build/example
+mkdir -p "$work/data" "$work/tmp"
+
+echo "Making a day of synthetic egg data ..."
+build/tools/eggdata/corvane-eggdata --date 2011-05-03 --out "$work/data/2011-05-03.csv" \
+  --shift 0.6 --shift-start "2011-05-03 14:00:00" --shift-stop "2011-05-03 15:59:59"
+
+echo "Running examples/may-2011.ebb ..."
+rm -rf "$work/results"
+(cd "$work" && ../src/cli/corvane-cli batch --set "TempDir=$PWD/tmp/" ../../examples/may-2011.ebb)
+
+results="$(cd "$work/results" && pwd)"
+echo
+echo "The results are in $results/:"
+echo "  one folder per analysis (data, gnuplot script, information and statistics files),"
+echo "  and the batch summary table $results/summary.tst."
+echo "Show one with gnuplot, e.g.:  (cd $results/WholeDay && gnuplot -persist WholeDay.gp)"

@@ -1,5 +1,6 @@
 #include "cli/batch_command.h"
 
+#include <cstdlib>
 #include <set>
 
 #include <QCoreApplication>

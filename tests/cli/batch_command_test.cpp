@@ -28,18 +28,27 @@ class BatchCommandTest : public CliTest {
   std::string ThreeItems() {
     const std::string may3 = EggFile("may03.csv", "2011-05-03");
     const std::string may4 = EggFile("may04.csv", "2011-05-04");
-    return WriteBatch("three.ebb",
-                      "# three items\n"
-                      "DataDirectory " + root_ + "\n"
-                      "CompareIntervals 1 0 1800 1800\n"
-                      "LocalEggFile " + may3 + "\n"
-                      "Quake1 2011-05-03 00:00:00 2011-05-03 00:59:59\n"
-                      "LocalEggFile " + dir_.File("data/missing.csv") + "\n"
-                      "Quake2 2011-05-03 00:00:00 2011-05-03 00:59:59\n"
-                      "SmoothingWindowType 1\n"
-                      "SmoothingWindowSize 300\n"
-                      "LocalEggFile " + may4 + "\n"
-                      "Quake3 2011-05-04 00:00:00 2011-05-04 00:59:59 2011-05-04 00:30:00 0.1\n");
+    return WriteBatch(
+        "three.ebb",
+        "# three items\n"
+        "DataDirectory " +
+            root_ +
+            "\n"
+            "CompareIntervals 1 0 1800 1800\n"
+            "LocalEggFile " +
+            may3 +
+            "\n"
+            "Quake1 2011-05-03 00:00:00 2011-05-03 00:59:59\n"
+            "LocalEggFile " +
+            dir_.File("data/missing.csv") +
+            "\n"
+            "Quake2 2011-05-03 00:00:00 2011-05-03 00:59:59\n"
+            "SmoothingWindowType 1\n"
+            "SmoothingWindowSize 300\n"
+            "LocalEggFile " +
+            may4 +
+            "\n"
+            "Quake3 2011-05-04 00:00:00 2011-05-04 00:59:59 2011-05-04 00:30:00 0.1\n");
   }
 };
 
@@ -67,10 +76,10 @@ TEST_F(BatchCommandTest, RunsABatchOfThreeItemsOverLocalFiles) {
 
 TEST_F(BatchCommandTest, OverridesApplyToThisRunOnlyAndAreNeverStored) {
   const std::string file = EggFile("may03.csv", "2011-05-03");
-  const std::string batch = WriteBatch("one.ebb", "DataDirectory " + root_ +
-                                                      "\nDFTOutput 1 5000\nLocalEggFile " + file +
-                                                      "\nOne 2011-05-03 00:00:00 2011-05-03 "
-                                                      "00:59:59\n");
+  const std::string batch =
+      WriteBatch("one.ebb", "DataDirectory " + root_ + "\nDFTOutput 1 5000\nLocalEggFile " + file +
+                                "\nOne 2011-05-03 00:00:00 2011-05-03 "
+                                "00:59:59\n");
   const ProgramResult result = Run({"batch", "--set", "TempDir=" + temp_, "--set", "LogProgress=1",
                                     "--set", "DFTSize=1024", batch});
   ASSERT_EQ(result.exitCode, kExitOk) << result.err;
@@ -98,7 +107,8 @@ TEST_F(BatchCommandTest, ABatchThatCannotRunExitsWithFailure) {
   EXPECT_EQ(result.exitCode, kExitFailed);
   EXPECT_TRUE(Contains(result.err, "There are no batch items to process")) << result.err;
 
-  result = Run({"batch", WriteBatch("bad.ebb", "Quake May-03-2011 00:00:00 May-03-2011 23:59:59\n")});
+  result =
+      Run({"batch", WriteBatch("bad.ebb", "Quake May-03-2011 00:00:00 May-03-2011 23:59:59\n")});
   EXPECT_EQ(result.exitCode, kExitFailed);
   EXPECT_TRUE(Contains(result.err, "Invalid batch file record:\nQuake May-03-2011")) << result.err;
 
@@ -159,8 +169,8 @@ TEST_F(BatchCommandTest, NumbersStayInTheCFormUnderAGermanLocale) {
   const std::string locales = dir_.File("locales");
   std::filesystem::create_directories(locales);
   QProcess localedef;
-  localedef.start("localedef", {"-i", "de_DE", "-f", "UTF-8",
-                                QString::fromStdString(locales + "/de_DE.UTF-8")});
+  localedef.start("localedef",
+                  {"-i", "de_DE", "-f", "UTF-8", QString::fromStdString(locales + "/de_DE.UTF-8")});
   if (!localedef.waitForFinished(60000) || localedef.exitCode() > 1) {
     GTEST_SKIP() << "no German locale can be made here";
   }

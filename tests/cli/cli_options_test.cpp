@@ -18,8 +18,8 @@ TEST(CliOptionsTest, BatchTakesOverridesAndOneFile) {
   EXPECT_EQ(options.overrides[0], std::make_pair(std::string("TempDir"), std::string("/scratch/")));
   EXPECT_EQ(options.overrides[1], std::make_pair(std::string("DFTSize"), std::string("1024")));
   // A value may hold "=" and be empty.
-  const CliOptions odd = ParseCliOptions({"batch", "--set", "DataURL=http://h/x?z=1", "--set",
-                                          "GnuplotDir=", "run.ebb"});
+  const CliOptions odd = ParseCliOptions(
+      {"batch", "--set", "DataURL=http://h/x?z=1", "--set", "GnuplotDir=", "run.ebb"});
   ASSERT_EQ(odd.error, "");
   EXPECT_EQ(odd.overrides[0].second, "http://h/x?z=1");
   EXPECT_EQ(odd.overrides[1].second, "");
