@@ -64,7 +64,6 @@ AnalysisDialog::AnalysisDialog(SettingsStore& store, FormView& view)
   ReadAllSettings(store_, fields, config);
   progressTimer_.setInterval(10);
   QObject::connect(&progressTimer_, &QTimer::timeout, &context_, [this] { OnProgressTimer(); });
-  view_.PushFields();
 }
 
 AnalysisDialog::~AnalysisDialog() {

@@ -43,8 +43,8 @@ class CEggStatistics;
 
 class AnalysisDialog : private JobEvents {
  public:
-  // Loads the stored settings into the fields and pushes them to the view.
-  // The view must be ready for PushFields when the form is made.
+  // Loads the stored settings into the fields. Nothing is pushed yet: the
+  // view pushes the fields (and the enabling) once the form exists.
   AnalysisDialog(SettingsStore& store, FormView& view);
   ~AnalysisDialog() override;
   AnalysisDialog(const AnalysisDialog&) = delete;
