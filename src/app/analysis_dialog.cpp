@@ -180,6 +180,7 @@ std::unique_ptr<AnalysisDialog::OwnedJob> AnalysisDialog::MakeJob() {
 // Makes the job, hands it the request in the documented order and starts it.
 bool AnalysisDialog::StartAnalysisJob() {
   job_ = MakeJob();
+  view_.BusyChanged();
   if (!job_) {
     Refuse("EggStatistics thread not initialized", std::nullopt);
     return false;
@@ -260,6 +261,7 @@ void AnalysisDialog::ReleaseJob() {
   progressTimer_.stop();
   jobEndPending_ = false;
   job_.reset();
+  view_.BusyChanged();
 }
 
 void AnalysisDialog::Stop() {
@@ -283,6 +285,7 @@ bool AnalysisDialog::Display() {
   const DisplayVariable& variable = DisplayVariableAt(fields.displayVariable);
   if (startNewLog_) StartFreshLog();
   job_ = MakeJob();
+  view_.BusyChanged();
   if (!job_) {
     view_.ShowMessage("EggStatistics thread not initialized", std::nullopt);
     return false;

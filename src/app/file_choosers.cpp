@@ -40,7 +40,8 @@ std::string QtFileFilter(const std::string& filter) {
     for (const std::string& pattern : Split(parts[i + 1], ';')) {
       if (pattern.empty()) continue;
       if (!patterns.empty()) patterns += ' ';
-      patterns += pattern;
+      // "*.*" means every file; in Qt it would skip names without a dot.
+      patterns += pattern == "*.*" ? std::string("*") : pattern;
     }
     if (!result.empty()) result += ";;";
     const std::string description = BareDescription(parts[i]);

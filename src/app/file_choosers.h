@@ -30,8 +30,9 @@ inline constexpr const char* kTempFolderTitle = "Browse to temp folder";
 inline constexpr const char* kRemoteSaveFolderTitle = "Browse to folder for saving remote files";
 
 // "Batch file (*.ebb)|*.ebb|All Files (*.*)|*.*||" becomes
-// "Batch file (*.ebb);;All Files (*.*)": each description keeps its text and
-// carries its patterns, blank-separated, in one pair of parentheses.
+// "Batch file (*.ebb);;All Files (*)": each description keeps its text and
+// carries its patterns, blank-separated, in one pair of parentheses; "*.*"
+// (every file) becomes "*", which also matches names without a dot.
 std::string QtFileFilter(const std::string& filter);
 
 }  // namespace corvane

@@ -58,6 +58,10 @@ class FormView : public DialogView, public Choosers {
   // Batch mode has ended: itemsStarted items were taken up, and stopped
   // tells whether "Stop" ended the batch early.
   virtual void BatchFinished(int itemsStarted, bool stopped) = 0;
+  // The form has made or released its job (AnalysisDialog::Busy() may have
+  // changed): a window enables the commands that start a run exactly when
+  // the form is not busy.
+  virtual void BusyChanged() {}
 };
 
 }  // namespace corvane

@@ -64,28 +64,34 @@ bool ScanChar(std::string_view text, size_t& pos) {
 }  // namespace
 
 double DateTime::JulianDay(int year, int month, int day, int hour, int minute, int second) {
-  int y = year;
-  int m = month;
+  // 64-bit day arithmetic: the same numbers as 32-bit for every real date,
+  // and no overflow for the wild fields a token split can hand in.
+  std::int64_t y = year;
+  std::int64_t m = month;
   if (month <= 2) {
-    y = year - 1;
-    m = month + 12;
+    y -= 1;
+    m += 12;
   }
-  int b = 0;
+  std::int64_t b = 0;
   const bool before_gregorian =
       year < 1582 || (year == 1582 && month < 10) || (year == 1582 && month == 10 && day < 5);
   if (!before_gregorian) {
-    const int a = y / 100;
+    const std::int64_t a = y / 100;
     b = 2 - a + a / 4;
   }
-  const int d = static_cast<int>(std::trunc(365.25 * (y + 4716))) +
-                static_cast<int>(std::trunc(30.6001 * (m + 1))) + day + b;
-  return d - 1524.5 + (second + 60.0 * (minute + 60.0 * hour)) * (1.0 / 86400.0);
+  const std::int64_t d =
+      static_cast<std::int64_t>(std::trunc(365.25 * static_cast<double>(y + 4716))) +
+      static_cast<std::int64_t>(std::trunc(30.6001 * static_cast<double>(m + 1))) + day + b;
+  return static_cast<double>(d) - 1524.5 +
+         (second + 60.0 * (minute + 60.0 * hour)) * (1.0 / 86400.0);
 }
 
 std::int64_t DateTime::FromCalendar(int year, int month, int day, int hour, int minute,
                                     int second) {
   const double jd = JulianDay(year, month, day, hour, minute, second);
-  seconds_ = static_cast<std::int64_t>(std::trunc((jd - 2440587.5) * 86400.0 + 0.5));
+  // Rounded to the nearest second; floor rather than truncation keeps that
+  // true for instants before 1970 too.
+  seconds_ = static_cast<std::int64_t>(std::floor((jd - 2440587.5) * 86400.0 + 0.5));
   return seconds_;
 }
 
@@ -105,6 +111,7 @@ CalendarFields DateTime::ToCalendarFields() const {
   std::tm broken{};
   CalendarFields fields;
   if (gmtime_r(&t, &broken) == nullptr) return fields;
+  if (broken.tm_year > std::numeric_limits<int>::max() - 1900) return fields;
   fields.second = broken.tm_sec;
   fields.minute = broken.tm_min;
   fields.hour = broken.tm_hour;

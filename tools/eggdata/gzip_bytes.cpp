@@ -7,11 +7,10 @@
 
 namespace corvane::eggdata {
 
-std::optional<std::string> GzipCompress(std::string_view bytes) {
+std::optional<std::string> GzipCompress(std::string_view bytes, int level) {
   z_stream stream{};
   // 15 window bits plus 16: a gzip header and trailer around the deflate data.
-  if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) !=
-      Z_OK) {
+  if (deflateInit2(&stream, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
     return std::nullopt;
   }
   std::string out;

@@ -1,0 +1,125 @@
+#include "gui/customize_window.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/field_binding.h"
+#include "gui/message_box.h"
+
+namespace corvane {
+
+CustomizeWindow::CustomizeWindow(AnalysisDialog& form, QWidget* parent)
+    : QDialog(parent), model_(form), choosers_(this) {
+  setWindowTitle(QStringLiteral("Customize"));
+  auto* layout = new QVBoxLayout(this);
+  auto* grid = new QGridLayout;
+  layout->addLayout(grid);
+
+  outputRoot = AddField(grid, 0, "Output root directory", &browseOutputRoot, "Browse");
+  tempDirectory = AddField(grid, 1, "Temp directory", &browseTempDirectory, "Browse");
+  eggGroupFile = AddField(grid, 2, "EGG subgroup file", &browseEggGroupFile, "Browse");
+  remoteSaveDirectory =
+      AddField(grid, 3, "Remote file save directory", &browseRemoteSaveDirectory, "Browse");
+  saveCompressed = new QCheckBox(QStringLiteral("Save Compressed"));
+  grid->addWidget(saveCompressed, 4, 1);
+  gnuplotPath = AddField(grid, 5, "Gnuplot executable", &browseGnuplot, "Browse");
+  timeZoneUrl = AddField(grid, 6, "Time zone converter URL", nullptr, nullptr);
+  dataUrl = AddField(grid, 7, "Base of egg data URL", &defaultDataUrl, "Default");
+  pseudoDataUrl =
+      AddField(grid, 8, "Base of pseudo egg data URL", &defaultPseudoDataUrl, "Default");
+  logProgress = new QCheckBox(QStringLiteral("Log progress"));
+  grid->addWidget(logProgress, 9, 1);
+  grid->setColumnStretch(1, 1);
+
+  auto* buttons = new QDialogButtonBox;
+  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CustomizeWindow::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CustomizeWindow::reject);
+
+  connect(browseOutputRoot, &QPushButton::clicked, this,
+          [this] { model_.BrowseOutputRoot(*this, choosers_); });
+  connect(browseTempDirectory, &QPushButton::clicked, this,
+          [this] { model_.BrowseTempDirectory(*this, choosers_); });
+  connect(browseEggGroupFile, &QPushButton::clicked, this,
+          [this] { model_.BrowseSubgroupFile(*this, choosers_); });
+  connect(browseRemoteSaveDirectory, &QPushButton::clicked, this,
+          [this] { model_.BrowseRemoteSaveDirectory(*this, choosers_); });
+  connect(browseGnuplot, &QPushButton::clicked, this,
+          [this] { model_.BrowseGnuplot(*this, choosers_); });
+  connect(defaultDataUrl, &QPushButton::clicked, this,
+          [this] { model_.RestoreDefaultDataUrl(*this); });
+  connect(defaultPseudoDataUrl, &QPushButton::clicked, this,
+          [this] { model_.RestoreDefaultPseudoDataUrl(*this); });
+  PushFields();
+}
+
+QLineEdit* CustomizeWindow::AddField(QGridLayout* grid, int row, const char* label,
+                                     QPushButton** button, const char* buttonText) {
+  auto* edit = new QLineEdit;
+  edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(
+      QStringLiteral("http://127.0.0.1:8642/pseudoeggs.dir/pseudoeggs/__")));
+  auto* text = new QLabel(QString::fromLatin1(label));
+  text->setBuddy(edit);
+  grid->addWidget(text, row, 0);
+  grid->addWidget(edit, row, 1);
+  if (button != nullptr) {
+    *button = new QPushButton(QString::fromLatin1(buttonText));
+    (*button)->setAutoDefault(false);
+    grid->addWidget(*button, row, 2);
+  }
+  return edit;
+}
+
+bool CustomizeWindow::PullFields() {
+  CustomizeDialog::Fields& fields = model_.fields;
+  fields.outputRoot = TextOf(outputRoot);
+  fields.tempDirectory = TextOf(tempDirectory);
+  fields.eggGroupFile = TextOf(eggGroupFile);
+  fields.remoteSaveDirectory = TextOf(remoteSaveDirectory);
+  fields.saveCompressed = saveCompressed->isChecked();
+  fields.gnuplotPath = TextOf(gnuplotPath);
+  fields.timeZoneUrl = TextOf(timeZoneUrl);
+  fields.dataUrl = TextOf(dataUrl);
+  fields.pseudoDataUrl = TextOf(pseudoDataUrl);
+  fields.logProgress = logProgress->isChecked();
+  return true;
+}
+
+void CustomizeWindow::PushFields() {
+  const CustomizeDialog::Fields& fields = model_.fields;
+  SetText(outputRoot, fields.outputRoot);
+  SetText(tempDirectory, fields.tempDirectory);
+  SetText(eggGroupFile, fields.eggGroupFile);
+  SetText(remoteSaveDirectory, fields.remoteSaveDirectory);
+  saveCompressed->setChecked(fields.saveCompressed);
+  SetText(gnuplotPath, fields.gnuplotPath);
+  SetText(timeZoneUrl, fields.timeZoneUrl);
+  SetText(dataUrl, fields.dataUrl);
+  SetText(pseudoDataUrl, fields.pseudoDataUrl);
+  logProgress->setChecked(fields.logProgress);
+}
+
+void CustomizeWindow::ShowMessage(const std::string& text,
+                                  const std::optional<std::string>& caption) {
+  ShowMessageBox(this, text, caption);
+}
+
+void CustomizeWindow::accept() {
+  PullFields();
+  model_.Confirm();
+  QDialog::accept();
+}
+
+void CustomizeWindow::reject() {
+  model_.Cancel();
+  QDialog::reject();
+}
+
+}  // namespace corvane

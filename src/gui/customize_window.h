@@ -1,0 +1,67 @@
+// The "Customize" dialog: directories, the subgroup file, gnuplot, the
+// addresses and the progress log, on the model CustomizeDialog.
+//
+// Opened from the form after it has pulled its values. Each "Browse" shows
+// its chooser (a cancelled folder chooser empties its field; a cancelled
+// file chooser keeps it); each "Default" restores its address. "OK" copies
+// the values into the form and stores them; "Cancel" (or closing the
+// dialog) changes nothing. The form's controls show its values afterwards
+// in either case.
+#pragma once
+
+#include <QDialog>
+
+#include "app/customize_dialog.h"
+#include "app/form_view.h"
+#include "gui/qt_choosers.h"
+
+class QCheckBox;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+
+namespace corvane {
+
+class AnalysisDialog;
+
+class CustomizeWindow : public QDialog, public DialogView {
+  Q_OBJECT
+
+ public:
+  CustomizeWindow(AnalysisDialog& form, QWidget* parent = nullptr);
+
+  bool PullFields() override;
+  void PushFields() override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+
+  void accept() override;
+  void reject() override;
+
+  // The controls, for tests.
+  QLineEdit* outputRoot = nullptr;
+  QLineEdit* tempDirectory = nullptr;
+  QLineEdit* eggGroupFile = nullptr;
+  QLineEdit* remoteSaveDirectory = nullptr;
+  QCheckBox* saveCompressed = nullptr;
+  QLineEdit* gnuplotPath = nullptr;
+  QLineEdit* timeZoneUrl = nullptr;
+  QLineEdit* dataUrl = nullptr;
+  QLineEdit* pseudoDataUrl = nullptr;
+  QCheckBox* logProgress = nullptr;
+  QPushButton* browseOutputRoot = nullptr;
+  QPushButton* browseTempDirectory = nullptr;
+  QPushButton* browseEggGroupFile = nullptr;
+  QPushButton* browseRemoteSaveDirectory = nullptr;
+  QPushButton* browseGnuplot = nullptr;
+  QPushButton* defaultDataUrl = nullptr;
+  QPushButton* defaultPseudoDataUrl = nullptr;
+
+ private:
+  QLineEdit* AddField(QGridLayout* grid, int row, const char* label, QPushButton** button,
+                      const char* buttonText);
+
+  CustomizeDialog model_;
+  QtChoosers choosers_;
+};
+
+}  // namespace corvane

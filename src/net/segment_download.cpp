@@ -1,0 +1,79 @@
+#include "net/segment_download.h"
+
+#include <cstdio>
+
+#include "core/c_format.h"
+#include "input/inflate_data_file.h"
+#include "net/download_check.h"
+#include "net/file_move.h"
+#include "net/remote_file_names.h"
+#include "net/request_url.h"
+
+namespace corvane {
+namespace {
+
+bool EndRun(RunContext& context, const std::string& message) {
+  context.RunError(message);
+  context.Abort();
+  return false;
+}
+
+void Name(SegmentFileList& files, int index, const std::string& path) {
+  if (static_cast<size_t>(index) >= files.size()) files.resize(static_cast<size_t>(index) + 1);
+  files[static_cast<size_t>(index)] = path;
+}
+
+}  // namespace
+
+bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& segment,
+                           SegmentFileList& files) {
+  const AnalysisSettings& settings = context.settings;
+  const std::string download = DownloadFileName(settings.tempDirectory);
+  const std::string day = SegmentDateText(segment);
+  const bool keep_compressed = settings.saveRemoteInput && settings.saveCompressed;
+
+  switch (InspectDownload(download, keep_compressed)) {
+    case DownloadContent::kMessagePage:
+      context.LogLine("Received message instead of data from remote server");
+      return EndRun(context, "No data received for " + day);
+    case DownloadContent::kEmpty:
+      return EndRun(context, "No data received for " + day);
+    case DownloadContent::kDamaged:
+      return EndRun(context, "Damaged data received for " + day);
+    case DownloadContent::kData:
+      break;
+  }
+
+  if (keep_compressed) {
+    const std::string target = KeptCompressedFileName(settings, index);
+    std::string error;
+    if (!MoveFileReplacing(download, target, &error)) {
+      context.LogLine("Compressed data file not moved");
+      context.LogLine(error);
+      return EndRun(context, CFormat("Compressed data file not moved from %s to %s",
+                                     download.c_str(), target.c_str()));
+    }
+    Name(files, index, target);
+    context.LogLine("Compressed data file moved");
+    return true;
+  }
+
+  const bool inflated = InflateDataFile(context, download, index, files);
+  std::string failure;
+  if (!inflated) {
+    // The beginning was data: either the stream breaks later, or the text
+    // could not be written.
+    failure = InspectDownload(download, true) == DownloadContent::kData
+                  ? "Could not write the data received for " + day + " to " +
+                        InflatedFileName(settings, index)
+                  : "Damaged data received for " + day;
+  }
+  if (!settings.saveRemoteInput) {
+    context.LogLine(std::remove(download.c_str()) == 0 ? "Deleted temp file"
+                                                       : "Could not delete temp file");
+  }
+  if (!inflated) return EndRun(context, failure);
+  return true;
+}
+
+}  // namespace corvane

@@ -1,0 +1,36 @@
+#include "prob/chi_square_distribution.h"
+
+#include <stdexcept>
+
+#include "prob/chi_square_cumulative.h"
+
+namespace corvane {
+
+double chiSquareDistribution::p_from_k_x(double k, double x) {
+  double p = 0.0;
+  double q = 0.0;
+  if (chiSquareCumulative(ChiSquareMode::kProbabilities, &p, &q, &x, k) != kChiSquareOk) {
+    throw std::out_of_range("chiSquareDistribution::p_from_k_x: Result out of bounds");
+  }
+  return p;
+}
+
+double chiSquareDistribution::q_from_k_x(double k, double x) {
+  double p = 0.0;
+  double q = 0.0;
+  if (chiSquareCumulative(ChiSquareMode::kProbabilities, &p, &q, &x, k) != kChiSquareOk) {
+    throw std::out_of_range("chiSquareDistribution::q_from_k_x: Result out of bounds");
+  }
+  return q;
+}
+
+double chiSquareDistribution::x_from_p_k(double p, double k) {
+  double q = 1.0 - p;
+  double x = 0.0;
+  if (chiSquareCumulative(ChiSquareMode::kValue, &p, &q, &x, k) != kChiSquareOk) {
+    throw std::out_of_range("chiSquareDistribution::x_from_p_k: Result out of bounds");
+  }
+  return x;
+}
+
+}  // namespace corvane

@@ -1,0 +1,276 @@
+// The main window as a user first meets it: title, menus, frames, every
+// control with its label and default, the enabling rules, the refusals of a
+// request with their captions, and the completed times shown back.
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/request_values.h"
+#include "window_fixture.h"
+
+namespace corvane::testing {
+namespace {
+
+std::vector<std::string> MenuTexts(const QMenu* menu) {
+  std::vector<std::string> texts;
+  for (const QAction* action : menu->actions()) {
+    texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+  }
+  return texts;
+}
+
+// Clicks a check box on its box (a click right of its text would miss).
+void ClickCheckBox(QCheckBox* box) {
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
+std::vector<std::string> ButtonTexts(const QButtonGroup* group) {
+  std::vector<std::string> texts;
+  for (int id = 0; group->button(id) != nullptr; ++id) {
+    texts.push_back(group->button(id)->text().toStdString());
+  }
+  return texts;
+}
+
+using WindowFormTest = WindowTest;
+
+TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
+  EXPECT_EQ(window().windowTitle(), "Corvane");
+  const QList<QAction*> menus = window().menuBar()->actions();
+  ASSERT_EQ(menus.size(), 3);
+  EXPECT_EQ(menus[0]->text(), "File");
+  EXPECT_EQ(menus[1]->text(), "Options");
+  EXPECT_EQ(menus[2]->text(), "Help");
+  EXPECT_EQ(MenuTexts(menus[0]->menu()),
+            (std::vector<std::string>{"Open Batch File", "Open Local EGG file",
+                                      "Open Time Zone Converter", "-", "Exit"}));
+  EXPECT_EQ(MenuTexts(menus[1]->menu()),
+            (std::vector<std::string>{"Customize...", "Audio...", "Prob Calculator..."}));
+  EXPECT_EQ(MenuTexts(menus[2]->menu()),
+            (std::vector<std::string>{"About", "Help", "Kelmar Home"}));
+  EXPECT_EQ(window().actions().aboutCorvane->text(), "&About Corvane...");
+
+  RequestForm& f = form();
+  EXPECT_EQ(f.batchFrame->title(), " BATCH ");
+  EXPECT_EQ(f.interactiveFrame->title(), "INTERACTIVE");
+  EXPECT_TRUE(f.batchFrame->isAncestorOf(f.batchFile));
+  EXPECT_TRUE(f.batchFrame->isAncestorOf(f.runBatchButton));
+  for (QWidget* w : std::initializer_list<QWidget*>{f.startTime,      f.stopTime,
+                                                    f.eventTime,      f.eventDuration,
+                                                    f.outputRoot,     f.dataName,
+                                                    f.localEggFile,   f.eggGroupFile,
+                                                    f.remoteAccess,   f.saveRemoteInput,
+                                                    f.audioOutput,    f.smoothWindowSize,
+                                                    f.expCoeff,       f.compareIntervals,
+                                                    f.interval1Start, f.intervalDuration,
+                                                    f.interval2Start, f.dft,
+                                                    f.dftSize,        f.analyzeButton,
+                                                    f.stopButton,     f.displayButton,
+                                                    f.progress,       f.bytesReceived,
+                                                    f.status}) {
+    EXPECT_TRUE(f.interactiveFrame->isAncestorOf(w)) << w->metaObject()->className();
+  }
+
+  // Labels and defaults of an empty store.
+  const std::vector<std::tuple<QLineEdit*, const char*, const char*>> edits = {
+      {f.startTime, "Start time (yyyy-mm-dd hh:mm:ss)", ""},
+      {f.stopTime, "Stop time  (yyyy-mm-dd hh:mm:ss)", ""},
+      {f.eventTime, "Event time  (yyyy-mm-dd hh:mm:ss)", ""},
+      {f.outputRoot, "Root directory for output", ""},
+      {f.dataName, "Data name", "EggOutput"},
+      {f.localEggFile, "Local egg file ", ""},
+      {f.eggGroupFile, "Egg subgroup file", ""},
+      {f.interval1Start, "Interval 1 (sec)", "0"},
+      {f.intervalDuration, "Duration (sec)", "3600"},
+      {f.interval2Start, "Interval 2 (sec)", "3600"},
+      {f.batchFile, "Batch file", ""},
+      {f.smoothWindowSize, "Size", "900"},
+      {f.expCoeff, "Coeff", "0.0001"},
+      {f.dftSize, "DFT Size", "32768"},
+      {f.bytesReceived, "Bytes rcvd", "0"},
+  };
+  for (const auto& [edit, label, value] : edits) {
+    EXPECT_EQ(BuddyLabelText(edit), label);
+    EXPECT_EQ(edit->text(), value) << label;
+  }
+  EXPECT_EQ(f.eventDuration->text(), "4");
+  EXPECT_TRUE(f.bytesReceived->isReadOnly());
+  EXPECT_EQ(f.status->text(), "");
+  EXPECT_EQ(f.progress->minimum(), 0);
+  EXPECT_EQ(f.progress->maximum(), 100);
+  EXPECT_EQ(f.progress->value(), 0);
+
+  EXPECT_EQ(f.remoteAccess->text(), "Remote access");
+  EXPECT_TRUE(f.remoteAccess->isChecked());
+  EXPECT_EQ(f.saveRemoteInput->text(), "Save remote input");
+  EXPECT_EQ(f.audioOutput->text(), "Audio output");
+  EXPECT_EQ(f.compareIntervals->text(), "Compare Egg Intervals");
+  EXPECT_EQ(f.dft->text(), "DFT");
+  for (QCheckBox* box : {f.saveRemoteInput, f.audioOutput, f.compareIntervals, f.dft}) {
+    EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
+  }
+
+  EXPECT_EQ(ButtonTexts(f.smoothing),
+            (std::vector<std::string>{"Exponential", "Rectangle", "Triangle"}));
+  EXPECT_EQ(f.smoothing->checkedId(), 0);
+  EXPECT_EQ(ButtonTexts(f.echoMethod),
+            (std::vector<std::string>{"None", "Correlation", "Euclidean Distance"}));
+  EXPECT_EQ(f.echoMethod->checkedId(), 0);
+  std::vector<std::string> displayLabels;
+  for (int i = 0; i < kDisplayVariableCount; ++i)
+    displayLabels.push_back(DisplayVariableAt(i).label);
+  EXPECT_EQ(ButtonTexts(f.displayVariable), displayLabels);
+  EXPECT_EQ(displayLabels.front(), "Stouffer_z");
+  EXPECT_EQ(displayLabels.back(), "CovarProb");
+  EXPECT_EQ(f.displayVariable->checkedId(), 5);
+
+  EXPECT_EQ(f.analyzeButton->text(), "Analyze data");
+  EXPECT_EQ(f.stopButton->text(), "Stop");
+  EXPECT_EQ(f.displayButton->text(), "Display");
+  EXPECT_EQ(f.runBatchButton->text(), "Run batch file");
+}
+
+TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
+  RequestForm& f = form();
+  // Start-up: remote on, exponential filter, DFT and intervals off.
+  EXPECT_TRUE(f.saveRemoteInput->isEnabled());
+  EXPECT_TRUE(f.expCoeff->isEnabled());
+  EXPECT_FALSE(f.smoothWindowSize->isEnabled());
+  EXPECT_FALSE(f.dftSize->isEnabled());
+  EXPECT_FALSE(f.interval1Start->isEnabled());
+
+  ClickCheckBox(f.remoteAccess);
+  EXPECT_FALSE(f.remoteAccess->isChecked());
+  EXPECT_FALSE(f.saveRemoteInput->isEnabled());
+  ClickCheckBox(f.remoteAccess);
+  EXPECT_TRUE(f.saveRemoteInput->isEnabled());
+
+  ClickCheckBox(f.dft);
+  EXPECT_TRUE(f.dftSize->isEnabled());
+  ClickCheckBox(f.compareIntervals);
+  for (QLineEdit* edit : {f.interval1Start, f.intervalDuration, f.interval2Start}) {
+    EXPECT_TRUE(edit->isEnabled());
+  }
+  for (int mode : {1, 2}) {
+    QTest::mouseClick(f.smoothing->button(mode), Qt::LeftButton);
+    EXPECT_FALSE(f.expCoeff->isEnabled()) << mode;
+    EXPECT_TRUE(f.smoothWindowSize->isEnabled()) << mode;
+  }
+  QTest::mouseClick(f.smoothing->button(0), Qt::LeftButton);
+  EXPECT_TRUE(f.expCoeff->isEnabled());
+  EXPECT_FALSE(f.smoothWindowSize->isEnabled());
+
+  // The model's fields drive the same rules when they are pushed.
+  model().fields.dft = false;
+  model().fields.compareIntervals = false;
+  model().fields.smoothWindowType = 2;
+  window().PushFields();
+  EXPECT_FALSE(f.dftSize->isEnabled());
+  EXPECT_FALSE(f.interval2Start->isEnabled());
+  EXPECT_TRUE(f.smoothWindowSize->isEnabled());
+  EXPECT_EQ(f.smoothing->checkedId(), 2);
+}
+
+// Each refusal of "Analyze data": its text and caption, no run started, the
+// form still usable.
+TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
+  const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
+  struct Case {
+    const char* name;
+    std::function<void()> type;
+    std::string text;
+    std::string caption;
+  };
+  const std::vector<Case> cases = {
+      {"no data name", [&] { form().dataName->clear(); }, "Data name not specified", "Corvane"},
+      {"no output root", [&] { form().outputRoot->clear(); }, "Data directory is unspecified", ""},
+      {"no temporary directory", [&] { model().config.tempDirectory.clear(); },
+       "Temp directory is unspecified", ""},
+      {"no start", [&] { form().startTime->clear(); }, "Must have at least a start date",
+       "Setup error"},
+      {"missing temporary directory",
+       [&] { model().config.tempDirectory = dir.File("missing/below"); },
+       "Please specify an existing temporary directory", "Setup error"},
+      {"stop before start", [&] { form().stopTime->setText("2011-05-02 10:00:00"); },
+       "Incorrect start and/or stop time", "Setup error"},
+      {"stop equals start", [&] { form().stopTime->setText("2011-05-03 00:00:00"); },
+       "Incorrect start and/or stop time", "Setup error"},
+      {"no local file", [&] { form().localEggFile->clear(); },
+       "Specify egg file name for local access", "Setup error"},
+      {"interval not an integer", [&] { form().interval2Start->setText("1 h"); },
+       "Please enter an integer.", "Corvane"},
+      {"coefficient in a decimal comma", [&] { form().expCoeff->setText("0,0001"); },
+       "Please enter a number.", "Corvane"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    model().config.tempDirectory = dir.path();
+    TypeLocalRequest(egg, "2011-05-03 00:00:00", "2011-05-03 00:59:59", "Refused");
+    form().expCoeff->setText("0.0001");
+    form().interval2Start->setText("3600");
+    c.type();
+    answerer->boxes.clear();
+    QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+    ASSERT_EQ(answerer->boxes.size(), 1u) << ::testing::PrintToString(answerer->Texts());
+    EXPECT_EQ(answerer->boxes[0].text, c.text);
+    EXPECT_EQ(answerer->boxes[0].title, c.caption);
+    EXPECT_FALSE(model().Busy());
+    EXPECT_TRUE(form().analyzeButton->isEnabled());
+  }
+  // A field refused by the exchange gets the focus for correcting it.
+  form().expCoeff->setText("x");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  EXPECT_TRUE(RunEventsUntil([&] { return window().focusWidget() == form().expCoeff; },
+                             std::chrono::seconds(2)));
+  EXPECT_EQ(form().expCoeff->selectedText(), "x");
+
+  // A start that names no date is reported with the offending text.
+  form().expCoeff->setText("0.0001");
+  form().startTime->setText("May 3");
+  answerer->boxes.clear();
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  ASSERT_EQ(answerer->boxes.size(), 1u);
+  EXPECT_NE(answerer->boxes[0].text.find("Invalid date format"), std::string::npos);
+  EXPECT_NE(answerer->boxes[0].text.find("May 3"), std::string::npos);
+  EXPECT_EQ(answerer->boxes[0].title, "Setup error");
+  EXPECT_FALSE(model().Busy());
+}
+
+TEST_F(WindowFormTest, ShowsTheCompletedTimesAndTheReducedDftSize) {
+  // No local file: the request is refused after the times were completed.
+  TypeLocalRequest("", "  2011-05-03 ", "", "Times");
+  form().eventTime->setText(" 2011-05-03 10:00:00  ");
+  form().dft->setChecked(true);
+  form().dftSize->setText("50000");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  ASSERT_EQ(answerer->Texts(), std::vector<std::string>{"Specify egg file name for local access"});
+  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
+  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
+  EXPECT_EQ(form().eventTime->text(), "2011-05-03 10:00:00");
+  EXPECT_EQ(form().dftSize->text(), "32768");
+  EXPECT_EQ(StoredSetting("DFTSize"), "32768");
+
+  form().startTime->setText("2011-5-3");
+  form().stopTime->setText("2011-5-4");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  EXPECT_EQ(form().startTime->text(), "2011-5-3 00:00:00");
+  EXPECT_EQ(form().stopTime->text(), "2011-5-4 23:59:59");
+
+  form().startTime->setText("2011-05-03 12:00");
+  form().stopTime->clear();
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  EXPECT_EQ(form().startTime->text(), "2011-05-03 12:00");
+  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
+}
+
+}  // namespace
+}  // namespace corvane::testing

@@ -1,0 +1,281 @@
+#include "prob/incomplete_gamma_ratio.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "prob/reference.h"
+
+namespace corvane {
+namespace {
+
+using testing::ReferenceGammaRatio;
+using testing::RelativeError;
+
+constexpr double kEps = 0x1p-52;
+constexpr double kE0 = 0.25e-3;
+
+struct Point {
+  double a;
+  double x;
+};
+
+// One part of the algorithm, the points that reach it, and the error allowed
+// there: k * eps * max(1, |ln m|), m the smaller of P and Q. The ln m factor
+// is the rounding of the exponent of x^a e^-x, which no double computation
+// escapes and which grows into the far tails.
+struct Branch {
+  std::string name;
+  GammaRatioMethod method;
+  double k;
+  std::vector<Point> points;
+};
+
+std::vector<Point> Grid(const std::vector<double>& as, const std::vector<double>& xs) {
+  std::vector<Point> points;
+  for (double a : as)
+    for (double x : xs) points.push_back({a, x});
+  return points;
+}
+
+std::vector<Point> Join(std::vector<Point> points, const std::vector<Point>& more) {
+  points.insert(points.end(), more.begin(), more.end());
+  return points;
+}
+
+// Points with 1 - x/a = s for each a and each signed s.
+std::vector<Point> AroundA(const std::vector<double>& as, const std::vector<double>& ss) {
+  std::vector<Point> points;
+  for (double a : as)
+    for (double s : ss) points.push_back({a, a * (1.0 - s)});
+  return points;
+}
+
+// For a >= 20: x = a and points on both sides just inside |1 - x/a| = e0/sqrt(a).
+std::vector<Point> TemmeAtOnePoints(const std::vector<double>& as) {
+  std::vector<Point> points;
+  for (double a : as) {
+    const double s = 0.9 * kE0 / std::sqrt(a);
+    for (double x : {a, a * (1 - s), a * (1 + s), a * (1 - 0.1 * s)}) points.push_back({a, x});
+  }
+  return points;
+}
+
+// For a >= 20: points on both sides of x = a at which y = a (l - 1 - ln l)
+// takes each given value, kept where 1 - x/a lies in (lo, hi].
+std::vector<Point> TemmePoints(const std::vector<double>& as, const std::vector<double>& ys,
+                               double lo_scale, double lo, double hi) {
+  std::vector<Point> points;
+  for (double a : as) {
+    for (double y : ys) {
+      const double s = std::sqrt(2.0 * y / a);  // z is about s^2 / 2
+      const double low = std::max(lo, lo_scale / std::sqrt(a)) * 1.01;
+      if (s <= low || s > hi * 0.99) continue;
+      points.push_back({a, a * (1.0 - s)});
+      points.push_back({a, a * (1.0 + s)});
+    }
+  }
+  return points;
+}
+
+std::vector<Branch> Branches() {
+  std::vector<Branch> b;
+  // a < 1.
+  b.push_back(
+      {"SmallATaylor", GammaRatioMethod::kSmallATaylor, 4,
+       Grid({1e-10, 1e-3, 0.05, 0.3, 0.7, 0.999}, {1e-8, 0.01, 0.2, 0.26, 0.6, 0.9, 1.09})});
+  b.push_back({"SmallAContinuedFraction", GammaRatioMethod::kContinuedFraction, 20,
+               Grid({1e-6, 0.2, 0.7, 0.95}, {1.1, 2.0, 5.0, 20.0, 100.0})});
+  b.push_back({"HalfErrorFunction", GammaRatioMethod::kErrorFunction, 2,
+               Grid({0.5}, {1e-6, 0.1, 0.2499, 0.25, 1.0, 9.0, 50.0})});
+  // 1 <= a < 20.
+  b.push_back({"FiniteSumWhole", GammaRatioMethod::kFiniteSumInteger, 5,
+               Grid({1, 2, 7, 19}, {19.0, 19.5, 22.0, 30.9})});
+  b.push_back({"FiniteSumWholeAtA",
+               GammaRatioMethod::kFiniteSumInteger,
+               5,
+               {{1, 1}, {2, 2.5}, {7, 7}, {7, 14}, {19, 19}}});
+  b.push_back({"FiniteSumHalf", GammaRatioMethod::kFiniteSumHalf, 20,
+               Grid({1.5, 4.5, 12.5, 19.5}, {19.5, 20.0, 25.0, 30.9})});
+  b.push_back({"FiniteSumHalfAtA",
+               GammaRatioMethod::kFiniteSumHalf,
+               20,
+               {{1.5, 1.5}, {1.5, 2.0}, {4.5, 4.5}, {4.5, 9.0}, {12.5, 12.5}}});
+  b.push_back({"TaylorSeries", GammaRatioMethod::kTaylorSeries, 40,
+               Grid({1.0, 1.25, 3.7, 11.0, 19.9}, {1e-6, 0.01, 0.5, 0.999})});
+  b.push_back(
+      {"TaylorSeriesNearA",
+       GammaRatioMethod::kTaylorSeries,
+       40,
+       {{1.25, 1.25}, {1.25, 2.2}, {1.7, 2.3}, {3.7, 3.7}, {11, 10.5}, {19, 18.99}, {19.9, 19.9}}});
+  b.push_back({"ContinuedFraction", GammaRatioMethod::kContinuedFraction, 32,
+               Grid({1.25, 3.7, 11.3, 19.9}, {20.0, 25.0, 30.5})});
+  b.push_back({"ContinuedFractionNearA",
+               GammaRatioMethod::kContinuedFraction,
+               32,
+               {{1.25, 2.31}, {2.1, 2.31}, {3.7, 3.8}, {11.3, 11.5}, {8.85, 8.88}}});
+  b.push_back({"AsymptoticSeries", GammaRatioMethod::kAsymptoticSeries, 6,
+               Grid({1.0, 5.0, 13.3, 19.9}, {31.0, 50.0, 120.0})});
+  // a >= 20.
+  b.push_back({"TemmeAtOne", GammaRatioMethod::kTemmeAtOne, 40,
+               TemmeAtOnePoints({20.0, 500.0, 1e4, 1e6, 1e7})});
+  b.push_back({"TemmeAtOneEdge",
+               GammaRatioMethod::kTemmeAtOne,
+               40,
+               {{500, 500 * (1 - 0.99 * kE0 / std::sqrt(500.0))},
+                {500, 500 * (1 + 0.99 * kE0 / std::sqrt(500.0))},
+                {1e6, 1e6 * (1 - 0.99 * kE0 / 1e3)}}});
+  b.push_back({"TemmeShort", GammaRatioMethod::kTemmeShort, 8,
+               TemmePoints({25.0, 800.0, 1e5, 1e7}, {1e-7, 1e-4, 1e-2, 1.0, 10.0, 100.0, 450.0},
+                           kE0, 0.0, 1e-3)});
+  b.push_back({"TemmeFull", GammaRatioMethod::kTemmeFull, 260,
+               TemmePoints({20.0, 64.5, 2000.0, 3e5, 1e8}, {1e-4, 1e-2, 1.0, 10.0, 100.0, 650.0},
+                           0.0, 1e-3, 0.4)});
+  b.push_back({"TemmeFullAtEdge", GammaRatioMethod::kTemmeFull, 260,
+               AroundA({20.0, 20.5, 100.0, 1e3}, {0.399, -0.399, 0.0011, -0.0011})});
+  b.push_back({"LargeATaylor", GammaRatioMethod::kTaylorSeries, 8,
+               Join(AroundA({20.0, 150.0}, {0.41, 0.7, 0.99}), {{1e3, 590}, {5e3, 2950}})});
+  b.push_back({"LargeAContinuedFraction",
+               GammaRatioMethod::kContinuedFraction,
+               8,
+               {{20, 29}, {20, 30.9}, {21.5, 30.5}, {22, 30.9}}});
+  b.push_back({"LargeAAsymptotic", GammaRatioMethod::kAsymptoticSeries, 6,
+               Join(AroundA({20.0, 150.0}, {-1.0, -4.0}), {{150, 211.5}, {5e3, 7050}})});
+  return b;
+}
+
+// The far tails, where the smaller ratio is between 1e-300 and 1e-30; any
+// method.
+std::vector<Point> FarTails() {
+  return {{0.5, 600},   {0.3, 650},   {5, 600},      {19.5, 690},    {150, 2},
+          {60, 1e-3},   {1e4, 8.2e3}, {1e4, 1.21e4}, {1e6, 0.964e6}, {1e6, 1.037e6},
+          {2e3, 1.5e3}, {3.5, 1e-80}, {25, 600},     {0.2, 1e-300}};
+}
+
+struct Worst {
+  double error = 0.0;
+  double scaled = 0.0;  // error / (eps max(1, |ln m|))
+  Point at{0, 0};
+};
+
+// Compares both ratios with the reference; returns the larger relative error
+// (of a ratio that is not subnormal) and its scaled size.
+void Compare(const Point& point, double k, Worst* worst) {
+  const GammaRatio got = incompleteGammaRatio(point.a, point.x);
+  const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
+  double error = 0.0;
+  if (want.p > 1e-300) error = std::max(error, RelativeError(got.p, want.p));
+  if (want.q > 1e-300) error = std::max(error, RelativeError(got.q, want.q));
+  const double smaller = std::max(std::min(want.p, want.q), 1e-300);
+  const double scaled = error / (kEps * std::max(1.0, -std::log(smaller)));
+  EXPECT_LE(scaled, k) << "a = " << point.a << ", x = " << point.x << ": P " << got.p << " for "
+                       << want.p << ", Q " << got.q << " for " << want.q;
+  if (error > worst->error) {
+    worst->error = error;
+    worst->at = point;
+  }
+  worst->scaled = std::max(worst->scaled, scaled);
+}
+
+class IncompleteGammaBranchTest : public ::testing::TestWithParam<Branch> {};
+
+TEST_P(IncompleteGammaBranchTest, MatchesBoostWhereThisBranchRuns) {
+  const Branch& branch = GetParam();
+  ASSERT_FALSE(branch.points.empty());
+  Worst worst;
+  for (const Point& point : branch.points) {
+    EXPECT_EQ(incompleteGammaRatio(point.a, point.x).method, branch.method)
+        << "a = " << point.a << ", x = " << point.x << " does not reach " << branch.name;
+    Compare(point, branch.k, &worst);
+  }
+  std::printf("%-26s %3zu points, worst relative error %.2e (a = %g, x = %.10g), %.1f eps*|ln m|\n",
+              branch.name.c_str(), branch.points.size(), worst.error, worst.at.a, worst.at.x,
+              worst.scaled);
+}
+
+std::string BranchName(const ::testing::TestParamInfo<Branch>& param) { return param.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(AllBranches, IncompleteGammaBranchTest, ::testing::ValuesIn(Branches()),
+                         BranchName);
+
+TEST(IncompleteGammaRatioTest, FarTailsKeepTheirRelativePrecision) {
+  Worst worst;
+  for (const Point& point : FarTails()) {
+    const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
+    const double smaller = std::min(want.p, want.q);
+    EXPECT_LT(smaller, 1e-30) << "a = " << point.a << ", x = " << point.x;
+    EXPECT_GT(smaller, 1e-300) << "a = " << point.a << ", x = " << point.x;
+    Compare(point, 2, &worst);
+  }
+  std::printf("%-26s %3zu points, worst relative error %.2e (a = %g, x = %.10g), %.1f eps*|ln m|\n",
+              "FarTails", FarTails().size(), worst.error, worst.at.a, worst.at.x, worst.scaled);
+}
+
+TEST(IncompleteGammaRatioTest, ClosedFormsAndTheirRoutes) {
+  for (double x : {1.0, 3.0, 17.5, 30.0}) {
+    const GammaRatio r = incompleteGammaRatio(1.0, x);
+    EXPECT_EQ(r.method, GammaRatioMethod::kFiniteSumInteger);
+    EXPECT_NEAR(r.q, std::exp(-x), 4 * kEps * std::exp(-x)) << x;
+  }
+  for (double x : {0.01, 0.2, 0.3, 4.0}) {
+    EXPECT_NEAR(incompleteGammaRatio(0.5, x).p, std::erf(std::sqrt(x)), 2 * kEps) << x;
+  }
+  const GammaRatio half = incompleteGammaRatio(1.5, 2.0);
+  EXPECT_EQ(half.method, GammaRatioMethod::kFiniteSumHalf);
+  // Q(3/2, x) = erfc(sqrt x) + 2 sqrt(x / pi) e^-x.
+  EXPECT_NEAR(half.q, std::erfc(std::sqrt(2.0)) + 2 * std::sqrt(2.0 / M_PI) * std::exp(-2.0),
+              4 * kEps);
+}
+
+TEST(IncompleteGammaRatioTest, TemmeFinishGivesTheLowerTailAboveOneHalfAtXEqualsA) {
+  const GammaRatio r = incompleteGammaRatio(500.0, 500.0);
+  EXPECT_EQ(r.method, GammaRatioMethod::kTemmeAtOne);
+  EXPECT_NEAR(r.p, 0.50594714617076, 1e-13);
+  EXPECT_DOUBLE_EQ(r.p + r.q, 1.0);
+  // Just below and above a the lower tail moves the right way.
+  EXPECT_LT(incompleteGammaRatio(500.0, 499.999).p, r.p);
+  EXPECT_GT(incompleteGammaRatio(500.0, 500.001).p, r.p);
+}
+
+TEST(IncompleteGammaRatioTest, AsymptoticUpperTailIsTinyButPositive) {
+  const GammaRatio r = incompleteGammaRatio(5.0, 50.0);
+  EXPECT_EQ(r.method, GammaRatioMethod::kAsymptoticSeries);
+  EXPECT_GT(r.q, 0.0);
+  EXPECT_LT(r.q, 1e-14);
+  EXPECT_EQ(r.p, 1.0);
+}
+
+TEST(IncompleteGammaRatioTest, LimitsAndErrorIndication) {
+  const GammaRatio zero_x = incompleteGammaRatio(3.0, 0.0);
+  EXPECT_EQ(zero_x.p, 0.0);
+  EXPECT_EQ(zero_x.q, 1.0);
+  const GammaRatio zero_a = incompleteGammaRatio(0.0, 2.0);
+  EXPECT_EQ(zero_a.p, 1.0);
+  EXPECT_EQ(zero_a.q, 0.0);
+  const GammaRatio infinite_x = incompleteGammaRatio(3.0, INFINITY);
+  EXPECT_EQ(infinite_x.p, 1.0);
+  EXPECT_EQ(infinite_x.q, 0.0);
+  // Far beyond any tail a double can hold.
+  EXPECT_EQ(incompleteGammaRatio(1e6, 1e5).p, 0.0);
+  EXPECT_EQ(incompleteGammaRatio(1e6, 1e7).q, 0.0);
+  EXPECT_EQ(incompleteGammaRatio(0.7, 1e4).q, 0.0);
+
+  for (const Point& bad : {Point{-1.0, 1.0}, Point{1.0, -1.0}, Point{0.0, 0.0}, Point{NAN, 1.0},
+                           Point{1.0, NAN}, Point{INFINITY, 1.0}}) {
+    const GammaRatio r = incompleteGammaRatio(bad.a, bad.x);
+    EXPECT_TRUE(r.IsError()) << bad.a << " " << bad.x;
+    EXPECT_EQ(r.p, 2.0);
+  }
+  // x at a for an a so large that the expansion about x = a cannot be formed.
+  EXPECT_TRUE(incompleteGammaRatio(1e30, 1e30).IsError());
+  EXPECT_TRUE(incompleteGammaRatio(1e30, 1e30 * (1 + 2 * kEps)).IsError());
+  EXPECT_FALSE(incompleteGammaRatio(1e30, 1e30 * (1 + 1e-10)).IsError());
+  EXPECT_FALSE(incompleteGammaRatio(1e20, 1e20).IsError());
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,206 @@
+#include <cmath>
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "prob/bracketed_zero.h"
+#include "prob/monotone_inverse.h"
+
+namespace corvane {
+namespace {
+
+using Function = std::function<double(double)>;
+
+struct ZeroResult {
+  int status;
+  double x;
+  int evaluations;
+};
+
+ZeroResult RunZero(bracketedZero& zero, const Function& f) {
+  double x = 0.0;
+  int evaluations = 0;
+  int status = zero.Step(kSearchStart, &x, 0.0);
+  while (status == kSearchEvaluate) {
+    ++evaluations;
+    status = zero.Step(status, &x, f(x));
+  }
+  return {status, x, evaluations};
+}
+
+ZeroResult Invert(monotoneInverse& search, double start, const Function& f) {
+  double x = start;
+  int evaluations = 0;
+  int status = search.Step(kSearchStart, &x, 0.0);
+  while (status == kSearchEvaluate) {
+    ++evaluations;
+    status = search.Step(status, &x, f(x));
+  }
+  return {status, x, evaluations};
+}
+
+monotoneInverse::Settings ChiSquareLike() {
+  return {.small = 0.0,
+          .big = 1e100,
+          .absstp = 0.5,
+          .relstp = 0.5,
+          .stpmul = 5.0,
+          .abstol = 1e-50,
+          .reltol = 1e-8};
+}
+
+TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
+  const Function fs[] = {
+      [](double x) { return x * x * x - 2.0; }, [](double x) { return std::exp(x) - 10.0; },
+      [](double x) { return 1.0 - x; },             // decreasing
+      [](double x) { return std::tanh(x - 3.3); },  // flat far from the root
+  };
+  const double roots[] = {std::cbrt(2.0), std::log(10.0), 1.0, 3.3};
+  for (int i = 0; i < 4; ++i) {
+    bracketedZero zero;
+    zero.Setup(0.0, 10.0, 1e-50, 1e-10);
+    const ZeroResult r = RunZero(zero, fs[i]);
+    EXPECT_EQ(r.status, kSearchDone) << i;
+    EXPECT_NEAR(zero.xlo(), roots[i], 1e-10 * roots[i]) << i;
+    EXPECT_LE(std::fabs(zero.xhi() - zero.xlo()), 1e-10 * std::fabs(zero.xlo()) * 1.0001) << i;
+    // [xlo, xhi] is a true bracket, and xlo its end with the smaller |f|.
+    EXPECT_NE(zero.xlo(), zero.xhi()) << i;
+    EXPECT_LE(fs[i](zero.xlo()) * fs[i](zero.xhi()), 0.0) << i;
+    EXPECT_LE(std::fabs(fs[i](zero.xlo())), std::fabs(fs[i](zero.xhi()))) << i;
+    EXPECT_LT(r.evaluations, 60) << i;
+  }
+}
+
+TEST(BracketedZeroTest, NoChangeOfSignAtTheStart) {
+  bracketedZero below;
+  below.Setup(0.0, 1.0, 1e-50, 1e-8);
+  EXPECT_EQ(RunZero(below, [](double x) { return x - 5.0; }).status, kSearchNoRoot);
+  EXPECT_FALSE(below.qleft());  // f grows toward the high end: root to the right
+  EXPECT_FALSE(below.qhi());
+
+  bracketedZero above;
+  above.Setup(0.0, 1.0, 1e-50, 1e-8);
+  EXPECT_EQ(RunZero(above, [](double x) { return x + 5.0; }).status, kSearchNoRoot);
+  EXPECT_TRUE(above.qleft());  // positive and growing: root to the left
+  EXPECT_TRUE(above.qhi());
+
+  bracketedZero falling;
+  falling.Setup(0.0, 1.0, 1e-50, 1e-8);
+  EXPECT_EQ(RunZero(falling, [](double x) { return -x - 5.0; }).status, kSearchNoRoot);
+  EXPECT_TRUE(falling.qleft());  // negative and falling: root to the left
+  EXPECT_FALSE(falling.qhi());
+}
+
+TEST(BracketedZeroTest, AJumpThroughZeroIsNarrowedToTheJump) {
+  // A jump from -1 to 1 has no zero, but the bracket closes on it.
+  bracketedZero jump;
+  jump.Setup(0.0, 1.0, 1e-50, 1e-12);
+  const ZeroResult r = RunZero(jump, [](double x) { return x < 0.3 ? -1.0 : 1.0; });
+  EXPECT_EQ(r.status, kSearchDone);
+  EXPECT_NEAR(jump.xlo(), 0.3, 1e-11);
+}
+
+TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
+  struct Case {
+    Function f;
+    double root;
+  };
+  const Case cases[] = {
+      {[](double x) { return std::log1p(x) - 3.0; }, std::expm1(3.0)},  // above the start
+      {[](double x) { return std::sqrt(x) - 1e-3; }, 1e-6},             // below the start
+      {[](double x) { return 1e5 - x; }, 1e5},                          // decreasing
+      {[](double x) { return 2.0 - std::exp(-x) * 5.0; }, std::log(2.5)},
+  };
+  for (const Case& c : cases) {
+    monotoneInverse search;
+    search.Setup(ChiSquareLike());
+    const ZeroResult r = Invert(search, 5.0, c.f);
+    EXPECT_EQ(r.status, kSearchDone) << c.root;
+    EXPECT_NEAR(r.x, c.root, 1e-8 * c.root) << c.root;
+  }
+}
+
+TEST(MonotoneInverseTest, StartAtTheRootEndsThere) {
+  monotoneInverse search;
+  search.Setup(ChiSquareLike());
+  const ZeroResult r = Invert(search, 5.0, [](double x) { return x - 5.0; });
+  EXPECT_EQ(r.status, kSearchDone);
+  EXPECT_EQ(r.x, 5.0);
+  EXPECT_EQ(r.evaluations, 3);  // small, big, start
+}
+
+TEST(MonotoneInverseTest, RootsOutsideTheBoundsAreReportedWithTheirSide) {
+  monotoneInverse::Settings settings = ChiSquareLike();
+  settings.small = 1.0;
+  settings.big = 100.0;
+  struct Case {
+    Function f;
+    bool qleft;
+    bool qhi;
+  };
+  const Case cases[] = {
+      {[](double x) { return x + 1.0; }, true, true},      // increasing, positive at small
+      {[](double x) { return x - 500.0; }, false, false},  // increasing, negative at big
+      {[](double x) { return -x - 1.0; }, true, false},    // decreasing, negative at small
+      {[](double x) { return 500.0 - x; }, false, true},   // decreasing, positive at big
+  };
+  for (const Case& c : cases) {
+    monotoneInverse search;
+    search.Setup(settings);
+    EXPECT_EQ(Invert(search, 5.0, c.f).status, kSearchNoRoot);
+    EXPECT_EQ(search.qleft(), c.qleft);
+    EXPECT_EQ(search.qhi(), c.qhi);
+  }
+}
+
+// A bracket that only closes on a bound: the step-out reaches big, with f
+// already past zero there.
+TEST(MonotoneInverseTest, RootNearTheUpperBoundIsStillFound) {
+  monotoneInverse::Settings settings = ChiSquareLike();
+  settings.big = 1000.0;
+  monotoneInverse search;
+  search.Setup(settings);
+  const ZeroResult r = Invert(search, 5.0, [](double x) { return x - 999.0; });
+  EXPECT_EQ(r.status, kSearchDone);
+  EXPECT_NEAR(r.x, 999.0, 1e-5);
+}
+
+// Each search keeps its own state: two inversions stepped in turn give what
+// each gives alone.
+TEST(MonotoneInverseTest, InterleavedSearchesDoNotShareState) {
+  const Function f = [](double x) { return std::log(x + 1.0) - 8.0; };
+  const Function g = [](double x) { return 3.0 - std::sqrt(x); };
+  monotoneInverse alone_f, alone_g;
+  alone_f.Setup(ChiSquareLike());
+  alone_g.Setup(ChiSquareLike());
+  const double root_f = Invert(alone_f, 5.0, f).x;
+  const double root_g = Invert(alone_g, 5.0, g).x;
+
+  monotoneInverse sf, sg;
+  sf.Setup(ChiSquareLike());
+  sg.Setup(ChiSquareLike());
+  double xf = 5.0, xg = 5.0;
+  int status_f = sf.Step(kSearchStart, &xf, 0.0);
+  int status_g = sg.Step(kSearchStart, &xg, 0.0);
+  while (status_f == kSearchEvaluate || status_g == kSearchEvaluate) {
+    if (status_f == kSearchEvaluate) status_f = sf.Step(status_f, &xf, f(xf));
+    if (status_g == kSearchEvaluate) status_g = sg.Step(status_g, &xg, g(xg));
+  }
+  EXPECT_EQ(xf, root_f);
+  EXPECT_EQ(xg, root_g);
+}
+
+TEST(MonotoneInverseDeathTest, StartOutsideTheBoundsEndsTheProgram) {
+  EXPECT_EXIT(
+      {
+        monotoneInverse search;
+        search.Setup(ChiSquareLike());
+        double x = -1.0;
+        search.Step(kSearchStart, &x, 0.0);
+      },
+      ::testing::ExitedWithCode(1), "^ SMALL, X, BIG not monotone in INVR\n$");
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,63 @@
+// Faults the stand-in data server can inject into its data answers, for
+// tests. Each fault applies to the first N data requests (real or
+// pseudo-egg) counted from the moment the plan was set; other requests are
+// answered normally. When several apply, the first in this order wins: a
+// status, the message page, then the body faults (truncation, stall, trickle
+// combine).
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <mutex>
+#include <vector>
+
+namespace corvane::dataserver {
+
+struct FaultPlan {
+  // Request i (from 0) is answered with statuses[i] and a short page.
+  std::vector<int> statuses;
+  // The first messagePageRequests requests get the "no data" message page.
+  int messagePageRequests = 0;
+  // The first truncatedRequests answers carry only the first half of their
+  // gzip body (as a complete HTTP answer with a matching length).
+  int truncatedRequests = 0;
+  // The first stallRequests answers stop sending after stallAfterBytes body
+  // bytes and hold the connection until the stall is released, the server
+  // stops or stallLimit has passed; then the connection is dropped.
+  int stallRequests = 0;
+  std::size_t stallAfterBytes = 0;
+  std::chrono::milliseconds stallLimit{60000};
+  // Bodies are sent trickleBytes at a time with trickleInterval between the
+  // pieces (0 bytes: at once), for the first trickleRequests answers (-1:
+  // every answer).
+  std::size_t trickleBytes = 0;
+  std::chrono::milliseconds trickleInterval{0};
+  int trickleRequests = -1;
+};
+
+// What one data request gets.
+struct Fault {
+  int status = 0;  // 0: none
+  bool messagePage = false;
+  bool truncate = false;
+  bool stall = false;
+  std::size_t stallAfterBytes = 0;
+  std::chrono::milliseconds stallLimit{0};
+  std::size_t trickleBytes = 0;
+  std::chrono::milliseconds trickleInterval{0};
+};
+
+// Hands out the faults request by request; thread-safe.
+class FaultSchedule {
+ public:
+  void Set(const FaultPlan& plan);
+  // The fault of the next data request (and counts it).
+  Fault Next();
+
+ private:
+  std::mutex mutex_;
+  FaultPlan plan_;
+  int served_ = 0;
+};
+
+}  // namespace corvane::dataserver
