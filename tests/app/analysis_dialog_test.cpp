@@ -26,17 +26,12 @@ struct Refusal {
 
 class AnalysisDialogTest : public FormTest {};
 
-TEST_F(AnalysisDialogTest, StartsWithTheDefaultsAndTheirEnabling) {
+TEST_F(AnalysisDialogTest, StartsIdleAndEnablesControlsByTheirFields) {
   AnalysisDialog& form = MakeForm();
-  EXPECT_EQ(form.fields.dataName, "EggOutput");
-  EXPECT_TRUE(form.fields.remoteAccess);
-  EXPECT_EQ(form.fields.displayVariable, 5);
-  EXPECT_EQ(form.fields.smoothWindowSize, 900);
   EXPECT_EQ(form.resolution(), 1);
   EXPECT_TRUE(form.StartNewLog());
   EXPECT_FALSE(form.Busy());
   EXPECT_EQ(form.BatchItemCount(), -1);
-  EXPECT_EQ(view_.pushes, 0);  // the view pushes once the form exists
   const ControlEnabling enabling = form.Enabling();
   EXPECT_TRUE(enabling.saveRemoteInput);
   EXPECT_TRUE(enabling.coeff);
@@ -383,13 +378,19 @@ TEST_F(AnalysisDialogTest, ExitDuringARunStopsItAndWaitsForItsEnd) {
 
 TEST_F(AnalysisDialogTest, ExitKeepsTheFormOpenWhenAFieldIsRefused) {
   AnalysisDialog& form = MakeForm();
+  ASSERT_EQ(
+      form.OpenBatchFileAt(WriteBatch("b.ebb", "Item1 2011-05-03 00:00:00 2011-05-03 00:59:59\n")),
+      1);
   SetLocalRequest("Exiting");
   ASSERT_TRUE(form.AnalyzeData());
   view_.onPull = [] { return false; };
   EXPECT_FALSE(form.Exit());
-  EXPECT_TRUE(form.Busy() || form.CurrentJob() == nullptr);
+  EXPECT_EQ(form.BatchItemCount(), 1);  // nothing was released
   view_.onPull = nullptr;
   ASSERT_TRUE(WaitUntilIdle());
+  // The run was not stopped: it ran to its end.
+  EXPECT_EQ(view_.messages.back().text, "Finished processing");
+  EXPECT_TRUE(testing::FileExists(root_ + "Exiting/Exiting.dat"));
 }
 
 TEST_F(AnalysisDialogTest, StopEndsTheRunAtItsNextStep) {
