@@ -15,20 +15,22 @@ namespace corvane {
 
 enum ChiSquareStatus : int {
   kChiSquareOk = 0,
-  kChiSquareBadP = -2,          // mode 2: p outside [0, 1]
-  kChiSquareBadQ = -3,          // mode 2: q <= 0 or q > 1
-  kChiSquareBadX = -4,          // mode 1: x < 0
-  kChiSquareBadDf = -5,         // df <= 0
-  kChiSquareRootBelow = 1,      // mode 2: the root lies below 0
-  kChiSquareRootAbove = 2,      // mode 2: the root lies above 1e100
-  kChiSquareTailsDiffer = 3,    // mode 2: |p + q - 1| > 3 eps
+  kChiSquareBadP = -2,          // kValue: p outside [0, 1]
+  kChiSquareBadQ = -3,          // kValue: q <= 0 or q > 1
+  kChiSquareBadX = -4,          // kProbabilities: x < 0
+  kChiSquareBadDf = -5,         // df <= 0 or infinite
+  kChiSquareRootBelow = 1,      // kValue: the root lies below 0 (see below)
+  kChiSquareRootAbove = 2,      // kValue: the root lies above 1e100
+  kChiSquareTailsDiffer = 3,    // kValue: |p + q - 1| > 3 eps
   kChiSquareIndeterminate = 10  // the incomplete gamma ratio is indeterminate
 };
 
 enum class ChiSquareMode { kProbabilities = 1, kValue = 2 };
 
-// A NaN argument counts as out of range (x, df), an infinite df as bad; an
-// infinite x has p = 1.
+// A NaN argument fails its range check; an infinite x has p = 1. The root
+// search takes a function that is equal at 0 and at 1e100 as decreasing, so a
+// root above 1e100 sought through the lower tail (p <= q), where P is 0 at
+// both bounds, is reported as kChiSquareRootBelow.
 ChiSquareStatus chiSquareCumulative(ChiSquareMode mode, double* p, double* q, double* x, double df);
 
 }  // namespace corvane

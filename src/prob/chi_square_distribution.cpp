@@ -5,22 +5,28 @@
 #include "prob/chi_square_cumulative.h"
 
 namespace corvane {
+namespace {
+
+// Both tails of x; throws with the calling operation's message on failure.
+void Tails(double k, double x, double* p, double* q, const char* message) {
+  if (chiSquareCumulative(ChiSquareMode::kProbabilities, p, q, &x, k) != kChiSquareOk) {
+    throw std::out_of_range(message);
+  }
+}
+
+}  // namespace
 
 double chiSquareDistribution::p_from_k_x(double k, double x) {
   double p = 0.0;
   double q = 0.0;
-  if (chiSquareCumulative(ChiSquareMode::kProbabilities, &p, &q, &x, k) != kChiSquareOk) {
-    throw std::out_of_range("chiSquareDistribution::p_from_k_x: Result out of bounds");
-  }
+  Tails(k, x, &p, &q, "chiSquareDistribution::p_from_k_x: Result out of bounds");
   return p;
 }
 
 double chiSquareDistribution::q_from_k_x(double k, double x) {
   double p = 0.0;
   double q = 0.0;
-  if (chiSquareCumulative(ChiSquareMode::kProbabilities, &p, &q, &x, k) != kChiSquareOk) {
-    throw std::out_of_range("chiSquareDistribution::q_from_k_x: Result out of bounds");
-  }
+  Tails(k, x, &p, &q, "chiSquareDistribution::q_from_k_x: Result out of bounds");
   return q;
 }
 

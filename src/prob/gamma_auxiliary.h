@@ -2,8 +2,6 @@
 // about 14 significant digits (most to a few units in the last place) over the
 // range in which the ratio uses it.
 //
-// ScaledErfc(v)         e^(v^2) * erfc(v) for v >= 0, without overflow or
-//                       underflow for large v (it tends to 1/(v * sqrt(pi))).
 // ReciprocalGammaMinusOne(a)
 //                       1/Gamma(1 + a) - 1 for 0 <= a <= 1, with full relative
 //                       precision near both ends, where it tends to 0.
@@ -15,12 +13,12 @@
 //
 // erf, erfc, Gamma and e^z - 1 come from the standard library (std::erf,
 // std::erfc, std::tgamma, std::expm1), which is accurate to a few units in
-// the last place.
+// the last place. The Temme expansion's e^-y e^(v^2) erfc(v) is formed from
+// erfc(v) itself, so no scaled complementary error function is needed.
 #pragma once
 
 namespace corvane {
 
-double ScaledErfc(double v);
 double ReciprocalGammaMinusOne(double a);
 double LogRatioDeviation(double l, double u);
 

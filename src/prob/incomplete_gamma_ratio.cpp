@@ -155,12 +155,12 @@ double TemmeSeries(double z, double u, bool full) {
   return ((((((kD70 * u + c6) * u + c5) * u + c4) * u + c3) * u + c2) * u + c1) * u + c0;
 }
 
-// The finish of both Temme expansions: the smaller tail directly, the other
-// as its complement.
-GammaRatio TemmeFinish(bool below, double c, double w, double t, double rta,
-                       GammaRatioMethod method) {
-  if (!below) return FromQ(c * (w + kRt2pin * t / rta), method);
-  return FromP(c * (w - kRt2pin * t / rta), method);
+// The finish of both Temme expansions, from the leading term cw = c * w and
+// the correction term c * rt2pin * t / sqrt(a): the smaller tail directly,
+// the other as its complement.
+GammaRatio TemmeFinish(bool below, double cw, double correction, GammaRatioMethod method) {
+  if (!below) return FromQ(cw + correction, method);
+  return FromP(cw - correction, method);
 }
 
 // Signed sqrt(2 z), negative below x = a.
@@ -188,18 +188,27 @@ GammaRatio LargeA(double a, double x) {
   const double u = 1.0 / a;
   if (std::fabs(s) <= kE0 / rta) {
     if (a * kEpsilon * kEpsilon > kTemmeLimit) return Error();
+    // y < 4e-8 here: c = 1 - y and w need no exponential.
     const double c = 0.5 + (0.5 - y);
     const double w = (0.5 - std::sqrt(y) * (0.5 + (0.5 - y / 3.0)) / kRtpi) / c;
     const double t = TemmeSeries(TemmeArgument(below, z), u, false);
-    return TemmeFinish(below, c, w, t, rta, GammaRatioMethod::kTemmeAtOne);
+    return TemmeFinish(below, c * w, c * (kRt2pin * t / rta), GammaRatioMethod::kTemmeAtOne);
   }
   if (std::fabs(s) <= 0.4) {
     if (std::fabs(s) <= 2.0 * kEpsilon && a * kEpsilon * kEpsilon > kTemmeLimit) return Error();
     const double c = std::exp(-y);
-    const double w = 0.5 * ScaledErfc(std::sqrt(y));
+    // c * w = e^-y * 0.5 e^(v^2) erfc(v) with v = sqrt(y), formed as
+    // 0.5 erfc(v) e^(v^2 - y): v^2 - y is only the rounding of v (below 2e-13
+    // for y < 700), so e^(v^2 - y) = 1 + (v^2 - y) to double precision, with
+    // v^2 - y exact from the fused product. No e^(v^2) is formed, so nothing
+    // overflows, and erfc(v) stays a normal number for y < 700.
+    const double v = std::sqrt(y);
+    const double square = v * v;
+    const double rounding = (square - y) + std::fma(v, v, -square);
+    const double cw = 0.5 * std::erfc(v) * (1.0 + rounding);
     const bool full = std::fabs(s) > 1e-3;
     const double t = TemmeSeries(TemmeArgument(below, z), u, full);
-    return TemmeFinish(below, c, w, t, rta,
+    return TemmeFinish(below, cw, c * (kRt2pin * t / rta),
                        full ? GammaRatioMethod::kTemmeFull : GammaRatioMethod::kTemmeShort);
   }
   const double t = u * u;

@@ -138,12 +138,20 @@ void ModalAnswerer::Poll() {
   if (modal == nullptr || !modal->isVisible()) return;
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {
     boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+    current_ = nullptr;  // the widget below the box counts as newly active
     box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click() : box->accept();
     return;
   }
   if (modal != current_) {
+    // Handed over on the next poll, once the modal loop of a widget that
+    // has just closed over it has returned.
     current_ = modal;
     since_ = std::chrono::steady_clock::now();
+    pending_ = true;
+    return;
+  }
+  if (pending_) {
+    pending_ = false;
     if (!handlers_.empty()) {
       auto handler = std::move(handlers_.front());
       handlers_.pop_front();

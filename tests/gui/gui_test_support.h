@@ -44,7 +44,9 @@ QString BuddyLabelText(const QWidget* widget);
 
 // Answers modal widgets while it exists. Every message box is recorded and
 // acknowledged with OK. Any other modal widget that becomes active is given
-// to the next handler, in order; a handler should click through ClickLater.
+// to the next handler, in order (also when it becomes active again after a
+// message box or another dialog over it has closed). A handler must not
+// open a modal widget itself: it clicks through ClickLater.
 // A modal widget left without a handler for several seconds is closed and
 // recorded as unhandled, so a failing test does not hang.
 class ModalAnswerer : public QObject {
@@ -72,6 +74,7 @@ class ModalAnswerer : public QObject {
   QTimer timer_;
   std::deque<std::function<void(QWidget*)>> handlers_;
   QPointer<QWidget> current_;
+  bool pending_ = false;
   std::chrono::steady_clock::time_point since_;
 };
 

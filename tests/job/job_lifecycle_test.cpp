@@ -90,26 +90,11 @@ TEST(JobLifecycleTest, TheJobsOwnThreadEndsARefusedRun) {
   JobHarness h;
   h.Configure();
   ASSERT_TRUE(h.job->StartThread());
-  h.job->SetRemoteAccess(true, false);
-  h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
+  h.job->StartAnalysis(false, "../Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
   ASSERT_TRUE(h.link.WaitForRunEnded(10s));
   EXPECT_TRUE(h.job->Ended());
   h.job.reset();
   EXPECT_EQ(h.link.runEndedCount(), 1);
-}
-
-TEST(JobLifecycleTest, ARemoteRunWithoutRemoteAccessInTheBuildIsRefusedClearly) {
-  JobHarness h;
-  ProgressLogCapture log(h.dir.File("egg.log"));
-  h.Configure();
-  h.job->SetRemoteAccess(true, false);
-  h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
-  EXPECT_EQ(h.link.messageTexts(),
-            std::vector<std::string>{"Quake: Remote access is not available in this build"});
-  h.TickUntilEnded();
-  EXPECT_TRUE(h.job->Ended());
-  EXPECT_EQ(h.link.runEndedCount(), 1);
-  EXPECT_EQ(log.Contents(), std::string("\n\nQuake\n") + kClosingLines);
 }
 
 TEST(JobLifecycleTest, AnEndedJobTakesNoSecondRun) {
@@ -131,9 +116,8 @@ TEST(JobLifecycleTest, WithLogProgressOffNoLogIsWritten) {
   const std::string path = h.dir.File("egg.log");
   SetLogPath(path);
   SetLogProgress(false);
-  h.Configure();
-  h.job->SetRemoteAccess(true, false);
-  h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
+  h.StartLocalRun("Quake", h.dir.File("missing.csv"), "2011-05-03 00:00:00",
+                  "2011-05-03 23:59:59");
   h.TickUntilEnded();
   EXPECT_TRUE(h.job->Ended());
   EXPECT_FALSE(FileExists(path));

@@ -122,7 +122,7 @@ std::vector<Branch> Branches() {
                Grid({1.0, 5.0, 13.3, 19.9}, {31.0, 50.0, 120.0})});
   // a >= 20.
   b.push_back({"TemmeAtOne", GammaRatioMethod::kTemmeAtOne, 40,
-               TemmeAtOnePoints({20.0, 500.0, 1e4, 1e6, 1e7})});
+               TemmeAtOnePoints({20.0, 500.0, 1e4, 1e6})});
   b.push_back({"TemmeAtOneEdge",
                GammaRatioMethod::kTemmeAtOne,
                40,
@@ -130,7 +130,7 @@ std::vector<Branch> Branches() {
                 {500, 500 * (1 + 0.99 * kE0 / std::sqrt(500.0))},
                 {1e6, 1e6 * (1 - 0.99 * kE0 / 1e3)}}});
   b.push_back({"TemmeShort", GammaRatioMethod::kTemmeShort, 8,
-               TemmePoints({25.0, 800.0, 1e5, 1e7}, {1e-7, 1e-4, 1e-2, 1.0, 10.0, 100.0, 450.0},
+               TemmePoints({25.0, 800.0, 1e5, 2e6}, {1e-7, 1e-4, 1e-2, 1.0, 10.0, 100.0, 450.0},
                            kE0, 0.0, 1e-3)});
   b.push_back({"TemmeFull", GammaRatioMethod::kTemmeFull, 260,
                TemmePoints({20.0, 64.5, 2000.0, 3e5, 1e8}, {1e-4, 1e-2, 1.0, 10.0, 100.0, 650.0},

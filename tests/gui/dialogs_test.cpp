@@ -1,0 +1,296 @@
+// The dialogs and menu commands of the window: Customize, Audio, the
+// calculator, About, the pages handed to the user's default opener, and a
+// file dropped on the window.
+#include <filesystem>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include "app/menu_commands.h"
+#include "core/default_urls.h"
+#include "core/progress_log.h"
+#include "gui/audio_window.h"
+#include "gui/calculator_window.h"
+#include "gui/customize_window.h"
+#include "window_fixture.h"
+
+namespace corvane::testing {
+namespace {
+
+using DialogsTest = WindowTest;
+
+const std::vector<std::string> kConfigurationNames = {
+    "LogProgress", "SaveCompressed", "TempDir", "DataDir",       "RemoteSaveDir",
+    "GnuplotDir",  "TimeZoneURL",    "DataURL", "PseudoDataURL", "EggGroupFile"};
+
+// Opens the Customize dialog from the menu and lets fill change it before
+// the button named finish ("OK" or "Cancel") is clicked.
+void RunCustomize(AnalysisWindow& window, ModalAnswerer& answerer,
+                  const std::function<void(CustomizeWindow&)>& fill, const QString& finish) {
+  answerer.Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Customize");
+    fill(*dialog);
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+      if (button->text() == finish) ClickLater(button);
+    }
+  });
+  window.actions().customize->trigger();
+  EXPECT_TRUE(answerer.HandlersDone());
+  EXPECT_TRUE(answerer.unhandled.empty());
+}
+
+TEST_F(DialogsTest, CustomizeStoresItsTenValuesOnOkAndNothingOnCancel) {
+  const std::string newTemp = dir.path() + "newtemp";
+  std::filesystem::create_directories(newTemp);
+  RunCustomize(
+      window(), *answerer,
+      [&](CustomizeWindow& dialog) {
+        EXPECT_EQ(BuddyLabelText(dialog.outputRoot), "Output root directory");
+        EXPECT_EQ(BuddyLabelText(dialog.pseudoDataUrl), "Base of pseudo egg data URL");
+        EXPECT_EQ(dialog.tempDirectory->text().toStdString(), dir.path());
+        dialog.outputRoot->setText("/data/eggs");
+        dialog.tempDirectory->setText(QString::fromStdString(newTemp));
+        dialog.gnuplotPath->setText("/usr/bin/gnuplot");
+        dialog.dataUrl->setText("http://example.org/x");
+        ClickLater(dialog.defaultDataUrl);  // before OK: the default comes back
+        dialog.saveCompressed->setChecked(true);
+      },
+      "OK");
+  for (const std::string& name : kConfigurationNames) {
+    EXPECT_TRUE(StoredSetting(name).has_value()) << name;
+  }
+  EXPECT_EQ(StoredSetting("DataDir"), "/data/eggs");
+  EXPECT_EQ(StoredSetting("TempDir"), newTemp);
+  EXPECT_EQ(StoredSetting("GnuplotDir"), "/usr/bin/gnuplot");
+  EXPECT_EQ(StoredSetting("DataURL"), kDefaultDataUrl);
+  EXPECT_EQ(StoredSetting("SaveCompressed"), "1");
+  EXPECT_EQ(StoredSetting("LogProgress"), "0");
+  // The form shows and uses the new values.
+  EXPECT_EQ(form().outputRoot->text(), "/data/eggs");
+  EXPECT_EQ(model().config.tempDirectory, newTemp);
+  EXPECT_EQ(LogPath(), newTemp + "/egg.log");
+
+  ClearStoredSettings();
+  RunCustomize(
+      window(), *answerer,
+      [&](CustomizeWindow& dialog) {
+        dialog.outputRoot->setText("/elsewhere");
+        dialog.logProgress->setChecked(true);
+      },
+      "Cancel");
+  for (const std::string& name : kConfigurationNames) {
+    EXPECT_FALSE(StoredSetting(name).has_value()) << name;
+  }
+  EXPECT_EQ(form().outputRoot->text(), "/data/eggs");
+  EXPECT_FALSE(LogProgress());
+}
+
+TEST_F(DialogsTest, CustomizeBrowseShowsTheChoosersAndACancelledFolderEmptiesItsField) {
+  form().outputRoot->setText("/kept/root");
+  QString folderTitle;
+  QString fileTitle;
+  QStringList fileFilters;
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    ClickLater(dialog->browseOutputRoot);
+  });
+  answerer->Then([&](QWidget* modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(chooser, nullptr);
+    folderTitle = chooser->windowTitle();
+    QMetaObject::invokeMethod(chooser, &QDialog::reject, Qt::QueuedConnection);
+  });
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->outputRoot->text(), "");
+    dialog->gnuplotPath->setText("/kept/gnuplot");
+    ClickLater(dialog->browseGnuplot);
+  });
+  answerer->Then([&](QWidget* modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(chooser, nullptr);
+    fileTitle = chooser->windowTitle();
+    fileFilters = chooser->nameFilters();
+    QMetaObject::invokeMethod(chooser, &QDialog::reject, Qt::QueuedConnection);
+  });
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    // A cancelled file chooser keeps its field.
+    EXPECT_EQ(dialog->gnuplotPath->text(), "/kept/gnuplot");
+    for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+      if (button->text() == "Cancel") ClickLater(button);
+    }
+  });
+  window().actions().customize->trigger();
+  EXPECT_TRUE(answerer->HandlersDone());
+  EXPECT_EQ(folderTitle, "Browse to data folder");
+  EXPECT_EQ(fileTitle, "Locate wgnuplot.exe");
+  EXPECT_EQ(fileFilters, QStringList({"gnuplot executable (gnuplot*)", "All Files (*)"}));
+  // Cancelling the dialog keeps the form's value.
+  EXPECT_EQ(form().outputRoot->text(), "/kept/root");
+  EXPECT_EQ(model().fields.outputRoot, "/kept/root");
+}
+
+TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValuesAndOkStoresThem) {
+  model().config.audio.sampleRate = 11025;
+  model().config.audio.level = 60;
+  const AudioSettings before = model().config.audio;
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<AudioWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Audio Dialog");
+    EXPECT_EQ(BuddyLabelText(dialog->edits[0]), "Sample rate");
+    EXPECT_EQ(BuddyLabelText(dialog->edits[9]), "Data block size");
+    EXPECT_EQ(dialog->edits[0]->text(), "11025");
+    dialog->setDefaultButton->click();
+    EXPECT_EQ(dialog->edits[0]->text(), "8000");
+    EXPECT_EQ(dialog->edits[1]->text(), "70");
+    EXPECT_EQ(dialog->edits[3]->text(), "30");
+    ClickLater(dialog->cancelButton);
+  });
+  window().actions().audio->trigger();
+  EXPECT_TRUE(answerer->HandlersDone());
+  EXPECT_EQ(model().config.audio, before);
+  EXPECT_FALSE(StoredSetting("SampleRate").has_value());
+
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<AudioWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->edits[2]->setText("fast");
+    ClickLater(dialog->okButton);  // refused: the dialog stays open
+  });
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<AudioWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->edits[2]->setText("5");
+    dialog->edits[0]->setText("16000");
+    ClickLater(dialog->okButton);
+  });
+  window().actions().audio->trigger();
+  EXPECT_TRUE(answerer->HandlersDone());
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"Please enter an integer."});
+  EXPECT_EQ(model().config.audio.sampleRate, 16000);
+  EXPECT_EQ(model().config.audio.modulationRate, 5);
+  EXPECT_EQ(StoredSetting("SampleRate"), "16000");
+  EXPECT_EQ(StoredSetting("ModulationRate"), "5");
+  EXPECT_EQ(StoredSetting("AudioLevel"), "60");
+}
+
+TEST_F(DialogsTest, CalculatorShowsTheProbabilityAndRefusesWhatItCannotCompute) {
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CalculatorWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "ChiSquare Probability Calculator");
+    QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
+  });
+  window().actions().probCalculator->trigger();
+  EXPECT_TRUE(answerer->HandlersDone());
+
+  CalculatorWindow dialog(&window());
+  dialog.show();
+  EXPECT_EQ(BuddyLabelText(dialog.deviation), "Chi square deviation from chance");
+  EXPECT_EQ(BuddyLabelText(dialog.degreesOfFreedom), "DF");
+  EXPECT_EQ(BuddyLabelText(dialog.probability), "Probability");
+  EXPECT_EQ(dialog.probability->text(), "0");
+  dialog.deviation->setText("0");
+  dialog.degreesOfFreedom->setText("1");
+  dialog.calculateButton->click();
+  EXPECT_NEAR(dialog.probability->text().toDouble(), 0.5, 1e-7);
+  EXPECT_TRUE(answerer->boxes.empty());
+
+  dialog.degreesOfFreedom->setText("0");
+  dialog.calculateButton->click();
+  EXPECT_EQ(dialog.probability->text(), "");
+  ASSERT_EQ(answerer->boxes.size(), 1u);
+  EXPECT_EQ(answerer->boxes[0].title, "ChiSquare Probability Calculator");
+  EXPECT_NE(answerer->boxes[0].text.find("DF"), std::string::npos);
+
+  dialog.degreesOfFreedom->setText("one");
+  dialog.calculateButton->click();
+  ASSERT_EQ(answerer->boxes.size(), 2u);
+  EXPECT_EQ(answerer->boxes[1].text, "Please enter an integer.");
+  dialog.deviation->setText("lots");
+  dialog.calculateButton->click();
+  ASSERT_EQ(answerer->boxes.size(), 3u);
+  EXPECT_EQ(answerer->boxes[2].text, "Please enter a number.");
+
+  // Still usable: a deviation above the median has a tail below one half.
+  dialog.degreesOfFreedom->setText("10");
+  dialog.deviation->setText("5.5");
+  dialog.calculateButton->click();
+  EXPECT_GT(dialog.probability->text().toDouble(), 0.0);
+  EXPECT_LT(dialog.probability->text().toDouble(), 0.5);
+}
+
+TEST_F(DialogsTest, AboutHelpAndWebPages) {
+  window().actions().about->trigger();
+  window().actions().aboutCorvane->trigger();
+  ASSERT_EQ(answerer->boxes.size(), 2u);
+  for (const ModalAnswerer::Box& box : answerer->boxes) {
+    EXPECT_EQ(box.title, "About Corvane");
+    EXPECT_EQ(box.text.rfind("Corvane Version ", 0), 0u) << box.text;
+  }
+
+  model().config.timeZoneUrl = "https://clock.example.org/worldclock/converter.html";
+  window().actions().openTimeZoneConverter->trigger();
+  window().actions().kelmarHome->trigger();
+  window().actions().help->trigger();
+  const std::vector<std::string> urls = TakeOpenedUrls();
+  ASSERT_EQ(urls.size(), 3u);
+  EXPECT_EQ(urls[0], model().config.timeZoneUrl);
+  EXPECT_EQ(urls[1], HomePageUrl(model().config.dataUrl));
+  EXPECT_EQ(urls[2],
+            QUrl::fromLocalFile(QString::fromStdString(HelpPagePath())).toString().toStdString());
+  EXPECT_EQ(answerer->boxes.size(), 2u);  // no "Failed to launch help."
+}
+
+// Sends a drag of the files onto the window, as a file manager would.
+void DropFiles(QWidget& target, const QStringList& paths) {
+  QMimeData data;
+  QList<QUrl> urls;
+  for (const QString& path : paths) urls.push_back(QUrl::fromLocalFile(path));
+  data.setUrls(urls);
+  const QPointF where(target.width() / 2.0, target.height() / 2.0);
+  QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&target, &drop);
+}
+
+TEST_F(DialogsTest, ADroppedResultFileRestoresTheRootAndDataName) {
+  const std::string root = dir.path() + "results";
+  std::filesystem::create_directories(root + "/Quake1");
+  WriteFile(root + "/Quake1/Quake1.gp", "plot 1\n");
+  DropFiles(window(), {QString::fromStdString(root + "/Quake1/Quake1.gp"),
+                       QString::fromStdString(dir.File("other.txt"))});
+  EXPECT_EQ(form().outputRoot->text().toStdString(), root);
+  EXPECT_EQ(form().dataName->text(), "Quake1");
+  EXPECT_EQ(form().localEggFile->text().toStdString(), root + "/Quake1/Quake1.dat");
+
+  // A drag without files is refused.
+  QMimeData text;
+  text.setText("not a file");
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&window(), &enter);
+  EXPECT_FALSE(enter.isAccepted());
+}
+
+}  // namespace
+}  // namespace corvane::testing
