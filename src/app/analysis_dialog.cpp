@@ -19,6 +19,8 @@
 #include "core/paths.h"
 #include "core/progress_log.h"
 #include "job/egg_statistics.h"
+#include "stats/dft_spectrum.h"
+#include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
 
 namespace corvane {
@@ -97,11 +99,11 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
   }
   if (Refusal r = CheckResolution(resolution_)) return r;
   if (fields.dft) {
-    if (Refusal r = CheckDftSize(ReducedDftSize(fields.dftSize))) return r;
+    if (Refusal r = DftSizeError(ReducedDftSize(fields.dftSize))) return r;
   }
   if (fields.compareIntervals) {
-    if (Refusal r =
-            CheckIntervals(fields.interval1Start, fields.interval2Start, fields.intervalDuration)) {
+    if (Refusal r = IntervalSettingsError(fields.interval1Start, fields.interval2Start,
+                                          fields.intervalDuration)) {
       return r;
     }
   }

@@ -138,7 +138,7 @@ TEST_F(AnalysisDialogTest, ValuesThatWouldBreakARunAreRefusedBeforeAnythingIsSto
          f.fields.dft = true;
          f.fields.dftSize = 1;
        },
-       "The DFT size must be at least 2.",
+       "The DFT size must be at least 2",
        {}},
       {"interval duration 1",
        [](AnalysisDialog& f) {

