@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh machine, builds Corvane and runs its main job: a batch of
-# analyses over a day of synthetic egg data, without a window.
+# Sets up a fresh machine, builds Corvane and runs its main job: the window
+# when a display is present, otherwise a batch of analyses over a day of
+# synthetic egg data, without a window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,6 +10,12 @@ cd "$(dirname "$0")/.."
 cmake --preset default
 cmake --build --preset default
 
+# On a desktop, the window; without a display, the headless example below.
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Opening the Corvane window (build/src/gui/corvane) ..."
+  exec build/src/gui/corvane
+fi
+
 work=build/example
 mkdir -p "$work/data" "$work/tmp"
 
@@ -16,7 +23,7 @@ echo "Making a day of synthetic egg data ..."
 build/tools/eggdata/corvane-eggdata --date 2011-05-03 --out "$work/data/2011-05-03.csv" \
   --shift 0.6 --shift-start "2011-05-03 14:00:00" --shift-stop "2011-05-03 15:59:59"
 
-echo "Running examples/may-2011.ebb ..."
+echo "Running examples/may-2011.ebb without a window ..."
 rm -rf "$work/results"
 (cd "$work" && ../src/cli/corvane-cli batch --set "TempDir=$PWD/tmp/" ../../examples/may-2011.ebb)
 

@@ -44,6 +44,9 @@ struct CompositeSeries {
   double lastCumulativeDeviation = 0.0;  // D, the last cumulative Stouffer deviation
   double finalStoufferProb = 0.0;        // P_S, lower tail
   double finalCovarProb = 0.0;           // P_C, lower tail
+  // The degrees of freedom of D and P_S: the samples with a defined stoufZ
+  // among those written (the sample count when every sample is defined).
+  int finalStoufferDegrees = 0;
 
   // Event echo summary: the name of the variable searched (empty when no
   // search ran), how many of the highest post-event peaks were averaged, and

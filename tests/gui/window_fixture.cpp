@@ -32,11 +32,11 @@ void WindowTest::TearDown() {
 }
 
 std::string WindowTest::WriteEggData(const std::string& name, const std::string& start,
-                                     const std::string& stop) {
+                                     const std::string& stop, int eggs) {
   eggdata::EggDataOptions options;
   options.start = SecondsFromText(start);
   options.stop = SecondsFromText(stop);
-  options.eggCount = 20;
+  options.eggCount = eggs;
   const std::string path = dir.File(name);
   EXPECT_TRUE(eggdata::WriteEggDataFile(path, options, false));
   return path;

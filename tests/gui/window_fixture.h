@@ -24,7 +24,7 @@ class WindowTest : public ::testing::Test {
   // Writes one file of synthetic egg data from start to stop ("yyyy-mm-dd
   // hh:mm:ss") and returns its path.
   std::string WriteEggData(const std::string& name, const std::string& start,
-                           const std::string& stop);
+                           const std::string& stop, int eggs = 20);
 
   // Fills the form's controls for a local run of the file over the range.
   void TypeLocalRequest(const std::string& eggFile, const std::string& start,

@@ -1,0 +1,74 @@
+#include "output/plot_information.h"
+
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <string_view>
+
+#include "core/c_format.h"
+
+namespace corvane {
+namespace {
+
+// Splits "keyword rest" into the rest (with its leading blank) when the
+// line starts with the keyword followed by a blank.
+bool RestAfter(std::string_view line, std::string_view keyword, std::string& rest) {
+  if (line.size() <= keyword.size() || line.substr(0, keyword.size()) != keyword) return false;
+  if (line[keyword.size()] != ' ' && line[keyword.size()] != '\t') return false;
+  rest.assign(line.substr(keyword.size()));
+  return true;
+}
+
+bool ReadLine(std::ifstream& in, std::string& line) {
+  if (!std::getline(in, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+}  // namespace
+
+std::string SmoothingLine(const AnalysisSettings& settings) {
+  switch (settings.smoothingMode) {
+    case kRectangle:
+      return CFormat("Rectangular smoothing window - width= %d\n\n", settings.smoothingWindow);
+    case kTriangle:
+      return CFormat("Triangular smoothing window - width= %d\n\n", settings.smoothingWindow);
+    case kExponential:
+    default:
+      return CFormat("Exponential smoothing window - Coeff= %f\n", settings.expCoefficient);
+  }
+}
+
+std::string PlotInformationText(std::int64_t records, const std::string& title, int useableEggs,
+                                double stoufferUpper, double covarUpper,
+                                const AnalysisSettings& settings) {
+  std::string text = CFormat("nRecords %lld\n", static_cast<long long>(records));
+  text += "title " + title + "\n";
+  text += CFormat("stouffer_legend Composite: %d eggs: p = %.4f\n", useableEggs, stoufferUpper);
+  text += CFormat("covar_legend Composite: %d eggs: p = %.4f\n", useableEggs, covarUpper);
+  if (!settings.eventTimeText.empty()) {
+    text += "Event time= " + settings.eventTimeText +
+            CFormat(", duration= %d\n", settings.eventDuration);
+  }
+  return text + SmoothingLine(settings);
+}
+
+InformationStatus ReadPlotInformation(const std::string& path, PlotInformation& information) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return InformationStatus::kMissing;
+  std::string line, count;
+  if (!ReadLine(in, line) || !RestAfter(line, "nRecords", count)) {
+    return InformationStatus::kMalformed;
+  }
+  const std::optional<long long> records = ParseInteger(count);
+  if (!records || *records < 0 || *records > INT32_MAX) return InformationStatus::kMalformed;
+  information.records = *records;
+  if (!ReadLine(in, line) || !RestAfter(line, "title", information.title) || !ReadLine(in, line) ||
+      !RestAfter(line, "stouffer_legend", information.stoufferLegend) || !ReadLine(in, line) ||
+      !RestAfter(line, "covar_legend", information.covarLegend)) {
+    return InformationStatus::kMalformed;
+  }
+  return InformationStatus::kOk;
+}
+
+}  // namespace corvane

@@ -1,0 +1,186 @@
+// Runs started from the window: a local analysis from the "Analyze data"
+// button, batches from "Open Batch File" and "Run batch file", "Stop", and
+// closing the window during a run.
+#include <filesystem>
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "window_fixture.h"
+
+namespace corvane::testing {
+namespace {
+
+using WindowRunTest = WindowTest;
+
+// Everything the window shows while a run works, sampled from the event
+// loop.
+struct RunObservation {
+  int maxProgress = 0;
+  bool sawBusyButtons = false;  // "Analyze data" etc. disabled, "Stop" enabled
+  bool sawWaitCursor = false;
+  bool sawStatus = false;
+};
+
+bool Observe(AnalysisWindow& window, RunObservation& seen, const std::function<bool()>& finished) {
+  RequestForm& f = window.form();
+  const QMetaObject::Connection progress =
+      QObject::connect(f.progress, &QProgressBar::valueChanged,
+                       [&](int value) { seen.maxProgress = std::max(seen.maxProgress, value); });
+  const bool done = RunEventsUntil([&] {
+    if (window.model().Busy()) {
+      seen.sawBusyButtons |= !f.analyzeButton->isEnabled() && !f.displayButton->isEnabled() &&
+                             !f.runBatchButton->isEnabled() &&
+                             !window.actions().openBatchFile->isEnabled() &&
+                             f.stopButton->isEnabled();
+      seen.sawWaitCursor |= window.cursor().shape() == Qt::WaitCursor;
+      seen.sawStatus |= !f.status->text().isEmpty();
+    }
+    return finished();
+  });
+  QObject::disconnect(progress);
+  return done;
+}
+
+TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
+  // A day of 60 eggs: long enough for the progress bar to be seen moving.
+  const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 23:59:59", 60);
+  TypeLocalRequest(egg, "2011-05-03", "", "GuiRun");
+  form().smoothWindowSize->setText("600");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  ASSERT_TRUE(model().Busy()) << ::testing::PrintToString(answerer->Texts());
+
+  RunObservation seen;
+  ASSERT_TRUE(Observe(window(), seen, [&] { return answerer->HasBox("Finished processing", ""); }))
+      << ::testing::PrintToString(answerer->Texts());
+  EXPECT_GT(seen.maxProgress, 0);
+  EXPECT_TRUE(seen.sawBusyButtons);
+  EXPECT_TRUE(seen.sawWaitCursor);
+  EXPECT_TRUE(seen.sawStatus);
+  ASSERT_FALSE(answerer->boxes.empty());
+  EXPECT_EQ(answerer->boxes.back().text, "Finished processing");
+  EXPECT_EQ(answerer->boxes.back().title, "");
+
+  // An idle form again.
+  EXPECT_EQ(form().status->text(), "");
+  EXPECT_EQ(form().progress->value(), 0);
+  EXPECT_FALSE(model().Busy());
+  EXPECT_TRUE(form().analyzeButton->isEnabled());
+  EXPECT_TRUE(window().actions().openBatchFile->isEnabled());
+  EXPECT_NE(window().cursor().shape(), Qt::WaitCursor);
+  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
+  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
+
+  // The request's settings are stored for the next start.
+  EXPECT_EQ(StoredSetting("DataDir"), dir.path() + "results");
+  EXPECT_EQ(StoredSetting("SmoothWindowSize"), "600");
+  EXPECT_EQ(StoredSetting("ExpCoeff"), "0.000100");
+  EXPECT_EQ(StoredSetting("EventDuration"), "4.000000");
+}
+
+bool HasLineStartingWith(const std::string& text, const std::string& start) {
+  return text.rfind(start, 0) == 0 || text.find("\n" + start) != std::string::npos;
+}
+
+// Writes a batch file of local runs over consecutive hours of the file, each
+// comparing its two half hours.
+std::string WriteBatch(const TempDir& dir, const std::string& egg, int items) {
+  std::string text = "# hours\nDataDirectory " + dir.path() +
+                     "results\nCompareIntervals 1 0 1800 1800\nLocalEggFile " + egg + "\n";
+  for (int i = 0; i < items; ++i) {
+    if (i > 0) text += "LocalEggFile " + egg + "\n";
+    const std::string hour = (i < 10 ? "0" : "") + std::to_string(i);
+    text += "Hour" + std::to_string(i) + " 2011-05-03 " + hour + ":00:00 2011-05-03 " + hour +
+            ":59:59\n";
+  }
+  const std::string path = dir.File("hours.ebb");
+  WriteFile(path, text);
+  return path;
+}
+
+TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
+  const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 02:59:59");
+  std::filesystem::create_directories(dir.path() + "results");
+  const std::string batch = WriteBatch(dir, egg, 2);
+  form().smoothWindowSize->setText("300");
+  form().smoothing->button(1)->setChecked(true);
+
+  QString title;
+  QStringList filters;
+  answerer->Then([&](QWidget* modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(chooser, nullptr);
+    title = chooser->windowTitle();
+    filters = chooser->nameFilters();
+    // The user types the file's path into the chooser's name field.
+    auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(batch));
+    QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
+  });
+  window().actions().openBatchFile->trigger();
+  EXPECT_EQ(title, "Open Batch File");
+  EXPECT_EQ(filters, QStringList({"Batch file (*.ebb)", "All Files (*)"}));
+  EXPECT_EQ(form().batchFile->text().toStdString(), batch);
+  EXPECT_EQ(form().dataName->text(), "Hour0");
+  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
+  EXPECT_FALSE(form().remoteAccess->isChecked());
+  ASSERT_EQ(model().BatchItemCount(), 2);
+
+  QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
+  RunObservation seen;
+  ASSERT_TRUE(Observe(window(), seen, [&] {
+    return answerer->HasBox("2 items processed in batch mode", "");
+  })) << ::testing::PrintToString(answerer->Texts());
+  EXPECT_TRUE(seen.sawBusyButtons);
+  // In batch mode no box waits for a click: only the closing count is shown.
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"2 items processed in batch mode"});
+  // Each run has its line in the summary table.
+  const std::string summary = ReadFile(dir.path() + "results/summary.tst");
+  EXPECT_TRUE(HasLineStartingWith(summary, "Hour0")) << summary;
+  EXPECT_TRUE(HasLineStartingWith(summary, "Hour1")) << summary;
+  EXPECT_FALSE(model().BatchMode());
+  EXPECT_TRUE(form().runBatchButton->isEnabled());
+  // A batch leaves the request settings as they were.
+  EXPECT_EQ(StoredSetting("DataDir"), std::nullopt);
+  EXPECT_EQ(StoredSetting("SmoothWindowSize"), std::nullopt);
+}
+
+TEST_F(WindowRunTest, StopEndsTheBatchAfterTheCurrentItem) {
+  const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 02:59:59");
+  std::filesystem::create_directories(dir.path() + "results");
+  ASSERT_EQ(model().OpenBatchFileAt(WriteBatch(dir, egg, 3)), 3);
+
+  QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
+  ASSERT_TRUE(model().Busy());
+  EXPECT_TRUE(form().stopButton->isEnabled());
+  QTest::mouseClick(form().stopButton, Qt::LeftButton);
+  ASSERT_TRUE(RunEventsUntil([&] { return !model().BatchMode() && !model().Busy(); }));
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"1 items processed in batch mode"});
+  EXPECT_FALSE(HasLineStartingWith(ReadFile(dir.path() + "results/summary.tst"), "Hour1"));
+  EXPECT_TRUE(form().runBatchButton->isEnabled());
+}
+
+TEST_F(WindowRunTest, ClosingDuringARunStopsItAndWaitsForItsEnd) {
+  const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 05:59:59");
+  TypeLocalRequest(egg, "2011-05-03 00:00:00", "2011-05-03 05:59:59", "Closed");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  ASSERT_TRUE(model().Busy());
+
+  EXPECT_TRUE(window().close());
+  EXPECT_FALSE(model().Busy());
+  EXPECT_FALSE(window().isVisible());
+  // A run ended by closing the window reports no completion.
+  EXPECT_FALSE(answerer->HasBox("Finished processing", ""));
+}
+
+}  // namespace
+}  // namespace corvane::testing
