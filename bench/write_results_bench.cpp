@@ -67,16 +67,21 @@ void Configure(RunContext& context) {
   context.settings.dft = false;
 }
 
+// Reads the day and computes its statistics, as a run does before writing.
+void ReadAndCompute(RunContext& context, EggSampleTable& table, CompositeSeries& series) {
+  Configure(context);
+  SegmentFileList files = {File().gz};
+  ReadFirstDataFile(context, files, 1, table);
+  ComputeStatistics(context, table, series);
+}
+
 void WholeRun(benchmark::State& state) {
   File();
   for (auto _ : state) {
     RunContext context(nullptr, nullptr);
-    Configure(context);
-    SegmentFileList files = {File().gz};
     EggSampleTable table;
     CompositeSeries series;
-    ReadFirstDataFile(context, files, 1, table);
-    ComputeStatistics(context, table, series);
+    ReadAndCompute(context, table, series);
     WriteResults(context, table, series, ResultSteps());
     if (context.Aborted() || table.sampleCount != 86400) state.SkipWithError("run failed");
   }
@@ -88,12 +93,9 @@ void BM_LaterRun(benchmark::State& state) { WholeRun(state); }
 
 void BM_WriteResults(benchmark::State& state) {
   RunContext context(nullptr, nullptr);
-  Configure(context);
-  SegmentFileList files = {File().gz};
   EggSampleTable table;
   CompositeSeries series;
-  ReadFirstDataFile(context, files, 1, table);
-  ComputeStatistics(context, table, series);
+  ReadAndCompute(context, table, series);
   for (auto _ : state) WriteResults(context, table, series, ResultSteps());
   if (context.Aborted()) state.SkipWithError("run failed");
   state.counters["peak_rss_MB"] = PeakResidentMegabytes();

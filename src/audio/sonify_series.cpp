@@ -14,14 +14,14 @@ namespace {
 constexpr int kChannels = 1;
 constexpr int kBitsPerSample = 16;
 
-bool WriteHeader(OutputFile& file, ToneSynthesizer& synthesizer, int sampleRate,
+void WriteHeader(OutputFile& file, ToneSynthesizer& synthesizer, int sampleRate,
                  std::uint64_t dataBytes) {
   std::array<std::uint8_t, kWaveHeaderSize> header{};
   const auto bytes =
       static_cast<std::uint32_t>(std::min<std::uint64_t>(dataBytes, kMaxWaveDataBytes));
   const std::size_t size =
       synthesizer.BuildWaveHeader(header, kChannels, sampleRate, kBitsPerSample, bytes);
-  return file.Write(std::string_view(reinterpret_cast<const char*>(header.data()), size));
+  file.Write(std::string_view(reinterpret_cast<const char*>(header.data()), size));
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 #include "core/c_format.h"
 
+#include <locale.h>
 #include <cerrno>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <locale.h>
 #include <vector>
 
 namespace corvane {
@@ -30,7 +31,9 @@ class CLocaleScope {
   locale_t previous_;
 };
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
@@ -48,7 +51,8 @@ std::string CFormatV(const char* format, va_list args) {
   const int length = std::vsnprintf(small, sizeof small, format, copy);
   va_end(copy);
   if (length < 0) return std::string();
-  if (static_cast<size_t>(length) < sizeof small) return std::string(small, static_cast<size_t>(length));
+  if (static_cast<size_t>(length) < sizeof small)
+    return std::string(small, static_cast<size_t>(length));
   std::vector<char> large(static_cast<size_t>(length) + 1);
   std::vsnprintf(large.data(), large.size(), format, args);
   return std::string(large.data(), static_cast<size_t>(length));
@@ -108,6 +112,17 @@ double LeadingDouble(std::string_view text) {
   const std::string copy(text);
   CLocaleScope scope;
   return std::strtod(copy.c_str(), nullptr);
+}
+
+void AppendFixed(std::string& out, double value, int decimals) {
+  char buffer[400];  // the longest double in fixed notation has 309 digits
+  const std::to_chars_result result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec == std::errc()) {
+    out.append(buffer, result.ptr);
+  } else {
+    out += CFormat("%.*f", decimals, value);
+  }
 }
 
 }  // namespace corvane

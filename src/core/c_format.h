@@ -32,4 +32,9 @@ long long LeadingInteger(std::string_view text);
 // 0 when the text does not begin with a number.
 double LeadingDouble(std::string_view text);
 
+// Appends the value with the given number of decimals: the same text as
+// printf's "%.*f" in the C locale, several times faster (for result files of
+// many numbers).
+void AppendFixed(std::string& out, double value, int decimals);
+
 }  // namespace corvane

@@ -2,6 +2,7 @@
 #include <new>
 
 #include "job/job_state.h"
+#include "output/plot_display.h"
 
 namespace corvane {
 
@@ -20,7 +21,7 @@ void JobState::Tick() {
       RunSequence();
     } else if (display_requested.exchange(false, std::memory_order_acquire)) {
       finished = true;
-      context.RunError("Display is not available in this build");
+      RunDisplay(context);
     }
   } catch (const std::bad_alloc&) {
     finished = true;

@@ -1,6 +1,7 @@
 #include "job/remote_download.h"
 
 #include <exception>
+#include <new>
 #include <utility>
 
 #include "core/c_format.h"
@@ -16,8 +17,9 @@ std::unique_ptr<RemoteInput> MakeRemoteInput(JobState& job) {
   return std::make_unique<RemoteDownload>(job);
 }
 
-RemoteDownload::RemoteDownload(JobState& job)
+RemoteDownload::RemoteDownload(JobState& job, WorkerFactory factory)
     : job_(job),
+      factory_(std::move(factory)),
       link_(std::make_shared<InternetOwnerLink>(this)),
       log_enabled_(LogProgress()),
       fresh_log_(job.context.settings.freshNetworkLog) {}
@@ -49,7 +51,6 @@ void RemoteDownload::ExitInternetThread(const InternetReport& report) {
     if (current) {
       current_generation_ = 0;
       report_ = report;
-      download_finished_.store(true);
     }
   }
   job_.context.LogLine("ExitInternetThread");
@@ -62,6 +63,8 @@ void RemoteDownload::ExitInternetThread(const InternetReport& report) {
     job_.context.LogLine("Internet error");
     job_.context.LogLine(report.resultText);
   }
+  // Published after the lines above, so that the tick's lines follow them.
+  download_finished_.store(true);
   // The job takes the report at once rather than at its next period.
   job_.thread.PostTick();
 }
@@ -153,7 +156,9 @@ bool RemoteDownload::StartInternetThread() {
   }
   download_finished_.store(false);
   try {
-    worker_ = std::make_unique<CInternet>(link_, generation);
+    worker_ =
+        factory_ ? factory_(link_, generation) : std::make_unique<CInternet>(link_, generation);
+    if (worker_ == nullptr) throw std::bad_alloc();
     const std::string log_path = settings.networkLogPath.empty()
                                      ? settings.tempDirectory + "eggnet.log"
                                      : settings.networkLogPath;

@@ -25,6 +25,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -42,7 +43,11 @@ class RemoteDownload : public RemoteInput, public InternetOwner {
   static constexpr std::int64_t kStallSeconds = 30;
   static constexpr std::chrono::milliseconds kWorkerEndWait{15000};
 
-  explicit RemoteDownload(JobState& job);
+  // Makes the worker of each download; tests may hand in their own.
+  using WorkerFactory =
+      std::function<std::unique_ptr<CInternet>(std::shared_ptr<InternetOwnerLink>, std::uint64_t)>;
+
+  explicit RemoteDownload(JobState& job, WorkerFactory factory = nullptr);
   ~RemoteDownload() override;
 
   // RemoteInput.
@@ -69,6 +74,7 @@ class RemoteDownload : public RemoteInput, public InternetOwner {
   void ReleaseWorker(std::chrono::milliseconds stopWait);
 
   JobState& job_;
+  const WorkerFactory factory_;
   const std::shared_ptr<InternetOwnerLink> link_;
   const bool log_enabled_;
 

@@ -1,5 +1,7 @@
 #include "input/egg_file_reader.h"
 #include "job/job_state.h"
+#include "job/result_steps.h"
+#include "output/write_results.h"
 #include "stats/composite_statistics.h"
 #include "stats/smoothing_settings.h"
 
@@ -36,8 +38,7 @@ void JobState::RunSequence() {
   if (context.Aborted()) return;
 
   context.LogLine("Write results");
-  context.RunError("Writing results is not available in this build");
-  context.Abort();
+  WriteResults(context, table, series, BuildResultSteps(*this));
   context.AdvanceJobStage();
 }
 

@@ -18,13 +18,20 @@ double Value(const std::vector<double>& values, size_t c) {
   return c < values.size() && !std::isnan(values[c]) ? values[c] : 0.0;
 }
 
+// "%d %f %f %f %f %f %f %f %f %f %f %f %f %f\n" with the sample's columns.
 std::string DataLine(const CompositeSeries& series, const CumulativeStatistics& cumulative,
                      size_t c) {
-  return CFormat("%d %f %f %f %f %f %f %f %f %f %f %f %f %f\n", static_cast<int>(c),
-                 cumulative.deviation[c], cumulative.reference[c], 1.0 - cumulative.stoufferProb[c],
-                 series.lpdev[c], series.alpdev[c], Value(series.eggvar, c), series.lpvar[c],
-                 series.lpadev[c], series.lpmax[c], series.cvar[c], Value(series.eventEcho, c),
-                 cumulative.covarSum[c], 1.0 - cumulative.covarProb[c]);
+  std::string line = std::to_string(c);
+  for (const double value :
+       {cumulative.deviation[c], cumulative.reference[c], 1.0 - cumulative.stoufferProb[c],
+        series.lpdev[c], series.alpdev[c], Value(series.eggvar, c), series.lpvar[c],
+        series.lpadev[c], series.lpmax[c], series.cvar[c], Value(series.eventEcho, c),
+        cumulative.covarSum[c], 1.0 - cumulative.covarProb[c]}) {
+    line += ' ';
+    AppendFixed(line, value, 6);
+  }
+  line += '\n';
+  return line;
 }
 
 }  // namespace

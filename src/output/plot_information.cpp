@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/c_format.h"
+#include "output/smoothing_line.h"
 
 namespace corvane {
 namespace {
@@ -27,18 +28,6 @@ bool ReadLine(std::ifstream& in, std::string& line) {
 
 }  // namespace
 
-std::string SmoothingLine(const AnalysisSettings& settings) {
-  switch (settings.smoothingMode) {
-    case kRectangle:
-      return CFormat("Rectangular smoothing window - width= %d\n\n", settings.smoothingWindow);
-    case kTriangle:
-      return CFormat("Triangular smoothing window - width= %d\n\n", settings.smoothingWindow);
-    case kExponential:
-    default:
-      return CFormat("Exponential smoothing window - Coeff= %f\n", settings.expCoefficient);
-  }
-}
-
 std::string PlotInformationText(std::int64_t records, const std::string& title, int useableEggs,
                                 double stoufferUpper, double covarUpper,
                                 const AnalysisSettings& settings) {
@@ -50,7 +39,7 @@ std::string PlotInformationText(std::int64_t records, const std::string& title, 
     text += "Event time= " + settings.eventTimeText +
             CFormat(", duration= %d\n", settings.eventDuration);
   }
-  return text + SmoothingLine(settings);
+  return text + SmoothingWindowLine(settings);
 }
 
 InformationStatus ReadPlotInformation(const std::string& path, PlotInformation& information) {

@@ -32,10 +32,6 @@ std::string PlotInformationText(std::int64_t records, const std::string& title, 
                                 double stoufferUpper, double covarUpper,
                                 const AnalysisSettings& settings);
 
-// The smoothing line of a mode, as the information file and the run's
-// statistics table write it.
-std::string SmoothingLine(const AnalysisSettings& settings);
-
 enum class InformationStatus { kOk, kMissing, kMalformed };
 
 InformationStatus ReadPlotInformation(const std::string& path, PlotInformation& information);

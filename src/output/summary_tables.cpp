@@ -64,8 +64,7 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
 }
 
 bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& settings,
-                          int sampleCount, const CompositeSeries& series,
-                          const IntervalComparison& comparison) {
+                          const CompositeSeries& series, const IntervalComparison& comparison) {
   const bool needsHeading = !HasSummaryHeading(path);
   OutputFile file;
   if (!file.Open(path, "a")) return false;
@@ -76,7 +75,8 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
     file.Printf("\n%s\n\n", kSummaryColumnHeading);
   }
   file.Printf("%s\t%d\t%f\t%d\t%f\t", settings.dataName.c_str(), series.useableEggs,
-              series.lastCumulativeDeviation, sampleCount, 1.0 - series.finalStoufferProb);
+              series.lastCumulativeDeviation, series.finalStoufferDegrees,
+              1.0 - series.finalStoufferProb);
   for (const TTestResult& test : comparison.tests) {
     file.Printf("%f\t%f\t%f\t", test.mean1, test.mean2, test.mean2 - test.mean1);
   }
@@ -84,7 +84,7 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
   return file.Close();
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& table,
+void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
                       const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
   if (!settings.compareIntervals || context.Aborted()) return;
@@ -100,8 +100,8 @@ void CompareIntervals(RunContext& context, const EggSampleTable& table,
     context.ShowMessage(*failure);
     return;
   }
-  if (settings.batchMode && !AppendSummaryRunLine(context.SummaryPath(), settings,
-                                                  table.sampleCount, series, comparison)) {
+  if (settings.batchMode &&
+      !AppendSummaryRunLine(context.SummaryPath(), settings, series, comparison)) {
     context.LogLine("Failed to append the run line to " + context.SummaryPath());
   }
 }

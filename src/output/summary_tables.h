@@ -29,11 +29,13 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
                                                 const IntervalComparison& comparison);
 
 // Appends the run line to the summary table at path, after the heading when
-// the table has no heading yet. False when the table could not be opened or
-// written.
+// the table has no heading yet: name, usable eggs, the last cumulative
+// Stouffer deviation, its degrees of freedom (the sample count when every
+// sample has a value), its upper-tail probability, then mean1, mean2 and
+// mean2 - mean1 of each compared variable. False when the table could not be
+// opened or written.
 bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& settings,
-                          int sampleCount, const CompositeSeries& series,
-                          const IntervalComparison& comparison);
+                          const CompositeSeries& series, const IntervalComparison& comparison);
 
 // The interval comparison of "Write results" (when interval comparison is
 // on and the run has not been stopped): compares the intervals, writes the

@@ -2,6 +2,10 @@
 
 #include <clocale>
 
+#include <cmath>
+#include <random>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace corvane {
@@ -19,6 +23,26 @@ TEST(CFormatTest, FormatsAndParsesInCLocaleWhateverTheProcessLocale) {
   EXPECT_EQ(LeadingDouble("2.5 hours"), 2.5);
   std::setlocale(LC_NUMERIC, saved.c_str());
   if (!switched) GTEST_LOG_(INFO) << "no comma locale installed; checked the C locale only";
+}
+
+TEST(CFormatTest, AppendFixedWritesWhatPrintfWrites) {
+  std::vector<double> values = {0.0,    -0.0,   1e-9,           -1e-9, 0.0078125, -0.0078125,
+                                2.5e-6, 0.5e-6, 123456.7890125, 1e300, -1e22,     50.0};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 20000; ++i) {
+    const double mantissa = std::uniform_real_distribution<double>(-1, 1)(random);
+    values.push_back(std::ldexp(mantissa, static_cast<int>(random() % 60) - 30));
+    // Multiples of powers of two: exact halfway cases at the last decimal.
+    values.push_back(std::ldexp(static_cast<double>(random() % 1000000), -int(random() % 25)));
+  }
+  for (double value : values) {
+    std::string text = "x";
+    AppendFixed(text, value, 6);
+    ASSERT_EQ(text, "x" + CFormat("%f", value)) << value;
+  }
+  std::string text;
+  AppendFixed(text, 0.125, 2);
+  EXPECT_EQ(text, CFormat("%.2f", 0.125));
 }
 
 TEST(CFormatTest, LongTextsAreFormattedWhole) {

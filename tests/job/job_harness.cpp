@@ -4,9 +4,18 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/date_time.h"
 #include "core/progress_log.h"
 
 namespace corvane::testing {
+
+eggdata::EggDataOptions DataRange(const std::string& start, const std::string& stop, int eggs) {
+  eggdata::EggDataOptions options;
+  options.start = SecondsFromText(start);
+  options.stop = SecondsFromText(stop);
+  options.eggCount = eggs;
+  return options;
+}
 
 ProgressLogCapture::ProgressLogCapture(const std::string& path) : path_(path) {
   SetLogPath(path);

@@ -5,11 +5,16 @@
 #include <memory>
 #include <string>
 
+#include "eggdata/egg_data_generator.h"
 #include "job/egg_statistics.h"
 #include "support/recording_link.h"
 #include "support/temp_dir.h"
 
 namespace corvane::testing {
+
+// Synthetic data of `eggs` eggs, one record per second from start to stop
+// ("yyyy-mm-dd hh:mm:ss", both inclusive).
+eggdata::EggDataOptions DataRange(const std::string& start, const std::string& stop, int eggs = 10);
 
 // Switches the process-wide progress log on, into a file of its own, for the
 // life of the object; switches it off again afterwards.

@@ -11,6 +11,7 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::DataRange;
 using testing::FileExists;
 using testing::JobHarness;
 using testing::ProgressLogCapture;
@@ -111,17 +112,20 @@ TEST(JobLifecycleTest, AnEndedJobTakesNoSecondRun) {
   EXPECT_FALSE(FileExists(h.root + "Quake"));
 }
 
-TEST(JobLifecycleTest, WithLogProgressOffNoLogIsWritten) {
+TEST(JobLifecycleTest, WithLogProgressOffNoLogIsWrittenAndTheRunIsTheSame) {
   JobHarness h;
   const std::string path = h.dir.File("egg.log");
   SetLogPath(path);
   SetLogProgress(false);
-  h.StartLocalRun("Quake", h.dir.File("missing.csv"), "2011-05-03 00:00:00",
-                  "2011-05-03 23:59:59");
+  ASSERT_TRUE(eggdata::WriteEggDataFile(
+      h.dir.File("quake.csv"), DataRange("2011-05-03 10:00:00", "2011-05-03 10:30:00"), false));
+  h.StartLocalRun("Quake", h.dir.File("quake.csv"), "2011-05-03 10:00:00", "2011-05-03 10:30:00");
   h.TickUntilEnded();
+  SetLogPath("");
   EXPECT_TRUE(h.job->Ended());
   EXPECT_FALSE(FileExists(path));
-  SetLogPath("");
+  EXPECT_TRUE(h.link.messages().empty());
+  EXPECT_TRUE(FileExists(h.OutputDirectory("Quake") + "Quake.inf"));
 }
 
 }  // namespace

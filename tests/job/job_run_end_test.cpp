@@ -15,20 +15,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using eggdata::EggDataOptions;
+using testing::DataRange;
 using testing::FileExists;
 using testing::JobHarness;
 using testing::ProgressLogCapture;
 using testing::ReadFile;
 using testing::RecordingLink;
 using testing::WriteFile;
-
-EggDataOptions Range(const char* start, const char* stop) {
-  EggDataOptions options;
-  options.start = SecondsFromText(start);
-  options.stop = SecondsFromText(stop);
-  options.eggCount = 10;
-  return options;
-}
 
 // A form link that acts when the run posts a given status: it presses Stop
 // (as the form's thread would at that moment) or fails.
@@ -57,10 +50,11 @@ TEST(JobRunEndTest, FilesWithoutAnInRangeRecordEndTheRunOnce) {
     JobHarness h;
     ProgressLogCapture log(h.dir.File("egg.log"));
     // The files hold May 2011; the run asks for June.
-    ASSERT_EQ(eggdata::WriteEggDataDays(h.dir.File("quake.csv"),
-                                        Range("2011-05-03 22:00:00", "2011-05-05 01:00:00"), false)
-                  .size(),
-              3u);
+    ASSERT_EQ(
+        eggdata::WriteEggDataDays(h.dir.File("quake.csv"),
+                                  DataRange("2011-05-03 22:00:00", "2011-05-05 01:00:00"), false)
+            .size(),
+        3u);
     const std::string stop = days == 1 ? "2011-06-03 23:00:00" : "2011-06-05 01:00:00";
     h.StartLocalRun("Quake", h.dir.File("quake.csv"), "2011-06-03 22:00:00", stop);
     h.TickUntilEnded();
@@ -76,7 +70,7 @@ TEST(JobRunEndTest, ASubgroupWithoutAnEggOfTheDataEndsWithNoUseableEggs) {
   for (bool batch : {false, true}) {
     JobHarness h;
     ASSERT_TRUE(eggdata::WriteEggDataFile(
-        h.dir.File("quake.csv"), Range("2011-05-03 10:00:00", "2011-05-03 11:00:00"), false));
+        h.dir.File("quake.csv"), DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00"), false));
     WriteFile(h.dir.File("none.esg"), "# eggs that this file lacks\n2\n4001 4002\n");
     h.job->ReadEggGroupFile(h.dir.File("none.esg"));
     h.StartLocalRun("Quake", h.dir.File("quake.csv"), "2011-05-03 10:00:00", "2011-05-03 11:00:00",
@@ -100,7 +94,7 @@ TEST(JobRunEndTest, AStopDuringAStepEndsTheRunAfterIt) {
     link.job = h.job.get();
     ProgressLogCapture log(h.dir.File("egg.log"));
     ASSERT_TRUE(eggdata::WriteEggDataFile(
-        h.dir.File("quake.csv"), Range("2011-05-03 10:00:00", "2011-05-03 12:00:00"), false));
+        h.dir.File("quake.csv"), DataRange("2011-05-03 10:00:00", "2011-05-03 12:00:00"), false));
     h.StartLocalRun("Quake", h.dir.File("quake.csv"), "2011-05-03 10:00:00", "2011-05-03 12:00:00");
     h.TickUntilEnded(1);
     EXPECT_TRUE(h.job->Ended()) << when;
@@ -117,7 +111,7 @@ TEST(JobRunEndTest, AFailureOnTheJobsThreadIsReportedAndEndsTheRun) {
   JobHarness h(&link);
   link.job = h.job.get();
   ASSERT_TRUE(eggdata::WriteEggDataFile(
-      h.dir.File("quake.csv"), Range("2011-05-03 10:00:00", "2011-05-03 11:00:00"), false));
+      h.dir.File("quake.csv"), DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00"), false));
   ASSERT_TRUE(h.job->StartThread());
   h.StartLocalRun("Quake", h.dir.File("quake.csv"), "2011-05-03 10:00:00", "2011-05-03 11:00:00");
   ASSERT_TRUE(link.WaitForRunEnded(30s));

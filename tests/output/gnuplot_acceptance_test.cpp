@@ -46,20 +46,7 @@ TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory));
 
   run.context.Abort();  // rewrite the scripts without launching
-  const std::vector<std::pair<int, const char*>> variables = {
-      {2, "Stouffer_Z Deviation"},
-      {4, "Stouffer_Z Probability"},
-      {5, "LP-filtered mean deviation"},
-      {6, "Absolute LP-filtered mean deviation"},
-      {7, "Variance"},
-      {8, "LP-filtered egg variance"},
-      {9, "LP-filtered absolute deviation"},
-      {10, "LP-filtered maximum absolute deviation"},
-      {11, "Cumulative deviation of variance"},
-      {12, "Event correlation"},
-      {13, "Egg Covariance"},
-      {14, "Covar Probability"}};
-  for (const auto& [code, title] : variables) {
+  for (const auto& [code, title] : testing::kDisplayVariables) {
     SCOPED_TRACE(code);
     run.context.settings.displayCode = code;
     run.context.settings.displayTitle = title;

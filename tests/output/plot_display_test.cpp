@@ -19,24 +19,6 @@ using testing::ReadFile;
 using testing::ResultsRun;
 using testing::WriteFile;
 
-struct DisplayVariable {
-  int code;
-  const char* title;
-};
-
-const std::vector<DisplayVariable> kVariables = {{2, "Stouffer_Z Deviation"},
-                                                 {4, "Stouffer_Z Probability"},
-                                                 {5, "LP-filtered mean deviation"},
-                                                 {6, "Absolute LP-filtered mean deviation"},
-                                                 {7, "Variance"},
-                                                 {8, "LP-filtered egg variance"},
-                                                 {9, "LP-filtered absolute deviation"},
-                                                 {10, "LP-filtered maximum absolute deviation"},
-                                                 {11, "Cumulative deviation of variance"},
-                                                 {12, "Event correlation"},
-                                                 {13, "Egg Covariance"},
-                                                 {14, "Covar Probability"}};
-
 // An analysis run of a few seconds whose files a display then reuses.
 struct Displayed : ResultsRun {
   explicit Displayed(const char* name = "Shown") : ResultsRun(name) {
@@ -61,7 +43,7 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnTitleAndLegend) {
   Displayed run;
   run.context.Abort();  // rewrite the script only
   const std::string data = run.Path(".dat");
-  for (const DisplayVariable& variable : kVariables) {
+  for (const testing::DisplayVariable& variable : testing::kDisplayVariables) {
     SCOPED_TRACE(variable.code);
     run.Display(variable.code, variable.title);
     std::string plot =

@@ -18,6 +18,26 @@
 
 namespace corvane::testing {
 
+// The display variables of the form: data file column and display title.
+struct DisplayVariable {
+  int code;
+  const char* title;
+};
+
+inline const std::vector<DisplayVariable> kDisplayVariables = {
+    {2, "Stouffer_Z Deviation"},
+    {4, "Stouffer_Z Probability"},
+    {5, "LP-filtered mean deviation"},
+    {6, "Absolute LP-filtered mean deviation"},
+    {7, "Variance"},
+    {8, "LP-filtered egg variance"},
+    {9, "LP-filtered absolute deviation"},
+    {10, "LP-filtered maximum absolute deviation"},
+    {11, "Cumulative deviation of variance"},
+    {12, "Event correlation"},
+    {13, "Egg Covariance"},
+    {14, "Covar Probability"}};
+
 struct ResultsRun {
   TempDir root;
   RecordingLink link;

@@ -40,6 +40,7 @@ TEST(IntervalSettingsTest, RefusesNegativeStartsAndShortDurations) {
 }
 
 TEST(IntervalComparisonTest, ComparesEveryVariableInTableOrder) {
+  // The second interval ends on the last sample.
   const CompositeSeries series = SixVariables(40);
   auto outcome = CompareSeriesIntervals(series, 0, 20, 20);
   ASSERT_TRUE(std::holds_alternative<IntervalComparison>(outcome));
