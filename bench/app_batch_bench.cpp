@@ -88,6 +88,10 @@ void BM_BatchOf100HourItems(benchmark::State& state) {
     while (form.BatchMode()) loop.processEvents(QEventLoop::WaitForMoreEvents);
     if (view.last != CFormat("%d items processed in batch mode", kItems)) std::abort();
   }
+  // Every item wrote its results.
+  for (int i = 0; i < kItems; ++i) {
+    if (!std::filesystem::exists(dir + CFormat("out/Hour%03d/Hour%03d.dat", i, i))) std::abort();
+  }
   state.counters["items"] = kItems;
   std::filesystem::remove_all(dir);
 }

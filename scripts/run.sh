@@ -21,10 +21,11 @@ mkdir -p "$work/data" "$work/tmp"
 
 echo "Making a day of synthetic egg data ..."
 build/tools/eggdata/corvane-eggdata --date 2011-05-03 --out "$work/data/2011-05-03.csv" \
-  --shift 0.6 --shift-start "2011-05-03 14:00:00" --shift-stop "2011-05-03 15:59:59"
+  --shift 0.1 --shift-start "2011-05-03 14:00:00" --shift-stop "2011-05-03 15:59:59"
 
 echo "Running examples/may-2011.ebb without a window ..."
 rm -rf "$work/results"
+mkdir -p "$work/results"
 (cd "$work" && ../src/cli/corvane-cli batch --set "TempDir=$PWD/tmp/" ../../examples/may-2011.ebb)
 
 results="$(cd "$work/results" && pwd)"

@@ -137,6 +137,14 @@ bool AnalysisDialog::AnalyzeData() {
     Refuse("Data directory is unspecified", "");
     return false;
   }
+  // A run writes below the output root, and a batch run writes its errors
+  // into the root's summary table: a root that cannot be written would lose
+  // the results, and in batch mode every message about them.
+  if (!IsWritableDirectory(fields.outputRoot)) {
+    Refuse("Please specify an existing directory for the output: " + fields.outputRoot,
+           kSetupError);
+    return false;
+  }
   if (config.tempDirectory.empty()) {
     Refuse("Temp directory is unspecified", "");
     return false;

@@ -61,6 +61,9 @@ TEST_F(AnalysisDialogTest, AnalyzeRefusesBadRequestsWithTheirMessages) {
        "The data name must not be \".\" or \"..\"", setup},
       {"empty output root", [](AnalysisDialog& f) { f.fields.outputRoot = ""; },
        "Data directory is unspecified", ""},
+      {"output root that does not exist",
+       [this](AnalysisDialog& f) { f.fields.outputRoot = dir_.File("missing/out"); },
+       "Please specify an existing directory for the output: " + dir_.File("missing/out"), setup},
       {"empty temporary directory", [](AnalysisDialog& f) { f.config.tempDirectory = ""; },
        "Temp directory is unspecified", ""},
       {"empty start", [](AnalysisDialog& f) { f.fields.startTime = "  "; },
@@ -382,6 +385,7 @@ TEST_F(AnalysisDialogTest, ExitKeepsTheFormOpenWhenAFieldIsRefused) {
       form.OpenBatchFileAt(WriteBatch("b.ebb", "Item1 2011-05-03 00:00:00 2011-05-03 00:59:59\n")),
       1);
   SetLocalRequest("Exiting");
+  form.fields.outputRoot = root_;  // the batch file named none
   ASSERT_TRUE(form.AnalyzeData());
   view_.onPull = [] { return false; };
   EXPECT_FALSE(form.Exit());

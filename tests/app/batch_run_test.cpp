@@ -145,12 +145,17 @@ TEST_F(BatchRunTest, AnItemRefusedForItsOutputRootIsShownAndTheBatchGoesOn) {
   const std::string text = "LocalEggFile " + eggFile_ +
                            "\nNoRoot 2011-05-03 00:00:00 2011-05-03 00:59:59\nDataDirectory " +
                            root_ + "\nLocalEggFile " + eggFile_ +
-                           "\nWithRoot 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
-  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("roots.ebb", text)), 2);
+                           "\nWithRoot 2011-05-03 00:00:00 2011-05-03 00:59:59\nDataDirectory " +
+                           dir_.File("missing") + "\nLocalEggFile " + eggFile_ +
+                           "\nMissingRoot 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
+  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("roots.ebb", text)), 3);
   form.RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
-  EXPECT_EQ(view_.MessageTexts(), (std::vector<std::string>{"Data directory is unspecified",
-                                                            "2 items processed in batch mode"}));
+  EXPECT_EQ(view_.MessageTexts(),
+            (std::vector<std::string>{
+                "Data directory is unspecified",
+                "Please specify an existing directory for the output: " + dir_.File("missing"),
+                "3 items processed in batch mode"}));
   EXPECT_TRUE(testing::FileExists(root_ + "WithRoot/WithRoot.dat"));
 }
 
