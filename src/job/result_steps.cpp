@@ -2,14 +2,17 @@
 
 #include "job/job_state.h"
 #include "output/summary_tables.h"
+#include "stats/dft_spectrum.h"
+#include "stats/event_echo.h"
 
 namespace corvane {
 
 ResultSteps BuildResultSteps(JobState& job) {
   ResultSteps steps;
+  steps.eventEcho = [&job] { RunEventEcho(job.context, job.table, job.series); };
+  steps.dftSpectra = [&job] { RunDftSpectra(job.context, job.table, job.series); };
   steps.compareIntervals = [&job] { CompareIntervals(job.context, job.table, job.series); };
-  // The sonification, event echo and DFT hooks are filled in here as those
-  // analyses join the job.
+  // The sonification hook is filled in here when it joins the job.
   return steps;
 }
 
