@@ -14,20 +14,6 @@ using testing::JobHarness;
 using testing::ReadFile;
 using testing::WriteFile;
 
-TEST(JobSettersTest, ANewJobHasTheDefaultsOfARun) {
-  JobHarness h;
-  const AnalysisSettings& s = h.job->context().settings;
-  EXPECT_EQ(s.resolution, 1);
-  EXPECT_EQ(s.smoothingMode, kExponential);
-  EXPECT_EQ(s.smoothingWindow, 900);
-  EXPECT_DOUBLE_EQ(s.expCoefficient, 0.001);
-  EXPECT_TRUE(s.dft);
-  EXPECT_FALSE(s.remoteAccess);
-  EXPECT_EQ(s.startTime, 0);
-  EXPECT_EQ(s.stopTime, 0);
-  EXPECT_EQ(h.job->JobStage(), 0);
-}
-
 TEST(JobSettersTest, DirectoriesGetASeparatorAndTheNetworkLogLiesInTheTemporaryOne) {
   JobHarness h;
   std::string temp = h.temp;
@@ -95,38 +81,6 @@ TEST(JobSettersTest, TheAudioSettingsAreTheRunsOwnCopy) {
   EXPECT_TRUE(h.job->context().settings.audio);
   EXPECT_EQ(h.job->context().settings.audioSettings.level, 55);
   EXPECT_EQ(h.job->context().settings.audioSettings.sampleRate, 11025);
-}
-
-TEST(JobSettersTest, PlainSettersStoreTheirValues) {
-  JobHarness h;
-  h.job->SetDataUrls("http://127.0.0.1:1/a?z=1", "http://127.0.0.1:1/p/");
-  h.job->SetSmoothing(2, 600, 0.25);
-  h.job->SetResolution(2);
-  h.job->SetRemoteAccess(true, true);
-  h.job->SetDft(false, 4096);
-  h.job->SetCompareIntervals(true);
-  h.job->SetIntervals(10, 3610, 3600);
-  h.job->SetEchoMethod(2);
-  h.job->SetGnuplotPath("/usr/bin/gnuplot");
-  h.job->SetLocalEggFile("/data/quake.csv");
-  const AnalysisSettings& s = h.job->context().settings;
-  EXPECT_EQ(s.dataUrl, "http://127.0.0.1:1/a?z=1");
-  EXPECT_EQ(s.pseudoDataUrl, "http://127.0.0.1:1/p/");
-  EXPECT_EQ(s.smoothingMode, kTriangle);
-  EXPECT_EQ(s.smoothingWindow, 600);
-  EXPECT_DOUBLE_EQ(s.expCoefficient, 0.25);
-  EXPECT_EQ(s.resolution, 2);
-  EXPECT_TRUE(s.remoteAccess);
-  EXPECT_TRUE(s.pseudoEggData);
-  EXPECT_FALSE(s.dft);
-  EXPECT_EQ(s.dftSize, 4096);
-  EXPECT_TRUE(s.compareIntervals);
-  EXPECT_EQ(s.interval1Start, 10);
-  EXPECT_EQ(s.interval2Start, 3610);
-  EXPECT_EQ(s.intervalDuration, 3600);
-  EXPECT_EQ(s.echoMethod, kEchoEuclidean);
-  EXPECT_EQ(s.gnuplotPath, "/usr/bin/gnuplot");
-  EXPECT_EQ(s.localEggFile, "/data/quake.csv");
 }
 
 }  // namespace
