@@ -1,5 +1,6 @@
 #include "job/result_steps.h"
 
+#include "audio/sonification.h"
 #include "job/job_state.h"
 #include "output/summary_tables.h"
 #include "stats/dft_spectrum.h"
@@ -9,10 +10,10 @@ namespace corvane {
 
 ResultSteps BuildResultSteps(JobState& job) {
   ResultSteps steps;
+  steps.createAudioFiles = [&job] { CreateAudioFiles(job.context, job.series); };
   steps.eventEcho = [&job] { RunEventEcho(job.context, job.table, job.series); };
   steps.dftSpectra = [&job] { RunDftSpectra(job.context, job.table, job.series); };
   steps.compareIntervals = [&job] { CompareIntervals(job.context, job.table, job.series); };
-  // The sonification hook is filled in here when it joins the job.
   return steps;
 }
 
