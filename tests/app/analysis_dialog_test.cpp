@@ -397,16 +397,6 @@ TEST_F(AnalysisDialogTest, ExitKeepsTheFormOpenWhenAFieldIsRefused) {
   EXPECT_TRUE(testing::FileExists(root_ + "Exiting/Exiting.dat"));
 }
 
-TEST_F(AnalysisDialogTest, StopEndsTheRunAtItsNextStep) {
-  AnalysisDialog& form = MakeForm();
-  SetLocalRequest("Stopped");
-  ASSERT_TRUE(form.AnalyzeData());
-  form.Stop();
-  ASSERT_TRUE(WaitUntilIdle());
-  EXPECT_FALSE(form.RunInProgress());
-  EXPECT_EQ(view_.statuses.back(), "");
-}
-
 TEST_F(AnalysisDialogTest, DisplayRunsAJobWithoutCompletionMessage) {
   AnalysisDialog& form = MakeForm();
   SetLocalRequest("Shown");
