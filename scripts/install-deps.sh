@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
   xvfb xauth sox libsox-fmt-all python3
   xdg-utils x11-utils
+  locales
 )
 
 missing=()

@@ -19,6 +19,8 @@
 #include "core/paths.h"
 #include "core/progress_log.h"
 #include "job/egg_statistics.h"
+#include "stats/dft_spectrum.h"
+#include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
 
 namespace corvane {
@@ -64,13 +66,16 @@ AnalysisDialog::AnalysisDialog(SettingsStore& store, FormView& view)
   ReadAllSettings(store_, fields, config);
   progressTimer_.setInterval(10);
   QObject::connect(&progressTimer_, &QTimer::timeout, &context_, [this] { OnProgressTimer(); });
-  view_.PushFields();
 }
 
 AnalysisDialog::~AnalysisDialog() {
   progressTimer_.stop();
   if (job_) job_->job->StopAnalysis();
   job_.reset();
+}
+
+const CEggStatistics* AnalysisDialog::CurrentJob() const {
+  return job_ ? job_->job.get() : nullptr;
 }
 
 bool AnalysisDialog::RefuseWhileBusy() {
@@ -94,11 +99,11 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
   }
   if (Refusal r = CheckResolution(resolution_)) return r;
   if (fields.dft) {
-    if (Refusal r = CheckDftSize(ReducedDftSize(fields.dftSize))) return r;
+    if (Refusal r = DftSizeError(ReducedDftSize(fields.dftSize))) return r;
   }
   if (fields.compareIntervals) {
-    if (Refusal r =
-            CheckIntervals(fields.interval1Start, fields.interval2Start, fields.intervalDuration)) {
+    if (Refusal r = IntervalSettingsError(fields.interval1Start, fields.interval2Start,
+                                          fields.intervalDuration)) {
       return r;
     }
   }
@@ -130,6 +135,14 @@ bool AnalysisDialog::AnalyzeData() {
   }
   if (fields.outputRoot.empty()) {
     Refuse("Data directory is unspecified", "");
+    return false;
+  }
+  // A run writes below the output root, and a batch run writes its errors
+  // into the root's summary table: a root that cannot be written would lose
+  // the results, and in batch mode every message about them.
+  if (!IsWritableDirectory(fields.outputRoot)) {
+    Refuse("Please specify an existing directory for the output: " + fields.outputRoot,
+           kSetupError);
     return false;
   }
   if (config.tempDirectory.empty()) {

@@ -43,8 +43,8 @@ class CEggStatistics;
 
 class AnalysisDialog : private JobEvents {
  public:
-  // Loads the stored settings into the fields and pushes them to the view.
-  // The view must be ready for PushFields when the form is made.
+  // Loads the stored settings into the fields. Nothing is pushed yet: the
+  // view pushes the fields (and the enabling) once the form exists.
   AnalysisDialog(SettingsStore& store, FormView& view);
   ~AnalysisDialog() override;
   AnalysisDialog(const AnalysisDialog&) = delete;
@@ -92,6 +92,10 @@ class AnalysisDialog : private JobEvents {
   const std::vector<BatchItem>& BatchItems() const { return batchItems_; }
   bool StartNewLog() const { return startNewLog_; }
   int ProgressPercent() const { return progress_; }
+  // The job made for the last request, until the form has released it
+  // (nullptr when there is none). Valid until control returns to the event
+  // loop.
+  const CEggStatistics* CurrentJob() const;
 
   SettingsStore& store() { return store_; }
   FormView& view() { return view_; }

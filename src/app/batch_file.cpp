@@ -9,6 +9,8 @@
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "core/c_format.h"
+#include "stats/dft_spectrum.h"
+#include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
 
 namespace corvane {
@@ -182,14 +184,15 @@ class BatchFileReader {
       ok = Flag(words, 1, line, item.audioOutput);
     } else if (keyword == "DFTOutput") {
       ok = Flag(words, 1, line, item.dft) && Integer(words, 2, line, item.dftSize) &&
-           (!item.dft || Check(CheckDftSize(ReducedDftSize(item.dftSize)), line));
+           (!item.dft || Check(DftSizeError(ReducedDftSize(item.dftSize)), line));
     } else if (keyword == "CompareIntervals") {
       ok = Flag(words, 1, line, item.compareIntervals) &&
            Integer(words, 2, line, item.interval1Start) &&
            Integer(words, 3, line, item.interval2Start) &&
            Integer(words, 4, line, item.intervalDuration) &&
            (!item.compareIntervals ||
-            Check(CheckIntervals(item.interval1Start, item.interval2Start, item.intervalDuration),
+            Check(IntervalSettingsError(item.interval1Start, item.interval2Start,
+                                        item.intervalDuration),
                   line));
     } else if (keyword == "Resolution") {
       ok =

@@ -41,6 +41,8 @@ struct AnalysisFields {
   int dftSize = 32768;            // "DFT Size"
   bool saveRemoteInput = false;   // "Save remote input"
   int echoMethod = 0;             // " Event Echo Method ": 0 none, 1 correlation, 2 Euclidean
+
+  bool operator==(const AnalysisFields&) const = default;
 };
 
 struct FormConfig {
@@ -52,6 +54,8 @@ struct FormConfig {
   std::string timeZoneUrl;
   bool saveCompressed = false;
   AudioSettings audio;
+
+  bool operator==(const FormConfig&) const = default;
 };
 
 // Which controls are enabled, as a function of the fields.

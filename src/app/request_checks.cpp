@@ -4,12 +4,12 @@
 
 #include "app/request_values.h"
 #include "core/c_format.h"
+#include "input/egg_file_reader.h"
 
 namespace corvane {
 
 namespace {
 
-constexpr int kMaxResolution = 86400;      // one day of records per sample
 constexpr double kMaxEventHours = 596523;  // the longest duration whose seconds fit an int
 
 Refusal OutOfRange(const char* what, long long value, long long low, long long high) {
@@ -21,25 +21,6 @@ Refusal OutOfRange(const char* what, long long value, long long low, long long h
 Refusal CheckResolution(int resolution) {
   if (resolution < 1 || resolution > kMaxResolution) {
     return OutOfRange("The resolution (records per sample)", resolution, 1, kMaxResolution);
-  }
-  return std::nullopt;
-}
-
-Refusal CheckDftSize(int reducedSize) {
-  if (reducedSize < 2) {
-    return std::string("The DFT size must be at least 2.");
-  }
-  return std::nullopt;
-}
-
-Refusal CheckIntervals(int interval1Start, int interval2Start, int duration) {
-  if (interval1Start < 0 || interval2Start < 0) {
-    return CFormat("Interval starts cannot be negative (interval 1 at %d, interval 2 at %d).",
-                   interval1Start, interval2Start);
-  }
-  if (duration < 2) {
-    return CFormat("The interval duration must be at least 2 seconds; %d cannot be used.",
-                   duration);
   }
   return std::nullopt;
 }

@@ -13,8 +13,7 @@ namespace {
 
 TEST(FileChoosersTest, FiltersBecomeQtFilters) {
   EXPECT_EQ(QtFileFilter(kBatchFileFilter), "Batch file (*.ebb);;All Files (*)");
-  EXPECT_EQ(QtFileFilter(kEggFileFilter),
-            "EGG data files (*.csv *.txt *.dat *.gz);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kEggFileFilter), "EGG data files (*.csv *.txt *.dat *.gz);;All Files (*)");
   EXPECT_EQ(QtFileFilter(kSubgroupFileFilter), "Subgroup file (*.esg);;All Files (*)");
   EXPECT_EQ(QtFileFilter(kGnuplotFilter), "gnuplot executable (gnuplot*);;All Files (*)");
   EXPECT_EQ(QtFileFilter("Text|*.txt;*.log||"), "Text (*.txt *.log)");

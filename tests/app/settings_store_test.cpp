@@ -96,25 +96,9 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackInAFreshStore) {
   AnalysisFields read;
   FormConfig readConfig = DefaultFormConfig();
   ReadAllSettings(store, read, readConfig);
-  EXPECT_EQ(read.outputRoot, "/data/out");
-  EXPECT_EQ(read.eggGroupFile, "/data/europe.esg");
-  EXPECT_EQ(read.interval1Start, 60);
-  EXPECT_EQ(read.interval2Start, 7200);
-  EXPECT_EQ(read.intervalDuration, 1800);
-  EXPECT_EQ(read.smoothWindowSize, 600);
-  EXPECT_EQ(read.smoothWindowType, 2);
-  EXPECT_TRUE(read.dft);
-  EXPECT_EQ(read.dftSize, 4096);
-  EXPECT_DOUBLE_EQ(read.expCoeff, 0.25);
-  EXPECT_DOUBLE_EQ(read.eventDuration, 1.5);
-  EXPECT_EQ(readConfig.tempDirectory, "/var/tmp/corvane");
-  EXPECT_EQ(readConfig.remoteSaveDirectory, "/data/remote");
-  EXPECT_TRUE(readConfig.saveCompressed);
-  EXPECT_EQ(readConfig.gnuplotPath, "/usr/local/bin/gnuplot");
-  EXPECT_EQ(readConfig.timeZoneUrl, "https://example.org/tz");
-  EXPECT_EQ(readConfig.dataUrl, config.dataUrl);
-  EXPECT_EQ(readConfig.pseudoDataUrl, config.pseudoDataUrl);
-  EXPECT_EQ(readConfig.audio, config.audio);
+  fields.dftSize = 4096;
+  EXPECT_EQ(read, fields);
+  EXPECT_EQ(readConfig, config);
   EXPECT_TRUE(LogProgress());
 
   // The store is the per-user file of the organisation and application,

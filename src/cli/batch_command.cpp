@@ -1,0 +1,88 @@
+#include "cli/batch_command.h"
+
+#include <cstdlib>
+#include <set>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "app/analysis_dialog.h"
+#include "app/persisted_settings.h"
+#include "app/settings_store.h"
+#include "cli/cli_options.h"
+#include "cli/console_view.h"
+#include "cli/interrupt_watch.h"
+#include "core/paths.h"
+
+namespace corvane {
+
+namespace {
+
+// Where the results of the loaded items lie.
+void PrintResultPlaces(const AnalysisDialog& form, ConsoleView& view) {
+  std::set<std::string> roots;
+  for (const BatchItem& item : form.BatchItems()) {
+    if (!item.outputRoot.empty()) roots.insert(WithSeparator(item.outputRoot));
+  }
+  for (const std::string& root : roots) {
+    view.Print("Results are in " + root + "<data name>/; the batch summary is " + root +
+               "summary.tst");
+  }
+}
+
+}  // namespace
+
+int RunBatchCommand(const std::string& batchFile,
+                    const std::vector<std::pair<std::string, std::string>>& overrides,
+                    std::ostream& err) {
+  SettingsStore store;
+  for (const auto& [name, value] : overrides) {
+    if (const std::optional<std::string> error = SettingOverrideError(name, value)) {
+      err << "corvane-cli: " << *error << std::endl;
+      return kExitUsage;
+    }
+    store.SetOverride(name, value);
+  }
+
+  ConsoleView view(err);
+  AnalysisDialog form(store, view);
+  view.SetStatusSource([&form] {
+    const std::string& status = form.fields.status;
+    return status.empty() ? status : form.fields.dataName + ": " + status;
+  });
+
+  int status = kExitOk;
+  bool finished = false;
+  view.SetBatchFinishedHandler([&](int, bool stopped) {
+    finished = true;
+    status = stopped ? kExitInterrupted : kExitOk;
+    QCoreApplication::exit(status);
+  });
+  InterruptWatch interrupts([&](int count) {
+    if (count > 1 || !form.BatchMode()) {
+      view.Print("Interrupted.");
+      form.Stop();
+      status = kExitInterrupted;
+      if (count > 1) std::_Exit(kExitInterrupted);
+      if (!form.BatchMode()) QCoreApplication::exit(kExitInterrupted);
+      return;
+    }
+    view.Print("Stopping after the current run (Ctrl-C again quits at once).");
+    form.Stop();
+  });
+
+  QTimer::singleShot(0, [&] {
+    if (form.OpenBatchFileAt(batchFile) < 0) {
+      QCoreApplication::exit(kExitFailed);
+      return;
+    }
+    form.RunBatchFile();
+    if (!form.BatchMode() && !finished) QCoreApplication::exit(kExitFailed);
+  });
+  status = QCoreApplication::exec();
+  form.Shutdown();
+  if (finished) PrintResultPlaces(form, view);
+  return status;
+}
+
+}  // namespace corvane

@@ -1,0 +1,36 @@
+// The command line of corvane-cli.
+//
+//   corvane-cli batch [--set NAME=VALUE]... FILE.ebb
+//   corvane-cli chisq DEVIATION DF
+//   corvane-cli --help | batch --help | chisq --help
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvane {
+
+struct CliOptions {
+  enum class Command { kHelp, kBatch, kChisq };
+  Command command = Command::kHelp;
+  std::string helpTopic;                                       // "", "batch" or "chisq" with kHelp
+  std::vector<std::pair<std::string, std::string>> overrides;  // batch: --set NAME=VALUE
+  std::string batchFile;
+  std::string deviation;  // chisq
+  std::string degreesOfFreedom;
+  std::string error;  // non-empty: the command line is wrong
+};
+
+CliOptions ParseCliOptions(const std::vector<std::string>& arguments);
+
+// The help text for a topic ("" for the program, "batch", "chisq").
+std::string CliHelp(const std::string& topic);
+
+// Process exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;         // could not run, or invalid input
+inline constexpr int kExitUsage = 2;          // wrong command line
+inline constexpr int kExitInterrupted = 130;  // stopped with Ctrl-C
+
+}  // namespace corvane

@@ -1,0 +1,99 @@
+// The chi-square calculator: the upper tail of a deviation from the median,
+// checked against Boost.Math, and its refusals.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include <boost/math/distributions/chi_squared.hpp>
+
+#include "app/chi_square_calculator.h"
+#include "app_test_support.h"
+
+namespace corvane {
+namespace {
+
+double BoostUpperTail(double deviation, int k) {
+  const boost::math::chi_squared distribution(k);
+  const double median = boost::math::quantile(distribution, 0.5);
+  return boost::math::cdf(boost::math::complement(distribution, median + deviation));
+}
+
+TEST(ChiSquareCalculatorTest, ProbabilityOfADeviationFromTheMedian) {
+  for (const int k : {1, 2, 5, 30, 1000}) {
+    SCOPED_TRACE(k);
+    const ChiSquareResult zero = ChiSquareProbability(0.0, k);
+    ASSERT_TRUE(zero.probability) << zero.error;
+    EXPECT_NEAR(*zero.probability, 0.5, 1e-8);
+    for (const double d : {-0.4, 1.0, 7.5, 40.0}) {
+      const ChiSquareResult result = ChiSquareProbability(d, k);
+      ASSERT_TRUE(result.probability) << result.error;
+      const double expected = BoostUpperTail(d, k);
+      EXPECT_NEAR(*result.probability, expected, 1e-8 * std::max(expected, 1e-300) + 1e-12);
+    }
+  }
+  // With two degrees of freedom the tail is 0.5 e^(-d/2).
+  const ChiSquareResult two = ChiSquareProbability(3.0, 2);
+  ASSERT_TRUE(two.probability);
+  EXPECT_NEAR(*two.probability, 0.5 * std::exp(-1.5), 1e-9);
+}
+
+TEST(ChiSquareCalculatorTest, ATinyTailIsNotShownAsZero) {
+  const ChiSquareResult result = ChiSquareProbability(100.0, 2);
+  ASSERT_TRUE(result.probability) << result.error;
+  const double expected = 0.5 * std::exp(-50.0);
+  EXPECT_GT(*result.probability, 0.0);
+  EXPECT_NEAR(*result.probability / expected, 1.0, 1e-6);
+}
+
+TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
+  testing::RecordingView view;
+  ChiSquareCalculator calculator;
+  EXPECT_EQ(calculator.probability, 0.0);
+  // DF 0 when the calculator opens.
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].text.find("DF"), std::string::npos);
+  EXPECT_EQ(view.messages[0].caption, std::optional<std::string>(ChiSquareCalculator::kTitle));
+
+  calculator.degreesOfFreedom = 2;
+  calculator.deviation = 1.0;
+  calculator.Calculate(view);
+  ASSERT_TRUE(calculator.probability);
+  EXPECT_NEAR(*calculator.probability, 0.5 * std::exp(-0.5), 1e-9);
+
+  // A deviation below minus the median makes the value negative.
+  calculator.deviation = -2.0;
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].text.find("negative"), std::string::npos);
+
+  calculator.degreesOfFreedom = -3;
+  calculator.deviation = 0.0;
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  EXPECT_EQ(view.messages.size(), 3u);
+}
+
+TEST(ChiSquareCalculatorTest, ARefusedFieldStopsTheCalculation) {
+  testing::RecordingView view;
+  ChiSquareCalculator calculator;
+  calculator.degreesOfFreedom = 2;
+  calculator.Calculate(view);
+  ASSERT_TRUE(calculator.probability);
+  const double shown = *calculator.probability;
+  view.onPull = [&calculator] {
+    calculator.deviation = 5.0;  // read before the refused field
+    return false;
+  };
+  const int pushes = view.pushes;
+  calculator.Calculate(view);
+  EXPECT_EQ(calculator.probability, shown);
+  EXPECT_EQ(view.pushes, pushes);
+  EXPECT_TRUE(view.messages.empty());
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,122 @@
+// The channel from a job's thread to the form's thread: reports arrive in
+// order on the form's thread, a message box blocks the asking thread until
+// the form's thread has shown it, and an abandoned channel never blocks.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QThread>
+
+#include "app/job_channel.h"
+#include "app_test_support.h"
+
+namespace corvane {
+namespace {
+
+using testing::RunEventsUntil;
+
+class RecordingEvents : public JobEvents {
+ public:
+  void OnJobStatus(int jobId, const std::string& text) override { Record(jobId, "status " + text); }
+  void OnJobBytes(int jobId, std::int64_t count) override {
+    Record(jobId, "bytes " + std::to_string(count));
+  }
+  void OnJobMessage(int jobId, const std::string& text,
+                    const std::optional<std::string>& caption) override {
+    Record(jobId, "message " + text + " / " + caption.value_or("(default)"));
+  }
+  void OnJobEnded(int jobId) override { Record(jobId, "ended"); }
+
+  std::vector<std::string> events;
+  std::vector<bool> onFormThread;
+
+ private:
+  void Record(int jobId, const std::string& event) {
+    events.push_back(std::to_string(jobId) + " " + event);
+    onFormThread.push_back(QThread::currentThread() == formThread_);
+  }
+  QThread* formThread_ = QThread::currentThread();
+};
+
+TEST(JobChannelTest, ReportsArriveInOrderOnTheFormsThread) {
+  QObject context;
+  RecordingEvents events;
+  JobChannel channel(&context, &events, 7);
+  std::thread job([&channel] {
+    channel.PostStatus("Reading local file");
+    channel.PostBytesReceived(32768);
+    channel.ShowMessage("Trialsize changed from 200 to 100", std::nullopt);
+    channel.PostStatus("");
+    channel.NotifyRunEnded();
+  });
+  ASSERT_TRUE(RunEventsUntil([&events] { return events.events.size() == 5; }));
+  job.join();
+  EXPECT_EQ(events.events,
+            (std::vector<std::string>{"7 status Reading local file", "7 bytes 32768",
+                                      "7 message Trialsize changed from 200 to 100 / (default)",
+                                      "7 status ", "7 ended"}));
+  for (const bool onForm : events.onFormThread) EXPECT_TRUE(onForm);
+}
+
+TEST(JobChannelTest, AMessageBoxBlocksTheJobUntilShown) {
+  QObject context;
+  RecordingEvents events;
+  JobChannel channel(&context, &events, 1);
+  std::atomic<bool> returned{false};
+  std::thread job([&] {
+    channel.ShowMessage("Timed out waiting for internet thread handle", "");
+    returned = true;
+  });
+  // Without the form's event loop the job stays in its message box.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(returned);
+  EXPECT_TRUE(events.events.empty());
+  ASSERT_TRUE(RunEventsUntil([&returned] { return returned.load(); }));
+  job.join();
+  EXPECT_EQ(events.events,
+            std::vector<std::string>{"1 message Timed out waiting for internet thread handle / "});
+}
+
+TEST(JobChannelTest, OnTheFormsThreadAMessageIsShownAtOnce) {
+  QObject context;
+  RecordingEvents events;
+  JobChannel channel(&context, &events, 3);
+  channel.ShowMessage("from a setter", "Setup error");
+  EXPECT_EQ(events.events, std::vector<std::string>{"3 message from a setter / Setup error"});
+}
+
+TEST(JobChannelTest, AnAbandonedChannelReleasesAWaitingJobAndStillDeliversTheMessage) {
+  QObject context;
+  RecordingEvents events;
+  JobChannel channel(&context, &events, 2);
+  std::atomic<bool> returned{false};
+  std::thread job([&] {
+    channel.ShowMessage("first", std::nullopt);
+    channel.ShowMessage("second", std::nullopt);  // after Abandon: no wait
+    returned = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  channel.Abandon();  // the form is about to join the job without serving events
+  job.join();
+  EXPECT_TRUE(returned);
+  ASSERT_TRUE(RunEventsUntil([&events] { return events.events.size() == 2; }));
+  EXPECT_EQ(events.events[0], "2 message first / (default)");
+  EXPECT_EQ(events.events[1], "2 message second / (default)");
+}
+
+TEST(JobChannelTest, ReportsToADestroyedFormAreDropped) {
+  RecordingEvents events;
+  auto context = std::make_unique<QObject>();
+  JobChannel channel(context.get(), &events, 4);
+  std::thread job([&channel] { channel.PostStatus("late"); });
+  job.join();
+  context.reset();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(events.events.empty());
+}
+
+}  // namespace
+}  // namespace corvane
