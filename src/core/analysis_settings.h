@@ -25,7 +25,7 @@ struct AnalysisSettings {
   std::string rootDirectory;
   std::string outputDirectory;  // rootDirectory + dataName + separator
   std::string tempDirectory = SystemTempDirectory();
-  std::string networkLogPath;   // tempDirectory + "eggnet.log"
+  std::string networkLogPath;  // tempDirectory + "eggnet.log"
   bool freshNetworkLog = false;
 
   // Remote input.
@@ -50,7 +50,9 @@ struct AnalysisSettings {
   // Optional analyses.
   bool audio = false;
   AudioSettings audioSettings;  // the run's own copy, taken when it is handed over
-  bool dft = true;
+  // Off until the request asks for spectra: a job that was never given a DFT
+  // size writes none (the form always hands over both).
+  bool dft = false;
   int dftSize = 0;
   bool compareIntervals = false;
   int interval1Start = 0;

@@ -10,7 +10,8 @@
 
 namespace corvane {
 
-// Data name, resolution and smoothing settings.
+// Data name, resolution and smoothing settings; the DFT size when spectra
+// are asked for and the intervals when they are to be compared.
 std::optional<std::string> RunSettingsProblem(const AnalysisSettings& settings);
 
 }  // namespace corvane

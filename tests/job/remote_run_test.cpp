@@ -26,14 +26,18 @@ using testing::WriteFile;
 constexpr const char* kStart = "2011-05-03 22:00:00";
 constexpr const char* kStop = "2011-05-05 01:00:00";
 
-// The server's synthetic data of a span.
-std::string Expected(const char* start, const char* stop) {
+// The options of the server's synthetic data of a span.
+eggdata::EggDataOptions ServerData(const char* start, const char* stop) {
   eggdata::EggDataOptions options;
   options.start = SecondsFromText(start);
   options.stop = SecondsFromText(stop);
   options.eggCount = RemoteHarness::SmallServer().eggCount;
   options.seed = RemoteHarness::SmallServer().seed;
-  return eggdata::GenerateEggData(options);
+  return options;
+}
+
+std::string Expected(const char* start, const char* stop) {
+  return eggdata::GenerateEggData(ServerData(start, stop));
 }
 
 std::vector<std::string> Targets(const dataserver::DataServer& server) {
@@ -127,12 +131,9 @@ TEST(RemoteRunTest, ARemoteRunEndsLikeALocalRunOfTheSameData) {
 
   testing::JobHarness local;
   ProgressLogCapture local_log(local.dir.File("egg.log"));
-  eggdata::EggDataOptions options;
-  options.start = SecondsFromText(kStart);
-  options.stop = SecondsFromText(kStop);
-  options.eggCount = RemoteHarness::SmallServer().eggCount;
-  options.seed = RemoteHarness::SmallServer().seed;
-  ASSERT_EQ(eggdata::WriteEggDataDays(local.dir.File("quake.gz"), options, true).size(), 3u);
+  ASSERT_EQ(
+      eggdata::WriteEggDataDays(local.dir.File("quake.gz"), ServerData(kStart, kStop), true).size(),
+      3u);
   local.StartLocalRun("Quake", local.dir.File("quake.gz"), kStart, kStop);
   local.TickUntilEnded(3);
   ASSERT_TRUE(local.job->Ended());

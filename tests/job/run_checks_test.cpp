@@ -70,6 +70,43 @@ TEST(RunChecksTest, ResolutionsOutsideTheReadersRangeAreRefusedBeforeReading) {
   }
 }
 
+TEST(RunChecksTest, DftSizesAndIntervalsAreRefusedOnlyWhenAskedFor) {
+  struct Case {
+    bool dft;
+    int size;
+    bool compare;
+    int start1, start2, duration;
+    const char* refusal;  // nullptr: the run goes ahead
+  };
+  const Case cases[] = {
+      {true, 1, false, 0, 0, 0, "Quake: The DFT size must be at least 2"},
+      {false, 1, false, 0, 0, 0, nullptr},
+      {false, 0, true, 0, 3600, 1, "Quake: The interval duration must be at least 2 seconds"},
+      {false, 0, true, -60, 3600, 60, "Quake: The interval starts must not be negative"},
+      {false, 0, false, -60, 3600, 1, nullptr},
+  };
+  for (const Case& c : cases) {
+    JobHarness h;
+    h.Configure();
+    h.job->SetLocalEggFile(h.dir.File("missing.csv"));
+    h.job->SetDft(c.dft, c.size);
+    h.job->SetCompareIntervals(c.compare);
+    h.job->SetIntervals(c.start1, c.start2, c.duration);
+    h.job->StartAnalysis(false, "Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59");
+    h.TickUntilEnded();
+    EXPECT_EQ(h.link.runEndedCount(), 1);
+    const std::vector<std::string> messages = h.link.messageTexts();
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(messages, std::vector<std::string>{c.refusal});
+    } else {
+      // Refused for its missing input file instead, not for these settings.
+      ASSERT_FALSE(messages.empty());
+      EXPECT_EQ(messages[0].find("DFT"), std::string::npos);
+      EXPECT_EQ(messages[0].find("interval"), std::string::npos);
+    }
+  }
+}
+
 TEST(RunChecksTest, TimeTextsThatNameNoInstantAreRefused) {
   JobHarness h;
   h.Configure();

@@ -1,5 +1,6 @@
 #include "support/wave_probe.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -54,6 +55,21 @@ double ZeroCrossingFrequency(const std::vector<std::int16_t>& samples, std::size
   }
   const double seconds = static_cast<double>(end - begin) / sampleRate;
   return crossings / (2.0 * seconds);
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> FindRests(
+    const std::vector<std::int16_t>& samples) {
+  std::vector<std::pair<std::size_t, std::size_t>> rests;
+  std::size_t begin = 0;
+  for (std::size_t i = 0; i <= samples.size(); ++i) {
+    if (i < samples.size() && samples[i] >= 0) continue;
+    if (i - begin >= 1500 &&
+        *std::max_element(samples.begin() + begin, samples.begin() + i) > 1000) {
+      rests.emplace_back(begin, i);
+    }
+    begin = i + 1;
+  }
+  return rests;
 }
 
 }  // namespace corvane::testing

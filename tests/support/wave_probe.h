@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace corvane::testing {
@@ -24,5 +25,11 @@ std::string CommandOutput(const std::string& command, int* status = nullptr);
 // sampleRate.
 double ZeroCrossingFrequency(const std::vector<std::int16_t>& samples, std::size_t begin,
                              std::size_t end, int sampleRate);
+
+// The [begin, end) sample ranges of the rests in a sonification file: runs of
+// at least 1500 samples that never go negative and rise above 1000 (a note
+// at 200 Hz or more changes sign every 20 samples at most).
+std::vector<std::pair<std::size_t, std::size_t>> FindRests(
+    const std::vector<std::int16_t>& samples);
 
 }  // namespace corvane::testing
