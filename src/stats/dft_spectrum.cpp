@@ -21,7 +21,7 @@ std::vector<double> MeanFreeSegment(std::span<const double> data, std::int64_t o
   return segment;
 }
 
-bool WriteHeading(OutputFile& file, const AnalysisSettings& settings, const DftRequest& request) {
+void WriteHeading(OutputFile& file, const AnalysisSettings& settings, const DftRequest& request) {
   file.Printf("\n%s\n", settings.dataName.c_str());
   file.Printf("DFT(%d)Step(%d)%s\n", request.size, request.step, request.name.c_str());
   switch (settings.smoothingMode) {
@@ -36,7 +36,6 @@ bool WriteHeading(OutputFile& file, const AnalysisSettings& settings, const DftR
       break;
   }
   if (request.label) file.Printf("%s\n", request.label->c_str());
-  return file.Ok();
 }
 
 void WriteBlock(OutputFile& spectrum, OutputFile& table, const AnalysisSettings& settings,

@@ -1,3 +1,5 @@
+// The transform and the window; the block powers as a whole are checked
+// against a direct DFT through the spectrum files (dft_spectrum_test).
 #include "stats/power_spectrum.h"
 
 #include <cmath>
@@ -73,33 +75,6 @@ TEST(DftWindowTest, ValuesOfTheWindow) {
   EXPECT_NEAR(large.back(), 0.0f, 1e-7);
   EXPECT_NEAR(large[2047], 1.0f, 1e-6);
   for (int i = 0; i < 4096; ++i) EXPECT_FLOAT_EQ(large[i], large[4095 - i]);
-}
-
-TEST(PowerSpectrumTest, NormalisedPowerOfTheWindowedScaledBlock) {
-  const std::size_t m = 256;
-  std::vector<double> block(m);
-  for (std::size_t i = 0; i < m; ++i) {
-    block[i] = 0.01 * std::sin(2 * std::numbers::pi * 5 * i / m) + 0.003 * std::cos(0.9 * i);
-  }
-  const std::vector<float> window = DftWindow(static_cast<int>(m));
-  const double gainDb = 20.0;
-  const std::vector<double> power = PowerSpectrum(block, window, gainDb);
-  ASSERT_EQ(power.size(), m / 2);
-
-  std::vector<Complex> x(m);
-  for (std::size_t i = 0; i < m; ++i) x[i] = block[i] * 100.0 * window[i];  // 10^(20 / 10)
-  const std::vector<Complex> expected = DirectDft(x, +1);
-  for (std::size_t j = 0; j < m / 2; ++j) {
-    const double scale = j == 0 ? m : m / 2.0;
-    const double want = std::norm(expected[j] / scale);
-    EXPECT_NEAR(power[j], want, 1e-5 * (want + 1e-6)) << j;
-  }
-  // A pure tone of 5 cycles per block dominates its own bin.
-  for (std::size_t j = 0; j < m / 2; ++j) {
-    if (j != 5) {
-      EXPECT_GT(power[5], power[j]);
-    }
-  }
 }
 
 }  // namespace
