@@ -7,7 +7,7 @@
 // directory; the run's files go to a temporary directory that is removed.
 // Every 50 ms the window's status line is asked to repaint; the delay from
 // the request to the paint is recorded. Prints the figures; exits non-zero
-// when the window was not shown or the run did not end.
+// when the window was not shown, the run did not end or wrote no results.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -115,6 +115,7 @@ int main(int argc, char* argv[]) {
     corvane::eggdata::EggDataOptions options;
     options.start = corvane::SecondsFromText("2011-05-03 00:00:00");
     options.stop = corvane::SecondsFromText("2011-05-03 23:59:59");
+    options.eggCount = 60;
     const std::string egg = work + "day.csv";
     std::filesystem::create_directories(work + "results");
     if (!corvane::eggdata::WriteEggDataFile(egg, options, false)) return 1;
@@ -153,6 +154,14 @@ int main(int argc, char* argv[]) {
     if (window.model().Busy()) {
       std::fprintf(stderr, "the run did not end\n");
       window.model().Shutdown();
+      status = 1;
+    }
+    // The measurement counts only for a run that wrote its results.
+    std::error_code sizeError;
+    const auto written =
+        std::filesystem::file_size(work + "results/BenchDay/BenchDay.dat", sizeError);
+    if (sizeError || written == 0) {
+      std::fprintf(stderr, "the run wrote no results\n");
       status = 1;
     }
     std::printf("one-day local run: %.0f ms; %zu repaints measured during it\n", runMs,

@@ -36,7 +36,12 @@ echo "Running the analysis and rendering its plot ..."
 "$build/src/cli/corvane-cli" batch --set "TempDir=$work/tmp/" "$work/day.ebb" > /dev/null
 run="$work/results/Shift"
 # The run's own script, drawn into a PNG file instead of a window.
+# The script names its data file by absolute path; the picture's path is
+# made absolute too, so gnuplot may run from anywhere.
 grep -v '^set term' "$run/Shift.gp" > "$work/plot.gp"
-(cd "$run" && gnuplot -e "set terminal pngcairo size 1000,640 font 'DejaVu Sans,10'; set output '$PWD/$images/plot.png'" "$work/plot.gp")
+plot_png="$(pwd)/$images/plot.png"
+gnuplot -e "set terminal pngcairo size 1000,640 font 'DejaVu Sans,10'; set output '$plot_png'" \
+  "$work/plot.gp"
+test -s "$plot_png"
 
 echo "Wrote $images/window.png and $images/plot.png"

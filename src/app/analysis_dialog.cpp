@@ -394,6 +394,10 @@ void AnalysisDialog::Shutdown() {
   exiting_ = true;
   if (job_) {
     Stop();
+    // The close may come from within a message box of the job (a desktop
+    // logout), whose click cannot return before the close does: the job no
+    // longer waits for clicks, and its messages are still shown.
+    job_->channel->Abandon();
     WaitForJobEnd();
   }
   if (batchMode_) {

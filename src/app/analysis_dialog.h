@@ -14,7 +14,8 @@
 // reported its end; at most one job exists at a time, and while it runs,
 // "Analyze data", "Display", "Run batch file" and "Open Batch File" only say
 // that a run is in progress. Exit (or Shutdown) stops a running job and waits
-// for its end, still serving the job's message requests meanwhile.
+// for its end, still showing the job's messages meanwhile; the job no longer
+// waits for them to be acknowledged.
 //
 // Batch mode: a refusal of an item goes to the output root's "summary.tst"
 // as "name: message" and the batch goes on with the next item; the batch

@@ -47,8 +47,9 @@ AnalysisWindow::AnalysisWindow(SettingsStore& store, QWidget* parent)
   setCentralWidget(form_);
   setAcceptDrops(true);
   CreateMenus();
+  // The model loads the stored settings; the controls show them from here.
   model_ = std::make_unique<AnalysisDialog>(store, *this);
-  PushFields();  // the model pushed before it was reachable from here
+  PushFields();
   ConnectButtons();
   BusyChanged();
 }

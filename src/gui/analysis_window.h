@@ -9,10 +9,11 @@
 // start another run ("Analyze data", "Display", "Run batch file", "Open
 // Batch File") are disabled; "Stop" stays enabled. Closing the window during
 // a run stops the run and waits for its end while the event loop keeps
-// running, so message boxes asked for by the job are still shown and the
-// window keeps repainting. "Exit" first pulls the fields: a field that does
-// not hold its kind of value keeps the window open. A file dropped on the
-// window names a run's output file (see AnalysisDialog::DropFiles).
+// running, so message boxes asked for by the job are still shown (the run no
+// longer waits for their click) and the window keeps repainting. "Exit"
+// first pulls the fields: a field that does not hold its kind of value keeps
+// the window open. A file dropped on the window names a run's output file
+// (see AnalysisDialog::DropFiles).
 //
 // The window's context menu carries "&About Corvane...", which opens the
 // About box as the Help menu's "About" does.
@@ -91,8 +92,8 @@ class AnalysisWindow : public QMainWindow, public FormView {
   QtChoosers choosers_;
   Actions actions_;
   bool closing_ = false;
-  // Declared last: made once the controls exist (it pushes its fields at
-  // once), destroyed before them.
+  // Declared last: made once the controls exist (the window then pushes the
+  // loaded fields to them), destroyed before them.
   std::unique_ptr<AnalysisDialog> model_;
 };
 

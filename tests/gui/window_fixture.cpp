@@ -8,6 +8,7 @@
 
 #include "core/date_time.h"
 #include "eggdata/egg_data_generator.h"
+#include "support/gnuplot_recorder.h"
 
 namespace corvane::testing {
 
@@ -17,8 +18,11 @@ void WindowTest::SetUp() {
   store_ = std::make_unique<SettingsStore>();
   window_ = std::make_unique<AnalysisWindow>(*store_);
   model().config.tempDirectory = dir.path();
-  // The plot of an interactive run is launched, and must end at once here.
-  model().config.gnuplotPath = "/bin/true";
+  // The plot of an interactive run is launched: a stand-in records how, and
+  // no plot window opens.
+  gnuplotRecord = dir.File("gnuplot-arguments.txt");
+  WriteGnuplotRecorder(dir.File("gnuplot"), gnuplotRecord);
+  model().config.gnuplotPath = dir.File("gnuplot");
   window_->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   answerer = std::make_unique<ModalAnswerer>();

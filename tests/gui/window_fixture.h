@@ -1,5 +1,6 @@
 // A shown main window on a fresh private settings store, with a temporary
-// directory for its runs, and a modal answerer.
+// directory for its runs, a gnuplot that records its arguments, and a modal
+// answerer.
 #pragma once
 
 #include <memory>
@@ -35,6 +36,7 @@ class WindowTest : public ::testing::Test {
   AnalysisDialog& model() { return window_->model(); }
 
   TempDir dir;
+  std::string gnuplotRecord;  // what the window's gnuplot was started with
   std::unique_ptr<ModalAnswerer> answerer;
 
  private:

@@ -64,19 +64,13 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   EXPECT_EQ(f.interactiveFrame->title(), "INTERACTIVE");
   EXPECT_TRUE(f.batchFrame->isAncestorOf(f.batchFile));
   EXPECT_TRUE(f.batchFrame->isAncestorOf(f.runBatchButton));
-  for (QWidget* w : std::initializer_list<QWidget*>{f.startTime,      f.stopTime,
-                                                    f.eventTime,      f.eventDuration,
-                                                    f.outputRoot,     f.dataName,
-                                                    f.localEggFile,   f.eggGroupFile,
-                                                    f.remoteAccess,   f.saveRemoteInput,
-                                                    f.audioOutput,    f.smoothWindowSize,
-                                                    f.expCoeff,       f.compareIntervals,
-                                                    f.interval1Start, f.intervalDuration,
-                                                    f.interval2Start, f.dft,
-                                                    f.dftSize,        f.analyzeButton,
-                                                    f.stopButton,     f.displayButton,
-                                                    f.progress,       f.bytesReceived,
-                                                    f.status}) {
+  const QWidget* const interactive[] = {
+      f.startTime,        f.stopTime,         f.eventTime,    f.eventDuration,    f.outputRoot,
+      f.dataName,         f.localEggFile,     f.eggGroupFile, f.remoteAccess,     f.saveRemoteInput,
+      f.audioOutput,      f.smoothWindowSize, f.expCoeff,     f.compareIntervals, f.interval1Start,
+      f.intervalDuration, f.interval2Start,   f.dft,          f.dftSize,          f.analyzeButton,
+      f.stopButton,       f.displayButton,    f.progress,     f.bytesReceived,    f.status};
+  for (const QWidget* w : interactive) {
     EXPECT_TRUE(f.interactiveFrame->isAncestorOf(w)) << w->metaObject()->className();
   }
 
@@ -258,18 +252,6 @@ TEST_F(WindowFormTest, ShowsTheCompletedTimesAndTheReducedDftSize) {
   EXPECT_EQ(form().eventTime->text(), "2011-05-03 10:00:00");
   EXPECT_EQ(form().dftSize->text(), "32768");
   EXPECT_EQ(StoredSetting("DFTSize"), "32768");
-
-  form().startTime->setText("2011-5-3");
-  form().stopTime->setText("2011-5-4");
-  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  EXPECT_EQ(form().startTime->text(), "2011-5-3 00:00:00");
-  EXPECT_EQ(form().stopTime->text(), "2011-5-4 23:59:59");
-
-  form().startTime->setText("2011-05-03 12:00");
-  form().stopTime->clear();
-  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  EXPECT_EQ(form().startTime->text(), "2011-05-03 12:00");
-  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
 }
 
 }  // namespace

@@ -1,19 +1,24 @@
 // Runs started from the window: a local analysis from the "Analyze data"
-// button, batches from "Open Batch File" and "Run batch file", "Stop", and
-// closing the window during a run.
+// button with its result files and plot, batches from "Open Batch File" and
+// "Run batch file", "Stop", and closing the window during a run, also while
+// the run waits for a click on its message box.
+#include <algorithm>
 #include <filesystem>
 
 #include <QAction>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
+#include "support/gnuplot_recorder.h"
 #include "window_fixture.h"
 
 namespace corvane::testing {
@@ -55,6 +60,8 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 23:59:59", 60);
   TypeLocalRequest(egg, "2011-05-03", "", "GuiRun");
   form().smoothWindowSize->setText("600");
+  form().expCoeff->setText("0.0002");
+  form().eventDuration->setText("2");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   ASSERT_TRUE(model().Busy()) << ::testing::PrintToString(answerer->Texts());
 
@@ -69,6 +76,15 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
   EXPECT_EQ(answerer->boxes.back().text, "Finished processing");
   EXPECT_EQ(answerer->boxes.back().title, "");
 
+  // The run's result files, a record per second, and gnuplot started on its
+  // script.
+  const std::string folder = dir.path() + "results/GuiRun/";
+  const std::string data = ReadFile(folder + "GuiRun.dat");
+  EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 86400);
+  EXPECT_EQ(ReadFile(folder + "GuiRun.inf").rfind("nRecords 86400\n", 0), 0u);
+  EXPECT_TRUE(FileExists(folder + "GuiRun.gp"));
+  EXPECT_EQ(WaitForRecord(gnuplotRecord), folder + "GuiRun.gp\n-persist\n");
+
   // An idle form again.
   EXPECT_EQ(form().status->text(), "");
   EXPECT_EQ(form().progress->value(), 0);
@@ -79,11 +95,13 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
   EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
   EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
 
-  // The request's settings are stored for the next start.
-  EXPECT_EQ(StoredSetting("DataDir"), dir.path() + "results");
-  EXPECT_EQ(StoredSetting("SmoothWindowSize"), "600");
-  EXPECT_EQ(StoredSetting("ExpCoeff"), "0.000100");
-  EXPECT_EQ(StoredSetting("EventDuration"), "4.000000");
+  // The request's settings are stored, and the next start shows them.
+  SettingsStore store;
+  AnalysisWindow next(store);
+  EXPECT_EQ(next.form().outputRoot->text().toStdString(), dir.path() + "results");
+  EXPECT_EQ(next.form().smoothWindowSize->text(), "600");
+  EXPECT_EQ(next.form().expCoeff->text(), "0.0002");
+  EXPECT_EQ(next.form().eventDuration->text(), "2");
 }
 
 bool HasLineStartingWith(const std::string& text, const std::string& start) {
@@ -143,29 +161,32 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   EXPECT_TRUE(seen.sawBusyButtons);
   // In batch mode no box waits for a click: only the closing count is shown.
   EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"2 items processed in batch mode"});
-  // Each run has its line in the summary table.
-  const std::string summary = ReadFile(dir.path() + "results/summary.tst");
-  EXPECT_TRUE(HasLineStartingWith(summary, "Hour0")) << summary;
-  EXPECT_TRUE(HasLineStartingWith(summary, "Hour1")) << summary;
-  EXPECT_FALSE(model().BatchMode());
+  // Each run has its line in the summary table and its own result folder
+  // with the plot files and its interval table; a batch shows no plot.
+  const std::string summaryPath = dir.path() + "results/summary.tst";
+  const std::string summary = ReadFile(summaryPath);
+  for (const std::string name : {"Hour0", "Hour1"}) {
+    EXPECT_TRUE(HasLineStartingWith(summary, name)) << summary;
+    for (const char* extension : {".dat", ".gp", ".inf", ".tst"}) {
+      const std::string file = dir.path() + "results/" + name + "/" + name + extension;
+      EXPECT_FALSE(ReadFile(file).empty()) << file;
+    }
+  }
+  EXPECT_FALSE(FileExists(gnuplotRecord));
   EXPECT_TRUE(form().runBatchButton->isEnabled());
   // A batch leaves the request settings as they were.
   EXPECT_EQ(StoredSetting("DataDir"), std::nullopt);
   EXPECT_EQ(StoredSetting("SmoothWindowSize"), std::nullopt);
-}
 
-TEST_F(WindowRunTest, StopEndsTheBatchAfterTheCurrentItem) {
-  const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 02:59:59");
-  std::filesystem::create_directories(dir.path() + "results");
-  ASSERT_EQ(model().OpenBatchFileAt(WriteBatch(dir, egg, 3)), 3);
-
+  // "Stop" ends the batch, run again, after its current item.
+  std::filesystem::remove(summaryPath);
+  answerer->boxes.clear();
   QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
   ASSERT_TRUE(model().Busy());
-  EXPECT_TRUE(form().stopButton->isEnabled());
   QTest::mouseClick(form().stopButton, Qt::LeftButton);
   ASSERT_TRUE(RunEventsUntil([&] { return !model().BatchMode() && !model().Busy(); }));
   EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"1 items processed in batch mode"});
-  EXPECT_FALSE(HasLineStartingWith(ReadFile(dir.path() + "results/summary.tst"), "Hour1"));
+  EXPECT_FALSE(HasLineStartingWith(ReadFile(summaryPath), "Hour1"));
   EXPECT_TRUE(form().runBatchButton->isEnabled());
 }
 
@@ -180,6 +201,36 @@ TEST_F(WindowRunTest, ClosingDuringARunStopsItAndWaitsForItsEnd) {
   EXPECT_FALSE(window().isVisible());
   // A run ended by closing the window reports no completion.
   EXPECT_FALSE(answerer->HasBox("Finished processing", ""));
+
+  // Closed (as a desktop logout does) while the run's thread waits for the
+  // click on its message box, a rectangle window longer than the data: the
+  // run ends at once, and the box stays until it is clicked.
+  window().show();
+  answerer.reset();  // this part answers its box itself
+  form().smoothing->button(1)->setChecked(true);
+  form().smoothWindowSize->setText("30000");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  ASSERT_TRUE(model().Busy());
+  bool closeAsked = false;
+  std::vector<std::string> texts;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    if (!closeAsked) {
+      // Runs from the box's own event loop, before it is clicked.
+      closeAsked = true;
+      QMetaObject::invokeMethod(&window(), &QWidget::close, Qt::QueuedConnection);
+      return;
+    }
+    if (window().isVisible()) return;  // still closing: the box waits
+    texts.push_back(box->text().toStdString());
+    box->button(QMessageBox::Ok)->click();
+  });
+  answer.start(5);
+  ASSERT_TRUE(RunEventsUntil([&] { return !texts.empty() && !model().Busy(); }));
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].rfind("Closed: The smoothing window of 30000", 0), 0u) << texts[0];
 }
 
 }  // namespace

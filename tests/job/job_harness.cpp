@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "core/date_time.h"
 #include "core/progress_log.h"
+#include "support/gnuplot_recorder.h"
 
 namespace corvane::testing {
 
@@ -39,9 +39,7 @@ JobHarness::JobHarness(RecordingLink* external)
   std::filesystem::create_directories(temp);
   gnuplot = dir.File("gnuplot-recorder");
   gnuplot_arguments = dir.File("gnuplot-arguments.txt");
-  WriteFile(gnuplot, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + gnuplot_arguments + ".part'\nmv '" +
-                         gnuplot_arguments + ".part' '" + gnuplot_arguments + "'\n");
-  std::filesystem::permissions(gnuplot, std::filesystem::perms::owner_all);
+  WriteGnuplotRecorder(gnuplot, gnuplot_arguments);
 }
 
 void JobHarness::Configure() {
@@ -61,11 +59,7 @@ void JobHarness::StartLocalRun(const std::string& dataName, const std::string& l
 }
 
 std::string JobHarness::WaitForGnuplotArguments(int timeoutMs) const {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!FileExists(gnuplot_arguments) && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return ReadFile(gnuplot_arguments);
+  return WaitForRecord(gnuplot_arguments, std::chrono::milliseconds(timeoutMs));
 }
 
 void JobHarness::TickUntilEnded(int ticks) {
