@@ -17,7 +17,7 @@
 #include "job/egg_statistics.h"
 #include "output/summary_tables.h"
 #include "stats/composite_statistics.h"
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 #include "stats/event_echo.h"
 
 namespace {

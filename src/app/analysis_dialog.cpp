@@ -19,7 +19,7 @@
 #include "core/paths.h"
 #include "core/progress_log.h"
 #include "job/egg_statistics.h"
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
 

@@ -9,7 +9,7 @@
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "core/c_format.h"
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
 

@@ -3,7 +3,7 @@
 #include "audio/sonification.h"
 #include "job/job_state.h"
 #include "output/summary_tables.h"
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 #include "stats/event_echo.h"
 
 namespace corvane {

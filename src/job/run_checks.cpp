@@ -3,7 +3,7 @@
 #include "core/c_format.h"
 #include "core/data_name.h"
 #include "input/egg_file_reader.h"
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
 

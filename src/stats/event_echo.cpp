@@ -4,7 +4,7 @@
 
 #include "core/c_format.h"
 #include "core/output_file.h"
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 #include "stats/echo_peaks.h"
 #include "stats/echo_scan.h"
 #include "stats/smoothing_filters.h"

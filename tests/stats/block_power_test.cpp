@@ -1,6 +1,6 @@
 // The transform and the window; the block powers as a whole are checked
 // against a direct DFT through the spectrum files (dft_spectrum_test).
-#include "stats/power_spectrum.h"
+#include "stats/block_power.h"
 
 #include <cmath>
 #include <complex>

@@ -1,11 +1,11 @@
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 
 #include <algorithm>
 #include <bit>
 
 #include "core/c_format.h"
 #include "core/output_file.h"
-#include "stats/power_spectrum.h"
+#include "stats/block_power.h"
 #include "stats/smoothing_filters.h"
 #include "stats/undefined_samples.h"
 

@@ -1,4 +1,4 @@
-#include "stats/dft_spectrum.h"
+#include "stats/dft_files.h"
 
 #include <cmath>
 #include <complex>

@@ -1,4 +1,4 @@
-#include "stats/power_spectrum.h"
+#include "stats/block_power.h"
 
 #include <cmath>
 #include <numbers>
