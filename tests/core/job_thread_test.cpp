@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -10,10 +11,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(JobThreadTest, TicksPeriodicallyUntilQuit) {
+TEST(JobThreadTest, TicksPeriodicallyUntilQuitAndStartsOnce) {
   JobThread thread(20ms);
   std::atomic<int> ticks{0};
   ASSERT_TRUE(thread.Start([&] { ++ticks; }));
+  EXPECT_FALSE(thread.Start([] {}));
   std::this_thread::sleep_for(150ms);
   thread.Quit();
   thread.Join();
@@ -21,34 +23,21 @@ TEST(JobThreadTest, TicksPeriodicallyUntilQuit) {
   EXPECT_FALSE(thread.Running());
 }
 
-TEST(JobThreadTest, PostedTickRunsWithoutWaitingForThePeriod) {
-  JobThread thread(std::chrono::hours(1));
-  std::atomic<int> ticks{0};
-  ASSERT_TRUE(thread.Start([&] { ++ticks; }));
-  thread.PostTick();
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (ticks.load() == 0 && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(1ms);
-  }
-  EXPECT_EQ(ticks.load(), 1);
-}
-
-TEST(JobThreadTest, QuitFromTheTickEndsTheLoopAfterIt) {
-  JobThread thread(5ms);
+TEST(JobThreadTest, PostedTickRunsAtOnceAndQuitFromTheTickEndsTheLoop) {
+  JobThread thread(1h);
   std::atomic<int> ticks{0};
   ASSERT_TRUE(thread.Start([&] {
     ++ticks;
     thread.Quit();
   }));
-  std::this_thread::sleep_for(100ms);
+  thread.PostTick();
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (thread.Running() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(1ms);
+  }
+  EXPECT_FALSE(thread.Running());
   thread.Join();
   EXPECT_EQ(ticks.load(), 1);
-}
-
-TEST(JobThreadTest, SecondStartIsRefused) {
-  JobThread thread(1h);
-  ASSERT_TRUE(thread.Start([] {}));
-  EXPECT_FALSE(thread.Start([] {}));
 }
 
 }  // namespace

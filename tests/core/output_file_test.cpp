@@ -10,50 +10,34 @@ namespace {
 using testing::ReadFile;
 using testing::TempDir;
 
-TEST(OutputFileTest, WritesFormattedTextAndReportsSuccess) {
+TEST(OutputFileTest, WritesRewritesAHeaderInPlaceAndAppendsLines) {
   TempDir dir;
   OutputFile file;
-  ASSERT_TRUE(file.Open(dir.File("a.txt"), "w"));
-  EXPECT_TRUE(file.Printf("%d %f\n", 3, 0.25));
-  EXPECT_TRUE(file.Write("end\n"));
-  EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadFile(dir.File("a.txt")), "3 0.250000\nend\n");
-}
-
-TEST(OutputFileTest, AFullDiskIsReportedByClose) {
-  OutputFile file;
-  ASSERT_TRUE(file.Open("/dev/full", "w"));
-  const std::string block(1 << 16, 'x');
-  file.Write(block);
-  EXPECT_FALSE(file.Close());
-}
-
-TEST(OutputFileTest, MissingDirectoryFailsToOpenAndAppendsNothing) {
-  TempDir dir;
-  OutputFile file;
-  EXPECT_FALSE(file.Open(dir.File("missing/a.txt"), "w"));
-  EXPECT_FALSE(file.Printf("x"));
-  EXPECT_FALSE(AppendTextLine(dir.File("missing/b.txt"), "line"));
-}
-
-TEST(OutputFileTest, RewindLetsAHeaderBeRewrittenInPlace) {
-  TempDir dir;
-  OutputFile file;
-  ASSERT_TRUE(file.Open(dir.File("b.bin"), "wb"));
-  file.Write("size=?;");
-  file.Write("payload");
+  ASSERT_TRUE(file.Open(dir.File("b.txt"), "wb"));
+  EXPECT_TRUE(file.Printf("size=%d;%f\n", 0, 0.25));
+  EXPECT_TRUE(file.Write("payload"));
   EXPECT_TRUE(file.Rewind());
-  file.Write("size=7;");
+  EXPECT_TRUE(file.Printf("size=%d;", 7));
   EXPECT_TRUE(file.Close());
-  EXPECT_EQ(ReadFile(dir.File("b.bin")), "size=7;payload");
   EXPECT_FALSE(file.Rewind());  // closed
-}
+  EXPECT_EQ(ReadFile(dir.File("b.txt")), "size=7;0.250000\npayload");
 
-TEST(OutputFileTest, AppendTextLineAddsLines) {
-  TempDir dir;
   EXPECT_TRUE(AppendTextLine(dir.File("log"), "one"));
   EXPECT_TRUE(AppendTextLine(dir.File("log"), "two"));
   EXPECT_EQ(ReadFile(dir.File("log")), "one\ntwo\n");
+}
+
+TEST(OutputFileTest, FailuresAreReported) {
+  OutputFile full;
+  ASSERT_TRUE(full.Open("/dev/full", "w"));
+  full.Write(std::string(1 << 16, 'x'));
+  EXPECT_FALSE(full.Close());
+
+  TempDir dir;
+  OutputFile missing;
+  EXPECT_FALSE(missing.Open(dir.File("missing/a.txt"), "w"));
+  EXPECT_FALSE(missing.Printf("x"));
+  EXPECT_FALSE(AppendTextLine(dir.File("missing/b.txt"), "line"));
 }
 
 }  // namespace

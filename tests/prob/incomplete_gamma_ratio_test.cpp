@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +29,10 @@ struct Point {
 // there: k * eps * max(1, |ln m|), m the smaller of P and Q. The ln m factor
 // is the rounding of the exponent of x^a e^-x, which no double computation
 // escapes and which grows into the far tails.
+// The far tails (any method) are one more such part.
 struct Branch {
   std::string name;
-  GammaRatioMethod method;
+  std::optional<GammaRatioMethod> method;
   double k;
   std::vector<Point> points;
 };
@@ -83,77 +85,57 @@ std::vector<Point> TemmePoints(const std::vector<double>& as, const std::vector<
 }
 
 std::vector<Branch> Branches() {
-  std::vector<Branch> b;
-  // a < 1.
-  b.push_back(
+  const double edge = 0.99 * kE0;
+  // clang-format off
+  return {
+      // a < 1.
       {"SmallATaylor", GammaRatioMethod::kSmallATaylor, 4,
-       Grid({1e-10, 1e-3, 0.05, 0.3, 0.7, 0.999}, {1e-8, 0.01, 0.2, 0.26, 0.6, 0.9, 1.09})});
-  b.push_back({"SmallAContinuedFraction", GammaRatioMethod::kContinuedFraction, 20,
-               Grid({1e-6, 0.2, 0.7, 0.95}, {1.1, 2.0, 5.0, 20.0, 100.0})});
-  b.push_back({"HalfErrorFunction", GammaRatioMethod::kErrorFunction, 2,
-               Grid({0.5}, {1e-6, 0.1, 0.2499, 0.25, 1.0, 9.0, 50.0})});
-  // 1 <= a < 20.
-  b.push_back({"FiniteSumWhole", GammaRatioMethod::kFiniteSumInteger, 5,
-               Grid({1, 2, 7, 19}, {19.0, 19.5, 22.0, 30.9})});
-  b.push_back({"FiniteSumWholeAtA",
-               GammaRatioMethod::kFiniteSumInteger,
-               5,
-               {{1, 1}, {2, 2.5}, {7, 7}, {7, 14}, {19, 19}}});
-  b.push_back({"FiniteSumHalf", GammaRatioMethod::kFiniteSumHalf, 20,
-               Grid({1.5, 4.5, 12.5, 19.5}, {19.5, 20.0, 25.0, 30.9})});
-  b.push_back({"FiniteSumHalfAtA",
-               GammaRatioMethod::kFiniteSumHalf,
-               20,
-               {{1.5, 1.5}, {1.5, 2.0}, {4.5, 4.5}, {4.5, 9.0}, {12.5, 12.5}}});
-  b.push_back({"TaylorSeries", GammaRatioMethod::kTaylorSeries, 40,
-               Grid({1.0, 1.25, 3.7, 11.0, 19.9}, {1e-6, 0.01, 0.5, 0.999})});
-  b.push_back(
-      {"TaylorSeriesNearA",
-       GammaRatioMethod::kTaylorSeries,
-       40,
-       {{1.25, 1.25}, {1.25, 2.2}, {1.7, 2.3}, {3.7, 3.7}, {11, 10.5}, {19, 18.99}, {19.9, 19.9}}});
-  b.push_back({"ContinuedFraction", GammaRatioMethod::kContinuedFraction, 32,
-               Grid({1.25, 3.7, 11.3, 19.9}, {20.0, 25.0, 30.5})});
-  b.push_back({"ContinuedFractionNearA",
-               GammaRatioMethod::kContinuedFraction,
-               32,
-               {{1.25, 2.31}, {2.1, 2.31}, {3.7, 3.8}, {11.3, 11.5}, {8.85, 8.88}}});
-  b.push_back({"AsymptoticSeries", GammaRatioMethod::kAsymptoticSeries, 6,
-               Grid({1.0, 5.0, 13.3, 19.9}, {31.0, 50.0, 120.0})});
-  // a >= 20.
-  b.push_back({"TemmeAtOne", GammaRatioMethod::kTemmeAtOne, 40,
-               TemmeAtOnePoints({20.0, 500.0, 1e4, 1e6})});
-  b.push_back({"TemmeAtOneEdge",
-               GammaRatioMethod::kTemmeAtOne,
-               40,
-               {{500, 500 * (1 - 0.99 * kE0 / std::sqrt(500.0))},
-                {500, 500 * (1 + 0.99 * kE0 / std::sqrt(500.0))},
-                {1e6, 1e6 * (1 - 0.99 * kE0 / 1e3)}}});
-  b.push_back({"TemmeShort", GammaRatioMethod::kTemmeShort, 8,
-               TemmePoints({25.0, 800.0, 1e5, 2e6}, {1e-7, 1e-4, 1e-2, 1.0, 10.0, 100.0, 450.0},
-                           kE0, 0.0, 1e-3)});
-  b.push_back({"TemmeFull", GammaRatioMethod::kTemmeFull, 260,
-               TemmePoints({20.0, 64.5, 2000.0, 3e5, 1e8}, {1e-4, 1e-2, 1.0, 10.0, 100.0, 650.0},
-                           0.0, 1e-3, 0.4)});
-  b.push_back({"TemmeFullAtEdge", GammaRatioMethod::kTemmeFull, 260,
-               AroundA({20.0, 20.5, 100.0, 1e3}, {0.399, -0.399, 0.0011, -0.0011})});
-  b.push_back({"LargeATaylor", GammaRatioMethod::kTaylorSeries, 8,
-               Join(AroundA({20.0, 150.0}, {0.41, 0.7, 0.99}), {{1e3, 590}, {5e3, 2950}})});
-  b.push_back({"LargeAContinuedFraction",
-               GammaRatioMethod::kContinuedFraction,
-               8,
-               {{20, 29}, {20, 30.9}, {21.5, 30.5}, {22, 30.9}}});
-  b.push_back({"LargeAAsymptotic", GammaRatioMethod::kAsymptoticSeries, 6,
-               Join(AroundA({20.0, 150.0}, {-1.0, -4.0}), {{150, 211.5}, {5e3, 7050}})});
-  return b;
-}
-
-// The far tails, where the smaller ratio is between 1e-300 and 1e-30; any
-// method.
-std::vector<Point> FarTails() {
-  return {{0.5, 600},   {0.3, 650},   {5, 600},      {19.5, 690},    {150, 2},
-          {60, 1e-3},   {1e4, 8.2e3}, {1e4, 1.21e4}, {1e6, 0.964e6}, {1e6, 1.037e6},
-          {2e3, 1.5e3}, {3.5, 1e-80}, {25, 600},     {0.2, 1e-300}};
+       Grid({1e-10, 1e-3, 0.05, 0.3, 0.7, 0.999}, {1e-8, 0.01, 0.2, 0.26, 0.6, 0.9, 1.09})},
+      {"SmallAContinuedFraction", GammaRatioMethod::kContinuedFraction, 20,
+       Grid({1e-6, 0.2, 0.7, 0.95}, {1.1, 2.0, 5.0, 20.0, 100.0})},
+      {"HalfErrorFunction", GammaRatioMethod::kErrorFunction, 2,
+       Grid({0.5}, {1e-6, 0.1, 0.2499, 0.25, 1.0, 9.0, 50.0})},
+      // 1 <= a < 20.
+      {"FiniteSumWhole", GammaRatioMethod::kFiniteSumInteger, 5,
+       Join(Grid({1, 2, 7, 19}, {19.0, 19.5, 22.0, 30.9}),
+            {{1, 1}, {2, 2.5}, {7, 7}, {7, 14}, {19, 19}})},
+      {"FiniteSumHalf", GammaRatioMethod::kFiniteSumHalf, 20,
+       Join(Grid({1.5, 4.5, 12.5, 19.5}, {19.5, 20.0, 25.0, 30.9}),
+            {{1.5, 1.5}, {1.5, 2.0}, {4.5, 4.5}, {4.5, 9.0}, {12.5, 12.5}})},
+      {"TaylorSeries", GammaRatioMethod::kTaylorSeries, 40,
+       Join(Grid({1.0, 1.25, 3.7, 11.0, 19.9}, {1e-6, 0.01, 0.5, 0.999}),
+            {{1.25, 1.25}, {1.25, 2.2}, {1.7, 2.3}, {3.7, 3.7}, {11, 10.5}, {19, 18.99},
+             {19.9, 19.9}})},
+      {"ContinuedFraction", GammaRatioMethod::kContinuedFraction, 32,
+       Join(Grid({1.25, 3.7, 11.3, 19.9}, {20.0, 25.0, 30.5}),
+            {{1.25, 2.31}, {2.1, 2.31}, {3.7, 3.8}, {11.3, 11.5}, {8.85, 8.88}})},
+      {"AsymptoticSeries", GammaRatioMethod::kAsymptoticSeries, 6,
+       Grid({1.0, 5.0, 13.3, 19.9}, {31.0, 50.0, 120.0})},
+      // a >= 20.
+      {"TemmeAtOne", GammaRatioMethod::kTemmeAtOne, 40,
+       Join(TemmeAtOnePoints({20.0, 500.0, 1e4, 1e6}),
+            {{500, 500 * (1 - edge / std::sqrt(500.0))}, {500, 500 * (1 + edge / std::sqrt(500.0))},
+             {1e6, 1e6 * (1 - edge / 1e3)}})},
+      {"TemmeShort", GammaRatioMethod::kTemmeShort, 8,
+       TemmePoints({25.0, 800.0, 1e5, 2e6}, {1e-7, 1e-4, 1e-2, 1.0, 10.0, 100.0, 450.0}, kE0, 0.0,
+                   1e-3)},
+      {"TemmeFull", GammaRatioMethod::kTemmeFull, 260,
+       Join(TemmePoints({20.0, 64.5, 2000.0, 3e5, 1e8}, {1e-4, 1e-2, 1.0, 10.0, 100.0, 650.0}, 0.0,
+                        1e-3, 0.4),
+            AroundA({20.0, 20.5, 100.0, 1e3}, {0.399, -0.399, 0.0011, -0.0011}))},
+      {"LargeATaylor", GammaRatioMethod::kTaylorSeries, 8,
+       Join(AroundA({20.0, 150.0}, {0.41, 0.7, 0.99}), {{1e3, 590}, {5e3, 2950}})},
+      {"LargeAContinuedFraction", GammaRatioMethod::kContinuedFraction, 8,
+       {{20, 29}, {20, 30.9}, {21.5, 30.5}, {22, 30.9}}},
+      {"LargeAAsymptotic", GammaRatioMethod::kAsymptoticSeries, 6,
+       Join(AroundA({20.0, 150.0}, {-1.0, -4.0}), {{150, 211.5}, {5e3, 7050}})},
+      // The smaller ratio between 1e-300 and 1e-30.
+      {"FarTails", std::nullopt, 2,
+       {{0.5, 600}, {0.3, 650}, {5, 600}, {19.5, 690}, {150, 2}, {60, 1e-3}, {1e4, 8.2e3},
+        {1e4, 1.21e4}, {1e6, 0.964e6}, {1e6, 1.037e6}, {2e3, 1.5e3}, {3.5, 1e-80}, {25, 600},
+        {0.2, 1e-300}}},
+  };
+  // clang-format on
 }
 
 struct Worst {
@@ -172,8 +154,8 @@ void Compare(const Point& point, double k, Worst* worst) {
   if (want.q > 1e-300) error = std::max(error, RelativeError(got.q, want.q));
   const double smaller = std::max(std::min(want.p, want.q), 1e-300);
   const double scaled = error / (kEps * std::max(1.0, -std::log(smaller)));
-  EXPECT_LE(scaled, k) << "a = " << point.a << ", x = " << point.x << ": P " << got.p << " for "
-                       << want.p << ", Q " << got.q << " for " << want.q;
+  EXPECT_LE(scaled, k) << "P " << got.p << " for " << want.p << ", Q " << got.q << " for "
+                       << want.q;
   if (error > worst->error) {
     worst->error = error;
     worst->at = point;
@@ -188,8 +170,13 @@ TEST_P(IncompleteGammaBranchTest, MatchesBoostWhereThisBranchRuns) {
   ASSERT_FALSE(branch.points.empty());
   Worst worst;
   for (const Point& point : branch.points) {
-    EXPECT_EQ(incompleteGammaRatio(point.a, point.x).method, branch.method)
-        << "a = " << point.a << ", x = " << point.x << " does not reach " << branch.name;
+    SCOPED_TRACE(::testing::Message() << "a = " << point.a << ", x = " << point.x);
+    if (branch.method) {
+      EXPECT_EQ(incompleteGammaRatio(point.a, point.x).method, *branch.method);
+    } else {
+      const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
+      EXPECT_TRUE(std::min(want.p, want.q) < 1e-30 && std::min(want.p, want.q) > 1e-300);
+    }
     Compare(point, branch.k, &worst);
   }
   std::printf("%-26s %3zu points, worst relative error %.2e (a = %g, x = %.10g), %.1f eps*|ln m|\n",
@@ -202,35 +189,6 @@ std::string BranchName(const ::testing::TestParamInfo<Branch>& param) { return p
 INSTANTIATE_TEST_SUITE_P(AllBranches, IncompleteGammaBranchTest, ::testing::ValuesIn(Branches()),
                          BranchName);
 
-TEST(IncompleteGammaRatioTest, FarTailsKeepTheirRelativePrecision) {
-  Worst worst;
-  for (const Point& point : FarTails()) {
-    const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
-    const double smaller = std::min(want.p, want.q);
-    EXPECT_LT(smaller, 1e-30) << "a = " << point.a << ", x = " << point.x;
-    EXPECT_GT(smaller, 1e-300) << "a = " << point.a << ", x = " << point.x;
-    Compare(point, 2, &worst);
-  }
-  std::printf("%-26s %3zu points, worst relative error %.2e (a = %g, x = %.10g), %.1f eps*|ln m|\n",
-              "FarTails", FarTails().size(), worst.error, worst.at.a, worst.at.x, worst.scaled);
-}
-
-TEST(IncompleteGammaRatioTest, ClosedFormsAndTheirRoutes) {
-  for (double x : {1.0, 3.0, 17.5, 30.0}) {
-    const GammaRatio r = incompleteGammaRatio(1.0, x);
-    EXPECT_EQ(r.method, GammaRatioMethod::kFiniteSumInteger);
-    EXPECT_NEAR(r.q, std::exp(-x), 4 * kEps * std::exp(-x)) << x;
-  }
-  for (double x : {0.01, 0.2, 0.3, 4.0}) {
-    EXPECT_NEAR(incompleteGammaRatio(0.5, x).p, std::erf(std::sqrt(x)), 2 * kEps) << x;
-  }
-  const GammaRatio half = incompleteGammaRatio(1.5, 2.0);
-  EXPECT_EQ(half.method, GammaRatioMethod::kFiniteSumHalf);
-  // Q(3/2, x) = erfc(sqrt x) + 2 sqrt(x / pi) e^-x.
-  EXPECT_NEAR(half.q, std::erfc(std::sqrt(2.0)) + 2 * std::sqrt(2.0 / M_PI) * std::exp(-2.0),
-              4 * kEps);
-}
-
 TEST(IncompleteGammaRatioTest, TemmeFinishGivesTheLowerTailAboveOneHalfAtXEqualsA) {
   const GammaRatio r = incompleteGammaRatio(500.0, 500.0);
   EXPECT_EQ(r.method, GammaRatioMethod::kTemmeAtOne);
@@ -241,24 +199,15 @@ TEST(IncompleteGammaRatioTest, TemmeFinishGivesTheLowerTailAboveOneHalfAtXEquals
   EXPECT_GT(incompleteGammaRatio(500.0, 500.001).p, r.p);
 }
 
-TEST(IncompleteGammaRatioTest, AsymptoticUpperTailIsTinyButPositive) {
-  const GammaRatio r = incompleteGammaRatio(5.0, 50.0);
-  EXPECT_EQ(r.method, GammaRatioMethod::kAsymptoticSeries);
-  EXPECT_GT(r.q, 0.0);
-  EXPECT_LT(r.q, 1e-14);
-  EXPECT_EQ(r.p, 1.0);
-}
-
 TEST(IncompleteGammaRatioTest, LimitsAndErrorIndication) {
-  const GammaRatio zero_x = incompleteGammaRatio(3.0, 0.0);
-  EXPECT_EQ(zero_x.p, 0.0);
-  EXPECT_EQ(zero_x.q, 1.0);
-  const GammaRatio zero_a = incompleteGammaRatio(0.0, 2.0);
-  EXPECT_EQ(zero_a.p, 1.0);
-  EXPECT_EQ(zero_a.q, 0.0);
-  const GammaRatio infinite_x = incompleteGammaRatio(3.0, INFINITY);
-  EXPECT_EQ(infinite_x.p, 1.0);
-  EXPECT_EQ(infinite_x.q, 0.0);
+  struct Limit {
+    double a, x, p, q;
+  };
+  for (const Limit& l :
+       {Limit{3.0, 0.0, 0.0, 1.0}, Limit{0.0, 2.0, 1.0, 0.0}, Limit{3.0, INFINITY, 1.0, 0.0}}) {
+    const GammaRatio r = incompleteGammaRatio(l.a, l.x);
+    EXPECT_TRUE(r.p == l.p && r.q == l.q) << l.a << " " << l.x;
+  }
   // Far beyond any tail a double can hold.
   EXPECT_EQ(incompleteGammaRatio(1e6, 1e5).p, 0.0);
   EXPECT_EQ(incompleteGammaRatio(1e6, 1e7).q, 0.0);

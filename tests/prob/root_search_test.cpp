@@ -52,12 +52,14 @@ monotoneInverse::Settings ChiSquareLike() {
 
 TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
   const Function fs[] = {
-      [](double x) { return x * x * x - 2.0; }, [](double x) { return std::exp(x) - 10.0; },
-      [](double x) { return 1.0 - x; },             // decreasing
-      [](double x) { return std::tanh(x - 3.3); },  // flat far from the root
+      [](double x) { return x * x * x - 2.0; },
+      [](double x) { return std::exp(x) - 10.0; },
+      [](double x) { return 1.0 - x; },               // decreasing
+      [](double x) { return std::tanh(x - 3.3); },    // flat far from the root
+      [](double x) { return x < 0.3 ? -1.0 : 1.0; },  // a jump through zero
   };
-  const double roots[] = {std::cbrt(2.0), std::log(10.0), 1.0, 3.3};
-  for (int i = 0; i < 4; ++i) {
+  const double roots[] = {std::cbrt(2.0), std::log(10.0), 1.0, 3.3, 0.3};
+  for (int i = 0; i < 5; ++i) {
     bracketedZero zero;
     zero.Setup(0.0, 10.0, 1e-50, 1e-10);
     const ZeroResult r = RunZero(zero, fs[i]);
@@ -68,37 +70,33 @@ TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
     EXPECT_NE(zero.xlo(), zero.xhi()) << i;
     EXPECT_LE(fs[i](zero.xlo()) * fs[i](zero.xhi()), 0.0) << i;
     EXPECT_LE(std::fabs(fs[i](zero.xlo())), std::fabs(fs[i](zero.xhi()))) << i;
-    EXPECT_LT(r.evaluations, 60) << i;
+    if (i < 4) {  // a jump defeats interpolation
+      EXPECT_LT(r.evaluations, 60) << i;
+    }
   }
 }
 
+// Where the root lies when the bounds do not bracket it: qleft when it is
+// below them, qhi when f is above zero at the end named.
+struct Side {
+  Function f;
+  bool qleft;
+  bool qhi;
+};
+
 TEST(BracketedZeroTest, NoChangeOfSignAtTheStart) {
-  bracketedZero below;
-  below.Setup(0.0, 1.0, 1e-50, 1e-8);
-  EXPECT_EQ(RunZero(below, [](double x) { return x - 5.0; }).status, kSearchNoRoot);
-  EXPECT_FALSE(below.qleft());  // f grows toward the high end: root to the right
-  EXPECT_FALSE(below.qhi());
-
-  bracketedZero above;
-  above.Setup(0.0, 1.0, 1e-50, 1e-8);
-  EXPECT_EQ(RunZero(above, [](double x) { return x + 5.0; }).status, kSearchNoRoot);
-  EXPECT_TRUE(above.qleft());  // positive and growing: root to the left
-  EXPECT_TRUE(above.qhi());
-
-  bracketedZero falling;
-  falling.Setup(0.0, 1.0, 1e-50, 1e-8);
-  EXPECT_EQ(RunZero(falling, [](double x) { return -x - 5.0; }).status, kSearchNoRoot);
-  EXPECT_TRUE(falling.qleft());  // negative and falling: root to the left
-  EXPECT_FALSE(falling.qhi());
-}
-
-TEST(BracketedZeroTest, AJumpThroughZeroIsNarrowedToTheJump) {
-  // A jump from -1 to 1 has no zero, but the bracket closes on it.
-  bracketedZero jump;
-  jump.Setup(0.0, 1.0, 1e-50, 1e-12);
-  const ZeroResult r = RunZero(jump, [](double x) { return x < 0.3 ? -1.0 : 1.0; });
-  EXPECT_EQ(r.status, kSearchDone);
-  EXPECT_NEAR(jump.xlo(), 0.3, 1e-11);
+  const Side cases[] = {
+      {[](double x) { return x - 5.0; }, false, false},  // negative and growing
+      {[](double x) { return x + 5.0; }, true, true},    // positive and growing
+      {[](double x) { return -x - 5.0; }, true, false},  // negative and falling
+  };
+  for (const Side& c : cases) {
+    bracketedZero zero;
+    zero.Setup(0.0, 1.0, 1e-50, 1e-8);
+    EXPECT_EQ(RunZero(zero, c.f).status, kSearchNoRoot);
+    EXPECT_EQ(zero.qleft(), c.qleft);
+    EXPECT_EQ(zero.qhi(), c.qhi);
+  }
 }
 
 TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
@@ -111,6 +109,7 @@ TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
       {[](double x) { return std::sqrt(x) - 1e-3; }, 1e-6},             // below the start
       {[](double x) { return 1e5 - x; }, 1e5},                          // decreasing
       {[](double x) { return 2.0 - std::exp(-x) * 5.0; }, std::log(2.5)},
+      {[](double x) { return x - 5.0; }, 5.0},  // at the start
   };
   for (const Case& c : cases) {
     monotoneInverse search;
@@ -119,44 +118,8 @@ TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
     EXPECT_EQ(r.status, kSearchDone) << c.root;
     EXPECT_NEAR(r.x, c.root, 1e-8 * c.root) << c.root;
   }
-}
-
-TEST(MonotoneInverseTest, StartAtTheRootEndsThere) {
-  monotoneInverse search;
-  search.Setup(ChiSquareLike());
-  const ZeroResult r = Invert(search, 5.0, [](double x) { return x - 5.0; });
-  EXPECT_EQ(r.status, kSearchDone);
-  EXPECT_EQ(r.x, 5.0);
-  EXPECT_EQ(r.evaluations, 3);  // small, big, start
-}
-
-TEST(MonotoneInverseTest, RootsOutsideTheBoundsAreReportedWithTheirSide) {
-  monotoneInverse::Settings settings = ChiSquareLike();
-  settings.small = 1.0;
-  settings.big = 100.0;
-  struct Case {
-    Function f;
-    bool qleft;
-    bool qhi;
-  };
-  const Case cases[] = {
-      {[](double x) { return x + 1.0; }, true, true},      // increasing, positive at small
-      {[](double x) { return x - 500.0; }, false, false},  // increasing, negative at big
-      {[](double x) { return -x - 1.0; }, true, false},    // decreasing, negative at small
-      {[](double x) { return 500.0 - x; }, false, true},   // decreasing, positive at big
-  };
-  for (const Case& c : cases) {
-    monotoneInverse search;
-    search.Setup(settings);
-    EXPECT_EQ(Invert(search, 5.0, c.f).status, kSearchNoRoot);
-    EXPECT_EQ(search.qleft(), c.qleft);
-    EXPECT_EQ(search.qhi(), c.qhi);
-  }
-}
-
-// A bracket that only closes on a bound: the step-out reaches big, with f
-// already past zero there.
-TEST(MonotoneInverseTest, RootNearTheUpperBoundIsStillFound) {
+  // A bracket that only closes on a bound: the step-out reaches big, with f
+  // already past zero there.
   monotoneInverse::Settings settings = ChiSquareLike();
   settings.big = 1000.0;
   monotoneInverse search;
@@ -164,6 +127,25 @@ TEST(MonotoneInverseTest, RootNearTheUpperBoundIsStillFound) {
   const ZeroResult r = Invert(search, 5.0, [](double x) { return x - 999.0; });
   EXPECT_EQ(r.status, kSearchDone);
   EXPECT_NEAR(r.x, 999.0, 1e-5);
+}
+
+TEST(MonotoneInverseTest, RootsOutsideTheBoundsAreReportedWithTheirSide) {
+  monotoneInverse::Settings settings = ChiSquareLike();
+  settings.small = 1.0;
+  settings.big = 100.0;
+  const Side cases[] = {
+      {[](double x) { return x + 1.0; }, true, true},      // increasing, positive at small
+      {[](double x) { return x - 500.0; }, false, false},  // increasing, negative at big
+      {[](double x) { return -x - 1.0; }, true, false},    // decreasing, negative at small
+      {[](double x) { return 500.0 - x; }, false, true},   // decreasing, positive at big
+  };
+  for (const Side& c : cases) {
+    monotoneInverse search;
+    search.Setup(settings);
+    EXPECT_EQ(Invert(search, 5.0, c.f).status, kSearchNoRoot);
+    EXPECT_EQ(search.qleft(), c.qleft);
+    EXPECT_EQ(search.qhi(), c.qhi);
+  }
 }
 
 // Each search keeps its own state: two inversions stepped in turn give what
