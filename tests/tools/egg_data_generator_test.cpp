@@ -8,27 +8,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "core/c_format.h"
 #include "support/temp_dir.h"
+#include "support/text_lines.h"
 
 namespace corvane::eggdata {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 constexpr std::int64_t kDay = 1304380800;  // 2011-05-03 00:00:00
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  size_t begin = 0;
-  while (begin < text.size()) {
-    const size_t end = text.find('\n', begin);
-    lines.push_back(text.substr(begin, end - begin));
-    begin = end + 1;
-  }
-  return lines;
-}
 
 std::vector<std::string> Fields(const std::string& line) {
   std::vector<std::string> fields;
@@ -41,10 +31,10 @@ std::vector<std::string> Fields(const std::string& line) {
   }
 }
 
-// The data lines of a generated text, keyed by their time stamp field.
+// The data (type-13) lines of a generated text.
 std::vector<std::string> DataLines(const std::string& text) {
   std::vector<std::string> data;
-  for (const std::string& line : Lines(text)) {
+  for (const std::string& line : testing::Lines(text)) {
     if (line.rfind("13,", 0) == 0) data.push_back(line);
   }
   return data;
@@ -58,61 +48,54 @@ EggDataOptions Small(std::int64_t records) {
   return options;
 }
 
-TEST(EggDataGeneratorTest, WritesTheEggDataFileFormat) {
-  EggDataOptions options = Small(3);
-  options.eggIds = {1, 28, 37};
-  const std::vector<std::string> lines = Lines(GenerateEggData(options));
-  ASSERT_GE(lines.size(), 4u);
-  EXPECT_THAT(lines[0], HasSubstr("Samples per record"));
-  EXPECT_THAT(lines, ::testing::Contains("10,4,200"));
-  EXPECT_THAT(lines, ::testing::Contains("11,1,3"));
-  EXPECT_THAT(lines, ::testing::Contains("11,4,3"));
-  const std::vector<std::string> id_fields = Fields(lines[lines.size() - 4]);
-  ASSERT_EQ(id_fields.size(), 6u);
-  EXPECT_EQ(id_fields[0], "12");
-  EXPECT_THAT(std::vector<std::string>(id_fields.begin() + 3, id_fields.end()),
-              ElementsAre("1", "28", "37"));
-  const std::vector<std::string> data = DataLines(GenerateEggData(options));
-  ASSERT_EQ(data.size(), 3u);
-  const std::vector<std::string> fields = Fields(data[2]);
-  ASSERT_EQ(fields.size(), 6u);
-  EXPECT_EQ(fields[1], std::to_string(kDay + 2));
-  EXPECT_EQ(fields[2], "2011-05-03 00:00:02");
-  EXPECT_EQ(fields[4], std::to_string(*EggTrialValue(options, 28, kDay + 2)));
-}
-
-TEST(EggDataGeneratorTest, SameSecondGivesTheSameValuesWhateverTheRange) {
-  EggDataOptions narrow = Small(10);
-  EggDataOptions wide = narrow;
-  wide.start -= 3600;
-  wide.stop += 3600;
-  const std::vector<std::string> a = DataLines(GenerateEggData(narrow));
-  const std::vector<std::string> b = DataLines(GenerateEggData(wide));
-  ASSERT_EQ(a.size(), 10u);
-  for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i], b[3600 + i]);
-  EggDataOptions reseeded = narrow;
-  reseeded.seed = 2;
-  EXPECT_NE(DataLines(GenerateEggData(reseeded)), a);
-}
-
 // Mean and variance of the values of the options' eggs over its range.
 void Moments(const EggDataOptions& options, double& mean, double& variance) {
   double sum = 0, squares = 0;
   int n = 0;
   for (int id : FileEggIds(options)) {
     for (std::int64_t t = options.start; t <= options.stop; ++t) {
-      const std::optional<int> value = EggTrialValue(options, id, t);
-      if (!value) continue;
-      sum += *value;
-      squares += double(*value) * *value;
-      ++n;
+      if (const std::optional<int> value = EggTrialValue(options, id, t)) {
+        sum += *value;
+        squares += double(*value) * *value;
+        ++n;
+      }
     }
   }
   mean = sum / n;
   variance = squares / n - mean * mean;
 }
 
-TEST(EggDataGeneratorTest, TrialsAreFairBitSums) {
+TEST(EggDataGeneratorTest, WritesTheEggDataFileFormatTheSameForEachSecond) {
+  EggDataOptions options = Small(3);
+  options.eggIds = {1, 28, 37};
+  const std::vector<std::string> lines = testing::Lines(GenerateEggData(options));
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_THAT(lines[0], HasSubstr("Samples per record"));
+  EXPECT_THAT(lines, Contains("10,4,200"));
+  EXPECT_THAT(lines, Contains("11,1,3"));
+  EXPECT_THAT(lines, Contains("11,4,3"));
+  const std::vector<std::string> ids = Fields(lines[6]);
+  EXPECT_EQ(ids[0], "12");
+  EXPECT_THAT(std::vector<std::string>(ids.begin() + 3, ids.end()), ElementsAre("1", "28", "37"));
+  const std::vector<std::string> fields = Fields(lines[9]);
+  ASSERT_EQ(fields.size(), 6u);
+  EXPECT_EQ(fields[1], std::to_string(kDay + 2));
+  EXPECT_EQ(fields[2], "2011-05-03 00:00:02");
+  EXPECT_EQ(fields[4], std::to_string(*EggTrialValue(options, 28, kDay + 2)));
+
+  // The same second has the same values whatever the range; the seed changes them.
+  EggDataOptions narrow = Small(10), wide = narrow, reseeded = narrow;
+  wide.start -= 3600;
+  wide.stop += 3600;
+  reseeded.seed = 2;
+  const std::vector<std::string> a = DataLines(GenerateEggData(narrow));
+  const std::vector<std::string> b = DataLines(GenerateEggData(wide));
+  ASSERT_EQ(a.size(), 10u);
+  EXPECT_EQ(a, std::vector<std::string>(b.begin() + 3600, b.begin() + 3610));
+  EXPECT_NE(DataLines(GenerateEggData(reseeded)), a);
+}
+
+TEST(EggDataGeneratorTest, TrialsAreFairBitSumsAndTheMeanShiftMovesOnlyItsEggsAndWindow) {
   for (int trial_size : {200, 1000, 37}) {
     EggDataOptions options = Small(2000);
     options.eggCount = 20;
@@ -123,9 +106,7 @@ TEST(EggDataGeneratorTest, TrialsAreFairBitSums) {
     EXPECT_NEAR(mean, trial_size / 2.0, 4 * std::sqrt(trial_size / 4.0 / 40000)) << trial_size;
     EXPECT_NEAR(variance, trial_size / 4.0, trial_size / 4.0 * 0.03) << trial_size;
   }
-}
 
-TEST(EggDataGeneratorTest, MeanShiftMovesOnlyTheChosenEggsInTheWindow) {
   EggDataOptions options = Small(4000);
   options.eggCount = 10;
   options.meanShift = 2.5;
@@ -147,23 +128,18 @@ TEST(EggDataGeneratorTest, MeanShiftMovesOnlyTheChosenEggsInTheWindow) {
   EXPECT_NEAR(window_mean(1006, kDay + 2000), 100.0, 0.3);
 }
 
-TEST(EggDataGeneratorTest, MissingValuesAreEmptyFields) {
+TEST(EggDataGeneratorTest, OptionsShapeTheColumnsMissingValuesLineEndsAndHeader) {
   EggDataOptions options = Small(1000);
   options.missingFraction = 0.25;
-  int empty = 0, total = 0;
+  int empty = 0;
   for (const std::string& line : DataLines(GenerateEggData(options))) {
     const std::vector<std::string> fields = Fields(line);
     ASSERT_EQ(fields.size(), 8u);
-    for (size_t j = 3; j < fields.size(); ++j) {
-      empty += fields[j].empty();
-      ++total;
-    }
+    for (size_t j = 3; j < fields.size(); ++j) empty += fields[j].empty();
   }
-  EXPECT_NEAR(double(empty) / total, 0.25, 0.03);
-}
+  EXPECT_NEAR(empty / 5000.0, 0.25, 0.03);
 
-TEST(EggDataGeneratorTest, OptionsShapeTheColumnsLineEndsAndHeader) {
-  EggDataOptions options = Small(2);
+  options = Small(2);
   options.absentEggs = {1002, 1004};
   options.headerRecordCount = 10;
   options.crlf = true;
@@ -174,19 +150,10 @@ TEST(EggDataGeneratorTest, OptionsShapeTheColumnsLineEndsAndHeader) {
   const std::vector<std::string> data = DataLines(text);
   ASSERT_EQ(data.size(), 2u);
   EXPECT_EQ(Fields(data[0]).size(), 6u);
-  size_t feeds = 0;
-  for (size_t i = 1; i < text.size(); ++i) {
-    if (text[i] != '\n') continue;
-    ++feeds;
-    EXPECT_EQ(text[i - 1], '\r');
+  // Every line feed follows a carriage return.
+  for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
+    ASSERT_EQ(text[i - 1], '\r') << i;
   }
-  EXPECT_EQ(feeds, Lines(text).size());
-}
-
-TEST(EggDataGeneratorTest, WritingIntoAMissingFolderFails) {
-  testing::TempDir dir;
-  EXPECT_FALSE(WriteEggDataFile(dir.File("missing/d.csv"), Small(2), false));
-  EXPECT_TRUE(WriteEggDataDays(dir.File("missing/d.csv"), Small(2), false).empty());
 }
 
 TEST(EggDataGeneratorTest, DayFilesFollowTheLocalNaming) {
@@ -209,6 +176,9 @@ TEST(EggDataGeneratorTest, DayFilesFollowTheLocalNaming) {
   EXPECT_EQ(last.size(), 3601u);
   EXPECT_EQ(Fields(middle.front())[2], "2011-05-04 00:00:00");
   EXPECT_EQ(Fields(last.back())[2], "2011-05-05 01:00:00");
+
+  EXPECT_FALSE(WriteEggDataFile(dir.File("missing/d.csv"), Small(2), false));
+  EXPECT_TRUE(WriteEggDataDays(dir.File("missing/d.csv"), Small(2), false).empty());
 }
 
 TEST(EggDataGeneratorTest, CommandWritesFilesAndExplainsItself) {
