@@ -138,50 +138,37 @@ std::vector<Branch> Branches() {
   // clang-format on
 }
 
-struct Worst {
-  double error = 0.0;
-  double scaled = 0.0;  // error / (eps max(1, |ln m|))
-  Point at{0, 0};
-};
-
-// Compares both ratios with the reference; returns the larger relative error
-// (of a ratio that is not subnormal) and its scaled size.
-void Compare(const Point& point, double k, Worst* worst) {
-  const GammaRatio got = incompleteGammaRatio(point.a, point.x);
-  const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
-  double error = 0.0;
-  if (want.p > 1e-300) error = std::max(error, RelativeError(got.p, want.p));
-  if (want.q > 1e-300) error = std::max(error, RelativeError(got.q, want.q));
-  const double smaller = std::max(std::min(want.p, want.q), 1e-300);
-  const double scaled = error / (kEps * std::max(1.0, -std::log(smaller)));
-  EXPECT_LE(scaled, k) << "P " << got.p << " for " << want.p << ", Q " << got.q << " for "
-                       << want.q;
-  if (error > worst->error) {
-    worst->error = error;
-    worst->at = point;
-  }
-  worst->scaled = std::max(worst->scaled, scaled);
-}
-
 class IncompleteGammaBranchTest : public ::testing::TestWithParam<Branch> {};
 
+// Compares both ratios (where not subnormal) with the reference, and prints
+// the worst relative error and its size in eps * max(1, |ln m|).
 TEST_P(IncompleteGammaBranchTest, MatchesBoostWhereThisBranchRuns) {
   const Branch& branch = GetParam();
   ASSERT_FALSE(branch.points.empty());
-  Worst worst;
+  double worst = 0.0, worst_scaled = 0.0;
+  Point worst_at{0, 0};
   for (const Point& point : branch.points) {
     SCOPED_TRACE(::testing::Message() << "a = " << point.a << ", x = " << point.x);
+    const GammaRatio got = incompleteGammaRatio(point.a, point.x);
+    const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
+    const double smaller = std::min(want.p, want.q);
     if (branch.method) {
-      EXPECT_EQ(incompleteGammaRatio(point.a, point.x).method, *branch.method);
+      EXPECT_EQ(got.method, *branch.method);
     } else {
-      const testing::ReferenceRatio want = ReferenceGammaRatio(point.a, point.x);
-      EXPECT_TRUE(std::min(want.p, want.q) < 1e-30 && std::min(want.p, want.q) > 1e-300);
+      EXPECT_TRUE(smaller < 1e-30 && smaller > 1e-300);
     }
-    Compare(point, branch.k, &worst);
+    double error = 0.0;
+    if (want.p > 1e-300) error = std::max(error, RelativeError(got.p, want.p));
+    if (want.q > 1e-300) error = std::max(error, RelativeError(got.q, want.q));
+    const double scaled = error / (kEps * std::max(1.0, -std::log(std::max(smaller, 1e-300))));
+    EXPECT_LE(scaled, branch.k) << "P " << got.p << " for " << want.p << ", Q " << got.q << " for "
+                                << want.q;
+    if (error > worst) worst = error, worst_at = point;
+    worst_scaled = std::max(worst_scaled, scaled);
   }
   std::printf("%-26s %3zu points, worst relative error %.2e (a = %g, x = %.10g), %.1f eps*|ln m|\n",
-              branch.name.c_str(), branch.points.size(), worst.error, worst.at.a, worst.at.x,
-              worst.scaled);
+              branch.name.c_str(), branch.points.size(), worst, worst_at.a, worst_at.x,
+              worst_scaled);
 }
 
 std::string BranchName(const ::testing::TestParamInfo<Branch>& param) { return param.param.name; }

@@ -18,18 +18,9 @@ struct ZeroResult {
   int evaluations;
 };
 
-ZeroResult RunZero(bracketedZero& zero, const Function& f) {
-  double x = 0.0;
-  int evaluations = 0;
-  int status = zero.Step(kSearchStart, &x, 0.0);
-  while (status == kSearchEvaluate) {
-    ++evaluations;
-    status = zero.Step(status, &x, f(x));
-  }
-  return {status, x, evaluations};
-}
-
-ZeroResult Invert(monotoneInverse& search, double start, const Function& f) {
+// Runs a search by reverse communication from x = start.
+template <class Search>
+ZeroResult Solve(Search& search, const Function& f, double start = 0.0) {
   double x = start;
   int evaluations = 0;
   int status = search.Step(kSearchStart, &x, 0.0);
@@ -62,7 +53,7 @@ TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
   for (int i = 0; i < 5; ++i) {
     bracketedZero zero;
     zero.Setup(0.0, 10.0, 1e-50, 1e-10);
-    const ZeroResult r = RunZero(zero, fs[i]);
+    const ZeroResult r = Solve(zero, fs[i]);
     EXPECT_EQ(r.status, kSearchDone) << i;
     EXPECT_NEAR(zero.xlo(), roots[i], 1e-10 * roots[i]) << i;
     EXPECT_LE(std::fabs(zero.xhi() - zero.xlo()), 1e-10 * std::fabs(zero.xlo()) * 1.0001) << i;
@@ -93,7 +84,7 @@ TEST(BracketedZeroTest, NoChangeOfSignAtTheStart) {
   for (const Side& c : cases) {
     bracketedZero zero;
     zero.Setup(0.0, 1.0, 1e-50, 1e-8);
-    EXPECT_EQ(RunZero(zero, c.f).status, kSearchNoRoot);
+    EXPECT_EQ(Solve(zero, c.f).status, kSearchNoRoot);
     EXPECT_EQ(zero.qleft(), c.qleft);
     EXPECT_EQ(zero.qhi(), c.qhi);
   }
@@ -114,7 +105,7 @@ TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
   for (const Case& c : cases) {
     monotoneInverse search;
     search.Setup(ChiSquareLike());
-    const ZeroResult r = Invert(search, 5.0, c.f);
+    const ZeroResult r = Solve(search, c.f, 5.0);
     EXPECT_EQ(r.status, kSearchDone) << c.root;
     EXPECT_NEAR(r.x, c.root, 1e-8 * c.root) << c.root;
   }
@@ -124,7 +115,8 @@ TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
   settings.big = 1000.0;
   monotoneInverse search;
   search.Setup(settings);
-  const ZeroResult r = Invert(search, 5.0, [](double x) { return x - 999.0; });
+  const ZeroResult r = Solve(
+      search, [](double x) { return x - 999.0; }, 5.0);
   EXPECT_EQ(r.status, kSearchDone);
   EXPECT_NEAR(r.x, 999.0, 1e-5);
 }
@@ -142,35 +134,10 @@ TEST(MonotoneInverseTest, RootsOutsideTheBoundsAreReportedWithTheirSide) {
   for (const Side& c : cases) {
     monotoneInverse search;
     search.Setup(settings);
-    EXPECT_EQ(Invert(search, 5.0, c.f).status, kSearchNoRoot);
+    EXPECT_EQ(Solve(search, c.f, 5.0).status, kSearchNoRoot);
     EXPECT_EQ(search.qleft(), c.qleft);
     EXPECT_EQ(search.qhi(), c.qhi);
   }
-}
-
-// Each search keeps its own state: two inversions stepped in turn give what
-// each gives alone.
-TEST(MonotoneInverseTest, InterleavedSearchesDoNotShareState) {
-  const Function f = [](double x) { return std::log(x + 1.0) - 8.0; };
-  const Function g = [](double x) { return 3.0 - std::sqrt(x); };
-  monotoneInverse alone_f, alone_g;
-  alone_f.Setup(ChiSquareLike());
-  alone_g.Setup(ChiSquareLike());
-  const double root_f = Invert(alone_f, 5.0, f).x;
-  const double root_g = Invert(alone_g, 5.0, g).x;
-
-  monotoneInverse sf, sg;
-  sf.Setup(ChiSquareLike());
-  sg.Setup(ChiSquareLike());
-  double xf = 5.0, xg = 5.0;
-  int status_f = sf.Step(kSearchStart, &xf, 0.0);
-  int status_g = sg.Step(kSearchStart, &xg, 0.0);
-  while (status_f == kSearchEvaluate || status_g == kSearchEvaluate) {
-    if (status_f == kSearchEvaluate) status_f = sf.Step(status_f, &xf, f(xf));
-    if (status_g == kSearchEvaluate) status_g = sg.Step(status_g, &xg, g(xg));
-  }
-  EXPECT_EQ(xf, root_f);
-  EXPECT_EQ(xg, root_g);
 }
 
 TEST(MonotoneInverseDeathTest, StartOutsideTheBoundsEndsTheProgram) {
