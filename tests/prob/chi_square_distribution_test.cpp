@@ -98,43 +98,33 @@ TEST(ChiSquareDistributionTest, ExtremeButValidArguments) {
 }
 
 TEST(ChiSquareDistributionTest, BadArgumentsThrowOutOfRangeWithTheOperationsName) {
-  struct Case {
-    double (*operation)(double, double);
-    const char* name;
-    double first, second;
-  };
-  std::vector<Case> cases = {
-      // p = 1 (no upper tail) or outside [0, 1].
-      {Chi::x_from_p_k, "x_from_p_k", 1.0, 5.0},
-      {Chi::x_from_p_k, "x_from_p_k", -0.1, 5.0},
-      {Chi::x_from_p_k, "x_from_p_k", 1.1, 5.0},
-      {Chi::x_from_p_k, "x_from_p_k", kNaN, 5.0},
-      // Quantiles of 1e101 degrees of freedom lie above the search's 1e100.
-      {Chi::x_from_p_k, "x_from_p_k", 0.5, 1e101},
-      {Chi::x_from_p_k, "x_from_p_k", 0.95, 1e101},
-      // x at a = k/2 beyond 6.65e28: the ratio is indeterminate.
-      {Chi::p_from_k_x, "p_from_k_x", 2e30, 2e30},
-      {Chi::q_from_k_x, "q_from_k_x", 2e30, 2e30},
-  };
-  for (double k : {0.0, -3.0, kNaN, kInf}) {  // k <= 0
-    cases.push_back({Chi::x_from_p_k, "x_from_p_k", 0.5, k});
-    cases.push_back({Chi::p_from_k_x, "p_from_k_x", k, 1.0});
-    cases.push_back({Chi::q_from_k_x, "q_from_k_x", k, 1.0});
-  }
-  for (double x : {-1.0, -1e-300, kNaN}) {  // x < 0
-    cases.push_back({Chi::p_from_k_x, "p_from_k_x", 3.0, x});
-    cases.push_back({Chi::q_from_k_x, "q_from_k_x", 3.0, x});
-  }
-  for (const Case& c : cases) {
+  auto expect = [](double (*operation)(double, double), const char* name, double a, double b) {
     const std::string message =
-        std::string("chiSquareDistribution::") + c.name + ": Result out of bounds";
+        std::string("chiSquareDistribution::") + name + ": Result out of bounds";
     try {
-      c.operation(c.first, c.second);
-      ADD_FAILURE() << message << " not thrown for " << c.first << ", " << c.second;
+      operation(a, b);
+      ADD_FAILURE() << message << " not thrown for " << a << ", " << b;
     } catch (const std::out_of_range& error) {
       EXPECT_EQ(error.what(), message);
     }
+  };
+  // p = 1 (no upper tail) or outside [0, 1].
+  for (double p : {1.0, -0.1, 1.1, kNaN}) expect(Chi::x_from_p_k, "x_from_p_k", p, 5.0);
+  for (double k : {0.0, -3.0, kNaN, kInf}) {  // k <= 0
+    expect(Chi::x_from_p_k, "x_from_p_k", 0.5, k);
+    expect(Chi::p_from_k_x, "p_from_k_x", k, 1.0);
+    expect(Chi::q_from_k_x, "q_from_k_x", k, 1.0);
   }
+  for (double x : {-1.0, -1e-300, kNaN}) {  // x < 0
+    expect(Chi::p_from_k_x, "p_from_k_x", 3.0, x);
+    expect(Chi::q_from_k_x, "q_from_k_x", 3.0, x);
+  }
+  // Quantiles of 1e101 degrees of freedom lie above the search's 1e100.
+  expect(Chi::x_from_p_k, "x_from_p_k", 0.5, 1e101);
+  expect(Chi::x_from_p_k, "x_from_p_k", 0.95, 1e101);
+  // x at a = k/2 beyond 6.65e28: the ratio is indeterminate.
+  expect(Chi::p_from_k_x, "p_from_k_x", 2e30, 2e30);
+  expect(Chi::q_from_k_x, "q_from_k_x", 2e30, 2e30);
 }
 
 TEST(ChiSquareCumulativeTest, StatusCodes) {
