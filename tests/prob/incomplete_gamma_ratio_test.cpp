@@ -49,20 +49,13 @@ std::vector<Point> Join(std::vector<Point> points, const std::vector<Point>& mor
   return points;
 }
 
-// Points with 1 - x/a = s for each a and each signed s.
-std::vector<Point> AroundA(const std::vector<double>& as, const std::vector<double>& ss) {
-  std::vector<Point> points;
-  for (double a : as)
-    for (double s : ss) points.push_back({a, a * (1.0 - s)});
-  return points;
-}
-
-// For a >= 20: x = a and points on both sides just inside |1 - x/a| = e0/sqrt(a).
-std::vector<Point> TemmeAtOnePoints(const std::vector<double>& as) {
+// Points with 1 - x/a = s for each a and each signed s; with near, s is
+// taken in units of e0 / sqrt(a), the reach of the expansion at x = a.
+std::vector<Point> AroundA(const std::vector<double>& as, const std::vector<double>& ss,
+                           bool near = false) {
   std::vector<Point> points;
   for (double a : as) {
-    const double s = 0.9 * kE0 / std::sqrt(a);
-    for (double x : {a, a * (1 - s), a * (1 + s), a * (1 - 0.1 * s)}) points.push_back({a, x});
+    for (double s : ss) points.push_back({a, a * (1.0 - (near ? s * kE0 / std::sqrt(a) : s))});
   }
   return points;
 }
@@ -85,7 +78,6 @@ std::vector<Point> TemmePoints(const std::vector<double>& as, const std::vector<
 }
 
 std::vector<Branch> Branches() {
-  const double edge = 0.99 * kE0;
   // clang-format off
   return {
       // a < 1.
@@ -113,9 +105,7 @@ std::vector<Branch> Branches() {
        Grid({1.0, 5.0, 13.3, 19.9}, {31.0, 50.0, 120.0})},
       // a >= 20.
       {"TemmeAtOne", GammaRatioMethod::kTemmeAtOne, 40,
-       Join(TemmeAtOnePoints({20.0, 500.0, 1e4, 1e6}),
-            {{500, 500 * (1 - edge / std::sqrt(500.0))}, {500, 500 * (1 + edge / std::sqrt(500.0))},
-             {1e6, 1e6 * (1 - edge / 1e3)}})},
+       AroundA({20.0, 500.0, 1e4, 1e6}, {0.0, 0.9, -0.9, 0.09, 0.99, -0.99}, true)},
       {"TemmeShort", GammaRatioMethod::kTemmeShort, 8,
        TemmePoints({25.0, 800.0, 1e5, 2e6}, {1e-7, 1e-4, 1e-2, 1.0, 10.0, 100.0, 450.0}, kE0, 0.0,
                    1e-3)},
