@@ -66,22 +66,6 @@ TEST(ChiSquareDistributionTest, QuantilesMatchBoostWithinTheRootToleranceAndRoun
   std::printf("x_from_p_k: worst relative error %.2e against Boost\n", worst);
 }
 
-TEST(ChiSquareDistributionTest, ProbabilitiesMatchBoost) {
-  for (double k : {1.0, 2.0, 3.0, 7.0, 10.0, 40.0, 1000.0, 86400.0, 1e6}) {
-    for (double ratio : {0.01, 0.5, 0.9, 1.0, 1.1, 2.0, 5.0}) {
-      const double x = k * ratio;
-      const double lower = static_cast<double>(boost::math::cdf(Reference(k), Precise(x)));
-      const double upper = ReferenceUpperTail(k, x);
-      if (lower > 1e-300) {
-        EXPECT_LE(RelativeError(Chi::p_from_k_x(k, x), lower), 5e-13) << k << ", " << x;
-      }
-      if (upper > 1e-300) {
-        EXPECT_LE(RelativeError(Chi::q_from_k_x(k, x), upper), 5e-13) << k << ", " << x;
-      }
-    }
-  }
-}
-
 TEST(ChiSquareDistributionTest, ExtremeButValidArguments) {
   // The upper tail keeps its precision where 1 - P cannot.
   EXPECT_EQ(Chi::p_from_k_x(10, 400), 1.0);

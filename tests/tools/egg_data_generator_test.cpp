@@ -163,14 +163,15 @@ TEST(EggDataGeneratorTest, DayFilesFollowTheLocalNaming) {
   options.stop = kDay + 2 * 86400 + 3600;
   const std::vector<std::string> paths = WriteEggDataDays(dir.File("q.csv"), options, false);
   ASSERT_THAT(paths, ElementsAre(dir.File("q.csv"), dir.File("q_2.csv"), dir.File("q_3.csv")));
-  const std::vector<std::string> first = DataLines(testing::ReadFile(paths[0]));
-  const std::vector<std::string> middle = DataLines(testing::ReadFile(paths[1]));
-  const std::vector<std::string> last = DataLines(testing::ReadFile(paths[2]));
-  EXPECT_EQ(first.size(), 2u * 3600);
-  EXPECT_EQ(middle.size(), 86400u);
-  EXPECT_EQ(last.size(), 3601u);
-  EXPECT_EQ(Fields(middle.front())[2], "2011-05-04 00:00:00");
-  EXPECT_EQ(Fields(last.back())[2], "2011-05-05 01:00:00");
+  std::vector<std::vector<std::string>> days;
+  std::vector<size_t> sizes;
+  for (const std::string& path : paths) {
+    days.push_back(DataLines(testing::ReadFile(path)));
+    sizes.push_back(days.back().size());
+  }
+  EXPECT_EQ(sizes, (std::vector<size_t>{7200, 86400, 3601}));
+  EXPECT_EQ(Fields(days[1].front())[2], "2011-05-04 00:00:00");
+  EXPECT_EQ(Fields(days[2].back())[2], "2011-05-05 01:00:00");
 
   EXPECT_FALSE(WriteEggDataFile(dir.File("missing/d.csv"), Small(2), false));
   EXPECT_TRUE(WriteEggDataDays(dir.File("missing/d.csv"), Small(2), false).empty());
