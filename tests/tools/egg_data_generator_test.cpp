@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -48,7 +49,7 @@ EggDataOptions Small(std::int64_t records) {
 }
 
 // Mean and variance of the values of the options' eggs over its range.
-void Moments(const EggDataOptions& options, double& mean, double& variance) {
+std::pair<double, double> Moments(const EggDataOptions& options) {
   double sum = 0, squares = 0;
   int n = 0;
   for (int id : FileEggIds(options)) {
@@ -60,8 +61,7 @@ void Moments(const EggDataOptions& options, double& mean, double& variance) {
       }
     }
   }
-  mean = sum / n;
-  variance = squares / n - mean * mean;
+  return {sum / n, squares / n - (sum / n) * (sum / n)};
 }
 
 TEST(EggDataGeneratorTest, WritesTheEggDataFileFormatTheSameForEachSecond) {
@@ -95,8 +95,7 @@ TEST(EggDataGeneratorTest, TrialsAreFairBitSumsAndTheMeanShiftMovesOnlyItsEggsAn
     EggDataOptions options = Small(2000);
     options.eggCount = 20;
     options.trialSize = trial_size;
-    double mean = 0, variance = 0;
-    Moments(options, mean, variance);
+    const auto [mean, variance] = Moments(options);
     // 40000 values: the standard errors are sqrt(T/4/40000) and about T/4 * 0.007.
     EXPECT_NEAR(mean, trial_size / 2.0, 4 * std::sqrt(trial_size / 4.0 / 40000)) << trial_size;
     EXPECT_NEAR(variance, trial_size / 4.0, trial_size / 4.0 * 0.03) << trial_size;
@@ -113,9 +112,7 @@ TEST(EggDataGeneratorTest, TrialsAreFairBitSumsAndTheMeanShiftMovesOnlyItsEggsAn
     part.eggIds = {first_id, first_id + 1, first_id + 2, first_id + 3, first_id + 4};
     part.start = from;
     part.stop = from + 1999;
-    double mean = 0, variance = 0;
-    Moments(part, mean, variance);
-    return mean;
+    return Moments(part).first;
   };
   // 10000 values each: standard error 0.07.
   EXPECT_NEAR(window_mean(1001, kDay + 2000), 102.5, 0.3);
