@@ -34,9 +34,8 @@ void CliTest::SetUp() {
   }
 }
 
-ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
-                           const std::map<std::string, std::string>& environment) {
-  QProcess process;
+void CliTest::Start(QProcess& process, const std::vector<std::string>& arguments,
+                    const std::map<std::string, std::string>& environment) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
   for (const auto& [name, value] : environment) {
@@ -46,6 +45,12 @@ ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
   QStringList list;
   for (const std::string& argument : arguments) list << QString::fromStdString(argument);
   process.start(CORVANE_BINARY_DIR "/src/cli/corvane-cli", list);
+}
+
+ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
+                           const std::map<std::string, std::string>& environment) {
+  QProcess process;
+  Start(process, arguments, environment);
   ProgramResult result;
   if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit) {
     process.kill();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <QProcess>
 
 #include "eggdata/egg_data_generator.h"
 #include "support/temp_dir.h"
@@ -21,7 +22,10 @@ struct ProgramResult {
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  // corvane-cli with the arguments and extra environment variables.
+  // Starts corvane-cli with the arguments and extra environment variables.
+  void Start(QProcess& process, const std::vector<std::string>& arguments,
+             const std::map<std::string, std::string>& environment = {});
+  // Runs it to its end.
   ProgramResult Run(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment = {});
   // "batch --set TempDir=<temp> <extra>... <file>" over a batch file of text.

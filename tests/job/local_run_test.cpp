@@ -96,23 +96,6 @@ TEST(LocalRunTest, TheProgressLogFollowsTheRunOnlyWithLogProgressOn) {
   EXPECT_FALSE(FileExists(off.dir.File("egg.log")));
 }
 
-TEST(LocalRunTest, TheTimeFilterKeepsBothBoundsAndResolutionTwoHalvesTheSamples) {
-  for (int resolution : {1, 2}) {
-    JobHarness h;
-    h.job->SetResolution(resolution);
-    h.RunLocal("Quake",
-               h.WriteData("q.csv", DataRange("2011-05-03 09:00:00", "2011-05-03 12:00:00")),
-               "2011-05-03 10:00:00", "2011-05-03 11:00:00");
-    // At resolution 2 the odd last record makes a sample too, and a sample's
-    // time is that of its last record.
-    EXPECT_EQ(Information(h), (std::vector<std::string>{
-                                  resolution == 1 ? "nRecords 3601" : "nRecords 1801",
-                                  resolution == 1 ? "title Quake 2011-05-03 10:00:00 -- 11:00:00"
-                                                  : "title Quake 2011-05-03 10:00:01 -- 11:00:00",
-                                  "10"}));
-  }
-}
-
 TEST(LocalRunTest, AnOutOfSyncRecordEndsTheFileButNotTheRun) {
   JobHarness h;
   std::string text =
@@ -128,50 +111,16 @@ TEST(LocalRunTest, AnOutOfSyncRecordEndsTheFileButNotTheRun) {
   EXPECT_EQ(Information(h).at(0), "nRecords 100");
 }
 
-TEST(LocalRunTest, EggsMissingFromALaterFileDropOutAndExtraEggsAreIgnored) {
-  const struct {
-    std::vector<int> absent, secondIds;
-    const char* eggs;
-  } cases[] = {{{1003}, {}, "9"},
-               {{}, {1001, 1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 2001}, "10"}};
-  for (const auto& c : cases) {
-    JobHarness h;
-    eggdata::EggDataOptions second = DataRange("2011-01-01 00:00:00", "2011-01-01 01:00:00");
-    second.absentEggs = c.absent;
-    second.eggIds = c.secondIds;
-    h.WriteData("q_2.csv", second);
-    h.RunLocal("Quake",
-               h.WriteData("q.csv", DataRange("2010-12-31 23:00:00", "2010-12-31 23:59:59")),
-               "2010-12-31 23:00:00", "2011-01-01 01:00:00");
-    EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
-    EXPECT_EQ(Information(h).at(0), "nRecords 7201");
-    EXPECT_EQ(Information(h).at(2), c.eggs);
-  }
-}
-
-TEST(LocalRunTest, ASubgroupRestrictsTheRunToItsEggsOrEndsItWithoutThem) {
-  const struct {
-    const char* group;
-    bool batch;
-    const char* eggs;  // "": no useable eggs
-  } cases[] = {{"# three of sixty, one the file lacks\n4\n1004 1021\n1056 4001\n", false, "3"},
-               {"# none of the file\n2\n4001 4002\n", false, ""},
-               {"# none of the file\n2\n4001 4002\n", true, ""}};
-  for (const auto& c : cases) {
-    JobHarness h;
-    testing::WriteFile(h.dir.File("group.esg"), c.group);
-    h.job->ReadEggGroupFile(h.dir.File("group.esg"));
-    h.RunLocal("Quake",
-               h.WriteData("q.csv", DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00", 60)),
-               "2011-05-03 10:00:00", "2011-05-03 11:00:00", c.batch);
-    EXPECT_EQ(h.link.runEndedCount(), 1);
-    const std::string refusal = *c.eggs != 0 ? "" : "Quake: No useable eggs";
-    EXPECT_EQ(h.link.messageTexts(), refusal.empty() || c.batch
-                                         ? std::vector<std::string>{}
-                                         : std::vector<std::string>{refusal});
-    EXPECT_EQ(ReadFile(h.root + "summary.tst"), c.batch ? refusal + "\n" : "");
-    EXPECT_EQ(Information(h).size() == 3 ? Information(h)[2] : "", c.eggs);
-  }
+TEST(LocalRunTest, ASubgroupRestrictsTheRunToItsEggs) {
+  JobHarness h;
+  testing::WriteFile(h.dir.File("group.esg"),
+                     "# three of sixty, one the file lacks\n4\n1004 1021\n1056 4001\n");
+  h.job->ReadEggGroupFile(h.dir.File("group.esg"));
+  h.RunLocal("Quake",
+             h.WriteData("q.csv", DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00", 60)),
+             "2011-05-03 10:00:00", "2011-05-03 11:00:00");
+  EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
+  EXPECT_EQ(Information(h).at(2), "3");
 }
 
 }  // namespace

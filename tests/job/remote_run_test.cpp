@@ -170,19 +170,17 @@ TEST(RemoteRunTest, FailedDownloadsAreRetriedUntilTheTenthFailureEndsTheRun) {
 }
 
 TEST(RemoteRunTest, AMessagePageEndsTheRunNamingTheDayWithoutARetry) {
-  for (const bool batch : {false, true}) {
-    RemoteHarness h;
-    dataserver::FaultPlan plan;
-    plan.statuses = {0};
-    plan.messagePageRequests = 2;
-    h.server->SetFaults(plan);
-    h.StartRemoteRun("Quake", "2011-05-03 23:00:00", "2011-05-04 01:00:00", false, batch);
-    h.TickToEnd();
-    EXPECT_EQ(h.DataRequests(), 2);
-    const std::string message = "Quake: No data received for 2011-05-04";
-    EXPECT_EQ(h.link.messageTexts(), batch ? std::vector<std::string>{} : std::vector{message});
-    EXPECT_EQ(ReadFile(h.root + "summary.tst"), batch ? message + "\n" : "");
-  }
+  RemoteHarness h;
+  dataserver::FaultPlan plan;
+  plan.statuses = {0};
+  plan.messagePageRequests = 2;
+  h.server->SetFaults(plan);
+  h.StartRemoteRun("Quake", "2011-05-03 23:00:00", "2011-05-04 01:00:00");
+  h.TickToEnd();
+  EXPECT_EQ(h.DataRequests(), 2);
+  EXPECT_EQ(h.link.messageTexts(),
+            std::vector<std::string>{"Quake: No data received for 2011-05-04"});
+  EXPECT_EQ(h.link.runEndedCount(), 1);
 }
 
 TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetry) {

@@ -1,6 +1,6 @@
 // How a job ends: on every road exactly once, with one end-of-run
-// notification and one Cleanup; requests it refuses before it reads
-// anything; the writability probes of its directories.
+// notification and one Cleanup; requests it refuses, and files without a
+// record in range, end it before anything is written; the writability probes of its directories.
 #include <filesystem>
 #include <stdexcept>
 
@@ -110,7 +110,7 @@ TEST(RunEndTest, EveryRoadEndsTheJobOnceWithOneNotificationAndOneCleanup) {
   }
 }
 
-TEST(RunEndTest, RequestsThatCannotRunAreRefusedBeforeAnythingIsRead) {
+TEST(RunEndTest, RequestsThatCannotRunEndBeforeAnythingIsWritten) {
   const auto resolution = [](int value) {
     return "Quake: Resolution " + std::to_string(value) + " is outside the allowed range 1 to " +
            std::to_string(kMaxResolution);
@@ -135,6 +135,13 @@ TEST(RunEndTest, RequestsThatCannotRunAreRefusedBeforeAnythingIsRead) {
          job.SetIntervals(0, 3600, 1);
        },
        "Quake: The interval duration must be at least 2 seconds"},
+      {[](CEggStatistics& job) {
+         job.SetCompareIntervals(true);
+         job.SetIntervals(-60, 3600, 60);
+       },
+       "Quake: The interval starts must not be negative"},
+      {[](CEggStatistics&) {}, "Quake: No useable records", false, "Quake", "2011-06-03 10:00:00",
+       "2011-06-03 11:00:00"},
       {[](CEggStatistics&) {},
        "../escape: The data name \"../escape\" must not contain a path separator", false,
        "../escape"},
