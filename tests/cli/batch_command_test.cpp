@@ -22,16 +22,23 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-TEST_F(CliTest, ABatchOfThreeItemsOverLocalFilesWritesItsResultsAndSummary) {
+// Three items over local files, and one whose data come from the server
+// named on the command line.
+TEST_F(CliTest, ABatchOverLocalFilesAndTheServerWritesItsResultsAndSummary) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
+  ASSERT_TRUE(server.Start());
   const auto result = RunBatch(
-      "# three items\nDataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\nLocalEggFile " +
-      EggFile("may03.csv", "2011-05-03") +
-      "\nQuake1 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
-      dir_.File("data/missing.csv") +
-      "\nQuake2 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
-      EggFile("may04.csv", "2011-05-04") + "\nQuake3 2011-05-04 00:00:00 2011-05-04 00:59:59\n");
+      "# local and remote items\nDataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\nLocalEggFile " +
+          EggFile("may03.csv", "2011-05-03") +
+          "\nQuake1 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
+          dir_.File("data/missing.csv") +
+          "\nQuake2 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
+          EggFile("may04.csv", "2011-05-04") +
+          "\nQuake3 2011-05-04 00:00:00 2011-05-04 00:59:59\n"
+          "Far 2011-05-03 00:00:00 2011-05-03 00:59:59\n",
+      {"--set", "DataURL=" + server.DataUrl()});
   EXPECT_EQ(result.exitCode, kExitOk) << result.err;
-  EXPECT_TRUE(Contains(result.err, "3 items processed in batch mode")) << result.err;
+  EXPECT_TRUE(Contains(result.err, "4 items processed in batch mode")) << result.err;
   EXPECT_TRUE(Contains(result.err, "the batch summary is " + root_ + "summary.tst"));
   for (const char* file :
        {"Quake1/Quake1.dat", "Quake1/Quake1.gp", "Quake1/Quake1.inf", "Quake3/Quake3.dat"}) {
@@ -43,6 +50,11 @@ TEST_F(CliTest, ABatchOfThreeItemsOverLocalFilesWritesItsResultsAndSummary) {
   EXPECT_TRUE(Contains(summary, "\nQuake1\t60\t")) << summary;
   EXPECT_TRUE(Contains(summary, "\nQuake2: ") && Contains(summary, "missing.csv")) << summary;
   EXPECT_TRUE(Contains(summary, "\nQuake3\t60\t")) << summary;
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_TRUE(Contains(server.Requests()[0].target,
+                       "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A59%3A59"));
+  EXPECT_TRUE(Contains(ReadFile(root_ + "Far/Far.inf"), "nRecords 3600\n"));
+  EXPECT_FALSE(Contains(ReadFile(config_ + "/BrantvikR&D/Corvane.conf"), server.DataUrl()));
 }
 
 TEST_F(CliTest, OverridesApplyToTheRunAndAreNeverStored) {
@@ -60,20 +72,6 @@ TEST_F(CliTest, OverridesApplyToTheRunAndAreNeverStored) {
   ASSERT_EQ(RunBatch(batch).exitCode, kExitOk);
   EXPECT_TRUE(Contains(ReadFile(settings), "DFTSize=4096")) << ReadFile(settings);
   EXPECT_FALSE(Contains(ReadFile(settings), "TempDir"));
-}
-
-TEST_F(CliTest, ARemoteBatchTakesItsDataFromTheServerNamedOnTheCommandLine) {
-  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
-  ASSERT_TRUE(server.Start());
-  const auto result =
-      RunBatch("DataDirectory " + root_ + "\nFar 2011-05-03 00:00:00 2011-05-03 00:59:59\n",
-               {"--set", "DataURL=" + server.DataUrl()});
-  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  ASSERT_EQ(server.Requests().size(), 1u);
-  EXPECT_TRUE(Contains(server.Requests()[0].target,
-                       "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A59%3A59"));
-  EXPECT_TRUE(Contains(ReadFile(root_ + "Far/Far.inf"), "nRecords 3600\n"));
-  EXPECT_FALSE(Contains(ReadFile(config_ + "/BrantvikR&D/Corvane.conf"), server.DataUrl()));
 }
 
 TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
