@@ -1,5 +1,5 @@
 // Local runs made through the setters, from the data files to the plot files
-// and the launched plot.
+// and the launched plot; with LogProgress off they write no progress log.
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -57,7 +57,10 @@ TEST(LocalRunTest, SingleAndMultiDayRunsPlainAndCompressedEndInThePlotFilesAndAP
     ASSERT_EQ(written.size(), static_cast<size_t>(c.files));
     const std::string original = ReadFile(written.back());
 
+    SetLogPath(h.dir.File("egg.log"));  // with LogProgress off
     h.RunLocal("Quake", written[0], c.start, c.stop);
+    SetLogPath("");
+    EXPECT_FALSE(FileExists(h.dir.File("egg.log")));
     EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
     EXPECT_EQ(h.link.runEndedCount(), 1);
     EXPECT_EQ(Information(h),
@@ -72,28 +75,6 @@ TEST(LocalRunTest, SingleAndMultiDayRunsPlainAndCompressedEndInThePlotFilesAndAP
     EXPECT_EQ(ReadFile(written.back()), original);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(h.dir.File("data")), {}), c.files);
   }
-}
-
-TEST(LocalRunTest, TheProgressLogFollowsTheRunOnlyWithLogProgressOn) {
-  JobHarness h;
-  const std::string file = h.dir.File("q.csv");
-  eggdata::WriteEggDataDays(file, DataRange("2011-05-03 23:00:00", "2011-05-04 01:00:00"), false);
-  {
-    testing::ProgressLogCapture log(h.dir.File("egg.log"));
-    h.RunLocal("Quake", file, "2011-05-03 23:00:00", "2011-05-04 01:00:00");
-    EXPECT_EQ(Lines(log.Contents()),
-              (std::vector<std::string>{"", "", "Quake", "Process local file(s)", "Read local file",
-                                        "Append local file", "Compute statistics", "Write results",
-                                        h.gnuplot, h.Output("Quake", "Quake.gp -persist"),
-                                        "Launching wgnuplot", "Launch was successful",
-                                        "CEggStatistics::Cleanup done", "Exit CEggStatistics"}));
-  }
-  JobHarness off;
-  SetLogPath(off.dir.File("egg.log"));
-  off.RunLocal("Quake", file, "2011-05-03 23:00:00", "2011-05-04 01:00:00");
-  SetLogPath("");
-  EXPECT_TRUE(FileExists(off.Output("Quake", "Quake.inf")));
-  EXPECT_FALSE(FileExists(off.dir.File("egg.log")));
 }
 
 TEST(LocalRunTest, AnOutOfSyncRecordEndsTheFileButNotTheRun) {

@@ -1,6 +1,7 @@
 // How a job ends: on every road exactly once, with one end-of-run
-// notification and one Cleanup; requests it refuses, and files without a
-// record in range, end it before anything is written; the writability probes of its directories.
+// notification and one Cleanup (and the whole progress log of a normal end);
+// requests it refuses, and files without a record in range, end it before
+// anything is written; the writability probes of its directories.
 #include <filesystem>
 #include <stdexcept>
 
@@ -98,6 +99,13 @@ TEST(RunEndTest, EveryRoadEndsTheJobOnceWithOneNotificationAndOneCleanup) {
       EXPECT_EQ(h.job->JobStage(), 0);
       if (c.road == "normal end") {
         EXPECT_EQ(h.GnuplotArguments(), h.Output("Quake", "Quake.gp\n-persist\n"));
+        EXPECT_EQ(
+            testing::Lines(log.Contents()),
+            (std::vector<std::string>{"", "", "Quake", "Process local file(s)", "Read local file",
+                                      "Compute statistics", "Write results", h.gnuplot,
+                                      h.Output("Quake", "Quake.gp -persist"), "Launching wgnuplot",
+                                      "Launch was successful", "CEggStatistics::Cleanup done",
+                                      "Exit CEggStatistics"}));
       }
     }
     EXPECT_LE(link.runEndedCount(), 1);
