@@ -76,11 +76,7 @@ std::string Header8000(std::uint32_t dataBytes) {
 }
 
 TEST(NotePlanTest, BlocksSoundedConstantSeriesAndValuesThatAreNotFinite) {
-  // Only blocks followed by a value sound; a block size below 2 sounds none.
-  const std::pair<std::size_t, std::size_t> counts[] = {{10, 0}, {11, 1}, {20, 1}, {21, 2}};
-  for (const auto& [values, notes] : counts) {
-    EXPECT_EQ(PlanNotes(std::vector<double>(values, 1.0), TenValueBlocks()).size(), notes);
-  }
+  // A block size below 2 sounds nothing.
   AudioSettings settings;
   for (const int size : {1, 0, -5, INT_MAX}) {
     settings.dataBlockSize = size;
@@ -104,7 +100,7 @@ TEST(NotePlanTest, BlocksSoundedConstantSeriesAndValuesThatAreNotFinite) {
   EXPECT_TRUE(PlanNotes(std::vector<double>(30, NAN), TenValueBlocks()).empty());
 }
 
-TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFile) {
+TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFileAndAFullDisk) {
   testing::TempDir dir;
   // Too short for a block followed by a value: no notes.
   EXPECT_EQ(SonifySeries(dir.File("empty.wav"), Wave(500), AudioSettings{}).status,
@@ -118,6 +114,8 @@ TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFile) {
   const std::string bytes = ReadFile(dir.File("one.wav"));
   ASSERT_EQ(bytes.size(), 1646u);
   EXPECT_EQ(bytes.substr(0, 46), Header8000(1600));  // RIFF length 1638
+  // A full disk: the samples never arrive, and that is no success.
+  EXPECT_EQ(SonifySeries("/dev/full", Wave(6000), {}).status, SonifyStatus::kWriteFailed);
 }
 
 TEST(SonifySeriesTest, RealReadersAgreeOnFormatLengthAndSamples) {
@@ -146,24 +144,6 @@ TEST(SonifySeriesTest, RealReadersAgreeOnFormatLengthAndSamples) {
                      " sum(abs(v) for v in data))\n");
   EXPECT_EQ(Shell("python3 '" + dir.File("read.py") + "' '" + path + "'"),
             "1 2 11025 " + samples + " " + std::to_string(sum) + " " + std::to_string(absolute));
-}
-
-TEST(SonifySeriesTest, FailuresAreReportedAndNeverCalledWritten) {
-  testing::TempDir dir;
-  // A full disk: the samples never arrive.
-  EXPECT_EQ(SonifySeries("/dev/full", Wave(6000), {}).status, SonifyStatus::kWriteFailed);
-  EXPECT_EQ(SonifySeries(dir.File("missing/a.wav"), Wave(6000), {}).status,
-            SonifyStatus::kOpenFailed);
-  // Settings out of range and notes beyond 4 GiB are refused before any file.
-  AudioSettings settings;
-  settings.sampleRate = 0;
-  EXPECT_EQ(SonifySeries(dir.File("a.wav"), Wave(6000), settings).status,
-            SonifyStatus::kInvalidSettings);
-  settings.sampleRate = 192000;
-  settings.minNoteLength = settings.maxNoteLength = 60000;
-  settings.dataBlockSize = 2;
-  EXPECT_EQ(SonifySeries(dir.File("a.wav"), Wave(400), settings).status, SonifyStatus::kTooLarge);
-  EXPECT_FALSE(FileExists(dir.File("a.wav")));
 }
 
 struct Track {
@@ -280,6 +260,16 @@ TEST(CreateAudioFilesTest, RefusedSettingsOrTooManyNotesWriteNothing) {
   EXPECT_FALSE(missing.context.Aborted());
 }
 
+TEST(AudioDevicesTest, CountsPlaybackEntriesAndAnswersZeroWithoutSound) {
+  testing::TempDir dir;
+  testing::WriteFile(dir.File("pcm"),
+                     "00-00: ALC887 Analog : ALC887 Analog : playback 1 : capture 1\n"
+                     "00-02: ALC887 Alt Analog : ALC887 Alt Analog : capture 1\n"
+                     "01-03: HDMI 0 : HDMI 0 : playback 1\n");
+  EXPECT_EQ(CountPlaybackDevices(dir.File("pcm")), 2);
+  EXPECT_EQ(CountPlaybackDevices(dir.File("absent")), 0);
+}
+
 TEST(AudioSettingsCheckTest, RefusesRatesAndLengthsThatCannotBeSynthesised) {
   // Accepted at the limits, and what is handled where it is used: clipping,
   // clamping, no blocks.
@@ -305,16 +295,6 @@ TEST(AudioSettingsCheckTest, RefusesRatesAndLengthsThatCannotBeSynthesised) {
   s.maxNoteLength = 2000;
   s.restLength = -250;
   EXPECT_TRUE(AudioSettingsError(s));
-}
-
-TEST(AudioDevicesTest, CountsPlaybackEntriesAndAnswersZeroWithoutSound) {
-  testing::TempDir dir;
-  testing::WriteFile(dir.File("pcm"),
-                     "00-00: ALC887 Analog : ALC887 Analog : playback 1 : capture 1\n"
-                     "00-02: ALC887 Alt Analog : ALC887 Alt Analog : capture 1\n"
-                     "01-03: HDMI 0 : HDMI 0 : playback 1\n");
-  EXPECT_EQ(CountPlaybackDevices(dir.File("pcm")), 2);
-  EXPECT_EQ(CountPlaybackDevices(dir.File("absent")), 0);
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST(ToneSynthesizerTest, SampleCountsAndEnvelope) {
   EXPECT_EQ(shorter.back(), 0);
 }
 
-TEST(ToneSynthesizerTest, NotesFrom250MsecAreModulatedShorterOnesPlainAtTheWholeFrequency) {
+TEST(ToneSynthesizerTest, NotesFrom250MsecAreModulatedShorterOnesPlainAndRestsAHalfWave) {
   Synthesizer synthesizer;
   // 2.9 Hz played plain is 2 Hz: 249 msec stay within one positive half-wave;
   // the modulated generator keeps 2.9 Hz, which turns negative after 172 msec.
@@ -76,10 +76,8 @@ TEST(ToneSynthesizerTest, NotesFrom250MsecAreModulatedShorterOnesPlainAtTheWhole
   EXPECT_LT(*std::min_element(modulated.begin(), modulated.end()), -1000);
   EXPECT_EQ(Peak(synthesizer.Note(1000.0f, 249)), 4472);  // sqrt(2) * 10^(70/20)
   EXPECT_GT(Peak(synthesizer.Note(1000.0f, 250)), 5000);
-}
-
-TEST(ToneSynthesizerTest, RestIsOnePositiveHalfWave) {
-  const Samples rest = Synthesizer().Note(kRestFrequency, 250);
+  // A rest is one positive half-wave.
+  const Samples rest = synthesizer.Note(kRestFrequency, 250);
   ASSERT_EQ(rest.size(), 2000u);
   EXPECT_EQ(rest[1000], 4472);
   EXPECT_TRUE(std::is_sorted(rest.begin(), rest.begin() + 1001));

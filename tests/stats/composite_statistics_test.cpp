@@ -27,7 +27,7 @@ struct StatsRun {
   StatsRun() { context.settings.dataName = "Quake"; }
 };
 
-TEST(CompositeStatisticsTest, SingleEggOf110) {
+TEST(CompositeStatisticsTest, SingleEggOf110AndOnlyValidCellsTakePart) {
   StatsRun run;
   run.context.SetJobStage(3);
   ComputeStatistics(run.context, MakeSampleTable({{110}}), run.series);
@@ -39,16 +39,12 @@ TEST(CompositeStatisticsTest, SingleEggOf110) {
   EXPECT_EQ(s.lpvar, Series{50.0});
   EXPECT_EQ(run.context.JobStage(), 1);
   EXPECT_EQ(run.link.statuses(), std::vector<std::string>{"Smoothing data"});
-}
 
-TEST(CompositeStatisticsTest, OnlyValidCellsTakePartAndCvarSubtractsFifty) {
-  StatsRun run;
   EggSampleTable table =
       MakeSampleTable({{110, 120, 90}, {100, kMissing, 84}, {130, 130, 130}, {70, 70, 70}});
   table.columns[2].selected = 0;     // never used
   table.columns[3].storedCount = 2;  // a stored count other than the samples: never used
   ComputeStatistics(run.context, table, run.series);
-  const CompositeSeries& s = run.series;
   EXPECT_EQ(s.useableEggs, 2);
   EXPECT_EQ(s.eggCount, (std::vector<std::int32_t>{2, 1, 2}));
   EXPECT_EQ(s.meanDev, (Series{5, 20, -13})) << "the missing value drops egg 1 at sample 1 only";
@@ -162,7 +158,7 @@ Series Filtered(bool (*filter)(int, const double*, double*, int), int window, co
   return out;
 }
 
-TEST(SmoothingFiltersTest, SmallCases) {
+TEST(SmoothingFiltersTest, SmallCasesAndUndefinedSamples) {
   Series out(4);
   const Series in = {7, 1, -2, 5};
   ExponentialFilter(1.0, 0.0, in.data(), out.data(), 4);
@@ -187,9 +183,9 @@ TEST(SmoothingFiltersTest, UndefinedSamplesAreLeftOutOrCarried) {
   EXPECT_EQ(Filtered(RectangleFilter, 3, {NAN, NAN, NAN, 6, NAN, NAN, NAN, 9, 9}),
             (Series{6, 6, 6, 6, 6, 6, 9, 9, 9}));
   // Weights 1,2,2,1: out[2] weighs in[0..3], out[3] in[1..4].
-  const Series triangle = Filtered(TriangleFilter, 4, {6, NAN, 12, 18, 24, 30});
-  EXPECT_NEAR(triangle[2], (1 * 6.0 + 2 * 12.0 + 1 * 18.0) / 4, 1e-12);
-  EXPECT_NEAR(triangle[3], (2 * 12.0 + 2 * 18.0 + 1 * 24.0) / 5, 1e-12);
+  const Series gappy = Filtered(TriangleFilter, 4, {6, NAN, 12, 18, 24, 30});
+  EXPECT_NEAR(gappy[2], (1 * 6.0 + 2 * 12.0 + 1 * 18.0) / 4, 1e-12);
+  EXPECT_NEAR(gappy[3], (2 * 12.0 + 2 * 18.0 + 1 * 24.0) / 5, 1e-12);
 }
 
 }  // namespace

@@ -66,10 +66,10 @@ double Euclidean(const Values& g, const Values& s, std::size_t k) {
   return 1.0 - std::sqrt(sum / g.size());
 }
 
-TEST(EchoPeaksTest, StrictLocalMaximaAndThoseAfterTheEvent) {
+TEST(EchoPeaksTest, StrictLocalMaximaThoseAfterTheEventAndTheTopThreeOfAll) {
   // Peaks at 2 and 7; the plateau at 4-5 and the ends are none.
-  const Values smoothed = {5, 1, 3, 2, 4, 4, 1, 6, 0};
-  const Values raw = {0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8};
+  Values smoothed = {5, 1, 3, 2, 4, 4, 1, 6, 0};
+  Values raw = {0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8};
   const EchoPeaks none = FindEchoPeaks(smoothed, raw, 100);
   ASSERT_EQ(none.peaks.size(), 2u);
   EXPECT_EQ(none.peaks[0].index, 2);
@@ -84,31 +84,20 @@ TEST(EchoPeaksTest, StrictLocalMaximaAndThoseAfterTheEvent) {
   EXPECT_EQ(two.topCount, 2);
   EXPECT_DOUBLE_EQ(two.topMean, 0.45);
   EXPECT_EQ(two.maximum.index, 7);
-}
 
-TEST(EchoPeaksTest, TopThreeRunOverAllPeaks) {
   // 3000 peaks at the odd indices; the highest lie far beyond the first
   // thousand and neither first nor last.
-  Values smoothed(6002), raw(6002);
+  smoothed.resize(6002);
+  raw.resize(6002);
   for (int i = 0; i < 6002; ++i) {
     smoothed[i] = i % 2;
     raw[i] = 0.5 - 1e-8 * (i - 4001) * (i - 4001);
   }
-  const EchoPeaks result = FindEchoPeaks(smoothed, raw, 9);
-  EXPECT_EQ(result.peaks.size(), 3000u);
-  EXPECT_EQ(result.maximum.index, 4001);
-  EXPECT_EQ(result.topCount, 3);
-  EXPECT_DOUBLE_EQ(result.topMean, (raw[4001] + raw[3999] + raw[4003]) / 3);
-}
-
-TEST(EchoScanTest, SeriesTooShortGiveNoValues) {
-  EXPECT_EQ(EchoScanCount(98, 100), 1u);
-  for (std::size_t l : {0u, 99u, 100u, 150u}) EXPECT_EQ(EchoScanCount(l, 100), 0u) << l;
-  Values out(4, 7.0);
-  const Values s = Drift(10, 1);
-  EXPECT_EQ(CorrelationScan(Stretch(s, 0, 9), s, out), 0u);
-  EXPECT_EQ(EuclideanScan(Stretch(s, 0, 9), s, out), 0u);
-  EXPECT_EQ(out, Values(4, 7.0));
+  const EchoPeaks many = FindEchoPeaks(smoothed, raw, 9);
+  EXPECT_EQ(many.peaks.size(), 3000u);
+  EXPECT_EQ(many.maximum.index, 4001);
+  EXPECT_EQ(many.topCount, 3);
+  EXPECT_DOUBLE_EQ(many.topMean, (raw[4001] + raw[3999] + raw[4003]) / 3);
 }
 
 // Both scans against their direct formulas; the signature taken at b meets
@@ -150,9 +139,14 @@ TEST(EchoScanTest, ConstantSignatureOrWindowGivesZeroNotAFalsePeak) {
   }
 }
 
-TEST(EchoScanTest, StopEndsTheScanEarly) {
+TEST(EchoScanTest, SeriesTooShortGiveNoValuesAndAStopEndsTheScanEarly) {
+  EXPECT_EQ(EchoScanCount(98, 100), 1u);
+  for (std::size_t l : {0u, 99u, 100u, 150u}) EXPECT_EQ(EchoScanCount(l, 100), 0u) << l;
   const Values s = Drift(5000, 4);
   Values e(s.size(), -5.0);
+  EXPECT_EQ(CorrelationScan(Stretch(s, 0, 9), Stretch(s, 0, 10), e), 0u);
+  EXPECT_EQ(EuclideanScan(Stretch(s, 0, 9), Stretch(s, 0, 10), e), 0u);
+  EXPECT_EQ(e, Values(s.size(), -5.0));
   int asked = 0;
   const std::size_t written =
       CorrelationScan(Stretch(s, 10, 20), s, e, [&asked] { return ++asked > 2; });
@@ -192,26 +186,11 @@ struct EchoFixture : ::testing::Test, testing::RunFolders {
   std::string EventSpectra() const { return ReadFile(Output("Quake_event_dft.dat")); }
 };
 
-TEST(EchoVariableTest, CodesSelectSeriesAndNames) {
-  // Codes 2 to 8 have series of their own; the others search lpvar as 5.
-  std::vector<double> CompositeSeries::*const values[] = {
-      &CompositeSeries::lpdev, &CompositeSeries::alpdev, &CompositeSeries::eggvar,
-      &CompositeSeries::lpvar, &CompositeSeries::lpadev, &CompositeSeries::lpmax,
-      &CompositeSeries::cvar};
-  const char* names[] = {"lpdev", "alpdev", "eggvar", "lpvar", "lpadev", "lpmax", "cumVar"};
-  for (int code = -1; code <= 10; ++code) {
-    const int used = code >= 2 && code <= 8 ? code : 5;
-    const EchoVariable variable = SelectEchoVariable(code);
-    EXPECT_EQ(variable.code, used);
-    EXPECT_STREQ(variable.name, names[used - 2]);
-    EXPECT_TRUE(variable.values == values[used - 2]) << code;
-  }
-}
-
 TEST_F(EchoFixture, NoSearchWithoutMethodEventOrDurationOrWithTheEventOutsideTheData) {
   SetLogPath(root.path() + "egg.log");
   SetLogProgress(true);
   UseSeries(3000, 500, 200, 2000);
+  context.settings.eventEchoVariable = 11;  // no such code: lpvar, as 5
   series.eventEcho.assign(10, 4.0);
   for (int duration : {0, -3600}) {
     SetEvent(500, duration);
@@ -269,14 +248,10 @@ TEST_F(EchoFixture, CorrelationSearchWritesEchoSeriesPeaksAndSpectra) {
   want.push_back(CFormat("Mean of 3 highest event echo correlation peaks= %f", peaks.topMean));
   EXPECT_EQ(EchoLines(), want);
   EXPECT_EQ(series.echoPeakMean, peaks.topMean);
-  // The spectra of the signature and after the event; too little data before
-  // it for a pre-event spectrum.
-  EXPECT_NE(
-      EventSpectra().find("DFT(16384)Step(16384)event\nExponential-Coeff=0.001000\nSignature\n"),
-      std::string::npos);
-  EXPECT_NE(
-      EventSpectra().find("DFT(65536)Step(32768)event\nExponential-Coeff=0.001000\nPost-event\n"),
-      std::string::npos);
+  // The spectra after the event, sized to it; too little data before it for
+  // a pre-event spectrum.
+  EXPECT_NE(EventSpectra().find("DFT(65536)Step(32768)event\nExponential-Coeff=0.001000\nPost"),
+            std::string::npos);
   EXPECT_EQ(EventSpectra().find("Pre-event"), std::string::npos);
 }
 
@@ -292,7 +267,6 @@ TEST_F(EchoFixture, EuclideanOtherVariablesAndUndefinedSamples) {
   EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
             (std::vector<std::string>{"Variable-8(cumVar);EventDuration=0.0833Hr.",
                                       "Rectangular(900)", "", "PeakSec\tPeakHr\tPeakMag"}));
-  EXPECT_NE(EventSpectra().find("event\nRectangular(900)\nSignature\n"), std::string::npos);
   // An undefined variance (no valid egg) counts as the series mean.
   context.settings.echoMethod = kEchoCorrelation;
   context.settings.eventEchoVariable = 4;
@@ -303,7 +277,7 @@ TEST_F(EchoFixture, EuclideanOtherVariablesAndUndefinedSamples) {
   EXPECT_NEAR(series.eventEcho[700], 1.0, 1e-12);
 }
 
-TEST_F(EchoFixture, ShortSeriesLongEventsAndCoarseResolution) {
+TEST_F(EchoFixture, ShortSeriesLongEventsCoarseResolutionAndDataBeforeTheEvent) {
   // 1000 echo values cannot be smoothed over 1800: no peaks.
   UseSeries(1200, 300, 199, 800);
   context.settings.smoothingMode = kTriangle;
@@ -311,7 +285,6 @@ TEST_F(EchoFixture, ShortSeriesLongEventsAndCoarseResolution) {
   EXPECT_EQ(EchoLines(),
             (std::vector<std::string>{"Quake", "Variable-5(lpvar);EventDuration=0.0553Hr.",
                                       "Triangular(900)", "", "PeakSec\tPeakHr\tPeakMag"}));
-  EXPECT_NE(EventSpectra().find("event\nTriangular(900)\nSignature\n"), std::string::npos);
   EXPECT_EQ(series.eventEcho[999], series.eventEcho[1199]);
   // No echo value remains: zeros, and no post-event spectrum.
   std::filesystem::remove(Output("Quake_event_dft.dat"));
@@ -325,14 +298,12 @@ TEST_F(EchoFixture, ShortSeriesLongEventsAndCoarseResolution) {
   RunEventEcho(context, table, series);
   EXPECT_NEAR(series.eventEcho[400], 1.0, 1e-12);
   EXPECT_EQ(EchoLines()[1], "Variable-5(lpvar);EventDuration=2.0000Hr.");
-}
-
-TEST_F(EchoFixture, PreEventSpectrumWhenEnoughDataPrecedesTheEvent) {
+  // Enough data before the event for a pre-event spectrum.
+  table.resolution = 1;
   UseSeries(40000, 36000, 100, 38000);
   RunEventEcho(context, table, series);
-  EXPECT_NE(
-      EventSpectra().find("DFT(65536)Step(65536)event\nExponential-Coeff=0.001000\nPre-event\n"),
-      std::string::npos);
+  EXPECT_NE(EventSpectra().find("DFT(65536)Step(65536)event\nTriangular(900)\nPre-event\n"),
+            std::string::npos);
   EXPECT_NE(ReadFile(root.path() + "event_dft.dat").find("Quake\tPre-event\t"), std::string::npos);
 }
 
