@@ -11,7 +11,6 @@
 #include "stats/smoothing_settings.h"
 #include "support/recording_link.h"
 #include "support/sample_table.h"
-#include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
@@ -75,26 +74,6 @@ TEST(CompositeStatisticsTest, SamplesWithoutTwoValidEggsKeepSumsAndFiltersFinite
     for (double v : *filtered) EXPECT_TRUE(std::isfinite(v));
   }
   EXPECT_EQ(s.lpdev[1], s.lpdev[0]) << "carried over the empty sample";
-}
-
-TEST(CompositeStatisticsTest, NoUseableEggsInteractiveAndBatch) {
-  for (bool batch : {false, true}) {
-    SCOPED_TRACE(batch);
-    testing::TempDir dir;
-    StatsRun run;
-    run.context.settings.batchMode = batch;
-    run.context.settings.rootDirectory = dir.path();
-    ComputeStatistics(run.context, MakeSampleTable({{110, 111, 112}}), run.series);
-    EggSampleTable table = MakeSampleTable({{100, 101}, {99, 98}});
-    table.columns[0].selected = 0;
-    table.columns[1].storedCount = 1;
-    ComputeStatistics(run.context, table, run.series);
-    EXPECT_TRUE(run.context.Aborted());
-    EXPECT_EQ(run.series.eggCount, (std::vector<std::int32_t>{0, 0})) << "earlier results released";
-    EXPECT_EQ(testing::ReadFile(dir.File("summary.tst")), batch ? "Quake: No useable eggs\n" : "");
-    EXPECT_EQ(run.link.messageTexts(), batch ? std::vector<std::string>{}
-                                             : std::vector<std::string>{"Quake: No useable eggs"});
-  }
 }
 
 // Six samples smoothed with the given settings.
