@@ -92,16 +92,30 @@ TEST(LocalRunTest, AnOutOfSyncRecordEndsTheFileButNotTheRun) {
   EXPECT_EQ(Information(h).at(0), "nRecords 100");
 }
 
-TEST(LocalRunTest, ASubgroupRestrictsTheRunToItsEggs) {
-  JobHarness h;
-  testing::WriteFile(h.dir.File("group.esg"),
-                     "# three of sixty, one the file lacks\n4\n1004 1021\n1056 4001\n");
-  h.job->ReadEggGroupFile(h.dir.File("group.esg"));
-  h.RunLocal("Quake",
-             h.WriteData("q.csv", DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00", 60)),
-             "2011-05-03 10:00:00", "2011-05-03 11:00:00");
-  EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
-  EXPECT_EQ(Information(h).at(2), "3");
+TEST(LocalRunTest, ASubgroupRestrictsTheRunToItsEggsOrEndsItWithoutThem) {
+  const struct {
+    const char* group;
+    bool batch;
+    const char* eggs;  // "": no useable eggs
+  } cases[] = {{"# three of sixty, one the file lacks\n4\n1004 1021\n1056 4001\n", false, "3"},
+               {"# none of the file\n2\n4001 4002\n", false, ""},
+               {"# none of the file\n2\n4001 4002\n", true, ""}};
+  for (const auto& c : cases) {
+    JobHarness h;
+    testing::WriteFile(h.dir.File("group.esg"), c.group);
+    h.job->ReadEggGroupFile(h.dir.File("group.esg"));
+    h.RunLocal("Quake",
+               h.WriteData("q.csv", DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00", 60)),
+               "2011-05-03 10:00:00", "2011-05-03 11:00:00", c.batch);
+    EXPECT_EQ(h.link.runEndedCount(), 1);
+    // Without eggs: a message box, or in batch mode a line of the summary.
+    const std::string refusal = *c.eggs != 0 ? "" : "Quake: No useable eggs";
+    EXPECT_EQ(h.link.messageTexts(), refusal.empty() || c.batch
+                                         ? std::vector<std::string>{}
+                                         : std::vector<std::string>{refusal});
+    EXPECT_EQ(ReadFile(h.root + "summary.tst"), c.batch ? refusal + "\n" : "");
+    EXPECT_EQ(Information(h).size() == 3 ? Information(h)[2] : "", c.eggs);
+  }
 }
 
 }  // namespace
