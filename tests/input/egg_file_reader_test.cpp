@@ -213,6 +213,13 @@ TEST_F(ReaderTest, AppendedFilesLackingOrAddingEggsMatchById) {
   EXPECT_FALSE(table.Usable(1));
   for (int i = 0; i < 6; ++i) EXPECT_FALSE(table.ValidCell(1, i));
   for (int k = 0; k < 3; ++k) EXPECT_EQ(table.columns[k].samples.size(), 6u);
+
+  // The first sample time is that of the file that stores the first sample.
+  context.settings.startTime = kDay + 86400 + 1;
+  EXPECT_THAT(Read(files), IsEmpty());
+  EXPECT_EQ(table.sampleCount, 2);
+  EXPECT_EQ(table.firstSampleTime.Seconds(), kDay + 86400 + 1);
+  EXPECT_EQ(Sample(2, 0), Value(day2, 1003, kDay + 86400 + 1));
 }
 
 TEST_F(ReaderTest, SubgroupFilesHoldCommentsThenTheCountThenTheIds) {

@@ -1,12 +1,22 @@
 // The scripts that the results writer and the display generate, run by the
 // real gnuplot with a file terminal in place of the window.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "output/gnuplot_launcher.h"
 #include "results_run.h"
+
+extern char** environ;
 
 namespace corvane {
 namespace {
@@ -84,6 +94,47 @@ TEST(GnuplotAcceptanceTest, TitlesLabelsAndPathsAreTakenAsWritten) {
   EXPECT_NE(displayed.find(">Egg_Covariance `of` \\eggs<"), std::string::npos);
   EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
   EXPECT_FALSE(testing::FileExists(run.root.File("injected")));
+}
+
+// The real gnuplot under a virtual display: its window opens and stays after
+// the launch has returned and gnuplot's own main process has ended.
+TEST(GnuplotAcceptanceTest, TheRealPlotWindowOpensAndStays) {
+  testing::TempDir dir;
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);  // adopt the detached processes to reap them
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string fd = std::to_string(fds[1]);
+  const char* xvfb[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
+  pid_t server = 0;
+  ASSERT_EQ(posix_spawnp(&server, "Xvfb", nullptr, nullptr, const_cast<char**>(xvfb), environ), 0);
+  close(fds[1]);
+  char number[16] = {};
+  ASSERT_GT(read(fds[0], number, sizeof number - 1), 0);
+  close(fds[0]);
+  const std::string display = ":" + std::to_string(std::atoi(number));
+  testing::WriteFile(dir.File("window.gp"), "set term qt\nplot sin(x)\n");
+  const char* given = std::getenv("DISPLAY");
+  const std::string saved = given != nullptr ? given : "";
+  setenv("DISPLAY", display.c_str(), 1);
+  std::string error;
+  EXPECT_TRUE(LaunchGnuplot("", dir.File("window.gp"), &error)) << error;
+  saved.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", saved.c_str(), 1);
+  const std::string shown =
+      "xwininfo -root -tree -display " + display + " | grep -q 'Gnuplot window'";
+  bool window = false;
+  for (int i = 0; i < 100 && !window; ++i) {
+    usleep(100000);
+    window = std::system(shown.c_str()) == 0;
+  }
+  EXPECT_TRUE(window);
+  usleep(500000);  // gnuplot itself has ended by now; the window remains
+  EXPECT_EQ(std::system(shown.c_str()), 0);
+  kill(server, SIGTERM);  // the window's process ends with the display
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline && waitpid(-1, nullptr, WNOHANG) >= 0) {
+    usleep(50000);
+  }
+  prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 }  // namespace

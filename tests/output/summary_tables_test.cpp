@@ -77,6 +77,10 @@ TEST_F(TablesTest, StatisticsTableLinesInOrder) {
   for (size_t i = 50; i < 90; ++i) sum += series.lpvar[i];
   EXPECT_EQ(Lines(expected)[19], CFormat("interval2Mean_lpvar %f", sum / 40));
   EXPECT_EQ(Summary(), "") << "only batch runs add to the summary";
+  context.settings.outputDirectory = root.path() + "missing/";
+  CompareIntervals(context, table, series);
+  EXPECT_EQ(link.messageTexts(), Strings{"Failed to open statistics tst file for output"});
+  context.settings.outputDirectory = root.path() + "Quake/";
 
   // The smoothing and event echo lines.
   AnalysisSettings& s = context.settings;
@@ -113,14 +117,17 @@ TEST_F(TablesTest, StatisticsTableLinesInOrder) {
 TEST_F(TablesTest, SummaryHeadingOnceAgainAfterDeletionAndAfterRunErrors) {
   context.settings.batchMode = true;
   context.settings.dataName = "Broken";
-  context.RunError("No useable records");  // creates the table without a heading
+  context.settings.interval1Start = -1;  // refused: the table gets a line but no heading
+  CompareIntervals(context, table, series);
+  EXPECT_FALSE(testing::FileExists(Output("Broken.tst")));
   context.settings.dataName = "Quake";
+  context.settings.interval1Start = 0;
   CompareIntervals(context, table, series);
   context.settings.interval1Start = 10;  // later runs keep the first heading
   context.RunError("Failed");
   CompareIntervals(context, table, series);
-  EXPECT_EQ(Summary(), "Broken: No useable records\n" + Heading(0) + RunLine("Quake", 0) +
-                           "Quake: Failed\n" + RunLine("Quake", 10));
+  EXPECT_EQ(Summary(), "Broken: " + *IntervalSettingsError(-1, 50, 40) + "\n" + Heading(0) +
+                           RunLine("Quake", 0) + "Quake: Failed\n" + RunLine("Quake", 10));
   const std::string line = RunLine("Quake", 10);
   EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 23);
 

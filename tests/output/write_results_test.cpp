@@ -15,6 +15,8 @@
 #include <boost/math/distributions/chi_squared.hpp>
 
 #include "core/c_format.h"
+#include "output/cumulative_statistics.h"
+#include "prob/chi_square_distribution.h"
 #include "results_run.h"
 #include "support/text_lines.h"
 
@@ -233,6 +235,33 @@ TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
   EXPECT_EQ(run.series.finalStoufferDegrees, 4);
 }
 
+// Quantiles evaluated in parallel, and remembered from a shorter run, are
+// exactly those of evaluating each sample in turn.
+TEST(WriteResultsTest, ParallelAndRememberedStatisticsEqualEachSampleInTurn) {
+  testing::RecordingLink link;
+  RunContext context{&link, &link};
+  CompositeSeries series;
+  for (const int samples : {300, 5000}) {
+    for (int i = static_cast<int>(series.stoufZ.size()); i < samples; ++i) {
+      series.stoufZ.push_back(std::sin(i * 0.37) * 1.3);
+      series.covar.push_back(std::cos(i * 0.11) * 0.9 - 0.05);
+    }
+    const CumulativeStatistics c = ComputeCumulativeStatistics(context, series);
+    double s = 0, k = 0, d0 = 0;
+    for (size_t i = 0; i < series.stoufZ.size(); ++i) {
+      const double n = static_cast<double>(i + 1);
+      const double median = chiSquareDistribution::x_from_p_k(0.5, n);
+      s += series.stoufZ[i] * series.stoufZ[i];
+      k += series.covar[i];
+      if (i == 0) d0 = s - median;
+      ASSERT_EQ(c.deviation[i], s - median) << i;
+      ASSERT_EQ(c.reference[i], median - chiSquareDistribution::x_from_p_k(0.05, n) + d0) << i;
+      ASSERT_EQ(c.stoufferProb[i], chiSquareDistribution::p_from_k_x(n, s)) << i;
+      ASSERT_EQ(c.covarProb[i], n + k > 0 ? chiSquareDistribution::p_from_k_x(n, n + k) : 0) << i;
+    }
+  }
+}
+
 TEST(WriteResultsTest, FailuresAreReportedAndStopTheRun) {
   ResultsRun lost("Lost");  // the output directory's parent is missing
   lost.context.settings.outputDirectory = lost.root.File("missing/Lost/");
@@ -247,18 +276,17 @@ TEST(WriteResultsTest, FailuresAreReportedAndStopTheRun) {
 
   // A directory in the way of a file, or a full disk.
   for (const std::string extension : {"gp", "dat", "inf"}) {
-    for (const std::string name : {"Blocked", "Full"}) {
-      SCOPED_TRACE(name + extension);
-      ResultsRun run(name);
+    for (const bool full : {false, true}) {
+      ResultsRun run(full ? "Full" : "Blocked");
+      SCOPED_TRACE(run.context.settings.dataName + extension);
       mkdir(run.context.settings.outputDirectory.c_str(), 0755);
-      if (name == "Blocked") mkdir(run.Path("." + extension).c_str(), 0755);
-      if (name == "Full") ASSERT_EQ(symlink("/dev/full", run.Path("." + extension).c_str()), 0);
+      const std::string path = run.Path("." + extension);
+      ASSERT_EQ(full ? symlink("/dev/full", path.c_str()) : mkdir(path.c_str(), 0755), 0);
       run.Run({{100, 101}}, "2011-05-03 10:00:00");
       EXPECT_TRUE(run.context.Aborted());
-      EXPECT_EQ(
-          ReadFile(run.context.SummaryPath()),
-          name + (name == "Blocked" ? ": Failed to open gnuplot " + extension + " file for output\n"
-                                    : ": Failed to write gnuplot " + extension + " file\n"));
+      EXPECT_EQ(ReadFile(run.context.SummaryPath()),
+                full ? "Full: Failed to write gnuplot " + extension + " file\n"
+                     : "Blocked: Failed to open gnuplot " + extension + " file for output\n");
     }
   }
 }
