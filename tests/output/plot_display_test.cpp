@@ -15,11 +15,11 @@ using testing::WriteFile;
 
 const std::string kHead = "set term qt noenhanced\nset size 1.000000, 1.000000\nset title \"";
 
-// An interactive re-display of an earlier run of four records.
+// An interactive re-display of an earlier run of an hour and a second.
 struct Displayed : testing::ResultsRun {
   Displayed() : ResultsRun("Shown") {
     mkdir(context.settings.outputDirectory.c_str(), 0755);
-    WriteFile(Path(".inf"), "nRecords 4\ntitle T\nstouffer_legend S\ncovar_legend C\nmore\n");
+    WriteFile(Path(".inf"), "nRecords 3601\ntitle T\nstouffer_legend S\ncovar_legend C\nmore\n");
     WriteFile(Path(".gp"), "earlier script");
     context.settings.batchMode = false;
   }
@@ -34,8 +34,8 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
     run.Display(code, label);
     const std::string reference = ",\\\n     " + plot.substr(5) + "3 title \"p=0.050\" with lines";
     EXPECT_EQ(run.Read(".gp"), kHead + " T\"\nset ylabel \"" + label +
-                                   "\"\nset xlabel \"Hours Elapsed\"\nset xtics ( \\\n\"0\" 0\\\n"
-                                   "    )\n" +
+                                   "\"\nset xlabel \"Hours Elapsed\"\nset xtics ( \\\n\"0\" 0,\\\n"
+                                   "\"1\" 3600\\\n    )\n" +
                                    plot + std::to_string(code) + " title \"" +
                                    (code == 2    ? " S\" with lines" + reference
                                     : code == 13 ? " C\" with lines" + reference
@@ -52,6 +52,9 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
   EXPECT_EQ(run.Read(".gp"),
             kHead + "  Empty\"\nset ylabel \"Variance\"\nset xlabel \"Hours Elapsed\"\n");
   EXPECT_EQ(testing::WaitForRecord(run.record, std::chrono::milliseconds(200)), "");
+  // Two records per sample: hours count seconds, positions samples.
+  EXPECT_EQ(TickBlock(SecondsFromText("2011-05-03 00:59:58"), 2, 1802),
+            "set xtics ( \\\n\"0\" 1,\\\n\"1\" 1801\\\n    )\n");
 }
 
 TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
@@ -80,21 +83,6 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   run.Display(2, "Stouffer_Z Deviation");
   EXPECT_NE(run.Read(".gp").find(kHead + " " + title + "\"\n"), std::string::npos);
   EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
-}
-
-// Ticks fall on whole hours of calendar time; a display counts from 0.
-TEST(PlotDisplayTest, TicksOfARunAndOfItsDisplay) {
-  testing::ResultsRun run("HalfPast");
-  run.Run(std::vector<std::vector<std::int32_t>>(2, std::vector<std::int32_t>(4000, 100)),
-          "2011-05-03 00:30:00");
-  EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\"0\" 1800\\\n    )\n"), std::string::npos);
-  run.context.Abort();
-  run.Display(8, "LP-filtered egg variance");
-  EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\"0\" 0,\\\n\"1\" 3600\\\n    )\n"),
-            std::string::npos);
-  // Two records per sample: hours count seconds, positions samples.
-  EXPECT_EQ(TickBlock(SecondsFromText("2011-05-03 00:59:58"), 2, 1802),
-            "set xtics ( \\\n\"0\" 1,\\\n\"1\" 1801\\\n    )\n");
 }
 
 }  // namespace

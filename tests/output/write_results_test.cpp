@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -101,8 +102,10 @@ TEST(WriteResultsTest, HandCheckableRunWritesEveryColumnTheScriptAndTheInformati
   run.context.settings.expCoefficient = 0.1;
   run.context.settings.eventTimeText = "2011-05-03 23:59:50";
   run.context.settings.eventDuration = 3600;
+  const std::filesystem::path current = std::filesystem::current_path();
   run.Run(eggs, "2011-05-03 23:59:42");
   ASSERT_FALSE(run.context.Aborted());
+  EXPECT_EQ(std::filesystem::current_path(), current);
 
   const auto expected = ExpectedColumns(eggs, 0.1);
   ASSERT_EQ(expected[0][13], 1.0);
@@ -139,20 +142,6 @@ TEST(WriteResultsTest, HandCheckableRunWritesEveryColumnTheScriptAndTheInformati
   // A batch run never launches gnuplot.
   EXPECT_EQ(run.link.statuses().back(), "Writing results file");
   EXPECT_EQ(testing::WaitForRecord(run.record, std::chrono::milliseconds(200)), "");
-
-  // The other smoothing lines, in runs without an event.
-  for (const auto mode : {kRectangle, kTriangle}) {
-    ResultsRun smooth("Smooth");
-    smooth.context.settings.smoothingMode = mode;
-    smooth.context.settings.smoothingWindow = 2;
-    smooth.Run({{100, 104, 96, 90}, {99, 101, 103, 120}}, "2011-05-03 10:00:00");
-    const std::vector<std::string> information = Lines(smooth.Read(".inf"));
-    ASSERT_EQ(information.size(), 6u);
-    EXPECT_EQ(information[1], "title Smooth 2011-05-03 10:00:00 -- 10:00:03");
-    EXPECT_EQ(information[4], (mode == kRectangle ? "Rectangular" : "Triangular") +
-                                  std::string(" smoothing window - width= 2"));
-    EXPECT_EQ(information[5], "");
-  }
 }
 
 // The hooks run in order under their conditions, the comparison after the
@@ -268,6 +257,12 @@ TEST(WriteResultsTest, FailuresAreReportedAndStopTheRun) {
   lost.Run({{100}}, "2011-05-03 10:00:00");
   EXPECT_EQ(ReadFile(lost.context.SummaryPath()),
             "Lost: Failed to create directory " + lost.root.File("missing/Lost/") + "\n");
+
+  ResultsRun filed("Filed");  // a file in place of the output directory
+  testing::WriteFile(filed.root.File("Filed"), "results");
+  filed.Run({{100}}, "2011-05-03 10:00:00");
+  EXPECT_EQ(ReadFile(filed.context.SummaryPath()),
+            "Filed: Failed to create directory " + filed.root.File("Filed/") + "\n");
 
   ResultsRun escape("../Escape");  // refused before anything is written
   escape.Run({{100}}, "2011-05-03 10:00:00");
