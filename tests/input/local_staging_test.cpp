@@ -14,7 +14,6 @@ namespace corvane::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 using LocalStagingTest = InputTest;
 
@@ -43,18 +42,26 @@ TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
   EXPECT_EQ(Log(), "Process local file(s)\n" + steps + steps + "Process local file(s)\n");
 }
 
-// Plain text under a .gz name, a truncated stream, garbage, an empty file and
-// a missing one end the run, naming the file; nothing is read as text. The
+// Plain text under a .gz name, a truncated or damaged stream, one that holds
+// no bytes, garbage, an empty file and a missing one end the run, naming the
+// file, and leave no inflated file behind; nothing is read as text. The
 // reader, given such an entry, does the same.
 TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
-  const auto options = Options(2, kDay, 10);
+  const auto options = Options(2, kDay, 2000);
   const std::string text = eggdata::GenerateEggData(options);
   const std::string gz = *eggdata::GzipCompress(text);
+  std::string crc = gz;
+  crc[crc.size() - 6] ^= 0x55;
   const std::string second = dir.File("quake_2.gz");
   context.settings.localEggFile = Write("quake.gz", options, true);
   context.settings.saveRemoteInput = true;  // the reader inflates into the temporary directory
-  const std::optional<std::string> damaged[] = {
-      text, gz.substr(0, gz.size() / 2), std::string("\x1f\x8b junk", 7), "", {}};
+  const std::optional<std::string> damaged[] = {text,
+                                                gz.substr(0, gz.size() / 2),
+                                                crc,
+                                                *eggdata::GzipCompress(""),
+                                                std::string("\x1f\x8b junk", 7),
+                                                "",
+                                                {}};
   for (const auto& bytes : damaged) {
     std::filesystem::remove(second);
     if (bytes) WriteFile(second, *bytes);
@@ -62,20 +69,26 @@ TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
     int count = 0;
     EXPECT_FALSE(ProcessLocalFiles(staged.context, 2, files, count));
     EXPECT_TRUE(staged.context.Aborted());
+    EXPECT_FALSE(FileExists(dir.File("tmp/data_2.csv")));
     const std::string message = "Quake: Unable to open " + second + " for input";
     EXPECT_THAT(staged.link.messageTexts(), ElementsAre(message));
     EXPECT_THAT(Read({context.settings.localEggFile, second}), ElementsAre(message));
     EXPECT_THAT(files, ElementsAre(dir.File("tmp/data.csv"), second));
-    EXPECT_EQ(table.sampleCount, 10);
+    EXPECT_EQ(table.sampleCount, 2000);
   }
   EXPECT_THAT(Log(), ::testing::Not(::testing::HasSubstr("Process local file(s)")));
+  // A temporary directory that cannot be written is a failure too.
+  context.settings.tempDirectory = dir.File("no/such/dir/");
+  int count = 0;
+  EXPECT_FALSE(ProcessLocalFiles(context, 1, files, count));
+  EXPECT_EQ(files[0], "");  // named only once written completely
 }
 
 class InflateTest : public InputTest {
  protected:
-  // Inflates text, or bytes that are not a gzip stream of it, into entry index.
-  bool Inflate(const std::string& text, int index, bool compress = true) {
-    WriteFile(dir.File("in.gz"), compress ? *eggdata::GzipCompress(text) : text);
+  // Inflates the gzip stream of the text into entry index.
+  bool Inflate(const std::string& text, int index) {
+    WriteFile(dir.File("in.gz"), *eggdata::GzipCompress(text));
     return InflateDataFile(context, dir.File("in.gz"), index, files);
   }
   bool NothingStaged() const { return std::filesystem::is_empty(dir.File("tmp")); }
@@ -95,25 +108,6 @@ TEST_F(InflateTest, OnlyALowerCaseHtmlFirstWordIsAMessagePage) {
   EXPECT_FALSE(Inflate("<html> no data", 0));
   EXPECT_EQ(link.messages().size(), 1u);
   EXPECT_FALSE(FileExists(context.SummaryPath()));
-}
-
-// A file is named in the list only once it was written completely.
-TEST_F(InflateTest, FailuresLeaveTheEntryAndNoFileBehind) {
-  files = {"", "previous"};
-  const std::string text = eggdata::GenerateEggData(Options(3, kDay, 2000));
-  const std::string gz = *eggdata::GzipCompress(text);
-  std::string crc = gz;
-  crc[crc.size() - 6] ^= 0x55;
-  for (const std::string& bytes : {gz.substr(0, gz.size() / 2), crc, std::string(), text}) {
-    EXPECT_FALSE(Inflate(bytes, 1, false));
-  }
-  EXPECT_FALSE(Inflate("", 1));  // a valid stream that holds no bytes
-  EXPECT_FALSE(InflateDataFile(context, dir.File("absent.gz"), 1, files));
-  context.settings.tempDirectory = dir.File("no/such/dir/");
-  EXPECT_FALSE(Inflate(text, 1));
-  EXPECT_EQ(files[1], "previous");
-  EXPECT_TRUE(NothingStaged());
-  EXPECT_THAT(link.messages(), IsEmpty());
 }
 
 }  // namespace
