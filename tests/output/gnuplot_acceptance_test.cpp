@@ -1,5 +1,6 @@
 // The scripts that the results writer and the display generate, run by the
-// real gnuplot with a file terminal in place of the window.
+// real gnuplot with a file terminal in place of the window; and the real
+// window, launched under a virtual display.
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
