@@ -88,10 +88,8 @@ TEST(ChiSquareCalculatorTest, ARefusedFieldStopsTheCalculation) {
     calculator.deviation = 5.0;  // read before the refused field
     return false;
   };
-  const int pushes = view.pushes;
   calculator.Calculate(view);
   EXPECT_EQ(calculator.probability, shown);
-  EXPECT_EQ(view.pushes, pushes);
   EXPECT_TRUE(view.messages.empty());
 }
 
