@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "app/batch_file.h"
 #include "support/temp_dir.h"
@@ -143,21 +144,20 @@ TEST_F(BatchFileTest, ANewBatchStartsFromAClearedRequest) {
 
 TEST_F(BatchFileTest, ShortLinesCommentsAndBlankLinesAreSkipped) {
   // "AudioOut" (8 characters, 9 with the line end) is skipped whatever it
-  // holds; "Resolution 2" (13 with its line end) is read.
+  // holds; "Resolution 2" (13 with its line end) is read; so is a last line
+  // without a line end. Keywords after the last record reach the form only.
   const BatchFile file =
       Read(std::string("# a comment that names Quake9 2011-05-03 00:00:00 x\n") +
-           "AudioOut\n\n   \nabc 1 2\nResolution 2\n" + kRecord1 + "\n" + "#" + kRecord2 + "\n");
+           "AudioOut\n\n   \nabc 1 2\nResolution 2\n" + "#" + kRecord1 + "\n" + kRecord2 +
+           "\nResolution 3\n" + kRecord3);
   EXPECT_TRUE(file.messages.empty());
-  ASSERT_EQ(file.count, 1);
+  ASSERT_EQ(file.count, 2);
+  EXPECT_EQ(file.items[0].dataName, "Quake2");
   EXPECT_EQ(file.items[0].resolution, 2);
-}
-
-TEST_F(BatchFileTest, ItemsAfterTheLastRecordAreDropped) {
-  const BatchFile file = Read("DataDirectory /data/out\nResolution 3\n");
-  EXPECT_TRUE(file.opened);
-  EXPECT_EQ(file.count, 0);
-  EXPECT_TRUE(file.items.empty());
-  EXPECT_EQ(file.form.resolution, 3);
+  EXPECT_EQ(file.items[1].stopTime, "2011-05-05 12:00:00");
+  const BatchFile keywords = Read("Resolution 4\n");
+  EXPECT_EQ(keywords.count, 0);
+  EXPECT_EQ(keywords.form.resolution, 4);
 }
 
 TEST_F(BatchFileTest, WindowsLineEndsReadExactlyLikeUnixOnes) {
@@ -173,16 +173,11 @@ TEST_F(BatchFileTest, WindowsLineEndsReadExactlyLikeUnixOnes) {
   ASSERT_EQ(a.count, 2);
   ASSERT_EQ(b.count, 2);
   EXPECT_TRUE(b.messages.empty());
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(a.items[i].dataName, b.items[i].dataName);
-    EXPECT_EQ(a.items[i].startTime, b.items[i].startTime);
-    EXPECT_EQ(a.items[i].stopTime, b.items[i].stopTime);
-    EXPECT_EQ(a.items[i].eventTime, b.items[i].eventTime);
-    EXPECT_EQ(a.items[i].eventDuration, b.items[i].eventDuration);
-    EXPECT_EQ(a.items[i].outputRoot, b.items[i].outputRoot);
-    EXPECT_EQ(a.items[i].localEggFile, b.items[i].localEggFile);
-    EXPECT_EQ(a.items[i].resolution, b.items[i].resolution);
-  }
+  auto texts = [](const BatchItem& item) {
+    return std::tuple(item.dataName, item.startTime, item.stopTime, item.eventTime,
+                      item.eventDuration, item.outputRoot, item.localEggFile, item.resolution);
+  };
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(texts(a.items[i]), texts(b.items[i]));
   EXPECT_EQ(b.items[1].localEggFile, "/data/egg.csv");
 }
 
@@ -218,19 +213,13 @@ TEST_F(BatchFileTest, BadRecordsStopReadingAndKeepTheItemsBefore) {
   const std::string shortest = "Quak 2011-05-03 00:00:00 2011-05-03 23:5";
   ASSERT_EQ(shortest.size(), 40u);
   ASSERT_EQ(cases[0].line.size(), 39u);
-  const BatchFile ok = Read(shortest + "\n");
-  EXPECT_EQ(ok.count, 1);
-  EXPECT_TRUE(ok.messages.empty());
-}
-
-TEST_F(BatchFileTest, LineOf254CharactersIsRead) {
+  // So is a line of 254 characters, here with a CR LF.
   const std::string record = std::string(kRecord2) + " 2011-05-04 12:00:00 1.5";
-  const std::string line = record + std::string(254 - record.size(), ' ');
-  ASSERT_EQ(line.size(), 254u);
-  const BatchFile file = Read(line + "\r\n");
-  EXPECT_TRUE(file.messages.empty());
-  ASSERT_EQ(file.count, 1);
-  EXPECT_DOUBLE_EQ(file.items[0].eventDuration, 1.5);
+  const std::string longest = record + std::string(254 - record.size(), ' ');
+  const BatchFile ok = Read(shortest + "\n" + longest + "\r\n");
+  EXPECT_TRUE(ok.messages.empty());
+  ASSERT_EQ(ok.count, 2);
+  EXPECT_DOUBLE_EQ(ok.items[1].eventDuration, 1.5);
 }
 
 TEST_F(BatchFileTest, KeywordValuesARunCannotUseAreRefused) {

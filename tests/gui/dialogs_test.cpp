@@ -23,7 +23,7 @@
 #include "gui/audio_window.h"
 #include "gui/calculator_window.h"
 #include "gui/customize_window.h"
-#include "window_fixture.h"
+#include "gui_test_support.h"
 
 namespace corvane::testing {
 namespace {

@@ -15,7 +15,7 @@
 #include <QTest>
 
 #include "app/request_values.h"
-#include "window_fixture.h"
+#include "gui_test_support.h"
 
 namespace corvane::testing {
 namespace {

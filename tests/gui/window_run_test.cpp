@@ -18,8 +18,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "gui_test_support.h"
 #include "support/gnuplot_recorder.h"
-#include "window_fixture.h"
 
 namespace corvane::testing {
 namespace {
