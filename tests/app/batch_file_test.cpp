@@ -146,10 +146,9 @@ TEST_F(BatchFileTest, ShortLinesCommentsAndBlankLinesAreSkipped) {
   // "AudioOut" (8 characters, 9 with the line end) is skipped whatever it
   // holds; "Resolution 2" (13 with its line end) is read; so is a last line
   // without a line end. Keywords after the last record reach the form only.
-  const BatchFile file =
-      Read(std::string("# a comment that names Quake9 2011-05-03 00:00:00 x\n") +
-           "AudioOut\n\n   \nabc 1 2\nResolution 2\n" + "#" + kRecord1 + "\n" + kRecord2 +
-           "\nResolution 3\n" + kRecord3);
+  const BatchFile file = Read(std::string("# a comment that names Quake9 2011-05-03 00:00:00 x\n") +
+                              "AudioOut\n\n   \nabc 1 2\nResolution 2\n" + "#" + kRecord1 + "\n" +
+                              kRecord2 + "\nResolution 3\n" + kRecord3);
   EXPECT_TRUE(file.messages.empty());
   ASSERT_EQ(file.count, 2);
   EXPECT_EQ(file.items[0].dataName, "Quake2");
