@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "app/analysis_dialog.h"
 #include "app_test_support.h"
@@ -151,26 +152,21 @@ TEST_F(AnalysisDialogTest, HandsTheRequestToTheJob) {
   ASSERT_TRUE(form.AnalyzeData()) << view_.messages.at(0).text;
   EXPECT_TRUE(form.RunInProgress());
   const AnalysisSettings& settings = form.CurrentJob()->context().settings;
-  EXPECT_EQ(settings.dataName, "Quake");
-  EXPECT_EQ(settings.tempDirectory, temp_);
+  EXPECT_EQ(std::tie(settings.dataName, settings.tempDirectory, settings.rootDirectory,
+                     settings.localEggFile, settings.dataUrl, settings.pseudoDataUrl),
+            std::tie("Quake", temp_, root_, eggFile_, "http://127.0.0.1:1/data",
+                     "http://127.0.0.1:1/pseudo/"));
   EXPECT_TRUE(settings.freshNetworkLog);
-  EXPECT_EQ(settings.rootDirectory, root_);
-  EXPECT_EQ(settings.localEggFile, eggFile_);
   EXPECT_FALSE(settings.remoteAccess);
-  EXPECT_EQ(settings.dataUrl, "http://127.0.0.1:1/data");
-  EXPECT_EQ(settings.pseudoDataUrl, "http://127.0.0.1:1/pseudo/");
-  EXPECT_EQ(settings.resolution, 1);
-  EXPECT_EQ(settings.smoothingWindow, 450);
+  EXPECT_EQ(
+      std::tie(settings.resolution, settings.smoothingWindow, settings.audioSettings.restLength,
+               settings.interval1Start, settings.interval2Start, settings.intervalDuration,
+               settings.echoMethod, settings.eventEchoVariable),
+      std::tuple(1, 450, 125, 60, 1800, 600, 1, 3));
   EXPECT_EQ(settings.expCoefficient, static_cast<double>(0.1f));  // single precision
-  EXPECT_EQ(settings.audioSettings.restLength, 125);
   EXPECT_TRUE(settings.compareIntervals);
-  EXPECT_EQ(settings.interval1Start, 60);
-  EXPECT_EQ(settings.interval2Start, 1800);
-  EXPECT_EQ(settings.intervalDuration, 600);
-  EXPECT_EQ(settings.echoMethod, 1);
   EXPECT_EQ(settings.eventTime, SecondsFromText("2011-05-03 00:30:00"));
   EXPECT_EQ(settings.eventDuration, 4068);  // 1.13 h, not 4067 s
-  EXPECT_EQ(settings.eventEchoVariable, 3);
   EXPECT_EQ(settings.startText, "2011-05-03 00:00:00");
   EXPECT_EQ(settings.stopText, "2011-05-03 23:59:59");
   EXPECT_FALSE(settings.batchMode);

@@ -2,6 +2,8 @@
 // real QSettings file, "%f" storage of reals, and process-only overrides.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/persisted_settings.h"
 #include "app/settings_store.h"
 #include "app_test_support.h"
@@ -32,30 +34,25 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
   ReadAllSettings(store, fields, config);
 
   EXPECT_EQ(config.audio, AudioSettings{});
-  EXPECT_EQ(config.gnuplotPath, "");
   EXPECT_EQ(config.timeZoneUrl, "https://www.timeanddate.com/worldclock/converter.html");
-  EXPECT_EQ(config.dataUrl, kDefaultDataUrl);
-  EXPECT_EQ(config.pseudoDataUrl, kDefaultPseudoDataUrl);
-  EXPECT_EQ(fields.eggGroupFile, "");
-  EXPECT_EQ(fields.outputRoot, "");
+  EXPECT_EQ(std::tie(config.dataUrl, config.pseudoDataUrl),
+            std::tie(kDefaultDataUrl, kDefaultPseudoDataUrl));
   EXPECT_EQ(config.tempDirectory, SystemTempDirectory());
   EXPECT_EQ(config.tempDirectory.back(), '/');
-  EXPECT_EQ(config.remoteSaveDirectory, "");
-  EXPECT_FALSE(config.saveCompressed);
-  EXPECT_EQ(fields.interval1Start, 0);
-  EXPECT_EQ(fields.interval2Start, 3600);
-  EXPECT_EQ(fields.intervalDuration, 3600);
-  EXPECT_EQ(fields.smoothWindowSize, 900);
-  EXPECT_EQ(fields.smoothWindowType, 0);
-  EXPECT_FALSE(fields.dft);
-  EXPECT_EQ(fields.dftSize, 32768);
+  for (const std::string* text : {&config.gnuplotPath, &fields.eggGroupFile, &fields.outputRoot,
+                                  &config.remoteSaveDirectory}) {
+    EXPECT_EQ(*text, "");
+  }
+  EXPECT_FALSE(config.saveCompressed || fields.dft);
+  EXPECT_EQ(std::tie(fields.interval1Start, fields.interval2Start, fields.intervalDuration,
+                     fields.smoothWindowSize, fields.smoothWindowType, fields.dftSize),
+            std::tuple(0, 3600, 3600, 900, 0, 32768));
   EXPECT_DOUBLE_EQ(fields.expCoeff, 0.0001);
   EXPECT_DOUBLE_EQ(fields.eventDuration, 4.0);
   EXPECT_TRUE(LogProgress());
   // Not persisted: the start-up values.
   EXPECT_EQ(fields.dataName, "EggOutput");
   EXPECT_TRUE(fields.remoteAccess);
-  EXPECT_EQ(fields.displayVariable, 5);
 }
 
 TEST_F(SettingsStoreTest, WrittenValuesReadBackInAFreshStore) {

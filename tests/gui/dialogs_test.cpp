@@ -93,7 +93,7 @@ TEST_F(DialogsTest, CustomizeStoresItsTenValuesOnOkAndNothingOnCancel) {
   EXPECT_FALSE(LogProgress());
 }
 
-TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValuesAndOkStoresThem) {
+TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValues) {
   model().config.audio.sampleRate = 11025;
   model().config.audio.level = 60;
   const AudioSettings before = model().config.audio;
@@ -113,28 +113,6 @@ TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValuesAndOkStoresThem) {
   EXPECT_TRUE(answerer->HandlersDone());
   EXPECT_EQ(model().config.audio, before);
   EXPECT_FALSE(StoredSetting("SampleRate").has_value());
-
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<AudioWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->edits[2]->setText("fast");
-    ClickLater(dialog->okButton);  // refused: the dialog stays open
-  });
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<AudioWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->edits[2]->setText("5");
-    dialog->edits[0]->setText("16000");
-    ClickLater(dialog->okButton);
-  });
-  window().actions().audio->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
-  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"Please enter an integer."});
-  EXPECT_EQ(model().config.audio.sampleRate, 16000);
-  EXPECT_EQ(model().config.audio.modulationRate, 5);
-  EXPECT_EQ(StoredSetting("SampleRate"), "16000");
-  EXPECT_EQ(StoredSetting("ModulationRate"), "5");
-  EXPECT_EQ(StoredSetting("AudioLevel"), "60");
 }
 
 TEST_F(DialogsTest, CalculatorShowsTheProbabilityAndRefusesWhatItCannotCompute) {
