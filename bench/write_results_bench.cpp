@@ -8,15 +8,8 @@
 // Each reports the process's peak resident memory.
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-
-#include "core/paths.h"
+#include "bench_support.h"
 #include "core/run_context.h"
-#include "eggdata/egg_data_generator.h"
 #include "input/egg_file_reader.h"
 #include "output/write_results.h"
 #include "stats/composite_statistics.h"
@@ -25,37 +18,9 @@ namespace {
 
 using namespace corvane;
 
-constexpr std::int64_t kDay = 1304380800;  // 2011-05-03
-
-struct DayFile {
-  std::string dir;
-  std::string gz;
-  DayFile() {
-    std::string pattern = SystemTempDirectory() + "corvane-bench-XXXXXX";
-    dir = WithSeparator(mkdtemp(pattern.data()));
-    eggdata::EggDataOptions options;
-    options.start = kDay;
-    options.stop = kDay + 86399;
-    options.eggCount = 60;
-    options.missingFraction = 0.01;
-    gz = dir + "day.gz";
-    eggdata::WriteEggDataFile(gz, options, true);
-  }
-  ~DayFile() {
-    std::error_code error;
-    std::filesystem::remove_all(dir, error);
-  }
-};
-
-const DayFile& File() {
-  static const DayFile file;
-  return file;
-}
-
-double PeakResidentMegabytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+const bench::DayDataFiles& File() {
+  static const bench::DayDataFiles files;
+  return files;
 }
 
 void Configure(RunContext& context) {
@@ -76,7 +41,7 @@ void ReadAndCompute(RunContext& context, EggSampleTable& table, CompositeSeries&
 }
 
 void WholeRun(benchmark::State& state) {
-  File();
+  if (!File().ok) state.SkipWithError("day file not written");
   for (auto _ : state) {
     RunContext context(nullptr, nullptr);
     EggSampleTable table;
@@ -85,7 +50,7 @@ void WholeRun(benchmark::State& state) {
     WriteResults(context, table, series, ResultSteps());
     if (context.Aborted() || table.sampleCount != 86400) state.SkipWithError("run failed");
   }
-  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  state.counters["peak_rss_MB"] = bench::PeakResidentMegabytes();
 }
 
 void BM_FirstRun(benchmark::State& state) { WholeRun(state); }
@@ -98,7 +63,7 @@ void BM_WriteResults(benchmark::State& state) {
   ReadAndCompute(context, table, series);
   for (auto _ : state) WriteResults(context, table, series, ResultSteps());
   if (context.Aborted()) state.SkipWithError("run failed");
-  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  state.counters["peak_rss_MB"] = bench::PeakResidentMegabytes();
 }
 
 BENCHMARK(BM_FirstRun)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

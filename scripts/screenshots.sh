@@ -40,7 +40,7 @@ run="$work/results/Shift"
 # made absolute too, so gnuplot may run from anywhere.
 grep -v '^set term' "$run/Shift.gp" > "$work/plot.gp"
 plot_png="$(pwd)/$images/plot.png"
-gnuplot -e "set terminal pngcairo size 1000,640 font 'DejaVu Sans,10'; set output '$plot_png'" \
+gnuplot -e "set terminal pngcairo noenhanced size 1000,640 font 'DejaVu Sans,10'; set output '$plot_png'" \
   "$work/plot.gp"
 test -s "$plot_png"
 

@@ -3,9 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "audio/audio_devices.h"
+#include "audio/audio_settings_check.h"
+#include "audio/note_plan.h"
+#include "audio/sonify_series.h"
 #include "core/progress_log.h"
 #include "support/recording_link.h"
 #include "support/sound_layout.h"
@@ -17,16 +24,9 @@ namespace {
 
 using testing::FileExists;
 using testing::ReadFile;
-using testing::ReadWaveSamples;
-using testing::RecordingLink;
-using testing::Sound;
-using testing::TempDir;
 
-const char* const kSuffixes[] = {"_lpvar.wav", "_lpdev.wav", "_alpdev.wav", "_lpmax.wav",
-                                 "_cumdevVar.wav"};
-
-// Blocks of ten values: 'u' rises by 1 a value from its base, 'd' falls to
-// its base, 'f' stays at its base.
+// One block of ten values per shape: 'u' rises from its base by 1 a value,
+// 'd' falls to its base, 'f' stays at its base.
 std::vector<double> Blocks(const std::string& shapes, const std::vector<double>& bases) {
   std::vector<double> values;
   for (std::size_t k = 0; k < shapes.size(); ++k) {
@@ -37,155 +37,264 @@ std::vector<double> Blocks(const std::string& shapes, const std::vector<double>&
   return values;
 }
 
+// Blocks of ten values, notes of 150 to 1000 msec.
+AudioSettings TenValueBlocks() {
+  AudioSettings settings;
+  settings.dataBlockSize = 10;
+  settings.minNoteLength = 150;
+  settings.maxNoteLength = 1000;
+  return settings;
+}
+
+// A wavy series: several rises and falls, so that notes, long and short, and
+// rests all occur.
+std::vector<double> Wave(std::size_t count) {
+  std::vector<double> values(count);
+  for (std::size_t i = 0; i < count; ++i) values[i] = 50.0 + 3.0 * std::sin(0.0021 * i) + 0.001 * i;
+  return values;
+}
+
+std::string Shell(const std::string& command) {
+  int status = 0;
+  const std::string output = testing::CommandOutput(command + " 2>&1", &status);
+  EXPECT_EQ(status, 0) << command << ": " << output;
+  return output;
+}
+
+std::string LittleEndian(std::uint32_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  return out;
+}
+
+// Mono, 16-bit PCM at 8000 Hz: byte rate 16000, block align 2.
+std::string Header8000(std::uint32_t dataBytes) {
+  return "RIFF" + LittleEndian(dataBytes + 38, 4) + "WAVEfmt " + LittleEndian(18, 4) +
+         LittleEndian(1, 2) + LittleEndian(1, 2) + LittleEndian(8000, 4) + LittleEndian(16000, 4) +
+         LittleEndian(2, 2) + LittleEndian(16, 2) + LittleEndian(0, 2) + "data" +
+         LittleEndian(dataBytes, 4);
+}
+
+TEST(NotePlanTest, BlocksSoundedConstantSeriesAndValuesThatAreNotFinite) {
+  // A block size below 2 sounds nothing.
+  AudioSettings settings;
+  for (const int size : {1, 0, -5, INT_MAX}) {
+    settings.dataBlockSize = size;
+    EXPECT_TRUE(PlanNotes(std::vector<double>(100, 3.0), settings).empty()) << size;
+  }
+  // A constant series sounds the middle frequency, flat blocks the shortest
+  // note.
+  EXPECT_EQ(PlanNotes(std::vector<double>(55, 42.0), TenValueBlocks()),
+            std::vector<Note>(5, Note{1100.0f, 150, false}));
+  // A block holding a value that is not finite makes no note, leaves the
+  // previous slope as it was (the rise still rests before the fall) and does
+  // not stretch the range.
+  auto values = Blocks("ufdf", {0, 0, 10, 0});
+  for (const double bad : {NAN, INFINITY}) {
+    values[12] = bad;
+    const auto notes = PlanNotes(values, TenValueBlocks());
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_TRUE(notes[1].rest);
+    EXPECT_NEAR(notes[2].frequency, 200.0 + 14.5 / 19.0 * 1800.0, 1e-3);
+  }
+  EXPECT_TRUE(PlanNotes(std::vector<double>(30, NAN), TenValueBlocks()).empty());
+}
+
+TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFileAndAFullDisk) {
+  testing::TempDir dir;
+  // Too short for a block followed by a value: no notes.
+  EXPECT_EQ(SonifySeries(dir.File("empty.wav"), Wave(500), AudioSettings{}).status,
+            SonifyStatus::kWritten);
+  EXPECT_EQ(ReadFile(dir.File("empty.wav")), Header8000(0));
+  EXPECT_EQ(Shell("soxi -s '" + dir.File("empty.wav") + "'"), "0");
+
+  const auto one = WriteSonification(dir.File("one.wav"), {{440.0f, 100, false}}, 600, {});
+  EXPECT_EQ(one.status, SonifyStatus::kWritten);
+  EXPECT_EQ(one.samples, 800);
+  const std::string bytes = ReadFile(dir.File("one.wav"));
+  ASSERT_EQ(bytes.size(), 1646u);
+  EXPECT_EQ(bytes.substr(0, 46), Header8000(1600));  // RIFF length 1638
+  // A full disk: the samples never arrive, and that is no success.
+  EXPECT_EQ(SonifySeries("/dev/full", Wave(6000), {}).status, SonifyStatus::kWriteFailed);
+}
+
+TEST(SonifySeriesTest, RealReadersAgreeOnFormatLengthAndSamples) {
+  testing::TempDir dir;
+  AudioSettings settings;
+  settings.sampleRate = 11025;
+  const std::string path = dir.File("wavy.wav");
+  testing::WriteFile(path, std::string(3000000, 'x'));  // replaced whole
+  const auto result = SonifySeries(path, Wave(6000), settings);
+  ASSERT_EQ(result.status, SonifyStatus::kWritten);
+  ASSERT_GT(result.samples, 11025);
+  const std::string samples = std::to_string(result.samples);
+  EXPECT_EQ(Shell("for o in c r b e s; do soxi -$o '" + path + "'; done | tr '\\n' ' '"),
+            "1 11025 16 Signed Integer PCM " + samples);
+  EXPECT_NEAR(std::atof(Shell("soxi -D '" + path + "'").c_str()), result.samples / 11025.0, 1e-5);
+
+  // Python's wave module walks the chunks itself; its frames must be ours.
+  long long sum = 0, absolute = 0;
+  for (const std::int16_t s : testing::ReadWaveSamples(path)) sum += s, absolute += std::abs(s);
+  testing::WriteFile(dir.File("read.py"),
+                     "import wave, struct, sys\n"
+                     "w = wave.open(sys.argv[1], 'rb')\n"
+                     "n = w.getnframes()\n"
+                     "data = struct.unpack('<%dh' % n, w.readframes(n))\n"
+                     "print(w.getnchannels(), w.getsampwidth(), w.getframerate(), n, sum(data),"
+                     " sum(abs(v) for v in data))\n");
+  EXPECT_EQ(Shell("python3 '" + dir.File("read.py") + "' '" + path + "'"),
+            "1 2 11025 " + samples + " " + std::to_string(sum) + " " + std::to_string(absolute));
+}
+
 struct Track {
   std::string shapes;  // the last block is never sounded
   std::vector<double> bases;
 };
 
-// Five series, each with its own rises and falls, of 50 values.
+// Five series of 50 values in file order, each with its own rises and falls.
 const Track kTracks[] = {
     {"uuuuf", {0, 10, 20, 30, 40}},  // lpvar: a steady climb
     {"ududf", {0, 20, 40, 10, 0}},   // lpdev: two peaks
-    {"duddf", {30, 0, 50, 20, 0}},   // alpdev: one peak
-    {"uddu"
-     "f",
-     {5, 40, 20, 60, 0}},  // lpmax: one peak, then a climb
-    {"ffff"
-     "f",
-     {10, 30, 20, 0, 40}},  // cvar: flat blocks
+    {"duddf", {30, 0, 50, 20, 0}},   // alpdev: one peak, then two falls
+    {"udduf", {5, 40, 20, 60, 0}},   // lpmax: one peak, then a climb
+    {"fffff", {10, 30, 20, 0, 40}},  // cvar: flat blocks
 };
+const char* const kSuffixes[] = {"_lpvar.wav", "_lpdev.wav", "_alpdev.wav", "_lpmax.wav",
+                                 "_cumdevVar.wav"};
 
 CompositeSeries SeriesOfTracks() {
   CompositeSeries series;
   series.eggCount.assign(50, 10);
-  series.lpvar = Blocks(kTracks[0].shapes, kTracks[0].bases);
-  series.lpdev = Blocks(kTracks[1].shapes, kTracks[1].bases);
-  series.alpdev = Blocks(kTracks[2].shapes, kTracks[2].bases);
-  series.lpmax = Blocks(kTracks[3].shapes, kTracks[3].bases);
-  series.cvar = Blocks(kTracks[4].shapes, kTracks[4].bases);
+  std::vector<double>* arrays[] = {&series.lpvar, &series.lpdev, &series.alpdev, &series.lpmax,
+                                   &series.cvar};
+  for (int i = 0; i < 5; ++i) *arrays[i] = Blocks(kTracks[i].shapes, kTracks[i].bases);
   return series;
 }
 
-// What a track must sound like at 8000 Hz: a full ramp is a 1094 msec note
+// What a track sounds like at 8000 Hz: a full ramp is a 1094 msec note
 // (150 + 850 * 10/9), a flat block a 150 msec one; a rest (2000 samples)
 // before every fall that follows a rise; pitch by the block's mean within the
 // range of all fifty values.
-std::vector<Sound> ExpectedSounds(const Track& track) {
+std::vector<testing::Sound> ExpectedSounds(const Track& track) {
   const std::vector<double> values = Blocks(track.shapes, track.bases);
-  const double low = *std::min_element(values.begin(), values.end());
-  const double high = *std::max_element(values.begin(), values.end());
-  std::vector<Sound> sounds;
-  char previous = 'f';
+  const auto [low, high] = std::minmax_element(values.begin(), values.end());
+  std::vector<testing::Sound> sounds;
   for (std::size_t k = 0; k + 1 < track.shapes.size(); ++k) {
     const char shape = track.shapes[k];
-    if (previous == 'u' && shape == 'd') sounds.push_back({true, 2000, 0.0});
-    previous = shape;
+    if (k > 0 && track.shapes[k - 1] == 'u' && shape == 'd') sounds.push_back({true, 2000, 0.0});
     const double mean = track.bases[k] + (shape == 'f' ? 0.0 : 4.5);
-    const double frequency = 200.0 + (mean - low) / (high - low) * 1800.0;
-    sounds.push_back({false, shape == 'f' ? 1200u : 8752u, frequency});
+    sounds.push_back(
+        {false, shape == 'f' ? 1200u : 8752u, 200.0 + (mean - *low) / (*high - *low) * 1800.0});
   }
   return sounds;
 }
 
 struct AudioRun {
-  TempDir dir;
-  RecordingLink link;
+  testing::TempDir dir;
+  testing::RecordingLink link;
   RunContext context{&link, &link};
 
   AudioRun() {
     context.settings.dataName = "Quake";
-    context.settings.rootDirectory = dir.path();
-    context.settings.outputDirectory = dir.path();
+    context.settings.rootDirectory = context.settings.outputDirectory = dir.path();
     context.settings.audio = true;
-    context.settings.audioSettings.dataBlockSize = 10;
-    context.settings.audioSettings.minNoteLength = 150;
-    context.settings.audioSettings.maxNoteLength = 1000;
+    context.settings.audioSettings = TenValueBlocks();
   }
   std::string File(const char* suffix) const { return dir.File(std::string("Quake") + suffix); }
 };
 
-TEST(CreateAudioFilesTest, FiveFilesSoundTheirSeriesNotesAndRests) {
-  AudioRun run;
-  CreateAudioFiles(run.context, SeriesOfTracks(), 1);
-  EXPECT_TRUE(run.link.messages().empty());
-  for (int i = 0; i < 5; ++i) {
-    SCOPED_TRACE(kSuffixes[i]);
-    ASSERT_TRUE(FileExists(run.File(kSuffixes[i])));
-    testing::ExpectSoundLayout(ReadWaveSamples(run.File(kSuffixes[i])), ExpectedSounds(kTracks[i]),
-                               8000);
-  }
-}
-
-TEST(CreateAudioFilesTest, WithoutASoundDeviceTheFilesAreTheSameAndTheLogSaysSoOnce) {
-  TempDir logs;
+TEST(CreateAudioFilesTest, FiveFilesSoundTheirSeriesTheSameWithOrWithoutADevice) {
+  testing::TempDir logs;
   SetLogPath(logs.File("egg.log"));
   SetLogProgress(true);
-  AudioRun with_sound;
-  CreateAudioFiles(with_sound.context, SeriesOfTracks(), 2);
+  AudioRun withSound, withoutSound;
+  CreateAudioFiles(withSound.context, SeriesOfTracks(), 1);
   EXPECT_FALSE(FileExists(logs.File("egg.log")));
-  AudioRun without_sound;
-  CreateAudioFiles(without_sound.context, SeriesOfTracks(), 0);
+  CreateAudioFiles(withoutSound.context, SeriesOfTracks(), 0);
   SetLogProgress(false);
   SetLogPath("");
-
   EXPECT_EQ(ReadFile(logs.File("egg.log")), "Audio card not detected\n");
-  EXPECT_TRUE(without_sound.link.messages().empty());
-  for (const char* suffix : kSuffixes) {
-    const std::string bytes = ReadFile(without_sound.File(suffix));
-    EXPECT_GT(bytes.size(), 46u) << suffix;
-    EXPECT_EQ(bytes, ReadFile(with_sound.File(suffix))) << suffix;
+  EXPECT_TRUE(withSound.link.messages().empty() && withoutSound.link.messages().empty());
+  for (int i = 0; i < 5; ++i) {
+    SCOPED_TRACE(kSuffixes[i]);
+    ASSERT_TRUE(FileExists(withSound.File(kSuffixes[i])));
+    testing::ExpectSoundLayout(testing::ReadWaveSamples(withSound.File(kSuffixes[i])),
+                               ExpectedSounds(kTracks[i]), 8000);
+    EXPECT_EQ(ReadFile(withoutSound.File(kSuffixes[i])), ReadFile(withSound.File(kSuffixes[i])));
   }
 }
 
-TEST(CreateAudioFilesTest, SeriesWithoutAFullBlockGiveHeaderOnlyFiles) {
-  AudioRun run;
-  CompositeSeries series;
-  series.eggCount.assign(10, 5);
-  series.lpvar = series.lpdev = series.alpdev = series.lpmax = series.cvar = Blocks("u", {0});
-  CreateAudioFiles(run.context, series, 1);
-  for (const char* suffix : kSuffixes) EXPECT_EQ(ReadFile(run.File(suffix)).size(), 46u) << suffix;
-}
-
-TEST(CreateAudioFilesTest, RefusedSettingsAreARunErrorAndWriteNothing) {
-  AudioRun run;
-  run.context.settings.audioSettings.sampleRate = 0;
-  CreateAudioFiles(run.context, SeriesOfTracks(), 1);
-  ASSERT_EQ(run.link.messageTexts().size(), 1u);
-  EXPECT_EQ(
-      run.link.messageTexts()[0],
-      "Quake: Audio files not written: Sample rate must be between 1 and 192000 Hz (it is 0).");
-
+TEST(CreateAudioFilesTest, RefusedSettingsOrTooManyNotesWriteNothing) {
+  AudioRun zeroRate;
+  zeroRate.context.settings.audioSettings.sampleRate = 0;
+  CreateAudioFiles(zeroRate.context, SeriesOfTracks(), 1);
+  EXPECT_EQ(zeroRate.link.messageTexts(),
+            std::vector<std::string>{"Quake: Audio files not written: Sample rate must be between "
+                                     "1 and 192000 Hz (it is 0)."});
+  // Only the last file is too large: flat blocks make notes of 0 msec, steep
+  // ones of a minute each.
   AudioRun huge;
   AudioSettings& settings = huge.context.settings.audioSettings;
   settings.sampleRate = 192000;
-  settings.minNoteLength = settings.maxNoteLength = 60000;
+  settings.minNoteLength = 0;
+  settings.maxNoteLength = 60000;
   settings.dataBlockSize = 2;
   CompositeSeries series;
   series.eggCount.assign(400, 5);
   series.lpvar = series.lpdev = series.alpdev = series.lpmax = series.cvar =
       std::vector<double>(400, 1.0);
-  // Only the last file is too large: flat blocks make notes of 0 msec, steep
-  // ones of two minutes.
-  settings.minNoteLength = 0;
   for (std::size_t i = 0; i < 400; ++i) series.cvar[i] = static_cast<double>(i % 2);
   CreateAudioFiles(huge.context, series, 1);
-  ASSERT_EQ(huge.link.messageTexts().size(), 1u);
-  EXPECT_EQ(huge.link.messageTexts()[0],
-            "Quake: Audio files not written: Quake_cumdevVar.wav would exceed the 4 GiB a WAV "
-            "file can hold.");
+  EXPECT_EQ(huge.link.messageTexts(),
+            std::vector<std::string>{"Quake: Audio files not written: Quake_cumdevVar.wav would "
+                                     "exceed the 4 GiB a WAV file can hold."});
   for (const char* suffix : kSuffixes) {
-    EXPECT_FALSE(FileExists(run.File(suffix))) << suffix;
-    EXPECT_FALSE(FileExists(huge.File(suffix))) << suffix;
+    EXPECT_FALSE(FileExists(zeroRate.File(suffix)) || FileExists(huge.File(suffix))) << suffix;
   }
+  // Files that cannot be created are each reported; the run goes on.
+  AudioRun missing;
+  missing.context.settings.outputDirectory = missing.dir.File("missing/");
+  CreateAudioFiles(missing.context, SeriesOfTracks(), 1);
+  EXPECT_EQ(missing.link.messageTexts(),
+            std::vector<std::string>(5, "Failed to open audio file for write"));
+  EXPECT_FALSE(missing.context.Aborted());
 }
 
-TEST(CreateAudioFilesTest, FilesThatCannotBeCreatedAreReportedAndTheRunGoesOn) {
-  AudioRun run;
-  run.context.settings.outputDirectory = run.dir.File("missing/");
-  CreateAudioFiles(run.context, SeriesOfTracks(), 1);
-  EXPECT_EQ(run.link.messageTexts(),
-            std::vector<std::string>(5, "Failed to open audio file for write"));
-  EXPECT_FALSE(run.context.Aborted());
+TEST(AudioDevicesTest, CountsPlaybackEntriesAndAnswersZeroWithoutSound) {
+  testing::TempDir dir;
+  testing::WriteFile(dir.File("pcm"),
+                     "00-00: ALC887 Analog : ALC887 Analog : playback 1 : capture 1\n"
+                     "00-02: ALC887 Alt Analog : ALC887 Alt Analog : capture 1\n"
+                     "01-03: HDMI 0 : HDMI 0 : playback 1\n");
+  EXPECT_EQ(CountPlaybackDevices(dir.File("pcm")), 2);
+  EXPECT_EQ(CountPlaybackDevices(dir.File("absent")), 0);
+}
+
+TEST(AudioSettingsCheckTest, RefusesRatesAndLengthsThatCannotBeSynthesised) {
+  // Accepted at the limits, and what is handled where it is used: clipping,
+  // clamping, no blocks.
+  AudioSettings s;
+  s.sampleRate = 1;
+  s.minNoteLength = s.maxNoteLength = 0;
+  s.restLength = 60000;
+  s.level = 200;
+  s.modulationDepth = -40;
+  s.dataBlockSize = 0;
+  EXPECT_EQ(AudioSettingsError(s), std::nullopt);
+  s.sampleRate = 192001;
+  EXPECT_EQ(AudioSettingsError(s), "Sample rate must be between 1 and 192000 Hz (it is 192001).");
+  s.sampleRate = 8000;
+  s.minNoteLength = -1;
+  EXPECT_EQ(AudioSettingsError(s), "Min note length must be between 0 and 60000 msec (it is -1).");
+  s.minNoteLength = 1001;
+  s.maxNoteLength = 1000;
+  EXPECT_EQ(AudioSettingsError(s),
+            "Min note length (1001 msec) must not exceed max note length (1000 msec).");
+  s.maxNoteLength = 60001;
+  EXPECT_TRUE(AudioSettingsError(s));
+  s.maxNoteLength = 2000;
+  s.restLength = -250;
+  EXPECT_TRUE(AudioSettingsError(s));
 }
 
 }  // namespace

@@ -1,171 +1,146 @@
-// corvane-cli batch, end to end: a real process over synthetic local files.
-#include <gtest/gtest.h>
-
+// corvane-cli end to end: batches over synthetic local files and from the
+// stand-in data server, its exit statuses, Ctrl-C, and the chisq calculator.
 #include <csignal>
 #include <filesystem>
 
+#include <gtest/gtest.h>
 #include <QProcess>
-#include <QProcessEnvironment>
 
 #include "cli/cli_options.h"
 #include "cli_fixture.h"
+#include "dataserver/data_server.h"
 
 namespace corvane {
 namespace {
 
 using testing::CliTest;
 using testing::FileExists;
-using testing::ProgramResult;
 using testing::ReadFile;
+using testing::WriteFile;
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-class BatchCommandTest : public CliTest {
- protected:
-  // Three items: two over local files, one whose file is missing.
-  std::string ThreeItems() {
-    const std::string may3 = EggFile("may03.csv", "2011-05-03");
-    const std::string may4 = EggFile("may04.csv", "2011-05-04");
-    return WriteBatch(
-        "three.ebb",
-        "# three items\n"
-        "DataDirectory " +
-            root_ +
-            "\n"
-            "CompareIntervals 1 0 1800 1800\n"
-            "LocalEggFile " +
-            may3 +
-            "\n"
-            "Quake1 2011-05-03 00:00:00 2011-05-03 00:59:59\n"
-            "LocalEggFile " +
-            dir_.File("data/missing.csv") +
-            "\n"
-            "Quake2 2011-05-03 00:00:00 2011-05-03 00:59:59\n"
-            "SmoothingWindowType 1\n"
-            "SmoothingWindowSize 300\n"
-            "LocalEggFile " +
-            may4 +
-            "\n"
-            "Quake3 2011-05-04 00:00:00 2011-05-04 00:59:59 2011-05-04 00:30:00 0.1\n");
-  }
-};
-
-TEST_F(BatchCommandTest, RunsABatchOfThreeItemsOverLocalFiles) {
-  const ProgramResult result = Run({"batch", "--set", "TempDir=" + temp_, ThreeItems()});
-  ASSERT_FALSE(result.crashed) << result.err;
+// Three items over local files, and one whose data come from the server
+// named on the command line.
+TEST_F(CliTest, ABatchOverLocalFilesAndTheServerWritesItsResultsAndSummary) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
+  ASSERT_TRUE(server.Start());
+  const auto result = RunBatch(
+      "# local and remote items\nDataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\nLocalEggFile " +
+          EggFile("may03.csv", "2011-05-03") +
+          "\nQuake1 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
+          dir_.File("data/missing.csv") +
+          "\nQuake2 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
+          EggFile("may04.csv", "2011-05-04") +
+          "\nQuake3 2011-05-04 00:00:00 2011-05-04 00:59:59\n"
+          "Far 2011-05-03 00:00:00 2011-05-03 00:59:59\n",
+      {"--set", "DataURL=" + server.DataUrl()});
   EXPECT_EQ(result.exitCode, kExitOk) << result.err;
-  EXPECT_TRUE(Contains(result.err, "3 items processed in batch mode")) << result.err;
-  EXPECT_TRUE(Contains(result.err, "Reading local file")) << result.err;
-  EXPECT_TRUE(Contains(result.err, "summary.tst")) << result.err;
-  EXPECT_TRUE(FileExists(root_ + "Quake1/Quake1.dat"));
-  EXPECT_TRUE(FileExists(root_ + "Quake1/Quake1.gp"));
-  EXPECT_TRUE(FileExists(root_ + "Quake1/Quake1.inf"));
-  EXPECT_TRUE(FileExists(root_ + "Quake3/Quake3.dat"));
-  EXPECT_FALSE(FileExists(root_ + "Quake2/Quake2.dat"));
+  EXPECT_TRUE(Contains(result.err, "4 items processed in batch mode")) << result.err;
+  EXPECT_TRUE(Contains(result.err, "the batch summary is " + root_ + "summary.tst"));
+  for (const char* file :
+       {"Quake1/Quake1.dat", "Quake1/Quake1.gp", "Quake1/Quake1.inf", "Quake3/Quake3.dat"}) {
+    EXPECT_TRUE(FileExists(root_ + file)) << file;
+  }
+  EXPECT_FALSE(FileExists(root_ + "Quake2"));
   const std::string summary = ReadFile(root_ + "summary.tst");
   EXPECT_EQ(summary.rfind("Root directory: " + root_ + "\n", 0), 0u) << summary;
-  EXPECT_TRUE(Contains(summary, "\nQuake1\t")) << summary;
-  EXPECT_TRUE(Contains(summary, "\nQuake3\t")) << summary;
-  EXPECT_TRUE(Contains(summary, "\nQuake2: ")) << summary;
-  EXPECT_TRUE(Contains(summary, "missing.csv")) << summary;
-  // A batch run shows no plot and waits for nothing.
-  EXPECT_FALSE(Contains(result.err, "Finished processing"));
+  EXPECT_TRUE(Contains(summary, "\nQuake1\t60\t")) << summary;
+  EXPECT_TRUE(Contains(summary, "\nQuake2: ") && Contains(summary, "missing.csv")) << summary;
+  EXPECT_TRUE(Contains(summary, "\nQuake3\t60\t")) << summary;
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_TRUE(Contains(server.Requests()[0].target,
+                       "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A59%3A59"));
+  EXPECT_TRUE(Contains(ReadFile(root_ + "Far/Far.inf"), "nRecords 3600\n"));
+  EXPECT_FALSE(Contains(ReadFile(config_ + "/BrantvikR&D/Corvane.conf"), server.DataUrl()));
 }
 
-TEST_F(BatchCommandTest, OverridesApplyToThisRunOnlyAndAreNeverStored) {
-  const std::string file = EggFile("may03.csv", "2011-05-03");
-  const std::string batch =
-      WriteBatch("one.ebb", "DataDirectory " + root_ + "\nDFTOutput 1 5000\nLocalEggFile " + file +
-                                "\nOne 2011-05-03 00:00:00 2011-05-03 "
-                                "00:59:59\n");
-  const ProgramResult result = Run({"batch", "--set", "TempDir=" + temp_, "--set", "LogProgress=1",
-                                    "--set", "DFTSize=1024", batch});
+TEST_F(CliTest, OverridesApplyToTheRunAndAreNeverStored) {
+  const std::string batch = "DataDirectory " + root_ + "\nDFTOutput 1 5000\nLocalEggFile " +
+                            EggFile("may03.csv", "2011-05-03") +
+                            "\nOne 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
+  auto result = RunBatch(batch, {"--set", "LogProgress=1", "--set", "DFTSize=1024"});
   ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  // The overridden temporary directory and log switch were used ...
   EXPECT_TRUE(Contains(ReadFile(temp_ + "egg.log"), "\nOne\n"));
-  // ... and nothing of them was stored; the batch's reduced DFT size went to
-  // the override too, since DFTSize was overridden.
-  const std::string stored = ReadFile(SettingsFile());
-  EXPECT_FALSE(Contains(stored, "TempDir")) << stored;
-  EXPECT_FALSE(Contains(stored, "LogProgress")) << stored;
-  EXPECT_FALSE(Contains(stored, "DFTSize")) << stored;
-
-  // Without the override, a batch stores its reduced DFT size.
-  const ProgramResult stored_run = Run({"batch", "--set", "TempDir=" + temp_, batch});
-  ASSERT_EQ(stored_run.exitCode, kExitOk) << stored_run.err;
-  EXPECT_TRUE(Contains(ReadFile(SettingsFile()), "DFTSize=4096")) << ReadFile(SettingsFile());
+  const std::string settings = config_ + "/BrantvikR&D/Corvane.conf";
+  for (const char* name : {"TempDir", "LogProgress", "DFTSize"}) {
+    EXPECT_FALSE(Contains(ReadFile(settings), name)) << name;
+  }
+  // Without the override the batch's reduced DFT size is stored.
+  ASSERT_EQ(RunBatch(batch).exitCode, kExitOk);
+  EXPECT_TRUE(Contains(ReadFile(settings), "DFTSize=4096")) << ReadFile(settings);
+  EXPECT_FALSE(Contains(ReadFile(settings), "TempDir"));
 }
 
-TEST_F(BatchCommandTest, ABatchThatCannotRunExitsWithFailure) {
-  ProgramResult result = Run({"batch", dir_.File("nothing.ebb")});
-  EXPECT_EQ(result.exitCode, kExitFailed);
-  EXPECT_TRUE(Contains(result.err, "Cannot open the batch file")) << result.err;
-
-  result = Run({"batch", WriteBatch("keywords.ebb", "DataDirectory " + root_ + "\n")});
-  EXPECT_EQ(result.exitCode, kExitFailed);
-  EXPECT_TRUE(Contains(result.err, "There are no batch items to process")) << result.err;
-
-  result =
-      Run({"batch", WriteBatch("bad.ebb", "Quake May-03-2011 00:00:00 May-03-2011 23:59:59\n")});
-  EXPECT_EQ(result.exitCode, kExitFailed);
-  EXPECT_TRUE(Contains(result.err, "Invalid batch file record:\nQuake May-03-2011")) << result.err;
-
-  result = Run({"batch", "--set", "SmoothWindowSize=wide", dir_.File("nothing.ebb")});
-  EXPECT_EQ(result.exitCode, kExitUsage);
-  EXPECT_TRUE(Contains(result.err, "SmoothWindowSize")) << result.err;
-
-  result = Run({"batch", "--set", "NoSuchSetting=1", dir_.File("nothing.ebb")});
-  EXPECT_EQ(result.exitCode, kExitUsage);
-
-  result = Run({"frobnicate"});
-  EXPECT_EQ(result.exitCode, kExitUsage);
-  EXPECT_TRUE(Contains(result.err, "Usage: corvane-cli")) << result.err;
-}
-
-TEST_F(BatchCommandTest, HelpIsPrinted) {
-  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-           {"--help"}, {"batch", "--help"}, {"chisq", "--help"}}) {
-    const ProgramResult result = Run(arguments);
-    EXPECT_EQ(result.exitCode, kExitOk);
-    EXPECT_TRUE(Contains(result.out, "Usage: corvane-cli")) << result.out;
+TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
+  WriteFile(dir_.File("keywords.ebb"), "DataDirectory " + root_ + "\n");
+  WriteFile(dir_.File("bad.ebb"), "Quake May-03-2011 00:00:00 May-03-2011 23:59:59\n");
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::string err;
+    std::string out = "";
+  } cases[] = {
+      {{"batch", dir_.File("nothing.ebb")}, kExitFailed, "Cannot open the batch file"},
+      {{"batch", dir_.File("keywords.ebb")}, kExitFailed, "There are no batch items to process"},
+      {{"batch", dir_.File("bad.ebb")},
+       kExitFailed,
+       "Invalid batch file record:\nQuake May-03-2011"},
+      {{"batch", "--set", "SmoothWindowSize=wide", dir_.File("bad.ebb")},
+       kExitUsage,
+       "SmoothWindowSize"},
+      {{"batch", "--set", "NoSuchSetting=1", dir_.File("bad.ebb")}, kExitUsage, "NoSuchSetting"},
+      {{"batch", "--set", "NoValue", dir_.File("bad.ebb")}, kExitUsage, "Usage: corvane-cli"},
+      {{"frobnicate"}, kExitUsage, "Usage: corvane-cli"},
+      {{"chisq", "1"}, kExitUsage, "Usage: corvane-cli"},
+      {{"chisq", "1,5", "2"},
+       kExitFailed,
+       "ChiSquare Probability Calculator: Please enter a number."},
+      {{"chisq", "1", "2.5"},
+       kExitFailed,
+       "ChiSquare Probability Calculator: Please enter an integer."},
+      {{"chisq", "0", "0"}, kExitFailed, "DF must be a whole number of at least 1"},
+      {{"batch", "--help"}, kExitOk, "", "Usage: corvane-cli"},
+      {{"chisq", "--help"}, kExitOk, "", "Usage: corvane-cli"},
+      // The upper tail to 15 significant digits; a tiny one is not 0.
+      {{"chisq", "3", "2"}, kExitOk, "", "0.111565080074215\n"},
+      {{"chisq", "100", "2"}, kExitOk, "", "9.64374923981957e-23\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const auto result = Run(c.arguments);
+    EXPECT_EQ(result.exitCode, c.status);
+    EXPECT_TRUE(Contains(result.err, c.err)) << result.err;
+    EXPECT_EQ(c.out.empty() ? result.out : result.out.substr(0, c.out.size()), c.out);
   }
 }
 
-TEST_F(BatchCommandTest, CtrlCStopsTheBatchAfterTheCurrentRun) {
+TEST_F(CliTest, CtrlCStopsTheBatchAfterTheCurrentRun) {
   const std::string file = EggFile("may03.csv", "2011-05-03");
   std::string text = "DataDirectory " + root_ + "\n";
-  const int items = 400;
-  for (int i = 0; i < items; ++i) {
+  for (int i = 0; i < 400; ++i) {
     text += "LocalEggFile " + file + "\nItem" + std::to_string(i) +
             " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
   }
+  WriteFile(dir_.File("many.ebb"), text);
   QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
-  process.setProcessEnvironment(env);
-  process.start(QString::fromLatin1(CORVANE_BINARY_DIR "/src/cli/corvane-cli"),
-                {"batch", "--set", QString::fromStdString("TempDir=" + temp_),
-                 QString::fromStdString(WriteBatch("many.ebb", text))});
   process.setReadChannel(QProcess::StandardError);
-  ASSERT_TRUE(process.waitForStarted(10000));
-  // Interrupt once the first run is under way.
+  Start(process, {"batch", "--set", "TempDir=" + temp_, dir_.File("many.ebb")});
   std::string err;
   while (!Contains(err, "Reading local file") && process.waitForReadyRead(20000)) {
     err += process.readAllStandardError().toStdString();
   }
-  ASSERT_TRUE(Contains(err, "Reading local file")) << err;
   ::kill(static_cast<pid_t>(process.processId()), SIGINT);
   ASSERT_TRUE(process.waitForFinished(60000));
   err += process.readAllStandardError().toStdString();
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(process.exitCode(), kExitInterrupted) << err;
   EXPECT_TRUE(Contains(err, "items processed in batch mode")) << err;
-  EXPECT_FALSE(FileExists(root_ + "Item" + std::to_string(items - 1)));
+  EXPECT_FALSE(FileExists(root_ + "Item399"));
 }
 
-TEST_F(BatchCommandTest, NumbersStayInTheCFormUnderAGermanLocale) {
+TEST_F(CliTest, NumbersStayInTheCFormUnderAGermanLocale) {
   const std::string locales = dir_.File("locales");
   std::filesystem::create_directories(locales);
   QProcess localedef;
@@ -174,24 +149,16 @@ TEST_F(BatchCommandTest, NumbersStayInTheCFormUnderAGermanLocale) {
   if (!localedef.waitForFinished(60000) || localedef.exitCode() > 1) {
     GTEST_SKIP() << "no German locale can be made here";
   }
-  const std::string file = EggFile("may03.csv", "2011-05-03");
-  auto batch = [&](const std::string& root) {
-    std::filesystem::create_directories(root);
-    return WriteBatch("de.ebb", "DataDirectory " + root + "\nExpFilterCoeff 0.002\nLocalEggFile " +
-                                    file + "\nGerman 2011-05-03 00:00:00 2011-05-03 00:59:59 " +
-                                    "2011-05-03 00:10:00 0.25\n");
-  };
-  const std::string cRoot = dir_.File("c/");
-  ProgramResult result = Run({"batch", "--set", "TempDir=" + temp_, batch(cRoot)});
+  WriteFile(dir_.File("de.ebb"), "DataDirectory " + root_ + "\nLocalEggFile " +
+                                     EggFile("may03.csv", "2011-05-03") +
+                                     "\nGerman 2011-05-03 00:00:00 2011-05-03 00:59:59\n");
+  const auto result = Run({"batch", "--set", "TempDir=" + temp_, dir_.File("de.ebb")},
+                          {{"LOCPATH", locales}, {"LC_ALL", "de_DE.UTF-8"}});
   ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  const std::string deRoot = dir_.File("de/");
-  result = Run({"batch", "--set", "TempDir=" + temp_, batch(deRoot)},
-               {{"LOCPATH", locales}, {"LC_ALL", "de_DE.UTF-8"}, {"LANG", "de_DE.UTF-8"}});
-  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  const std::string cData = ReadFile(cRoot + "German/German.dat");
-  ASSERT_FALSE(cData.empty());
-  EXPECT_TRUE(Contains(cData, "."));
-  EXPECT_EQ(ReadFile(deRoot + "German/German.dat"), cData);
+  for (const char* file : {"German/German.dat", "German/German.inf"}) {
+    const std::string text = ReadFile(root_ + file);
+    EXPECT_TRUE(Contains(text, ".") && !Contains(text, ",")) << file;
+  }
 }
 
 }  // namespace

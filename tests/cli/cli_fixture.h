@@ -1,5 +1,5 @@
-// Running corvane-cli as a separate process, with a private settings store
-// (XDG_CONFIG_HOME) and synthetic egg data, for end-to-end tests.
+// Runs corvane-cli as a separate process with a private settings store
+// (XDG_CONFIG_HOME), an output root and a temporary directory of its own.
 #pragma once
 
 #include <map>
@@ -7,39 +7,38 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <QProcess>
 
+#include "eggdata/egg_data_generator.h"
 #include "support/temp_dir.h"
 
 namespace corvane::testing {
 
 struct ProgramResult {
   int exitCode = -1;
-  bool crashed = false;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override;
-
-  // Runs corvane-cli with the arguments and extra environment variables.
+  // Starts corvane-cli with the arguments and extra environment variables.
+  void Start(QProcess& process, const std::vector<std::string>& arguments,
+             const std::map<std::string, std::string>& environment = {});
+  // Runs it to its end.
   ProgramResult Run(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment = {});
-
-  // Writes one hour of synthetic data (from 00:00:00 of the date) to
-  // data/<name> and returns its path.
-  std::string EggFile(const std::string& name, const std::string& date);
-
-  std::string WriteBatch(const std::string& name, const std::string& text);
-
-  // The private settings store's file.
-  std::string SettingsFile() const;
+  // "batch --set TempDir=<temp> <extra>... <file>" over a batch file of text.
+  ProgramResult RunBatch(const std::string& text, const std::vector<std::string>& extra = {});
+  // Writes synthetic data (by default the hour from 00:00:00 of the date)
+  // to data/<name>; its path.
+  std::string EggFile(const std::string& name, const std::string& date,
+                      eggdata::EggDataOptions options = {});
 
   TempDir dir_;
-  std::string config_;  // XDG_CONFIG_HOME of the program
-  std::string root_;    // output root, with separator
-  std::string temp_;    // temporary directory, with separator
+  std::string config_ = dir_.File("config");
+  std::string root_ = dir_.File("out/");
+  std::string temp_ = dir_.File("tmp/");
 };
 
 }  // namespace corvane::testing

@@ -1,3 +1,5 @@
+// FinishSegmentDownload: a day's download kept compressed, kept inflated or
+// inflated into the temporary directory, and the days that end a run.
 #include "net/segment_download.h"
 
 #include <sys/stat.h>
@@ -7,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include "core/date_time.h"
-#include "core/progress_log.h"
 #include "eggdata/egg_data_generator.h"
 #include "eggdata/gzip_bytes.h"
 #include "support/recording_link.h"
@@ -18,221 +19,161 @@ namespace {
 
 using testing::FileExists;
 using testing::ReadFile;
-using testing::RecordingLink;
-using testing::TempDir;
 using testing::WriteFile;
 
-constexpr std::int64_t kMay3 = 1304380800;
-
-// Sends the process-wide progress log to a file for one test.
-class ProgressLogToFile {
- public:
-  explicit ProgressLogToFile(const std::string& path)
-      : was_on_(LogProgress()), old_path_(LogPath()) {
-    SetLogPath(path);
-    SetLogProgress(true);
+// A run of three day segments from 2011-05-03 10:00:00 whose downloads the
+// test puts in place.
+struct SegmentRun {
+  SegmentRun() {
+    for (const char* sub : {"root", "save", "tmp"})
+      std::filesystem::create_directories(dir.File(sub));
+    context.settings.dataName = "Quake";
+    context.settings.tempDirectory = dir.File("tmp/");
+    context.settings.rootDirectory = dir.File("root/");
   }
-  ~ProgressLogToFile() {
-    SetLogProgress(was_on_);
-    SetLogPath(old_path_);
+  void Keep(bool compressed, const std::string& directory) {
+    context.settings.saveRemoteInput = true;
+    context.settings.saveCompressed = compressed;
+    context.settings.remoteSaveDirectory = directory;
   }
-
- private:
-  bool was_on_;
-  std::string old_path_;
-};
-
-class SegmentDownloadTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::create_directories(dir_.File("root"));
-    std::filesystem::create_directories(dir_.File("save"));
-    context_.settings.dataName = "Quake";
-    context_.settings.tempDirectory = dir_.File("tmp/");
-    std::filesystem::create_directories(context_.settings.tempDirectory);
-    context_.settings.rootDirectory = dir_.File("root/");
-    segments_ = BuildDaySegments(kMay3 + 36000, kMay3 + 2 * 86400 + 3600);
-  }
-
-  std::string Download() const { return context_.settings.tempDirectory + "data.txt.gz"; }
-
-  // Leaves compressed egg data of the segment's first minutes as the
-  // download.
-  std::string PutDay(int index, int records = 300, int eggs = 4) {
+  // Leaves day `index`'s first `records` seconds, compressed, as the
+  // download; returns the text.
+  std::string PutDay(int index, int records = 300) {
     eggdata::EggDataOptions options;
-    options.start = SecondsOf(segments_[index].start);
+    options.start = SecondsOf(segments[index].start);
     options.stop = options.start + records - 1;
-    options.eggCount = eggs;
+    options.eggCount = 10;
     const std::string text = eggdata::GenerateEggData(options);
-    WriteFile(Download(), eggdata::GzipCompress(text).value());
+    WriteFile(download, eggdata::GzipCompress(text).value());
     return text;
   }
+  bool Finish(int index) { return FinishSegmentDownload(context, index, segments[index], files); }
 
-  bool Finish(int index) {
-    return FinishSegmentDownload(context_, index, segments_[index], files_);
-  }
-
-  TempDir dir_;
-  RecordingLink link_;
-  RunContext context_{&link_, &link_};
-  std::vector<DaySegment> segments_;
-  SegmentFileList files_ = SegmentFileList(3);
+  testing::TempDir dir;
+  std::string download = dir.File("tmp/data.txt.gz");
+  testing::RecordingLink link;
+  RunContext context{&link, &link};
+  std::vector<DaySegment> segments =
+      BuildDaySegments(1304380800 + 36000, 1304380800 + 2 * 86400 + 3600);
+  SegmentFileList files = SegmentFileList(3);
 };
 
-TEST_F(SegmentDownloadTest, WithoutSavingTheDaysAreInflatedIntoTheTemporaryDirectory) {
-  ProgressLogToFile log(dir_.File("egg.log"));
-  const std::string first = PutDay(0);
-  ASSERT_TRUE(Finish(0));
-  EXPECT_EQ(files_[0], context_.settings.tempDirectory + "data.csv");
-  EXPECT_EQ(ReadFile(files_[0]), first);
-  EXPECT_FALSE(FileExists(Download()));
-  EXPECT_NE(ReadFile(dir_.File("egg.log")).find("Deleted temp file\n"), std::string::npos);
-
-  // Text that cannot be written is reported with its place.
-  PutDay(1);
-  std::filesystem::remove_all(context_.settings.tempDirectory);
-  std::filesystem::create_directories(context_.settings.tempDirectory);
-  PutDay(1);
-  std::filesystem::create_directories(context_.settings.tempDirectory + "data_2.csv/x");
-  EXPECT_FALSE(Finish(1));
-  EXPECT_EQ(link_.messageTexts(),
-            std::vector<std::string>{"Quake: Could not write the data received for 2011-05-04 to " +
-                                     context_.settings.tempDirectory + "data_2.csv"});
-  context_.ClearAbort();
-
-  const std::string third = PutDay(2);
-  ASSERT_TRUE(Finish(2));
-  EXPECT_EQ(files_[2], context_.settings.tempDirectory + "data_3.csv");
-  EXPECT_EQ(ReadFile(files_[2]), third);
-  EXPECT_TRUE(files_[1].empty());
-  EXPECT_FALSE(context_.Aborted());
-}
-
-TEST_F(SegmentDownloadTest, SavedTextGoesToTheSaveDirectoryAndTheDownloadStays) {
-  context_.settings.saveRemoteInput = true;
-  context_.settings.remoteSaveDirectory = dir_.File("save/");
-  const std::string second = PutDay(1);
-  ASSERT_TRUE(Finish(1));
-  EXPECT_EQ(files_[1], dir_.File("save/Quake_2.csv"));
-  EXPECT_EQ(ReadFile(files_[1]), second);
-  EXPECT_TRUE(FileExists(Download()));
-
-  PutDay(0);
-  context_.settings.remoteSaveDirectory.clear();
-  ASSERT_TRUE(Finish(0));
-  EXPECT_EQ(files_[0], dir_.File("root/Quake.csv"));
-}
-
-TEST_F(SegmentDownloadTest, KeptCompressedDownloadsAreMovedUnderTheRunsName) {
-  ProgressLogToFile log(dir_.File("egg.log"));
-  context_.settings.saveRemoteInput = true;
-  context_.settings.saveCompressed = true;
-  context_.settings.remoteSaveDirectory = dir_.File("save/");
-  PutDay(0);
-  const std::string bytes = ReadFile(Download());
-  WriteFile(dir_.File("save/Quake.gz"), "an older run");
-  ASSERT_TRUE(Finish(0));
-  EXPECT_EQ(files_[0], dir_.File("save/Quake.gz"));
-  EXPECT_EQ(ReadFile(files_[0]), bytes);
-  EXPECT_FALSE(FileExists(Download()));
-  EXPECT_NE(ReadFile(dir_.File("egg.log")).find("Compressed data file moved\n"), std::string::npos);
-
-  PutDay(2);
-  context_.settings.remoteSaveDirectory.clear();
-  ASSERT_TRUE(Finish(2));
-  EXPECT_EQ(files_[2], dir_.File("root/Quake_3.gz"));
-  EXPECT_TRUE(FileExists(files_[2]));
-}
-
-TEST_F(SegmentDownloadTest, AMoveThatFailsEndsTheRun) {
-  ProgressLogToFile log(dir_.File("egg.log"));
-  context_.settings.saveRemoteInput = true;
-  context_.settings.saveCompressed = true;
-  context_.settings.remoteSaveDirectory = dir_.File("gone/");
-  PutDay(0);
-  EXPECT_FALSE(Finish(0));
-  EXPECT_TRUE(context_.Aborted());
-  EXPECT_TRUE(files_[0].empty());
-  ASSERT_EQ(link_.messageTexts().size(), 1u);
-  EXPECT_EQ(link_.messageTexts()[0], "Quake: Compressed data file not moved from " + Download() +
-                                         " to " + dir_.File("gone/Quake.gz"));
-  EXPECT_NE(ReadFile(dir_.File("egg.log")).find("Compressed data file not moved\n"),
-            std::string::npos);
-  EXPECT_TRUE(FileExists(Download()));
-}
-
-TEST_F(SegmentDownloadTest, AMessagePageOrAnEmptyDayEndsTheRunNamingTheDay) {
-  ProgressLogToFile log(dir_.File("egg.log"));
-  const std::string page =
-      "\n\n<html>\n<body>No egg data are available for 2011-05-04.</body>\n</html>\n";
-  for (const bool keep : {false, true}) {
-    for (const std::string& text : {page, std::string()}) {
-      RecordingLink link;
-      RunContext context(&link, &link);
-      context.settings = context_.settings;
-      context.settings.saveRemoteInput = keep;
-      context.settings.saveCompressed = keep;
-      WriteFile(Download(), eggdata::GzipCompress(text).value());
-      SegmentFileList files(3);
-      EXPECT_FALSE(FinishSegmentDownload(context, 1, segments_[1], files));
-      EXPECT_TRUE(context.Aborted());
-      EXPECT_EQ(link.messageTexts(),
-                std::vector<std::string>{"Quake: No data received for 2011-05-04"});
-      EXPECT_EQ(files, SegmentFileList(3));
-    }
+TEST(SegmentDownloadTest, EachDayIsKeptOrInflatedUnderItsName) {
+  const struct {
+    bool keep, compressed;
+    const char* saveDirectory;
+    int index;
+    const char* file;
+  } cases[] = {
+      {false, false, "", 0, "tmp/data.csv"},         {false, false, "", 2, "tmp/data_3.csv"},
+      {true, false, "save/", 1, "save/Quake_2.csv"}, {true, false, "", 0, "root/Quake.csv"},
+      {true, true, "save/", 0, "save/Quake.gz"},     {true, true, "", 2, "root/Quake_3.gz"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    SegmentRun run;
+    if (c.keep) run.Keep(c.compressed, *c.saveDirectory ? run.dir.File(c.saveDirectory) : "");
+    WriteFile(run.dir.File(c.file), "an older run");
+    const std::string text = run.PutDay(c.index);
+    const std::string bytes = ReadFile(run.download);
+    ASSERT_TRUE(run.Finish(c.index));
+    EXPECT_EQ(run.files[c.index], run.dir.File(c.file));
+    EXPECT_EQ(ReadFile(run.files[c.index]), c.compressed ? bytes : text);
+    // Inflated and kept, the download stays until the next one replaces it.
+    EXPECT_EQ(FileExists(run.download), c.keep && !c.compressed);
+    EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
   }
-  EXPECT_FALSE(FileExists(dir_.File("root/Quake_2.gz")));
-  EXPECT_FALSE(FileExists(context_.settings.tempDirectory + "data_2.csv"));
-  EXPECT_NE(
-      ReadFile(dir_.File("egg.log")).find("Received message instead of data from remote server\n"),
-      std::string::npos);
-
-  // A page in capitals, or one that starts with a document type, is data.
-  WriteFile(Download(), eggdata::GzipCompress("<HTML>\nhello\n").value());
-  EXPECT_TRUE(Finish(1));
 }
 
-TEST_F(SegmentDownloadTest, DamagedDownloadsEndTheRunAndInBatchModeOnlyTheSummaryHearsOfIt) {
-  context_.settings.batchMode = true;
-  PutDay(0);
-  std::string bytes = ReadFile(Download());
-  WriteFile(Download(), bytes.substr(0, bytes.size() / 2));
-  EXPECT_FALSE(Finish(0));
-  EXPECT_TRUE(context_.Aborted());
-  EXPECT_TRUE(link_.messages().empty());
-  EXPECT_EQ(ReadFile(dir_.File("root/summary.tst")),
-            "Quake: Damaged data received for 2011-05-03\n");
-  EXPECT_TRUE(files_[0].empty());
+TEST(SegmentDownloadTest, AKeptDownloadMovesAcrossFileSystems) {
+  SegmentRun run;
+  struct stat shm {
+  }, temp{};
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(run.dir.path().c_str(), &temp) != 0 ||
+      shm.st_dev == temp.st_dev) {
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  }
+  std::string save = "/dev/shm/corvane-save-XXXXXX";
+  ASSERT_NE(::mkdtemp(save.data()), nullptr);
+  run.Keep(true, save + "/");
+  run.PutDay(1);
+  const std::string bytes = ReadFile(run.download);
+  const bool finished = run.Finish(1);
+  const std::string kept = ReadFile(save + "/Quake_2.gz");
+  std::filesystem::remove_all(save);
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(kept, bytes);
+  EXPECT_FALSE(FileExists(run.download));
+}
 
-  // Kept compressed, a download damaged far behind its beginning is caught
-  // before it is kept.
-  context_.ClearAbort();
-  context_.settings.saveRemoteInput = true;
-  context_.settings.saveCompressed = true;
-  ASSERT_GT(PutDay(0, 3000, 10).size(), 200000u);
-  bytes = ReadFile(Download());
-  bytes[bytes.size() - 100] ^= 0x55;
-  WriteFile(Download(), bytes);
-  EXPECT_FALSE(Finish(0));
-  EXPECT_FALSE(FileExists(dir_.File("root/Quake.gz")));
-
-  // Inflated, such a download is refused as well.
-  context_.settings.saveCompressed = false;
-  WriteFile(Download(), bytes);
-  EXPECT_FALSE(Finish(0));
-  EXPECT_FALSE(FileExists(dir_.File("root/Quake.csv")));
-  EXPECT_TRUE(files_[0].empty());
-  context_.settings.saveCompressed = true;
-
-  WriteFile(Download(), "plain text, not gzip");
-  EXPECT_FALSE(Finish(0));
-  std::remove(Download().c_str());
-  EXPECT_FALSE(Finish(0));
-  EXPECT_EQ(ReadFile(dir_.File("root/summary.tst")),
-            "Quake: Damaged data received for 2011-05-03\n"
-            "Quake: Damaged data received for 2011-05-03\n"
-            "Quake: Damaged data received for 2011-05-03\n"
-            "Quake: Damaged data received for 2011-05-03\n"
+TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
+  const std::string page = "\n\n<html>\n<body>No egg data for 2011-05-04.</body>\n</html>\n";
+  const struct {
+    const char* what;
+    std::function<void(SegmentRun&)> put;
+    std::string message;
+  } cases[] = {
+      {"message page", [&](SegmentRun& r) { WriteFile(r.download, *eggdata::GzipCompress(page)); },
+       "No data received for 2011-05-04"},
+      {"kept message page",
+       [&](SegmentRun& r) {
+         r.Keep(true, "");
+         WriteFile(r.download, *eggdata::GzipCompress(page));
+       },
+       "No data received for 2011-05-04"},
+      {"empty stream", [](SegmentRun& r) { WriteFile(r.download, *eggdata::GzipCompress("")); },
+       "No data received for 2011-05-04"},
+      {"truncated",
+       [](SegmentRun& r) {
+         r.PutDay(1);
+         const std::string bytes = ReadFile(r.download);
+         WriteFile(r.download, bytes.substr(0, bytes.size() / 2));
+       },
+       "Damaged data received for 2011-05-04"},
+      {"damaged far behind its beginning, kept",
+       [](SegmentRun& r) {
+         r.Keep(true, "");
+         r.PutDay(1, 3000);
+         std::string bytes = ReadFile(r.download);
+         bytes[bytes.size() - 100] ^= 0x55;
+         WriteFile(r.download, bytes);
+       },
+       "Damaged data received for 2011-05-04"},
+      {"not gzip", [](SegmentRun& r) { WriteFile(r.download, "plain text"); },
+       "Damaged data received for 2011-05-04"},
+      {"missing", [](SegmentRun&) {}, "Damaged data received for 2011-05-04"},
+      {"text not writable",
+       [](SegmentRun& r) {
+         r.PutDay(1);
+         std::filesystem::create_directories(r.dir.File("tmp/data_2.csv/x"));
+       },
+       "Could not write the data received for 2011-05-04 to %stmp/data_2.csv"},
+      {"move failed",
+       [](SegmentRun& r) {
+         r.Keep(true, r.dir.File("gone/"));
+         r.PutDay(1);
+       },
+       "Compressed data file not moved from %stmp/data.txt.gz to %sgone/Quake_2.gz"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SegmentRun run;
+    c.put(run);
+    EXPECT_FALSE(run.Finish(1));
+    EXPECT_TRUE(run.context.Aborted());
+    EXPECT_EQ(run.files, SegmentFileList(3));
+    std::string message = "Quake: " + c.message;
+    for (size_t at; (at = message.find("%s")) != std::string::npos;)
+      message.replace(at, 2, run.dir.path());
+    EXPECT_EQ(run.link.messageTexts(), std::vector{message});
+    EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.gz")));
+    EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.csv")));
+  }
+  // In batch mode only the summary table hears of it.
+  SegmentRun batch;
+  batch.context.settings.batchMode = true;
+  EXPECT_FALSE(batch.Finish(0));
+  EXPECT_EQ(batch.link.messageTexts(), std::vector<std::string>{});
+  EXPECT_EQ(ReadFile(batch.dir.File("root/summary.tst")),
             "Quake: Damaged data received for 2011-05-03\n");
 }
 

@@ -1,152 +1,170 @@
 #include "stats/composite_statistics.h"
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "stats/low_pass_variables.h"
+#include "stats/smoothing_filters.h"
+#include "stats/smoothing_settings.h"
 #include "support/recording_link.h"
 #include "support/sample_table.h"
-#include "support/temp_dir.h"
 
 namespace corvane {
 namespace {
 
 using testing::MakeSampleTable;
-using testing::ReadFile;
-using testing::RecordingLink;
-using testing::TempDir;
-
+using Series = std::vector<double>;
 constexpr std::int32_t kMissing = kMissingSample;
 
-struct Fixture {
-  RecordingLink link;
+struct StatsRun {
+  testing::RecordingLink link;
   RunContext context{&link, &link};
   CompositeSeries series;
-  Fixture() { context.settings.dataName = "Quake"; }
+  StatsRun() { context.settings.dataName = "Quake"; }
 };
 
-void ExpectNear(double actual, double expected) {
-  EXPECT_NEAR(actual, expected, 1e-12 * std::max(1.0, std::fabs(expected)));
-}
+TEST(CompositeStatisticsTest, SingleEggOf110AndOnlyValidCellsTakePart) {
+  StatsRun run;
+  run.context.SetJobStage(3);
+  ComputeStatistics(run.context, MakeSampleTable({{110}}), run.series);
+  const CompositeSeries& s = run.series;
+  EXPECT_NEAR(s.stoufZ[0], 1.414214, 5e-7);
+  EXPECT_EQ((Series{s.meanDev[0], s.meanAbsDev[0], s.maxAbsDev[0], s.eggvar[0], s.cvar[0]}),
+            (Series{10, 10, 10, 0, -50}));
+  EXPECT_TRUE(std::isnan(s.covar[0])) << "covar needs two eggs";
+  EXPECT_EQ(s.lpvar, Series{50.0});
+  EXPECT_EQ(run.context.JobStage(), 1);
+  EXPECT_EQ(run.link.statuses(), std::vector<std::string>{"Smoothing data"});
 
-TEST(CompositeStatisticsTest, SingleEggOf110) {
-  Fixture f;
-  const EggSampleTable table = MakeSampleTable({{110}});
-  ComputeStatistics(f.context, table, f.series);
-  ASSERT_EQ(f.series.size(), 1u);
-  EXPECT_EQ(f.series.eggCount[0], 1);
-  EXPECT_DOUBLE_EQ(f.series.stoufZ[0], 10 / std::sqrt(50.0));
-  EXPECT_EQ(f.series.meanDev[0], 10);
-  EXPECT_EQ(f.series.meanAbsDev[0], 10);
-  EXPECT_EQ(f.series.maxAbsDev[0], 10);
-  EXPECT_EQ(f.series.eggvar[0], 0);
-  EXPECT_EQ(f.series.cvar[0], -50);
-  EXPECT_TRUE(std::isnan(f.series.covar[0])) << "covar needs two eggs";
-  EXPECT_EQ(f.series.useableEggs, 1);
-  EXPECT_FALSE(f.context.Aborted());
-}
-
-TEST(CompositeStatisticsTest, OddTrialSizeUsesTheIntegerHalfForTheMeanAndFiftyForCvar) {
-  Fixture f;
-  // N = 201: deviations use N/2 = 100.5, the mean deviation the integer 100.
-  const EggSampleTable table = MakeSampleTable({{110, 90}, {103, 100}}, 201);
-  ComputeStatistics(f.context, table, f.series);
-  EXPECT_DOUBLE_EQ(f.series.meanDev[0], 6.5);
-  EXPECT_DOUBLE_EQ(f.series.meanAbsDev[0], (9.5 + 2.5) / 2);
-  EXPECT_DOUBLE_EQ(f.series.stoufZ[0], 6.5 / (std::sqrt(201 * 0.25) / std::sqrt(2.0)));
-  EXPECT_DOUBLE_EQ(f.series.cvar[1], f.series.eggvar[0] + f.series.eggvar[1] - 100);
-}
-
-TEST(CompositeStatisticsTest, OnlyValidCellsTakePart) {
-  Fixture f;
   EggSampleTable table =
-      MakeSampleTable({{110, 120, 90}, {100, kMissing, 80}, {130, 130, 130}, {70, 70, 70}});
-  table.columns[2].selected = 0;     // deselected: never used, not usable
-  table.columns[3].storedCount = 2;  // incomplete: never used, not usable
-  ComputeStatistics(f.context, table, f.series);
-  EXPECT_EQ(f.series.useableEggs, 2);
-  EXPECT_EQ(f.series.eggCount, (std::vector<std::int32_t>{2, 1, 2}));
-  ExpectNear(f.series.meanDev[0], 5);
-  ExpectNear(f.series.meanDev[1], 20);  // the missing value drops egg 1 at this sample only
-  ExpectNear(f.series.maxAbsDev[2], 20);
+      MakeSampleTable({{110, 120, 90}, {100, kMissing, 84}, {130, 130, 130}, {70, 70, 70}});
+  table.columns[2].selected = 0;     // never used
+  table.columns[3].storedCount = 2;  // a stored count other than the samples: never used
+  ComputeStatistics(run.context, table, run.series);
+  EXPECT_EQ(s.useableEggs, 2);
+  EXPECT_EQ(s.eggCount, (std::vector<std::int32_t>{2, 1, 2}));
+  EXPECT_EQ(s.meanDev, (Series{5, 20, -13})) << "the missing value drops egg 1 at sample 1 only";
+  EXPECT_EQ(s.maxAbsDev, (Series{10, 20, 16}));
+  EXPECT_EQ(s.eggvar, (Series{50, 0, 18}));
+  EXPECT_EQ(s.cvar, (Series{0, -50, -82}));
+  // An odd trial size: deviations from N/2 = 100.5, the mean deviation from
+  // the integer 100, and cvar still subtracts 50.
+  ComputeStatistics(run.context, MakeSampleTable({{110, 90}, {103, 100}}, 201), run.series);
+  EXPECT_EQ(s.meanDev[0], 6.5);
+  EXPECT_EQ(s.meanAbsDev[0], 6);
+  EXPECT_DOUBLE_EQ(s.stoufZ[0], 6.5 / (std::sqrt(201 * 0.25) / std::sqrt(2.0)));
+  EXPECT_DOUBLE_EQ(s.cvar[1], s.eggvar[0] + s.eggvar[1] - 100);
 }
 
-TEST(CompositeStatisticsTest, SamplesWithoutValidEggsAddNothing) {
-  Fixture f;
-  const EggSampleTable table =
-      MakeSampleTable({{110, kMissing, 120, 90}, {104, kMissing, kMissing, 96}});
-  ComputeStatistics(f.context, table, f.series);
-  EXPECT_EQ(f.series.eggCount[1], 0);
-  for (const auto* array : {&f.series.meanDev, &f.series.stoufZ, &f.series.meanAbsDev,
-                            &f.series.maxAbsDev, &f.series.eggvar, &f.series.covar}) {
-    EXPECT_TRUE(std::isnan((*array)[1]));
+TEST(CompositeStatisticsTest, SamplesWithoutTwoValidEggsKeepSumsAndFiltersFinite) {
+  StatsRun run;
+  const auto table = MakeSampleTable({{110, kMissing, 120, 90}, {104, kMissing, kMissing, 96}});
+  ComputeStatistics(run.context, table, run.series);
+  const CompositeSeries& s = run.series;
+  for (const Series* raw : {&s.meanDev, &s.stoufZ, &s.meanAbsDev, &s.maxAbsDev, &s.eggvar}) {
+    EXPECT_TRUE(std::isnan((*raw)[1]));
   }
-  EXPECT_TRUE(std::isnan(f.series.covar[2])) << "one valid egg";
-  EXPECT_EQ(f.series.cvar[1], f.series.cvar[0]);
-  ExpectNear(f.series.cvar[3], 18 - 50 + 0 - 50 + 18 - 50);
-  ExpectNear(f.series.meanMaxAbsDev, (10 + 20 + 10) / 3.0);
-  for (const auto* array :
-       {&f.series.lpdev, &f.series.alpdev, &f.series.lpadev, &f.series.lpvar, &f.series.lpmax}) {
-    for (double v : *array) EXPECT_FALSE(std::isnan(v));
+  EXPECT_TRUE(std::isnan(s.covar[1]) && std::isnan(s.covar[2])) << "covar needs two eggs";
+  EXPECT_EQ(s.cvar, (Series{-32, -32, -82, -114}));
+  EXPECT_DOUBLE_EQ(s.meanMaxAbsDev, (10 + 20 + 10) / 3.0);
+  for (const Series* filtered : {&s.lpdev, &s.alpdev, &s.lpadev, &s.lpvar, &s.lpmax}) {
+    for (double v : *filtered) EXPECT_TRUE(std::isfinite(v));
   }
-  // The exponential filter carries its value over the empty sample.
-  EXPECT_EQ(f.series.lpdev[1], f.series.lpdev[0]);
-  EXPECT_EQ(f.series.lpvar[1], f.series.lpvar[0]);
+  EXPECT_EQ(s.lpdev[1], s.lpdev[0]) << "carried over the empty sample";
 }
 
-TEST(CompositeStatisticsTest, ReportsAndSmoothsInOrder) {
-  Fixture f;
-  f.context.SetJobStage(3);
-  const EggSampleTable table = MakeSampleTable({{100, 101}});
-  ComputeStatistics(f.context, table, f.series);
-  EXPECT_EQ(f.context.JobStage(), 1);
-  EXPECT_EQ(f.link.statuses(), std::vector<std::string>{"Smoothing data"});
-  EXPECT_EQ(f.series.lpvar.size(), 2u);
-  EXPECT_EQ(f.series.lpvar[0], 50.0);
-  EXPECT_TRUE(f.link.messages().empty());
-}
+// Six samples smoothed with the given settings.
+struct Smoothed : StatsRun {
+  Smoothed(SmoothingMode mode, int window, double coefficient) {
+    context.settings.smoothingMode = mode;
+    context.settings.smoothingWindow = window;
+    context.settings.expCoefficient = coefficient;
+    series.meanDev = {0, -3, 2, -4, 6, -1};
+    series.meanAbsDev = {5, 6, 4, 7, 6, 5};
+    series.eggvar = {50, 40, 60, 45, 55, 50};
+    series.maxAbsDev = {10, 12, 8, 14, 9, 11};
+    series.eggCount.assign(6, 3);
+    ComputeLowPassVariables(context, series, 10.5);
+  }
+};
 
-TEST(CompositeStatisticsTest, NoUseableEggsInteractiveAndBatch) {
-  for (bool batch : {false, true}) {
-    SCOPED_TRACE(batch);
-    TempDir dir;
-    Fixture f;
-    f.context.settings.batchMode = batch;
-    f.context.settings.rootDirectory = dir.path();
-    EggSampleTable table = MakeSampleTable({{100, 101}, {99, 98}});
-    table.columns[0].selected = 0;
-    table.columns[1].storedCount = 1;
-    ComputeStatistics(f.context, table, f.series);
-    EXPECT_TRUE(f.context.Aborted());
-    EXPECT_EQ(f.series.useableEggs, 0);
-    EXPECT_EQ(f.series.eggCount, (std::vector<std::int32_t>{0, 0})) << "no sample was computed";
-    EXPECT_EQ(f.link.statuses(), std::vector<std::string>{"Smoothing data"});
-    if (batch) {
-      EXPECT_TRUE(f.link.messages().empty());
-      EXPECT_EQ(ReadFile(dir.File("summary.tst")), "Quake: No useable eggs\n");
-    } else {
-      ASSERT_EQ(f.link.messageTexts(), std::vector<std::string>{"Quake: No useable eggs"});
-      EXPECT_FALSE(testing::FileExists(dir.File("summary.tst")));
-    }
+TEST(LowPassVariablesTest, FiltersEachArrayAndAlpdevIsNeverNegative) {
+  const Smoothed exponential(kExponential, 900, 0.5), rectangle(kRectangle, 2, 0);
+  const CompositeSeries& e = exponential.series;
+  const CompositeSeries& r = rectangle.series;
+  EXPECT_EQ((Series{e.lpdev[0], e.lpadev[0], e.lpvar[0], e.lpmax[0]}), (Series{0, 5.63, 50, 10.5}));
+  EXPECT_EQ((Series{e.lpdev[1], e.lpadev[1], e.lpvar[1], e.lpmax[1]}),
+            (Series{-1.5, 0.5 * 6 + 0.5 * 5.63, 45, 11.25}));
+  EXPECT_EQ((Series{r.lpdev[3], r.lpadev[4], r.lpvar[1], r.lpmax[2]}),
+            (Series{4.0 / 3, 6, 50, 34.0 / 3}));
+  for (SmoothingMode mode : {kExponential, kRectangle, kTriangle}) {
+    const Smoothed run(mode, 2, 0.3);
+    for (size_t i = 0; i < 6; ++i) EXPECT_EQ(run.series.alpdev[i], std::fabs(run.series.lpdev[i]));
   }
 }
 
-TEST(CompositeStatisticsTest, StopEndsThePassAndReleasesEarlierResults) {
-  Fixture f;
-  ComputeStatistics(f.context, MakeSampleTable({{110, 111, 112}}), f.series);
-  f.context.Abort();
-  ComputeStatistics(f.context, MakeSampleTable({{90, 91}}), f.series);
-  EXPECT_EQ(f.series.size(), 2u);
-  EXPECT_EQ(f.series.eggCount[0], 0) << "the stopped pass computed nothing";
-  EXPECT_EQ(f.series.meanDev[0], 0);
+TEST(LowPassVariablesTest, RefusedSettingsAndTooLongWindowsStopTheRun) {
+  const std::string coefficient = "The exponential smoothing coefficient must lie between 0 and 1";
+  const std::tuple<SmoothingMode, int, double, std::string> cases[] = {
+      {kRectangle, 6, 0,
+       "The smoothing window of 6 (7 samples) is longer than the data (6 samples)"},
+      {kTriangle, 2147483647, 0,
+       "The smoothing window of 2147483647 (2147483648 samples) is longer than the data (6 "
+       "samples)"},
+      {kTriangle, 8, 0, "The smoothing window of 8 samples is longer than the data (6 samples)"},
+      {kTriangle, 1, 0, "The triangle smoothing window must be at least 2"},
+      {kRectangle, -1, 0, "The rectangle smoothing window must not be negative"},
+      {kExponential, 900, 1.5, coefficient},
+      {kExponential, 900, NAN, coefficient},
+  };
+  for (const auto& [mode, window, a, message] : cases) {
+    const Smoothed run(mode, window, a);
+    EXPECT_TRUE(run.context.Aborted());
+    EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{"Quake: " + message});
+  }
+  // Only the value the mode uses is checked.
+  EXPECT_FALSE(SmoothingSettingsError(kExponential, -5, 1.0) ||
+               SmoothingSettingsError(kTriangle, 2, NAN) ||
+               SmoothingSettingsError(kRectangle, 0, 7));
 }
 
-TEST(CompositeStatisticsTest, SampleVarianceRoutine) {
-  const double values[] = {1, 2, 3, 4};
-  EXPECT_DOUBLE_EQ(SampleVariance(values, 4), 5.0 / 3.0);
-  EXPECT_EQ(SampleVariance(values, 1), 0);
-  EXPECT_EQ(SampleVariance(values, 0), 0);
+Series Filtered(bool (*filter)(int, const double*, double*, int), int window, const Series& in) {
+  Series out(in.size(), -1);
+  EXPECT_TRUE(filter(window, in.data(), out.data(), static_cast<int>(in.size())));
+  return out;
+}
+
+TEST(SmoothingFiltersTest, SmallCasesAndUndefinedSamples) {
+  Series out(4);
+  const Series in = {7, 1, -2, 5};
+  ExponentialFilter(1.0, 0.0, in.data(), out.data(), 4);
+  EXPECT_EQ(out, (Series{0, 1, -2, 5}));
+  ExponentialFilter(0.0, 5.63, in.data(), out.data(), 4);
+  EXPECT_EQ(out, Series(4, 5.63));
+  EXPECT_EQ(Filtered(RectangleFilter, 3, {1, 2, 3, 4, 5}), (Series{2, 2, 3, 4, 4}));
+  EXPECT_EQ(Filtered(RectangleFilter, 2, {1, 2, 3, 4, 5}), (Series{2, 2, 3, 4, 4}));
+  EXPECT_EQ(Filtered(RectangleFilter, 0, {4, -1, 7}), (Series{4, -1, 7})) << "0 acts as 1";
+  EXPECT_EQ(Filtered(RectangleFilter, 3, {1, 2, 6}), (Series{3, 3, 3})) << "exactly the data";
+  const Series triangle = Filtered(TriangleFilter, 4, {0, 6, 12, 18, 24, 30});
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(triangle[i], i < 3 ? 9 : 15, 1e-12) << i;
+  EXPECT_EQ(Filtered(TriangleFilter, 3, {0, 6, 12, 18, 24, 30}), triangle) << "3 acts as 4";
+}
+
+TEST(SmoothingFiltersTest, UndefinedSamplesAreLeftOutOrCarried) {
+  Series out(5);
+  const Series gaps = {0, 4, NAN, NAN, 8};
+  ExponentialFilter(0.5, 0.0, gaps.data(), out.data(), 5);
+  EXPECT_EQ(out, (Series{0, 2, 2, 2, 5}));
+  EXPECT_EQ(Filtered(RectangleFilter, 3, {1, NAN, 3, 5, 5}), (Series{2, 2, 4, 13.0 / 3, 13.0 / 3}));
+  EXPECT_EQ(Filtered(RectangleFilter, 3, {NAN, NAN, NAN, 6, NAN, NAN, NAN, 9, 9}),
+            (Series{6, 6, 6, 6, 6, 6, 9, 9, 9}));
+  // Weights 1,2,2,1: out[2] weighs in[0..3], out[3] in[1..4].
+  const Series gappy = Filtered(TriangleFilter, 4, {6, NAN, 12, 18, 24, 30});
+  EXPECT_NEAR(gappy[2], (1 * 6.0 + 2 * 12.0 + 1 * 18.0) / 4, 1e-12);
+  EXPECT_NEAR(gappy[3], (2 * 12.0 + 2 * 18.0 + 1 * 24.0) / 5, 1e-12);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "core/c_format.h"
 #include "core/progress_log.h"
+#include "stats/echo_peaks.h"
 #include "stats/echo_scan.h"
 #include "stats/smoothing_filters.h"
 #include "support/run_folders.h"
@@ -20,108 +20,198 @@
 namespace corvane {
 namespace {
 
+using testing::FileExists;
 using testing::Lines;
 using testing::ReadFile;
 using Values = std::vector<double>;
+using Scan = std::size_t (*)(std::span<const double>, std::span<const double>, std::span<double>,
+                             const std::function<bool()>&);
 
-constexpr std::int64_t kStart = 1300000000;
-
-// A drifting series like lpvar, with the stretch at `from` repeated, a
-// little weaker, at `echoAt`.
-Values SeriesWithEcho(std::size_t n, std::size_t from, std::size_t length, std::size_t echoAt,
-                      unsigned seed = 1) {
+// A slowly drifting, noisy series like a low-pass egg variable.
+Values Drift(std::size_t n, unsigned seed) {
   std::mt19937 rng(seed);
   std::normal_distribution<double> noise(0.0, 0.05);
   Values s(n);
   double level = 50.0;
-  for (double& v : s) {
-    level += noise(rng) - 0.001 * (level - 50.0);
-    v = level;
-  }
-  for (std::size_t i = 0; i < length && echoAt + i < n; ++i) {
-    s[echoAt + i] = 0.8 * s[from + i] + 0.2 * s[echoAt + i];
-  }
+  for (double& v : s) v = level += noise(rng) - 0.001 * (level - 50.0);
   return s;
 }
 
+Values Stretch(const Values& s, std::size_t b, std::size_t l) {
+  return Values(s.begin() + b, s.begin() + b + l);
+}
+
+// Pearson correlation of g with s[k ...], two passes.
+double Pearson(const Values& g, const Values& s, std::size_t k) {
+  const std::size_t l = g.size();
+  double mg = 0, ms = 0, cross = 0, vg = 0, vs = 0;
+  for (std::size_t i = 0; i < l; ++i) mg += g[i] / l, ms += s[k + i] / l;
+  for (std::size_t i = 0; i < l; ++i) {
+    cross += (g[i] - mg) * (s[k + i] - ms);
+    vg += (g[i] - mg) * (g[i] - mg);
+    vs += (s[k + i] - ms) * (s[k + i] - ms);
+  }
+  return cross / std::sqrt(vg * vs);
+}
+
+// 1 - RMS distance of the min-max normalised signature and s[k + 1 ...].
+double Euclidean(const Values& g, const Values& s, std::size_t k) {
+  const auto [glo, ghi] = std::minmax_element(g.begin(), g.end());
+  const auto [slo, shi] = std::minmax_element(s.begin() + k + 1, s.begin() + k + 1 + g.size());
+  double sum = 0;
+  for (std::size_t i = 0; i < g.size(); ++i) {
+    const double d = (g[i] - *glo) / (*ghi - *glo) - (s[k + 1 + i] - *slo) / (*shi - *slo);
+    sum += d * d;
+  }
+  return 1.0 - std::sqrt(sum / g.size());
+}
+
+TEST(EchoPeaksTest, StrictLocalMaximaThoseAfterTheEventAndTheTopThreeOfAll) {
+  // Peaks at 2 and 7; the plateau at 4-5 and the ends are none.
+  Values smoothed = {5, 1, 3, 2, 4, 4, 1, 6, 0};
+  Values raw = {0.0, 0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8};
+  const EchoPeaks none = FindEchoPeaks(smoothed, raw, 100);
+  ASSERT_EQ(none.peaks.size(), 2u);
+  EXPECT_EQ(none.peaks[0].index, 2);
+  EXPECT_EQ(none.peaks[1].magnitude, 0.7);
+  EXPECT_FALSE(none.hasMaximum);
+  EXPECT_EQ(none.topMean, -1.0);
+  // Fewer than three after the event are averaged with their count; an event
+  // ending on a peak excludes it.
+  const EchoPeaks one = FindEchoPeaks(smoothed, raw, 2), two = FindEchoPeaks(smoothed, raw, 1);
+  EXPECT_EQ(one.topCount, 1);
+  EXPECT_DOUBLE_EQ(one.topMean, 0.7);
+  EXPECT_EQ(two.topCount, 2);
+  EXPECT_DOUBLE_EQ(two.topMean, 0.45);
+  EXPECT_EQ(two.maximum.index, 7);
+
+  // 3000 peaks at the odd indices; the highest lie far beyond the first
+  // thousand and neither first nor last.
+  smoothed.resize(6002);
+  raw.resize(6002);
+  for (int i = 0; i < 6002; ++i) {
+    smoothed[i] = i % 2;
+    raw[i] = 0.5 - 1e-8 * (i - 4001) * (i - 4001);
+  }
+  const EchoPeaks many = FindEchoPeaks(smoothed, raw, 9);
+  EXPECT_EQ(many.peaks.size(), 3000u);
+  EXPECT_EQ(many.maximum.index, 4001);
+  EXPECT_EQ(many.topCount, 3);
+  EXPECT_DOUBLE_EQ(many.topMean, (raw[4001] + raw[3999] + raw[4003]) / 3);
+}
+
+// Both scans against their direct formulas; the signature taken at b meets
+// itself at b (correlation) or b - 1 (Euclidean, which compares s[k + 1 ...]).
+TEST(EchoScanTest, MatchDirectFormulasAndFindTheSignature) {
+  const Values s = Drift(2500, 11);
+  const std::size_t b = 1200;
+  for (const bool euclidean : {false, true}) {
+    for (std::size_t l : {2u, 7u, 8u, 9u, 333u}) {
+      SCOPED_TRACE(::testing::Message() << "euclidean=" << euclidean << " L=" << l);
+      const Values g = Stretch(s, b, l);
+      Values e(s.size());
+      const std::size_t count = euclidean ? EuclideanScan(g, s, e) : CorrelationScan(g, s, e);
+      ASSERT_EQ(count, s.size() - l - 1);
+      for (std::size_t k = 0; k < count; k += (k % 97 == 0 || k + 13 >= count ? 1 : 13)) {
+        ASSERT_NEAR(e[k], euclidean ? Euclidean(g, s, k) : Pearson(g, s, k), 1e-12) << k;
+      }
+      EXPECT_NEAR(euclidean ? e[b - 1] : e[b], 1.0, 1e-12);
+    }
+  }
+}
+
+TEST(EchoScanTest, ConstantSignatureOrWindowGivesZeroNotAFalsePeak) {
+  Values s = Drift(800, 3);
+  // Flat up to rounding over 100..159 and 400..599.
+  std::fill(s.begin() + 100, s.begin() + 160, 47.25);
+  std::fill(s.begin() + 400, s.begin() + 600, 51.5);
+  for (std::size_t i = 100; i < 600; i += 3) s[i] = std::nextafter(s[i], 0.0);
+  for (const Scan scan : {Scan{&CorrelationScan}, Scan{&EuclideanScan}}) {
+    const std::pair<std::size_t, std::size_t> signatures[] = {{100, 60}, {300, 1}, {200, 50}};
+    for (const auto& [from, length] : signatures) {
+      Values e(s.size(), 9.0);
+      scan(Stretch(s, from, length), s, e, {});
+      // A constant or one-sample signature matches nothing; any other gives
+      // 0 wherever its window lies inside the flat stretch.
+      const bool flat = from != 200;
+      for (std::size_t k = flat ? 0 : 401; k < (flat ? 700 : 550); ++k) ASSERT_EQ(e[k], 0.0) << k;
+    }
+  }
+}
+
+TEST(EchoScanTest, SeriesTooShortGiveNoValuesAndAStopEndsTheScanEarly) {
+  EXPECT_EQ(EchoScanCount(98, 100), 1u);
+  for (std::size_t l : {0u, 99u, 100u, 150u}) EXPECT_EQ(EchoScanCount(l, 100), 0u) << l;
+  const Values s = Drift(5000, 4);
+  Values e(s.size(), -5.0);
+  EXPECT_EQ(CorrelationScan(Stretch(s, 0, 9), Stretch(s, 0, 10), e), 0u);
+  EXPECT_EQ(EuclideanScan(Stretch(s, 0, 9), Stretch(s, 0, 10), e), 0u);
+  EXPECT_EQ(e, Values(s.size(), -5.0));
+  int asked = 0;
+  const std::size_t written =
+      CorrelationScan(Stretch(s, 10, 20), s, e, [&asked] { return ++asked > 2; });
+  EXPECT_TRUE(written > 0 && written < s.size() - 21 && e[written] == -5.0) << written;
+  EXPECT_EQ(EuclideanScan(Stretch(s, 10, 20), s, e, [] { return true; }), 0u);
+}
+
 struct EchoFixture : ::testing::Test, testing::RunFolders {
+  static constexpr std::int64_t kStart = 1300000000;
   EggSampleTable table;
   CompositeSeries series;
 
   EchoFixture() {
-    AnalysisSettings& s = context.settings;
-    s.startTime = kStart;
-    s.echoMethod = kEchoCorrelation;
-    s.eventEchoVariable = 5;
+    context.settings.startTime = kStart;
+    context.settings.echoMethod = kEchoCorrelation;
+    context.settings.eventEchoVariable = 5;
     table.resolution = 1;
   }
-
-  void UseSeries(const Values& values) {
-    series.eggCount.assign(values.size(), 20);
-    series.lpvar = values;
-    series.cvar.assign(values.size(), 0.0);
-    for (std::size_t i = 0; i < values.size(); ++i) series.cvar[i] = 0.01 * i * i + values[i];
-    table.sampleCount = static_cast<int>(values.size());
+  // lpvar (and eggvar) drift with the event's stretch repeated, a little
+  // weaker, at echoAt; cvar is a different series. The event lies at b.
+  void UseSeries(std::size_t n, std::size_t b, int duration, std::size_t echoAt) {
+    Values s = Drift(n, 1);
+    for (std::size_t i = 0; i < std::size_t(duration / table.resolution) && echoAt + i < n; ++i) {
+      s[echoAt + i] = 0.8 * s[b + i] + 0.2 * s[echoAt + i];
+    }
+    series.eggCount.assign(n, 20);
+    series.lpvar = series.eggvar = series.cvar = s;
+    for (std::size_t i = 0; i < n; ++i) series.cvar[i] += 0.01 * i * i;
+    table.sampleCount = static_cast<int>(n);
+    SetEvent(b, duration);
   }
   void SetEvent(std::int64_t index, int duration) {
     context.settings.eventTime = kStart + index * table.resolution;
     context.settings.eventDuration = duration;
   }
-  std::string EchoPath() const { return context.settings.outputDirectory + "Quake_evcorr.dat"; }
-  std::string EventTablePath() const { return root.path() + "event_dft.dat"; }
+  std::vector<std::string> EchoLines() const { return Lines(ReadFile(Output("Quake_evcorr.dat"))); }
+  std::string EventSpectra() const { return ReadFile(Output("Quake_event_dft.dat")); }
 };
 
-TEST(EchoVariableTest, CodesSelectSeriesAndNames) {
-  EXPECT_STREQ(SelectEchoVariable(2).name, "lpdev");
-  EXPECT_STREQ(SelectEchoVariable(3).name, "alpdev");
-  EXPECT_STREQ(SelectEchoVariable(4).name, "eggvar");
-  EXPECT_STREQ(SelectEchoVariable(5).name, "lpvar");
-  EXPECT_STREQ(SelectEchoVariable(6).name, "lpadev");
-  EXPECT_STREQ(SelectEchoVariable(7).name, "lpmax");
-  EXPECT_STREQ(SelectEchoVariable(8).name, "cumVar");
-  EXPECT_TRUE(SelectEchoVariable(8).values == &CompositeSeries::cvar);
-  EXPECT_TRUE(SelectEchoVariable(4).values == &CompositeSeries::eggvar);
-  // The display variables without a series of their own search lpvar as 5.
-  for (int code : {0, 1, 9, 10, 11, -1, 12}) {
-    EXPECT_EQ(SelectEchoVariable(code).code, 5) << code;
-    EXPECT_TRUE(SelectEchoVariable(code).values == &CompositeSeries::lpvar) << code;
-  }
-}
-
-TEST_F(EchoFixture, NoSearchLeavesAColumnOfZeros) {
-  UseSeries(SeriesWithEcho(3000, 500, 200, 2000));
+TEST_F(EchoFixture, NoSearchWithoutMethodEventOrDurationOrWithTheEventOutsideTheData) {
+  SetLogPath(root.path() + "egg.log");
+  SetLogProgress(true);
+  UseSeries(3000, 500, 200, 2000);
+  context.settings.eventEchoVariable = 11;  // no such code: lpvar, as 5
   series.eventEcho.assign(10, 4.0);
+  for (int duration : {0, -3600}) {
+    SetEvent(500, duration);
+    RunEventEcho(context, table, series);
+  }
+  SetEvent(0, 200);
+  context.settings.eventTime = 0;
+  RunEventEcho(context, table, series);
   SetEvent(500, 200);
   context.settings.echoMethod = kEchoNone;
   RunEventEcho(context, table, series);
-  EXPECT_EQ(series.eventEcho, Values(3000, 0.0));
-
-  context.settings.echoMethod = kEchoCorrelation;
-  context.settings.eventDuration = 0;
-  RunEventEcho(context, table, series);
-  context.settings.eventDuration = -3600;
-  RunEventEcho(context, table, series);
-  SetEvent(500, 200);
-  context.settings.eventTime = 0;
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(series.eventEcho, Values(3000, 0.0));
-  EXPECT_FALSE(testing::FileExists(EchoPath()));
-  EXPECT_EQ(series.echoPeakCount, 0);
   EXPECT_TRUE(link.statuses().empty());
-}
-
-TEST_F(EchoFixture, EventOutsideTheDataIsRefusedInTheLog) {
-  SetLogPath(root.path() + "egg.log");
-  SetLogProgress(true);
-  UseSeries(SeriesWithEcho(3000, 500, 200, 2000));
-  SetEvent(-10, 200);
-  RunEventEcho(context, table, series);
-  SetEvent(3000, 200);
-  RunEventEcho(context, table, series);
+  context.settings.echoMethod = kEchoCorrelation;
+  for (std::int64_t index : {-10, 3000}) {
+    SetEvent(index, 200);
+    RunEventEcho(context, table, series);
+  }
   SetLogProgress(false);
   SetLogPath("");
   EXPECT_EQ(series.eventEcho, Values(3000, 0.0));
-  EXPECT_FALSE(testing::FileExists(EchoPath()));
+  EXPECT_FALSE(FileExists(Output("Quake_evcorr.dat")));
   EXPECT_EQ(ReadFile(root.path() + "egg.log"),
             "Event echo detection using variable lpvar\n"
             "Can't do it - event lies before the start of the data\n"
@@ -129,172 +219,106 @@ TEST_F(EchoFixture, EventOutsideTheDataIsRefusedInTheLog) {
             "Can't do it - event is longer than data array\n");
 }
 
-TEST_F(EchoFixture, CorrelationSearchWritesEchoSeriesAndFile) {
+TEST_F(EchoFixture, CorrelationSearchWritesEchoSeriesPeaksAndSpectra) {
   const std::size_t n = 9000, b = 1500, length = 600;
-  UseSeries(SeriesWithEcho(n, b, length, 6000));
-  SetEvent(b, static_cast<int>(length));
-  const int stage = context.JobStage();
+  UseSeries(n, b, length, 6000);
   RunEventEcho(context, table, series);
   EXPECT_TRUE(link.messages().empty());
-  EXPECT_EQ(context.JobStage(), stage + 1);
+  EXPECT_EQ(context.JobStage(), 1);
   EXPECT_EQ(link.statuses().front(), "Searching for event echoes");
-  EXPECT_EQ(series.echoVariableName, "lpvar");
-
   // The scan's values, then the last one repeated to the end.
   Values expected(n);
-  const std::size_t count = CorrelationScan(
-      Values(series.lpvar.begin() + b, series.lpvar.begin() + b + length), series.lpvar, expected);
-  ASSERT_EQ(series.eventEcho.size(), n);
-  for (std::size_t k = 0; k < count; ++k) ASSERT_EQ(series.eventEcho[k], expected[k]) << k;
-  for (std::size_t k = count; k < n; ++k) ASSERT_EQ(series.eventEcho[k], expected[count - 1]);
-  EXPECT_NEAR(series.eventEcho[b], 1.0, 1e-12);
-
-  const std::vector<std::string> lines = Lines(ReadFile(EchoPath()));
-  ASSERT_GE(lines.size(), 6u);
-  EXPECT_EQ(lines[0], "Quake");
-  EXPECT_EQ(lines[1], "Variable-5(lpvar);EventDuration=0.1667Hr.");
-  EXPECT_EQ(lines[2], "Exponential(Coeff=0.001000)");
-  EXPECT_EQ(lines[3], "PeakSec\tPeakHr\tPeakMag");
-
-  // Every peak of the 1800-wide triangle smoothing, with its raw value.
+  const std::size_t count =
+      CorrelationScan(Stretch(series.lpvar, b, length), series.lpvar, expected);
+  std::fill(expected.begin() + count, expected.end(), expected[count - 1]);
+  EXPECT_EQ(series.eventEcho, expected);
+  // Every peak of the 1800-wide triangle smoothing with its raw value, the
+  // strongest after the event and the mean of the (up to) three highest.
   Values smoothed(count);
-  ASSERT_TRUE(TriangleFilter(1800, series.eventEcho.data(), smoothed.data(), int(count)));
-  std::vector<std::string> peakLines;
-  long long best = -1;
-  for (std::size_t i = 1; i + 1 < count; ++i) {
-    if (!(smoothed[i - 1] < smoothed[i] && smoothed[i] > smoothed[i + 1])) continue;
-    peakLines.push_back(CFormat("%zu\t%f\t%f", i, i / 3600.0, series.eventEcho[i]));
-    if (i > b + length && (best < 0 || series.eventEcho[i] > series.eventEcho[best])) best = i;
+  ASSERT_TRUE(TriangleFilter(1800, expected.data(), smoothed.data(), int(count)));
+  const EchoPeaks peaks = FindEchoPeaks(smoothed, std::span(expected).first(count), b + length);
+  ASSERT_EQ(peaks.topCount, 3);
+  std::vector<std::string> want = {"Quake", "Variable-5(lpvar);EventDuration=0.1667Hr.",
+                                   "Exponential(Coeff=0.001000)", "PeakSec\tPeakHr\tPeakMag"};
+  for (const EchoPeak& p : peaks.peaks) {
+    want.push_back(CFormat("%lld\t%f\t%f", (long long)p.index, p.index / 3600.0, p.magnitude));
   }
-  ASSERT_FALSE(peakLines.empty());
-  ASSERT_GE(best, 0);
-  ASSERT_EQ(lines.size(), 4 + peakLines.size() + 2);
-  for (std::size_t p = 0; p < peakLines.size(); ++p) EXPECT_EQ(lines[4 + p], peakLines[p]);
-  EXPECT_EQ(lines[4 + peakLines.size()], CFormat("MaxCorr after event:\t%lld\t%f\t%f", best,
-                                                 best / 3600.0, series.eventEcho[best]));
-  EXPECT_EQ(lines.back(), CFormat("Mean of %d highest event echo correlation peaks= %f",
-                                  series.echoPeakCount, series.echoPeakMean));
-  EXPECT_GE(series.echoPeakCount, 1);
-  EXPECT_LE(series.echoPeakMean, series.eventEcho[best]);
-
-  // The spectra of the signature and after the event; too little data before
-  // it for a pre-event spectrum.
-  const std::string spectra = ReadFile(EventTablePath());
-  EXPECT_NE(spectra.find("Quake\tSignature\t"), std::string::npos);
-  EXPECT_NE(spectra.find("Quake\tPost-event\t"), std::string::npos);
-  EXPECT_EQ(spectra.find("Pre-event"), std::string::npos);
-  const std::string perRun = ReadFile(context.settings.outputDirectory + "Quake_event_dft.dat");
-  EXPECT_NE(perRun.find("DFT(16384)Step(16384)event\nExponential-Coeff=0.001000\nSignature\n"),
+  want.push_back(CFormat("MaxCorr after event:\t%lld\t%f\t%f", (long long)peaks.maximum.index,
+                         peaks.maximum.index / 3600.0, peaks.maximum.magnitude));
+  want.push_back(CFormat("Mean of 3 highest event echo correlation peaks= %f", peaks.topMean));
+  EXPECT_EQ(EchoLines(), want);
+  EXPECT_EQ(series.echoPeakMean, peaks.topMean);
+  // The spectra after the event, sized to it; too little data before it for
+  // a pre-event spectrum.
+  EXPECT_NE(EventSpectra().find("DFT(65536)Step(32768)event\nExponential-Coeff=0.001000\nPost"),
             std::string::npos);
-  EXPECT_NE(perRun.find("DFT(65536)Step(32768)event\nExponential-Coeff=0.001000\nPost-event\n"),
-            std::string::npos);
+  EXPECT_EQ(EventSpectra().find("Pre-event"), std::string::npos);
 }
 
-TEST_F(EchoFixture, EuclideanSearchMeetsTheSignatureOneSampleEarlier) {
-  UseSeries(SeriesWithEcho(4000, 700, 300, 3000));
-  SetEvent(700, 300);
+TEST_F(EchoFixture, EuclideanOtherVariablesAndUndefinedSamples) {
+  UseSeries(4000, 700, 300, 3000);
   context.settings.echoMethod = kEchoEuclidean;
   context.settings.smoothingMode = kRectangle;
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(series.eventEcho[699], 1.0);
-  const std::vector<std::string> lines = Lines(ReadFile(EchoPath()));
-  ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ(lines[2], "Rectangular(900)");
-  EXPECT_EQ(lines[3], "");
-  EXPECT_EQ(lines[4], "PeakSec\tPeakHr\tPeakMag");
-}
-
-TEST_F(EchoFixture, OtherVariablesAndCodes) {
-  UseSeries(SeriesWithEcho(4000, 700, 300, 3000));
-  SetEvent(700, 300);
   context.settings.eventEchoVariable = 8;
   RunEventEcho(context, table, series);
-  EXPECT_EQ(Lines(ReadFile(EchoPath()))[1], "Variable-8(cumVar);EventDuration=0.0833Hr.");
-  EXPECT_EQ(series.echoVariableName, "cumVar");
-  EXPECT_NEAR(series.eventEcho[700], 1.0, 1e-12);
-  const Values fromCvar = series.eventEcho;
-
-  context.settings.eventEchoVariable = 9;
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(Lines(ReadFile(EchoPath()))[1], "Variable-5(lpvar);EventDuration=0.0833Hr.");
-  EXPECT_NE(series.eventEcho, fromCvar);
-
+  EXPECT_EQ(series.eventEcho[699], 1.0);
+  const auto lines = EchoLines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
+            (std::vector<std::string>{"Variable-8(cumVar);EventDuration=0.0833Hr.",
+                                      "Rectangular(900)", "", "PeakSec\tPeakHr\tPeakMag"}));
   // An undefined variance (no valid egg) counts as the series mean.
-  series.eggvar = series.lpvar;
-  series.eggvar[100] = series.eggvar[900] = std::nan("");
+  context.settings.echoMethod = kEchoCorrelation;
   context.settings.eventEchoVariable = 4;
+  series.eggvar[100] = series.eggvar[900] = NAN;
   RunEventEcho(context, table, series);
   EXPECT_TRUE(std::none_of(series.eventEcho.begin(), series.eventEcho.end(),
                            [](double v) { return std::isnan(v); }));
   EXPECT_NEAR(series.eventEcho[700], 1.0, 1e-12);
 }
 
-TEST_F(EchoFixture, ShortSeriesGiveNoPeaks) {
-  // 1000 echo values cannot be smoothed over 1800.
-  UseSeries(SeriesWithEcho(1200, 300, 199, 800));
-  SetEvent(300, 199);
+TEST_F(EchoFixture, ShortSeriesLongEventsCoarseResolutionAndDataBeforeTheEvent) {
+  // 1000 echo values cannot be smoothed over 1800: no peaks.
+  UseSeries(1200, 300, 199, 800);
+  context.settings.smoothingMode = kTriangle;
   RunEventEcho(context, table, series);
-  EXPECT_EQ(Lines(ReadFile(EchoPath())).size(), 4u);
-  EXPECT_EQ(series.echoPeakCount, 0);
+  EXPECT_EQ(EchoLines(),
+            (std::vector<std::string>{"Quake", "Variable-5(lpvar);EventDuration=0.0553Hr.",
+                                      "Triangular(900)", "", "PeakSec\tPeakHr\tPeakMag"}));
   EXPECT_EQ(series.eventEcho[999], series.eventEcho[1199]);
-
-  // An event so long that no echo value remains: zeros, the signature
-  // spectrum, and no post-event spectrum.
-  std::filesystem::remove(EventTablePath());
-  UseSeries(SeriesWithEcho(500, 10, 100, 200));
-  SetEvent(1, 7200);
+  // No echo value remains: zeros, and no post-event spectrum.
+  std::filesystem::remove(Output("Quake_event_dft.dat"));
+  UseSeries(500, 1, 7200, 200);
   RunEventEcho(context, table, series);
   EXPECT_EQ(series.eventEcho, Values(500, 0.0));
-  EXPECT_EQ(Lines(ReadFile(EchoPath())).size(), 4u);
-  EXPECT_EQ(ReadFile(EventTablePath()).find("Post-event"), std::string::npos);
-}
-
-TEST_F(EchoFixture, ResolutionTurnsSecondsIntoSamples) {
+  EXPECT_EQ(EventSpectra().find("Post-event"), std::string::npos);
+  // A minute per sample: the two-hour event is 120 samples at sample 400.
   table.resolution = 60;
-  UseSeries(SeriesWithEcho(3000, 400, 120, 2000));
-  SetEvent(400, 120 * 60);  // two hours: 120 samples of a minute
+  UseSeries(3000, 400, 7200, 2000);
   RunEventEcho(context, table, series);
   EXPECT_NEAR(series.eventEcho[400], 1.0, 1e-12);
-  EXPECT_EQ(Lines(ReadFile(EchoPath()))[1], "Variable-5(lpvar);EventDuration=2.0000Hr.");
-  Values expected(3000);
-  CorrelationScan(Values(series.lpvar.begin() + 400, series.lpvar.begin() + 520), series.lpvar,
-                  expected);
-  EXPECT_EQ(series.eventEcho[1234], expected[1234]);
-}
-
-TEST_F(EchoFixture, PreEventSpectrumWhenEnoughDataPrecedesTheEvent) {
-  const std::size_t b = 36000;
-  UseSeries(SeriesWithEcho(40000, b, 100, 38000));
-  SetEvent(b, 100);
+  EXPECT_EQ(EchoLines()[1], "Variable-5(lpvar);EventDuration=2.0000Hr.");
+  // Enough data before the event for a pre-event spectrum.
+  table.resolution = 1;
+  UseSeries(40000, 36000, 100, 38000);
   RunEventEcho(context, table, series);
-  const std::string perRun = ReadFile(context.settings.outputDirectory + "Quake_event_dft.dat");
-  EXPECT_NE(perRun.find("DFT(65536)Step(65536)event\nExponential-Coeff=0.001000\nPre-event\n"),
+  EXPECT_NE(EventSpectra().find("DFT(65536)Step(65536)event\nTriangular(900)\nPre-event\n"),
             std::string::npos);
-  int preLines = 0;
-  for (const std::string& line : Lines(ReadFile(EventTablePath()))) {
-    preLines += line.rfind("Quake\tPre-event\t", 0) == 0;
-  }
-  EXPECT_EQ(preLines, 1);
+  EXPECT_NE(ReadFile(root.path() + "event_dft.dat").find("Quake\tPre-event\t"), std::string::npos);
 }
 
-TEST_F(EchoFixture, UnwritableEchoFileKeepsTheSeries) {
-  UseSeries(SeriesWithEcho(3000, 500, 200, 2000));
-  SetEvent(500, 200);
+TEST_F(EchoFixture, UnwritableEchoFileOrAStopWritesNoSpectra) {
+  UseSeries(3000, 500, 200, 2000);
   context.settings.outputDirectory = root.path() + "missing/";
   RunEventEcho(context, table, series);
   EXPECT_EQ(link.messageTexts(),
             std::vector<std::string>{"Failed to open event correlation file for output"});
   EXPECT_NEAR(series.eventEcho[500], 1.0, 1e-12);
-  EXPECT_FALSE(testing::FileExists(EventTablePath()));
-}
-
-TEST_F(EchoFixture, StoppedRunWritesNothing) {
-  UseSeries(SeriesWithEcho(3000, 500, 200, 2000));
-  SetEvent(500, 200);
+  context.settings.outputDirectory = root.path() + "Quake/";
   context.Abort();
   RunEventEcho(context, table, series);
-  EXPECT_FALSE(testing::FileExists(EchoPath()));
-  EXPECT_EQ(series.eventEcho.size(), 3000u);
+  EXPECT_FALSE(FileExists(Output("Quake_evcorr.dat")));
+  EXPECT_FALSE(FileExists(root.path() + "event_dft.dat"));
 }
 
 }  // namespace

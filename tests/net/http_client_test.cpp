@@ -1,0 +1,151 @@
+// The HTTP client (httpGetFile) against the stand-in data server over
+// loopback. The worker around it, its stops and reports are driven through
+// remote runs in the job tests.
+#include <gtest/gtest.h>
+
+#include "dataserver/data_server.h"
+#include "eggdata/egg_data_generator.h"
+#include "net/http_get_file.h"
+#include "net/internet_result.h"
+#include "net/internet_url.h"
+#include "support/gunzip_bytes.h"
+#include "support/temp_dir.h"
+
+namespace corvane {
+namespace {
+
+using testing::FileExists;
+using testing::GunzipBytes;
+using testing::ReadFile;
+using testing::WriteFile;
+
+class HttpClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(server_.Start()); }
+
+  // The data URL of 2011-05-03 00:00:00 to 00:09:59.
+  std::string DayUrl() const {
+    return server_.DataUrl() +
+           "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A09%3A59&gzip=Yes&idate=Yes";
+  }
+  HttpGetResult Get(const std::string& url) { return httpGetFile(url, file_, transfer_, options_); }
+  void Faults(std::vector<int> statuses, int messagePages = 0) {
+    dataserver::FaultPlan plan;
+    plan.statuses = std::move(statuses);
+    plan.messagePageRequests = messagePages;
+    server_.SetFaults(plan);
+  }
+
+  dataserver::DataServer server_{dataserver::ServerOptions{"127.0.0.1", 0, "", "", 60, 1}};
+  testing::TempDir dir_;
+  std::string file_ = dir_.File("data.txt.gz");
+  std::string log_ = dir_.File("eggnet.log");
+  HttpTransfer transfer_;
+  HttpGetOptions options_;
+};
+
+TEST_F(HttpClientTest, DataArriveUnchangedWithTheirCountAndTheLogFollows) {
+  options_.log = NetworkLog(log_, true);
+  const HttpGetResult result = Get(DayUrl());
+  EXPECT_EQ(result.code, 0);
+  EXPECT_EQ(result.text, "Successful");
+  EXPECT_FALSE(result.cancelled);
+  const std::string body = ReadFile(file_);
+  EXPECT_EQ(result.bytes, std::int64_t(body.size()));
+  EXPECT_FALSE(transfer_.reading.load());
+  eggdata::EggDataOptions expected;
+  expected.start = 1304380800;
+  expected.stop = expected.start + 599;
+  EXPECT_EQ(GunzipBytes(body), eggdata::GenerateEggData(expected));
+  ASSERT_EQ(server_.Requests().size(), 1u);
+  EXPECT_EQ(server_.Requests()[0].accept, "*/*");
+  EXPECT_EQ(server_.Requests()[0].cacheControl, "no-cache");
+  EXPECT_EQ(ReadFile(log_),
+            "Enter httpGetFile\nCInternetSession created\nOpened URL\n"
+            "Reading http data\nHttp data read\n");
+}
+
+TEST_F(HttpClientTest, TheStatusGivesTheCodeAndOnlyASuccessReplacesTheFile) {
+  Faults({404, 407, 403, 500, 400, 204}, 7);
+  const struct {
+    int code;
+    const char* text;
+    const char* file;  // nullptr: the server's message page
+  } cases[] = {{5, "Not found", "previous"},
+               {6, "Not authorized", "previous"},
+               {6, "Not authorized", "previous"},
+               {3, "Connection failed", "previous"},
+               {3, "Connection failed", "previous"},
+               {0, "Successful", ""},
+               {0, "Successful", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    WriteFile(file_, "previous");
+    const HttpGetResult result = Get(DayUrl());
+    EXPECT_EQ(result.code, c.code);
+    EXPECT_EQ(result.text, c.text);
+    const std::string body = ReadFile(file_);
+    EXPECT_EQ(c.file != nullptr ? body : GunzipBytes(body).value_or("").substr(0, 6),
+              c.file != nullptr ? c.file : "<html>");
+  }
+}
+
+TEST_F(HttpClientTest, RedirectsAreFollowedUpToTheLimitAndTheFinalStatusDecides) {
+  const std::string tail = DayUrl().substr(server_.BaseUrl().size());
+  EXPECT_EQ(Get(server_.BaseUrl() + "moved/moved/" + tail).code, 0);
+  EXPECT_TRUE(GunzipBytes(ReadFile(file_)));
+  Faults({404});
+  EXPECT_EQ(Get(server_.BaseUrl() + "moved/" + tail).code, 5);
+  std::string chain;
+  for (int i = 0; i <= HttpGetOptions::kDefaultMaxRedirects; ++i) chain += "moved/";
+  WriteFile(file_, "kept");
+  EXPECT_EQ(Get(server_.BaseUrl() + chain + tail).code, 3);
+  EXPECT_EQ(ReadFile(file_), "kept");
+}
+
+TEST_F(HttpClientTest, UrlsThatCannotBeUsedAreRefusedAndUnreachableOnesFail) {
+  EXPECT_EQ(NormaliseUrl("  example.org/cgi-bin/x?z=1 \n"), "http://example.org/cgi-bin/x?z=1");
+  EXPECT_EQ(CheckUrl(NormaliseUrl("HTTPS://example.org/")), UrlCheck::kOk);
+  std::string https = server_.BaseUrl();
+  https.replace(0, 4, "https");  // accepted, and refused by a plain server
+  const struct {
+    std::string url;
+    int code;
+    const char* logLine;
+  } cases[] = {{"", 2, "Empty URL or filespec"},
+               {"/cgi-bin/eggdatareq.pl?z=1", 1, "Invalid URL"},
+               {"http://bad host/x", 1, "Invalid URL"},
+               {"ftp://127.0.0.1/pub/data.gz", 1, "Wrong service type"},
+               {https, 3, "OpenURL failed"},
+               {"http://127.0.0.1:1/", 3, "OpenURL failed"}};
+  options_.log = NetworkLog(log_, true);
+  for (const auto& c : cases) {
+    std::remove(log_.c_str());
+    const HttpGetResult result = Get(c.url);
+    EXPECT_EQ(result.code, c.code) << c.url;
+    EXPECT_EQ(result.text, InternetResultText(c.code));
+    EXPECT_NE(ReadFile(log_).find(std::string(c.logLine) + "\n"), std::string::npos) << c.url;
+  }
+  EXPECT_EQ(server_.DataRequestCount(), 0);
+  EXPECT_FALSE(FileExists(file_));
+}
+
+TEST_F(HttpClientTest, FileErrorsGiveOneHundredPlusTheCause) {
+  options_.log = NetworkLog(log_, true);
+  const struct {
+    std::string file;
+    int code;
+  } cases[] = {{dir_.File("missing/data.txt.gz"), 100 + ENOENT}, {"/dev/full", 100 + ENOSPC}};
+  for (const auto& c : cases) {
+    file_ = c.file;
+    const HttpGetResult result = Get(DayUrl());
+    EXPECT_EQ(result.code, c.code) << c.file;
+    EXPECT_EQ(result.text, "Internet error " + std::to_string(c.code));
+  }
+  EXPECT_NE(ReadFile(log_).find("Failed to open temp compressed file for write\n"
+                                "File exception occurred\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
