@@ -1,67 +1,88 @@
-// Test helpers of the app layer: a Qt application object and a private
-// settings store for the whole test program, an event loop runner, and a
-// view that records what the form shows.
+// Test helpers of the app layer: a view that records what the form shows,
+// and a fixture with a form on a fresh settings store, output and temporary
+// directories and an hour of synthetic egg data.
 #pragma once
 
-#include <chrono>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "app/analysis_dialog.h"
 #include "app/form_view.h"
+#include "app/settings_store.h"
+#include "qt_test_environment.h"
 #include "support/recording_link.h"
+#include "support/temp_dir.h"
 
 namespace corvane::testing {
-
-// Removes every stored setting of the test program's private store.
-void ClearStoredSettings();
-
-// The private store's file (under a temporary XDG_CONFIG_HOME).
-std::string StoredSettingsFile();
-
-// Runs the Qt event loop until done() holds or the timeout passes; returns
-// done().
-bool RunEventsUntil(const std::function<bool()>& done,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
 // A FormView that records instead of showing.
 class RecordingView : public FormView {
  public:
-  bool PullFields() override;
-  void PushFields() override { ++pushes; }
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  bool PullFields() override { return onPull ? onPull() : true; }
+  void PushFields() override {}
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override {
+    messages.push_back({text, caption});
+  }
   std::string ChooseFile(const std::string& title, const std::string& filter) override;
-  std::string ChooseFolder(const std::string& title) override;
-  void PushStatus() override { statuses.push_back(statusSource ? statusSource() : std::string()); }
-  void SetWaitCursor(bool on) override { waitCursor.push_back(on); }
-  void SetProgress(int percent) override { progress.push_back(percent); }
-  bool OpenUrl(const std::string& url) override;
-  void BatchFinished(int itemsStarted, bool stopped) override;
+  std::string ChooseFolder(const std::string& title) override { return ChooseFile(title, ""); }
+  void PushStatus() override {}
+  void SetWaitCursor(bool) override {}
+  void SetProgress(int) override {}
+  bool OpenUrl(const std::string& url) override {
+    openedUrls.push_back(url);
+    return openUrlResult;
+  }
+  void BatchFinished(int itemsStarted, bool stopped) override {
+    batchFinished = std::make_pair(itemsStarted, stopped);
+  }
 
-  // What PullFields does: nullptr accepts; otherwise called, and its result
-  // returned (it may change the model's fields as a user's typing would).
+  std::vector<std::string> Texts() const;
+
+  // nullptr accepts; otherwise its result (it may change the fields as a
+  // user's typing would).
   std::function<bool()> onPull;
-  // Where PushStatus reads the status shown.
-  std::function<std::string()> statusSource;
-  // Answers of the choosers, taken in order (empty: cancelled).
-  std::deque<std::string> chooserAnswers;
+  std::deque<std::string> chooserAnswers;  // taken in order; none: cancelled
   bool openUrlResult = true;
 
-  int pulls = 0;
-  int pushes = 0;
   std::vector<ShownMessage> messages;
-  std::vector<std::string> chooserTitles;
-  std::vector<std::string> chooserFilters;
-  std::vector<std::string> statuses;
-  std::vector<bool> waitCursor;
-  std::vector<int> progress;
+  std::vector<std::pair<std::string, std::string>> choosers;  // title, filter
   std::vector<std::string> openedUrls;
   std::optional<std::pair<int, bool>> batchFinished;
+};
 
-  std::vector<std::string> MessageTexts() const;
-  bool HasMessage(const std::string& text) const;
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A fresh form on the fixture's directories, with a gnuplot that shows
+  // nothing and a local request for the fixture's hour of data.
+  AnalysisDialog& MakeForm(const std::string& dataName = "Quake");
+
+  std::string WriteBatch(const std::string& text);
+
+  bool WaitUntilIdle() {
+    return RunEventsUntil([this] { return !form_->Busy(); });
+  }
+  bool WaitUntilBatchEnds() {
+    return RunEventsUntil([this] { return !form_->BatchMode() && !form_->Busy(); });
+  }
+  std::string Summary() const { return ReadFile(root_ + "summary.tst"); }
+
+  TempDir dir_;
+  std::string root_;     // output root, with separator
+  std::string temp_;     // temporary directory, with separator
+  std::string eggFile_;  // 2011-05-03 00:00:00 to 00:59:59, 60 eggs
+  RecordingView view_;
+  std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<AnalysisDialog> form_;
 };
 
 }  // namespace corvane::testing

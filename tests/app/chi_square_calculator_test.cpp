@@ -32,18 +32,11 @@ TEST(ChiSquareCalculatorTest, ProbabilityOfADeviationFromTheMedian) {
       EXPECT_NEAR(*result.probability, expected, 1e-8 * std::max(expected, 1e-300) + 1e-12);
     }
   }
-  // With two degrees of freedom the tail is 0.5 e^(-d/2).
-  const ChiSquareResult two = ChiSquareProbability(3.0, 2);
-  ASSERT_TRUE(two.probability);
-  EXPECT_NEAR(*two.probability, 0.5 * std::exp(-1.5), 1e-9);
-}
-
-TEST(ChiSquareCalculatorTest, ATinyTailIsNotShownAsZero) {
-  const ChiSquareResult result = ChiSquareProbability(100.0, 2);
-  ASSERT_TRUE(result.probability) << result.error;
-  const double expected = 0.5 * std::exp(-50.0);
-  EXPECT_GT(*result.probability, 0.0);
-  EXPECT_NEAR(*result.probability / expected, 1.0, 1e-6);
+  // With two degrees of freedom the tail is 0.5 e^(-d/2); a tiny one is not
+  // shown as 0.
+  const ChiSquareResult tiny = ChiSquareProbability(100.0, 2);
+  ASSERT_TRUE(tiny.probability) << tiny.error;
+  EXPECT_NEAR(*tiny.probability / (0.5 * std::exp(-50.0)), 1.0, 1e-6);
 }
 
 TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
@@ -57,30 +50,17 @@ TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
   EXPECT_NE(view.messages[0].text.find("DF"), std::string::npos);
   EXPECT_EQ(view.messages[0].caption, std::optional<std::string>(ChiSquareCalculator::kTitle));
 
-  calculator.degreesOfFreedom = 2;
-  calculator.deviation = 1.0;
-  calculator.Calculate(view);
-  ASSERT_TRUE(calculator.probability);
-  EXPECT_NEAR(*calculator.probability, 0.5 * std::exp(-0.5), 1e-9);
-
   // A deviation below minus the median makes the value negative.
+  calculator.degreesOfFreedom = 2;
   calculator.deviation = -2.0;
   calculator.Calculate(view);
   EXPECT_FALSE(calculator.probability);
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_NE(view.messages[1].text.find("negative"), std::string::npos);
 
-  calculator.degreesOfFreedom = -3;
-  calculator.deviation = 0.0;
-  calculator.Calculate(view);
-  EXPECT_FALSE(calculator.probability);
-  EXPECT_EQ(view.messages.size(), 3u);
-}
-
-TEST(ChiSquareCalculatorTest, ARefusedFieldStopsTheCalculation) {
-  testing::RecordingView view;
-  ChiSquareCalculator calculator;
-  calculator.degreesOfFreedom = 2;
+  // A field the view refuses stops the calculation: no result from the
+  // values read before it.
+  calculator.deviation = 1.0;
   calculator.Calculate(view);
   ASSERT_TRUE(calculator.probability);
   const double shown = *calculator.probability;
@@ -88,11 +68,9 @@ TEST(ChiSquareCalculatorTest, ARefusedFieldStopsTheCalculation) {
     calculator.deviation = 5.0;  // read before the refused field
     return false;
   };
-  const int pushes = view.pushes;
   calculator.Calculate(view);
   EXPECT_EQ(calculator.probability, shown);
-  EXPECT_EQ(view.pushes, pushes);
-  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(view.messages.size(), 2u);  // the view showed its own message
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// Chooser filters in Qt's form, the home page derived from the data URL, the
-// help page, and the About texts.
+// Chooser filters in Qt's form, the home page derived from the data URL,
+// and the help page.
 #include <gtest/gtest.h>
 
-#include "app/about_box.h"
 #include "app/file_choosers.h"
 #include "app/menu_commands.h"
 #include "core/default_urls.h"
@@ -27,7 +26,6 @@ TEST(MenuCommandsTest, HomePageIsTheRootOfTheDataServer) {
   EXPECT_EQ(HomePageUrl("http://eggs.example.org:8080/a/b?c=d"), "http://eggs.example.org:8080/");
   EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
   EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
-  EXPECT_EQ(HomePageUrl(""), kDefaultHomeUrl);
 }
 
 TEST(MenuCommandsTest, TheHelpPageIsFoundAndDescribesTheProgram) {
@@ -38,13 +36,6 @@ TEST(MenuCommandsTest, TheHelpPageIsFoundAndDescribesTheProgram) {
   EXPECT_NE(page.find("summary.tst"), std::string::npos);
   EXPECT_NE(page.find("DataDirectory"), std::string::npos);
   EXPECT_NE(page.find("Analyze data"), std::string::npos);
-}
-
-TEST(AboutBoxTest, NamesTheProgramAndItsVersion) {
-  const AboutText about = AboutCorvane();
-  EXPECT_EQ(about.title, "About Corvane");
-  EXPECT_EQ(about.versionLine.rfind("Corvane Version ", 0), 0u);
-  EXPECT_GT(about.versionLine.size(), std::string("Corvane Version ").size());
 }
 
 }  // namespace

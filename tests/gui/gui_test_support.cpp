@@ -2,22 +2,21 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
-
-#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QSettings>
-#include <QThread>
+#include <QTest>
 #include <QUrl>
 
-#include "app/numeric_locale.h"
-#include "core/paths.h"
+#include "core/date_time.h"
+#include "eggdata/egg_data_generator.h"
+#include "support/gnuplot_recorder.h"
 
 namespace corvane::testing {
 
@@ -36,25 +35,13 @@ class UrlRecorder : public QObject {
 
 UrlRecorder* recorder = nullptr;
 
-// One Qt application object and one private settings directory for the
-// whole test program, so that no test touches the user's real settings or
-// opens a browser.
-class GuiEnvironment : public ::testing::Environment {
+// The shared environment with a QApplication, on the offscreen platform
+// unless told otherwise, and with no browser ever opened.
+class GuiEnvironment : public QtTestEnvironment<QApplication> {
  public:
   void SetUp() override {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    std::string pattern = SystemTempDirectory() + "corvane-gui-settings-XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) FAIL() << "cannot create the settings directory";
-    configDir_ = pattern;
-    setenv("XDG_CONFIG_HOME", configDir_.c_str(), 1);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(configDir_));
-    static int argc = 1;
-    static char name[] = "corvane_gui_tests";
-    static char* argv[] = {name, nullptr};
-    app_ = new QApplication(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
-    UseCNumericLocale();
+    QtTestEnvironment::SetUp();
     recorder = new UrlRecorder;
     for (const char* scheme : {"http", "https", "file"}) {
       QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), recorder, "Open");
@@ -66,15 +53,8 @@ class GuiEnvironment : public ::testing::Environment {
     }
     delete recorder;
     recorder = nullptr;
-    delete app_;
-    app_ = nullptr;
-    std::error_code error;
-    std::filesystem::remove_all(configDir_, error);
+    QtTestEnvironment::TearDown();
   }
-
- private:
-  std::string configDir_;
-  QApplication* app_ = nullptr;
 };
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
@@ -84,33 +64,10 @@ constexpr auto kUnhandledLimit = std::chrono::seconds(8);
 
 }  // namespace
 
-void ClearStoredSettings() {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BrantvikR&D", "Corvane");
-  settings.clear();
-  settings.sync();
-}
-
-std::optional<std::string> StoredSetting(const std::string& name) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BrantvikR&D", "Corvane");
-  const QVariant value = settings.value(QStringLiteral("Settings/") + QString::fromStdString(name));
-  if (!value.isValid()) return std::nullopt;
-  return value.toString().toStdString();
-}
-
 std::vector<std::string> TakeOpenedUrls() {
   std::vector<std::string> urls;
   if (recorder != nullptr) urls.swap(recorder->urls);
   return urls;
-}
-
-bool RunEventsUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(1);
-  }
-  return true;
 }
 
 void ClickLater(QAbstractButton* button) {
@@ -118,8 +75,7 @@ void ClickLater(QAbstractButton* button) {
 }
 
 QString BuddyLabelText(const QWidget* widget) {
-  const QWidget* top = widget->window();
-  for (const QLabel* label : top->findChildren<QLabel*>()) {
+  for (const QLabel* label : widget->window()->findChildren<QLabel*>()) {
     if (label->buddy() == widget) return label->text();
   }
   return QString();
@@ -130,8 +86,6 @@ ModalAnswerer::ModalAnswerer() {
   connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
   timer_.start();
 }
-
-ModalAnswerer::~ModalAnswerer() { timer_.stop(); }
 
 void ModalAnswerer::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
@@ -180,6 +134,52 @@ std::vector<std::string> ModalAnswerer::Texts() const {
   std::vector<std::string> texts;
   for (const Box& box : boxes) texts.push_back(box.text);
   return texts;
+}
+
+void WindowTest::SetUp() {
+  ClearStoredSettings();
+  TakeOpenedUrls();
+  store_ = std::make_unique<SettingsStore>();
+  window_ = std::make_unique<AnalysisWindow>(*store_);
+  model().config.tempDirectory = dir.path();
+  // The plot of an interactive run is launched: a stand-in records how, and
+  // no plot window opens.
+  gnuplotRecord = dir.File("gnuplot-arguments.txt");
+  WriteGnuplotRecorder(dir.File("gnuplot"), gnuplotRecord);
+  model().config.gnuplotPath = dir.File("gnuplot");
+  window_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  answerer = std::make_unique<ModalAnswerer>();
+}
+
+void WindowTest::TearDown() {
+  if (window_) window_->model().Shutdown();
+  if (answerer) EXPECT_EQ(answerer->unhandled, std::vector<std::string>{});
+  answerer.reset();
+  window_.reset();
+  store_.reset();
+}
+
+std::string WindowTest::WriteEggData(const std::string& name, const std::string& start,
+                                     const std::string& stop, int eggs) {
+  eggdata::EggDataOptions options;
+  options.start = SecondsFromText(start);
+  options.stop = SecondsFromText(stop);
+  options.eggCount = eggs;
+  const std::string path = dir.File(name);
+  EXPECT_TRUE(eggdata::WriteEggDataFile(path, options, false));
+  return path;
+}
+
+void WindowTest::TypeLocalRequest(const std::string& eggFile, const std::string& start,
+                                  const std::string& stop, const std::string& dataName) {
+  form().startTime->setText(QString::fromStdString(start));
+  form().stopTime->setText(QString::fromStdString(stop));
+  form().remoteAccess->setChecked(false);
+  form().localEggFile->setText(QString::fromStdString(eggFile));
+  std::filesystem::create_directories(dir.path() + "results");
+  form().outputRoot->setText(QString::fromStdString(dir.path() + "results"));
+  form().dataName->setText(QString::fromStdString(dataName));
 }
 
 }  // namespace corvane::testing

@@ -1,39 +1,38 @@
-// Test helpers of the window: one QApplication and one private settings
-// store for the whole test program, the URLs handed to the user's default
-// opener, an event loop runner, and an answerer for modal dialogs.
+// Test helpers of the window, on the Qt environment shared with the app
+// tests: the URLs handed to the user's default opener, a clicker that acts
+// from the event loop, an answerer for modal dialogs, and a fixture with a
+// shown main window on a fresh settings store.
 #pragma once
 
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 
+#include "app/analysis_dialog.h"
+#include "app/qt_test_environment.h"
+#include "app/settings_store.h"
+#include "gui/analysis_window.h"
+#include "gui/request_form.h"
+#include "support/temp_dir.h"
+
 class QAbstractButton;
-class QLabel;
 class QWidget;
 
 namespace corvane::testing {
 
-// Removes every stored setting of the private store.
-void ClearStoredSettings();
-// A stored value, or nullopt when the store does not hold it.
-std::optional<std::string> StoredSetting(const std::string& name);
-
 // The URLs handed to QDesktopServices since the last call, in order (none
 // of them is really opened).
 std::vector<std::string> TakeOpenedUrls();
-
-// Runs the event loop until done() holds or the timeout passes; returns
-// done().
-bool RunEventsUntil(const std::function<bool()>& done,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
 // Clicks the button from the event loop, after the caller has returned (so a
 // dialog the click opens does not run inside the caller).
@@ -45,10 +44,10 @@ QString BuddyLabelText(const QWidget* widget);
 // Answers modal widgets while it exists. Every message box is recorded and
 // acknowledged with OK. Any other modal widget that becomes active is given
 // to the next handler, in order (also when it becomes active again after a
-// message box or another dialog over it has closed). A handler must not
-// open a modal widget itself: it clicks through ClickLater.
-// A modal widget left without a handler for several seconds is closed and
-// recorded as unhandled, so a failing test does not hang.
+// box or dialog over it has closed). A handler must not open a modal widget
+// itself: it clicks through ClickLater. A modal widget left without a
+// handler for several seconds is closed and recorded as unhandled, so a
+// failing test does not hang.
 class ModalAnswerer : public QObject {
  public:
   struct Box {
@@ -57,16 +56,14 @@ class ModalAnswerer : public QObject {
   };
 
   ModalAnswerer();
-  ~ModalAnswerer() override;
 
   void Then(std::function<void(QWidget*)> handler) { handlers_.push_back(std::move(handler)); }
-
-  std::vector<Box> boxes;
-  std::vector<std::string> unhandled;  // window titles
-
   bool HandlersDone() const { return handlers_.empty(); }
   bool HasBox(const std::string& text, const std::string& title) const;
   std::vector<std::string> Texts() const;
+
+  std::vector<Box> boxes;
+  std::vector<std::string> unhandled;  // window titles
 
  private:
   void Poll();
@@ -76,6 +73,34 @@ class ModalAnswerer : public QObject {
   QPointer<QWidget> current_;
   bool pending_ = false;
   std::chrono::steady_clock::time_point since_;
+};
+
+// A shown main window on a fresh settings store, with the temporary
+// directory for its runs, a gnuplot that records its arguments, and a modal
+// answerer.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes synthetic egg data from start to stop ("yyyy-mm-dd hh:mm:ss").
+  std::string WriteEggData(const std::string& name, const std::string& start,
+                           const std::string& stop, int eggs = 20);
+  // Types a local run of the file over the range into the form's controls.
+  void TypeLocalRequest(const std::string& eggFile, const std::string& start,
+                        const std::string& stop, const std::string& dataName);
+
+  AnalysisWindow& window() { return *window_; }
+  RequestForm& form() { return window_->form(); }
+  AnalysisDialog& model() { return window_->model(); }
+
+  TempDir dir;
+  std::string gnuplotRecord;  // what the window's gnuplot was started with
+  std::unique_ptr<ModalAnswerer> answerer;
+
+ private:
+  std::unique_ptr<SettingsStore> store_;
+  std::unique_ptr<AnalysisWindow> window_;
 };
 
 }  // namespace corvane::testing

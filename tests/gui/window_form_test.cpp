@@ -5,17 +5,14 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include "app/request_values.h"
-#include "window_fixture.h"
+#include "gui_test_support.h"
 
 namespace corvane::testing {
 namespace {
@@ -45,36 +42,25 @@ using WindowFormTest = WindowTest;
 
 TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   EXPECT_EQ(window().windowTitle(), "Corvane");
-  const QList<QAction*> menus = window().menuBar()->actions();
-  ASSERT_EQ(menus.size(), 3);
-  EXPECT_EQ(menus[0]->text(), "File");
-  EXPECT_EQ(menus[1]->text(), "Options");
-  EXPECT_EQ(menus[2]->text(), "Help");
-  EXPECT_EQ(MenuTexts(menus[0]->menu()),
-            (std::vector<std::string>{"Open Batch File", "Open Local EGG file",
-                                      "Open Time Zone Converter", "-", "Exit"}));
-  EXPECT_EQ(MenuTexts(menus[1]->menu()),
-            (std::vector<std::string>{"Customize...", "Audio...", "Prob Calculator..."}));
-  EXPECT_EQ(MenuTexts(menus[2]->menu()),
-            (std::vector<std::string>{"About", "Help", "Kelmar Home"}));
+  std::vector<std::string> menus;
+  for (const QAction* menu : window().menuBar()->actions()) {
+    menus.push_back(menu->text().toStdString());
+    for (const std::string& text : MenuTexts(menu->menu())) menus.push_back("  " + text);
+  }
+  EXPECT_EQ(menus,
+            (std::vector<std::string>{"File", "  Open Batch File", "  Open Local EGG file",
+                                      "  Open Time Zone Converter", "  -", "  Exit", "Options",
+                                      "  Customize...", "  Audio...", "  Prob Calculator...",
+                                      "Help", "  About", "  Help", "  Kelmar Home"}));
   EXPECT_EQ(window().actions().aboutCorvane->text(), "&About Corvane...");
 
   RequestForm& f = form();
   EXPECT_EQ(f.batchFrame->title(), " BATCH ");
   EXPECT_EQ(f.interactiveFrame->title(), "INTERACTIVE");
-  EXPECT_TRUE(f.batchFrame->isAncestorOf(f.batchFile));
   EXPECT_TRUE(f.batchFrame->isAncestorOf(f.runBatchButton));
-  const QWidget* const interactive[] = {
-      f.startTime,        f.stopTime,         f.eventTime,    f.eventDuration,    f.outputRoot,
-      f.dataName,         f.localEggFile,     f.eggGroupFile, f.remoteAccess,     f.saveRemoteInput,
-      f.audioOutput,      f.smoothWindowSize, f.expCoeff,     f.compareIntervals, f.interval1Start,
-      f.intervalDuration, f.interval2Start,   f.dft,          f.dftSize,          f.analyzeButton,
-      f.stopButton,       f.displayButton,    f.progress,     f.bytesReceived,    f.status};
-  for (const QWidget* w : interactive) {
-    EXPECT_TRUE(f.interactiveFrame->isAncestorOf(w)) << w->metaObject()->className();
-  }
+  EXPECT_TRUE(f.interactiveFrame->isAncestorOf(f.analyzeButton));
 
-  // Labels and defaults of an empty store.
+  // Labels, and the defaults of an empty store as the controls show them.
   const std::vector<std::tuple<QLineEdit*, const char*, const char*>> edits = {
       {f.startTime, "Start time (yyyy-mm-dd hh:mm:ss)", ""},
       {f.stopTime, "Stop time  (yyyy-mm-dd hh:mm:ss)", ""},
@@ -97,40 +83,30 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
     EXPECT_EQ(edit->text(), value) << label;
   }
   EXPECT_EQ(f.eventDuration->text(), "4");
-  EXPECT_TRUE(f.bytesReceived->isReadOnly());
-  EXPECT_EQ(f.status->text(), "");
-  EXPECT_EQ(f.progress->minimum(), 0);
-  EXPECT_EQ(f.progress->maximum(), 100);
-  EXPECT_EQ(f.progress->value(), 0);
-
-  EXPECT_EQ(f.remoteAccess->text(), "Remote access");
   EXPECT_TRUE(f.remoteAccess->isChecked());
-  EXPECT_EQ(f.saveRemoteInput->text(), "Save remote input");
-  EXPECT_EQ(f.audioOutput->text(), "Audio output");
-  EXPECT_EQ(f.compareIntervals->text(), "Compare Egg Intervals");
-  EXPECT_EQ(f.dft->text(), "DFT");
-  for (QCheckBox* box : {f.saveRemoteInput, f.audioOutput, f.compareIntervals, f.dft}) {
-    EXPECT_FALSE(box->isChecked()) << box->text().toStdString();
+  std::vector<std::string> boxes;
+  for (const QCheckBox* box :
+       {f.remoteAccess, f.saveRemoteInput, f.audioOutput, f.compareIntervals, f.dft}) {
+    boxes.push_back(box->text().toStdString());
   }
-
+  EXPECT_EQ(boxes, (std::vector<std::string>{"Remote access", "Save remote input", "Audio output",
+                                             "Compare Egg Intervals", "DFT"}));
   EXPECT_EQ(ButtonTexts(f.smoothing),
             (std::vector<std::string>{"Exponential", "Rectangle", "Triangle"}));
-  EXPECT_EQ(f.smoothing->checkedId(), 0);
   EXPECT_EQ(ButtonTexts(f.echoMethod),
             (std::vector<std::string>{"None", "Correlation", "Euclidean Distance"}));
-  EXPECT_EQ(f.echoMethod->checkedId(), 0);
   std::vector<std::string> displayLabels;
   for (int i = 0; i < kDisplayVariableCount; ++i)
     displayLabels.push_back(DisplayVariableAt(i).label);
   EXPECT_EQ(ButtonTexts(f.displayVariable), displayLabels);
-  EXPECT_EQ(displayLabels.front(), "Stouffer_z");
-  EXPECT_EQ(displayLabels.back(), "CovarProb");
   EXPECT_EQ(f.displayVariable->checkedId(), 5);
-
-  EXPECT_EQ(f.analyzeButton->text(), "Analyze data");
-  EXPECT_EQ(f.stopButton->text(), "Stop");
-  EXPECT_EQ(f.displayButton->text(), "Display");
-  EXPECT_EQ(f.runBatchButton->text(), "Run batch file");
+  std::vector<std::string> buttons;
+  for (const QPushButton* button :
+       {f.analyzeButton, f.stopButton, f.displayButton, f.runBatchButton}) {
+    buttons.push_back(button->text().toStdString());
+  }
+  EXPECT_EQ(buttons,
+            (std::vector<std::string>{"Analyze data", "Stop", "Display", "Run batch file"}));
 }
 
 TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
@@ -174,8 +150,9 @@ TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
   EXPECT_EQ(f.smoothing->checkedId(), 2);
 }
 
-// Each refusal of "Analyze data": its text and caption, no run started, the
-// form still usable.
+// Refusals of "Analyze data" reach the user as boxes with their captions
+// (the model's test holds every text), and the window's own refusals of a
+// field; no run starts and the form stays usable.
 TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   struct Case {
@@ -187,19 +164,11 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   const std::vector<Case> cases = {
       {"no data name", [&] { form().dataName->clear(); }, "Data name not specified", "Corvane"},
       {"no output root", [&] { form().outputRoot->clear(); }, "Data directory is unspecified", ""},
-      {"no temporary directory", [&] { model().config.tempDirectory.clear(); },
-       "Temp directory is unspecified", ""},
-      {"no start", [&] { form().startTime->clear(); }, "Must have at least a start date",
-       "Setup error"},
       {"missing temporary directory",
        [&] { model().config.tempDirectory = dir.File("missing/below"); },
        "Please specify an existing temporary directory", "Setup error"},
       {"stop before start", [&] { form().stopTime->setText("2011-05-02 10:00:00"); },
        "Incorrect start and/or stop time", "Setup error"},
-      {"stop equals start", [&] { form().stopTime->setText("2011-05-03 00:00:00"); },
-       "Incorrect start and/or stop time", "Setup error"},
-      {"no local file", [&] { form().localEggFile->clear(); },
-       "Specify egg file name for local access", "Setup error"},
       {"interval not an integer", [&] { form().interval2Start->setText("1 h"); },
        "Please enter an integer.", "Corvane"},
       {"coefficient in a decimal comma", [&] { form().expCoeff->setText("0,0001"); },
@@ -225,18 +194,6 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   EXPECT_TRUE(RunEventsUntil([&] { return window().focusWidget() == form().expCoeff; },
                              std::chrono::seconds(2)));
-  EXPECT_EQ(form().expCoeff->selectedText(), "x");
-
-  // A start that names no date is reported with the offending text.
-  form().expCoeff->setText("0.0001");
-  form().startTime->setText("May 3");
-  answerer->boxes.clear();
-  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  ASSERT_EQ(answerer->boxes.size(), 1u);
-  EXPECT_NE(answerer->boxes[0].text.find("Invalid date format"), std::string::npos);
-  EXPECT_NE(answerer->boxes[0].text.find("May 3"), std::string::npos);
-  EXPECT_EQ(answerer->boxes[0].title, "Setup error");
-  EXPECT_FALSE(model().Busy());
 }
 
 TEST_F(WindowFormTest, ShowsTheCompletedTimesAndTheReducedDftSize) {

@@ -1,64 +1,49 @@
-// Shared set-up of the input tests: a temporary directory, a run context
-// that records what it reports, and synthetic egg data files.
+// Shared set-up of the input tests: a temporary directory with a root and a
+// temporary folder, a run context that records what it reports, the
+// progress log in a file, synthetic egg data files, and the readers driven
+// as a run drives them.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
-#include "core/date_time.h"
 #include "core/progress_log.h"
-#include "core/run_context.h"
 #include "eggdata/egg_data_generator.h"
+#include "input/egg_file_reader.h"
 #include "support/recording_link.h"
 #include "support/temp_dir.h"
 
 namespace corvane::testing {
 
-// 2011-05-03 00:00:00 UTC.
-inline constexpr std::int64_t kDay = 1304380800;
-
-// Turns the progress log on, into the given file, while the object lives.
-class LogCapture {
- public:
-  explicit LogCapture(std::string path) : path_(std::move(path)) {
-    SetLogPath(path_);
-    SetLogProgress(true);
-  }
-  ~LogCapture() {
-    SetLogProgress(false);
-    SetLogPath("");
-  }
-  std::string Text() const { return ReadFile(path_); }
-
- private:
-  std::string path_;
-};
+inline constexpr std::int64_t kDay = 1304380800;  // 2011-05-03 00:00:00 UTC
 
 // A run of its own, with a copy of some settings and its own recorder.
 struct SideRun {
-  explicit SideRun(const AnalysisSettings& settings) : context(&link, &link) {
-    context.settings = settings;
-  }
+  explicit SideRun(const AnalysisSettings& settings) { context.settings = settings; }
   RecordingLink link;
-  RunContext context;
+  RunContext context{&link, &link};
 };
 
 class InputTest : public ::testing::Test {
  protected:
-  InputTest() : context(&link, &link) {
+  InputTest() {
     context.settings.dataName = "Quake";
     context.settings.rootDirectory = dir.File("root/");
     context.settings.tempDirectory = dir.File("tmp/");
-    Mkdir(context.settings.rootDirectory);
-    Mkdir(context.settings.tempDirectory);
+    std::filesystem::create_directories(dir.File("root"));
+    std::filesystem::create_directories(dir.File("tmp"));
+    SetLogPath(dir.File("egg.log"));
+    SetLogProgress(true);
   }
+  ~InputTest() override {
+    SetLogProgress(false);
+    SetLogPath("");
+  }
+  std::string Log() const { return ReadFile(dir.File("egg.log")); }
 
-  static void Mkdir(const std::string& path);
-
-  // Options for eggs ids 1001.. over [start, start + records - 1].
+  // Eggs 1001.. over [start, start + records - 1].
   static eggdata::EggDataOptions Options(int eggs, std::int64_t start, std::int64_t records) {
     eggdata::EggDataOptions options;
     options.eggCount = eggs;
@@ -67,25 +52,44 @@ class InputTest : public ::testing::Test {
     options.seed = 7;
     return options;
   }
-
-  // Writes a generated file and returns its path.
   std::string Write(const std::string& name, const eggdata::EggDataOptions& options,
                     bool gzip = false) {
-    const std::string path = dir.File(name);
-    EXPECT_TRUE(eggdata::WriteEggDataFile(path, options, gzip));
-    return path;
+    EXPECT_TRUE(eggdata::WriteEggDataFile(dir.File(name), options, gzip));
+    return dir.File(name);
   }
-
-  // The value the generator wrote for the egg at the second (-1: missing).
+  std::string Hand(const std::string& name, const std::string& text) {
+    WriteFile(dir.File(name), text);
+    return dir.File(name);
+  }
+  // The value written for the egg at the second, as the table stores it.
   static int Value(const eggdata::EggDataOptions& options, int id, std::int64_t second) {
-    return eggdata::EggTrialValue(options, id, second).value_or(-1);
+    return eggdata::EggTrialValue(options, id, second).value_or(kMissingSample);
   }
 
-  std::vector<std::string> messages() const { return link.messageTexts(); }
+  // Reads the files into the table as a run does, in a fresh run with this
+  // test's settings: the first, each further one while the run goes on, and
+  // for several files the check for useable records. Returns the messages.
+  std::vector<std::string> Read(const SegmentFileList& paths) {
+    run.emplace(context.settings);
+    files = paths;
+    const int count = static_cast<int>(files.size());
+    ReadFirstDataFile(run->context, files, count, table);
+    for (int i = 1; i < count && !run->context.Aborted(); ++i) {
+      AppendDataFile(run->context, files, i, table);
+    }
+    if (count > 1) CheckUseableRecords(run->context, table);
+    return run->link.messageTexts();
+  }
+  std::int32_t Sample(int column, int index) const {
+    return table.columns[static_cast<size_t>(column)].samples[static_cast<size_t>(index)];
+  }
 
   TempDir dir;
   RecordingLink link;
-  RunContext context;
+  RunContext context{&link, &link};
+  std::optional<SideRun> run;  // the last Read's run
+  SegmentFileList files;
+  EggSampleTable table;
 };
 
 }  // namespace corvane::testing

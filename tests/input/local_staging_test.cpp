@@ -1,115 +1,113 @@
+// Staging of a run's input files: local names and inflated .gz files.
 #include "input/local_staging.h"
 
-#include <unistd.h>
 #include <filesystem>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "eggdata/gzip_bytes.h"
+#include "input/inflate_data_file.h"
 #include "input_fixture.h"
 
 namespace corvane::testing {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
-class LocalStagingTest : public InputTest {
- protected:
-  std::string Log() const { return log.Text(); }
-
-  LogCapture log{dir.File("egg.log")};
-  SegmentFileList files;
-  int inputFileCount = 0;
-};
+using LocalStagingTest = InputTest;
 
 TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
-  context.settings.localEggFile = "/data/quake.csv";
-  ASSERT_TRUE(ProcessLocalFiles(context, 3, files, inputFileCount));
-  EXPECT_THAT(files, ElementsAre("/data/quake.csv", "/data/quake_2.csv", "/data/quake_3.csv"));
-  EXPECT_EQ(inputFileCount, 3);
+  int count = 0;
+  context.settings.localEggFile = "/data.v2/quake.2011.csv";
+  ASSERT_TRUE(ProcessLocalFiles(context, 3, files, count));
+  EXPECT_THAT(files, ElementsAre("/data.v2/quake.2011.csv", "/data.v2/quake.2011_2.csv",
+                                 "/data.v2/quake.2011_3.csv"));
+  EXPECT_EQ(count, 3);
   EXPECT_EQ(Log(), "Process local file(s)\n");
-  EXPECT_FALSE(context.Aborted());
-}
-
-TEST_F(LocalStagingTest, NamesSplitAtTheFileNamesLastDot) {
   EXPECT_EQ(LocalFileName("/data.v2/quake", 1), "/data.v2/quake_2");
-  EXPECT_EQ(LocalFileName("/data/quake.2011.csv", 11), "/data/quake.2011_12.csv");
-  EXPECT_EQ(LocalFileName("quake", 2), "quake_3");
-  EXPECT_EQ(LocalFileName("/data.v2/quake.txt", 0), "/data.v2/quake.txt");
-}
+  EXPECT_EQ(LocalFileName("quake", 11), "quake_12");
 
-TEST_F(LocalStagingTest, OneDateReadsOnlyTheNamedFile) {
-  context.settings.localEggFile = "/data/any name.dat";
-  ASSERT_TRUE(ProcessLocalFiles(context, 1, files, inputFileCount));
-  EXPECT_THAT(files, ElementsAre("/data/any name.dat"));
-  EXPECT_EQ(inputFileCount, 1);
-}
-
-TEST_F(LocalStagingTest, CompressedFilesAreInflatedBeforeReading) {
-  const auto day1 = Options(3, kDay + 3600, 100);
+  // Compressed files are inflated into the temporary directory.
   const auto day2 = Options(3, kDay + 86400, 100);
-  context.settings.localEggFile = Write("quake.gz", day1, true);
+  context.settings.localEggFile = Write("quake.gz", Options(3, kDay + 3600, 100), true);
   Write("quake_2.gz", day2, true);
-  ASSERT_TRUE(ProcessLocalFiles(context, 2, files, inputFileCount));
+  ASSERT_TRUE(ProcessLocalFiles(context, 2, files, count));
   EXPECT_THAT(files, ElementsAre(dir.File("tmp/data.csv"), dir.File("tmp/data_2.csv")));
   EXPECT_EQ(ReadFile(files[1]), eggdata::GenerateEggData(day2));
-  EXPECT_THAT(Log(), ::testing::EndsWith("Process local file(s)\n"));
+  EXPECT_THAT(link.statuses(), ElementsAre("Uncompressing data file", "Uncompressing data file"));
+  const std::string steps =
+      "Opened compressed file\nInflated data\nUncompressed data written to file\n"
+      "Zip file closing success\n";
+  EXPECT_EQ(Log(), "Process local file(s)\n" + steps + steps + "Process local file(s)\n");
 }
 
-TEST_F(LocalStagingTest, CompressedFileThatCannotBeInflatedEndsTheRun) {
-  context.settings.localEggFile = Write("quake.gz", Options(3, kDay, 10), true);
-  WriteFile(dir.File("quake_3.gz"), "not compressed");
-  ASSERT_FALSE(ProcessLocalFiles(context, 3, files, inputFileCount));
-  EXPECT_TRUE(context.Aborted());
-  EXPECT_THAT(messages(),
-              ElementsAre("Quake: Unable to open " + dir.File("quake_2.gz") + " for input"));
+// Plain text under a .gz name, a truncated or damaged stream, one that holds
+// no bytes, garbage, an empty file and a missing one end the run, naming the
+// file, and leave no inflated file behind; nothing is read as text. The
+// reader, given such an entry, does the same.
+TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
+  const auto options = Options(2, kDay, 2000);
+  const std::string text = eggdata::GenerateEggData(options);
+  const std::string gz = *eggdata::GzipCompress(text);
+  std::string crc = gz;
+  crc[crc.size() - 6] ^= 0x55;
+  const std::string second = dir.File("quake_2.gz");
+  context.settings.localEggFile = Write("quake.gz", options, true);
+  context.settings.saveRemoteInput = true;  // the reader inflates into the temporary directory
+  const std::optional<std::string> damaged[] = {text,
+                                                gz.substr(0, gz.size() / 2),
+                                                crc,
+                                                *eggdata::GzipCompress(""),
+                                                std::string("\x1f\x8b junk", 7),
+                                                "",
+                                                {}};
+  for (const auto& bytes : damaged) {
+    std::filesystem::remove(second);
+    if (bytes) WriteFile(second, *bytes);
+    SideRun staged(context.settings);
+    int count = 0;
+    EXPECT_FALSE(ProcessLocalFiles(staged.context, 2, files, count));
+    EXPECT_TRUE(staged.context.Aborted());
+    EXPECT_FALSE(FileExists(dir.File("tmp/data_2.csv")));
+    const std::string message = "Quake: Unable to open " + second + " for input";
+    EXPECT_THAT(staged.link.messageTexts(), ElementsAre(message));
+    EXPECT_THAT(Read({context.settings.localEggFile, second}), ElementsAre(message));
+    EXPECT_THAT(files, ElementsAre(dir.File("tmp/data.csv"), second));
+    EXPECT_EQ(table.sampleCount, 2000);
+  }
   EXPECT_THAT(Log(), ::testing::Not(::testing::HasSubstr("Process local file(s)")));
+  // A temporary directory that cannot be written is a failure too.
+  context.settings.tempDirectory = dir.File("no/such/dir/");
+  int count = 0;
+  EXPECT_FALSE(ProcessLocalFiles(context, 1, files, count));
+  EXPECT_EQ(files[0], "");  // named only once written completely
 }
 
-class OutputDirectoryTest : public LocalStagingTest {
+class InflateTest : public InputTest {
  protected:
-  void SetOutput(const std::string& directory) { context.settings.outputDirectory = directory; }
+  // Inflates the gzip stream of the text into entry index.
+  bool Inflate(const std::string& text, int index) {
+    WriteFile(dir.File("in.gz"), *eggdata::GzipCompress(text));
+    return InflateDataFile(context, dir.File("in.gz"), index, files);
+  }
+  bool NothingStaged() const { return std::filesystem::is_empty(dir.File("tmp")); }
 };
 
-TEST_F(OutputDirectoryTest, CreatesTheLastLevelWithoutChangingTheCurrentDirectory) {
-  const std::filesystem::path before = std::filesystem::current_path();
-  SetOutput(dir.File("root/Quake/"));
-  ASSERT_TRUE(EnsureOutputDirectory(context));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.File("root/Quake")));
-  EXPECT_EQ(std::filesystem::current_path(), before);
-
-  // An existing directory is used as it is, its files untouched.
-  WriteFile(dir.File("root/Quake/Quake.dat"), "old results");
-  ASSERT_TRUE(EnsureOutputDirectory(context));
-  EXPECT_EQ(ReadFile(dir.File("root/Quake/Quake.dat")), "old results");
-  EXPECT_THAT(messages(), IsEmpty());
-  EXPECT_EQ(Log(), "");
-}
-
-TEST_F(OutputDirectoryTest, MissingRootFailsWithAMessage) {
-  SetOutput(dir.File("absent/Quake/"));
-  EXPECT_FALSE(EnsureOutputDirectory(context));
-  const std::string message = "Failed to create directory " + dir.File("absent/Quake/");
-  EXPECT_THAT(messages(), ElementsAre(message));
-  EXPECT_EQ(Log(), message + "\n");
-  EXPECT_FALSE(FileExists(dir.File("absent")));
-}
-
-TEST_F(OutputDirectoryTest, FileInPlaceOfTheDirectoryFails) {
-  WriteFile(dir.File("root/Quake"), "a file");
-  SetOutput(dir.File("root/Quake/"));
-  EXPECT_FALSE(EnsureOutputDirectory(context));
-  EXPECT_THAT(messages(), ElementsAre("Failed to create directory " + dir.File("root/Quake/")));
-}
-
-TEST_F(OutputDirectoryTest, BatchModeWritesTheMessageToTheSummary) {
-  context.settings.batchMode = true;
-  SetOutput(dir.File("absent/Quake/"));
-  EXPECT_FALSE(EnsureOutputDirectory(context));
-  EXPECT_THAT(messages(), IsEmpty());
-  EXPECT_EQ(ReadFile(context.SummaryPath()),
-            "Quake: Failed to create directory " + dir.File("absent/Quake/") + "\n");
+TEST_F(InflateTest, OnlyALowerCaseHtmlFirstWordIsAMessagePage) {
+  EXPECT_FALSE(Inflate("\n\n  <html>\n<body>No data for that day</body></html>\n", 0));
+  EXPECT_THAT(link.messageTexts(), ElementsAre("Quake: Failed to receive data from server"));
+  EXPECT_THAT(Log(), ::testing::HasSubstr("Received message instead of data from remote server\n"));
+  EXPECT_TRUE(NothingStaged());
+  for (const std::string page : {"<HTML>\nx", "<!DOCTYPE html>\n<html>", "<html><body>"}) {
+    EXPECT_TRUE(Inflate(page, 2)) << page;  // the list grows to hold the entry
+    EXPECT_THAT(files, ElementsAre("", "", dir.File("tmp/data_3.csv")));
+    EXPECT_EQ(ReadFile(files[2]), page);
+  }
+  context.settings.batchMode = true;  // only logged
+  EXPECT_FALSE(Inflate("<html> no data", 0));
+  EXPECT_EQ(link.messages().size(), 1u);
+  EXPECT_FALSE(FileExists(context.SummaryPath()));
 }
 
 }  // namespace

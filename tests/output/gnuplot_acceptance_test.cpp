@@ -1,29 +1,51 @@
 // The scripts that the results writer and the display generate, run by the
-// real gnuplot with a file terminal in place of the window.
+// real gnuplot with a file terminal in place of the window; and the real
+// window, launched under a virtual display.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cmath>
-#include <string>
-#include <vector>
+#include <cstdlib>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "gnuplot_render.h"
-#include "output/plot_display.h"
-#include "output/write_results.h"
+#include "output/gnuplot_launcher.h"
 #include "results_run.h"
+
+extern char** environ;
 
 namespace corvane {
 namespace {
 
-using testing::FileExists;
 using testing::ReadFile;
-using testing::RenderResult;
-using testing::RenderWithGnuplot;
 using testing::ResultsRun;
 
-void ExpectPicture(const RenderResult& result) {
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.errors, "");
-  EXPECT_GT(result.pictureBytes, 1000);
+// Runs gnuplot, in the run's temporary directory, on the run's script with
+// the window terminal replaced by a file terminal, and expects a picture
+// without a word on standard error. Returns the picture.
+std::string Render(const ResultsRun& run, const std::string& terminal = "pngcairo") {
+  std::string script = run.Read(".gp");
+  const size_t at = script.find("set term qt");
+  if (at == std::string::npos) {
+    ADD_FAILURE() << "no window terminal";
+    return "";
+  }
+  script.insert(script.find('\n', at) + 1, "set output \"picture\"\n");
+  script.replace(at, 11, "set term " + terminal);
+  const std::string directory = run.root.path();
+  testing::WriteFile(directory + "render.gp", script);
+  std::filesystem::remove(directory + "picture");
+  const std::string command = "cd " + directory + " && gnuplot render.gp 2>render.err </dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(ReadFile(directory + "render.err"), "");
+  const std::string drawn = ReadFile(directory + "picture");
+  EXPECT_GT(drawn.size(), 1000u);
+  return drawn;
 }
 
 std::vector<std::vector<std::int32_t>> Eggs(int samples) {
@@ -36,71 +58,84 @@ std::vector<std::vector<std::int32_t>> Eggs(int samples) {
 
 TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   ResultsRun run("Accepted");
-  run.Compute(Eggs(7300), "2011-05-03 22:30:00");
   // What an event echo search leaves behind (an all-zero column draws with
   // gnuplot's warning about an empty range).
-  for (size_t i = 0; i < run.series.eventEcho.size(); ++i)
-    run.series.eventEcho[i] = std::sin(i * 0.01);
-  WriteResults(run.context, run.table, run.series, ResultSteps());
+  ResultSteps steps;
+  steps.eventEcho = [&] {
+    for (size_t i = 0; i < run.series.eventEcho.size(); ++i) {
+      run.series.eventEcho[i] = std::sin(static_cast<double>(i) * 0.01);
+    }
+  };
+  run.Run(Eggs(7300), "2011-05-03 22:30:00", steps);
   ASSERT_FALSE(run.context.Aborted());
-  const std::string directory = run.context.settings.outputDirectory;
-  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory));
-
+  Render(run);
   run.context.Abort();  // rewrite the scripts without launching
-  for (const auto& [code, title] : testing::kDisplayVariables) {
+  for (const int code : {2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) {
     SCOPED_TRACE(code);
-    run.context.settings.displayCode = code;
-    run.context.settings.displayTitle = title;
-    RunDisplay(run.context);
-    ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory));
+    run.Display(code, "Variable");
+    Render(run);
   }
 }
 
-TEST(GnuplotAcceptanceTest, ARunWithoutAWholeHourDraws) {
-  ResultsRun run("Short");
-  run.Compute(Eggs(40), "2011-05-03 10:00:05");
-  WriteResults(run.context, run.table, run.series, ResultSteps());
+// Underscores, carets and braces are common in data names: titles, labels
+// and legends are drawn as written, not as sub- and superscripts. Quotes,
+// backslashes and back quotes of the output root are read literally. The
+// run holds no whole hour, so its tick list is empty.
+TEST(GnuplotAcceptanceTest, TitlesLabelsAndPathsAreTakenAsWritten) {
+  ResultsRun run("Quake_2011^{b}", "my \"odd\" \\root `touch injected` $HOME");
+  run.Run(Eggs(60), "2011-05-03 10:00:05");
+  ASSERT_FALSE(run.context.Aborted());
   EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\\\n    )\n"), std::string::npos);
-  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), run.context.settings.outputDirectory));
-}
-
-// Underscores, carets and braces are common in data names; the plot must show
-// titles, labels and legends as written, not as sub- and superscripts.
-TEST(GnuplotAcceptanceTest, TitlesLabelsAndLegendsAreDrawnAsWritten) {
-  ResultsRun run("Quake_2011^{b}");
-  run.Compute(Eggs(60), "2011-05-03 10:00:00");
-  WriteResults(run.context, run.table, run.series, ResultSteps());
-  ASSERT_FALSE(run.context.Aborted());
-  const std::string directory = run.context.settings.outputDirectory;
-  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory, "svg", "plot.svg"));
-  const std::string drawn = ReadFile(directory + "plot.svg");
-  EXPECT_NE(drawn.find(">Quake_2011^{b} 2011-05-03 10:00:00 -- 10:00:59<"), std::string::npos);
+  const std::string drawn = Render(run, "svg");
+  EXPECT_NE(drawn.find(">Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
   EXPECT_NE(drawn.find(">Stouffer_Z Deviation<"), std::string::npos);
-
-  run.context.Abort();  // rewrite the script without launching
-  run.context.settings.displayCode = 13;
-  run.context.settings.displayTitle = "Egg_Covariance";
-  RunDisplay(run.context);
-  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory, "svg", "display.svg"));
-  const std::string displayed = ReadFile(directory + "display.svg");
-  EXPECT_NE(displayed.find(">Egg_Covariance<"), std::string::npos);
-  EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03"), std::string::npos);
+  run.context.Abort();
+  run.Display(13, "Egg_Covariance `of` \\eggs");
+  const std::string displayed = Render(run, "svg");
+  EXPECT_NE(displayed.find(">Egg_Covariance `of` \\eggs<"), std::string::npos);
+  EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
+  EXPECT_FALSE(testing::FileExists(run.root.File("injected")));
 }
 
-TEST(GnuplotAcceptanceTest, AnOutputRootWithQuotesAndBackQuotesIsReadLiterally) {
-  ResultsRun run("Odd", "my \"odd\" \\root `touch injected` $HOME");
-  run.Compute(Eggs(60), "2011-05-03 10:00:00");
-  WriteResults(run.context, run.table, run.series, ResultSteps());
-  ASSERT_FALSE(run.context.Aborted());
-  const std::string directory = run.context.settings.outputDirectory;
-  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory));
-  EXPECT_FALSE(FileExists(directory + "injected"));
-  run.context.Abort();
-  run.context.settings.displayCode = 7;
-  run.context.settings.displayTitle = "Variance \"of\" `eggs`";
-  RunDisplay(run.context);
-  ExpectPicture(RenderWithGnuplot(run.Read(".gp"), directory));
-  EXPECT_FALSE(FileExists(directory + "injected"));
+// The real gnuplot under a virtual display: its window opens and stays after
+// the launch has returned and gnuplot's own main process has ended.
+TEST(GnuplotAcceptanceTest, TheRealPlotWindowOpensAndStays) {
+  testing::TempDir dir;
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);  // adopt the detached processes to reap them
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const std::string fd = std::to_string(fds[1]);
+  const char* xvfb[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
+  pid_t server = 0;
+  ASSERT_EQ(posix_spawnp(&server, "Xvfb", nullptr, nullptr, const_cast<char**>(xvfb), environ), 0);
+  close(fds[1]);
+  char number[16] = {};
+  ASSERT_GT(read(fds[0], number, sizeof number - 1), 0);
+  close(fds[0]);
+  const std::string display = ":" + std::to_string(std::atoi(number));
+  testing::WriteFile(dir.File("window.gp"), "set term qt\nplot sin(x)\n");
+  const char* given = std::getenv("DISPLAY");
+  const std::string saved = given != nullptr ? given : "";
+  setenv("DISPLAY", display.c_str(), 1);
+  std::string error;
+  EXPECT_TRUE(LaunchGnuplot("", dir.File("window.gp"), &error)) << error;
+  saved.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", saved.c_str(), 1);
+  const std::string shown =
+      "xwininfo -root -tree -display " + display + " | grep -q 'Gnuplot window'";
+  bool window = false;
+  for (int i = 0; i < 100 && !window; ++i) {
+    usleep(100000);
+    window = std::system(shown.c_str()) == 0;
+  }
+  EXPECT_TRUE(window);
+  usleep(500000);  // gnuplot itself has ended by now; the window remains
+  EXPECT_EQ(std::system(shown.c_str()), 0);
+  kill(server, SIGTERM);  // the window's process ends with the display
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline && waitpid(-1, nullptr, WNOHANG) >= 0) {
+    usleep(50000);
+  }
+  prctl(PR_SET_CHILD_SUBREAPER, 0);
 }
 
 }  // namespace

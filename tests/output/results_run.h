@@ -1,42 +1,18 @@
-// A small analysis run for the output tests: settings, a sample table, the
-// real statistics, and the paths of the plot files.
+// A small analysis run for the output tests: batch settings, a sample table,
+// the real statistics, the plot files and a gnuplot that only records.
 #pragma once
 
 #include <sys/stat.h>
 
-#include <string>
-#include <vector>
-
-#include "core/date_time.h"
-#include "core/run_context.h"
-#include "input/egg_sample_table.h"
-#include "stats/composite_series.h"
+#include "output/plot_display.h"
+#include "output/write_results.h"
 #include "stats/composite_statistics.h"
+#include "support/gnuplot_recorder.h"
 #include "support/recording_link.h"
 #include "support/sample_table.h"
 #include "support/temp_dir.h"
 
 namespace corvane::testing {
-
-// The display variables of the form: data file column and display title.
-struct DisplayVariable {
-  int code;
-  const char* title;
-};
-
-inline const std::vector<DisplayVariable> kDisplayVariables = {
-    {2, "Stouffer_Z Deviation"},
-    {4, "Stouffer_Z Probability"},
-    {5, "LP-filtered mean deviation"},
-    {6, "Absolute LP-filtered mean deviation"},
-    {7, "Variance"},
-    {8, "LP-filtered egg variance"},
-    {9, "LP-filtered absolute deviation"},
-    {10, "LP-filtered maximum absolute deviation"},
-    {11, "Cumulative deviation of variance"},
-    {12, "Event correlation"},
-    {13, "Egg Covariance"},
-    {14, "Covar Probability"}};
 
 struct ResultsRun {
   TempDir root;
@@ -44,26 +20,35 @@ struct ResultsRun {
   RunContext context{&link, &link};
   EggSampleTable table;
   CompositeSeries series;
+  std::string record = root.File("gnuplot-arguments");  // what the gnuplot got
 
+  // rootName: a folder of the temporary directory to use as the output root.
   explicit ResultsRun(const std::string& name, const std::string& rootName = "") {
-    std::string directory = root.path();
-    if (!rootName.empty()) {
-      directory += rootName + "/";
-      mkdir(directory.c_str(), 0755);
-    }
+    const std::string directory = root.path() + (rootName.empty() ? "" : rootName + "/");
+    mkdir(directory.c_str(), 0755);
     context.settings.dataName = name;
     context.settings.rootDirectory = directory;
     context.settings.outputDirectory = directory + name + "/";
     context.settings.batchMode = true;
+    context.settings.gnuplotPath = root.File("gnuplot");
+    WriteGnuplotRecorder(context.settings.gnuplotPath, record);
   }
 
-  // Sets the table from per-egg trial sums, starting at the given time, and
-  // computes the statistics.
-  void Compute(const std::vector<std::vector<std::int32_t>>& eggs, const char* start) {
+  // Writes the results of per-egg trial sums from the start time on.
+  void Run(const std::vector<std::vector<std::int32_t>>& eggs, const char* start,
+           const ResultSteps& steps = {}) {
     table = MakeSampleTable(eggs);
     table.firstSampleTime = DateTime(SecondsFromText(start));
     table.lastRecordTime = DateTime(table.firstSampleTime.Seconds() + table.sampleCount - 1);
     ComputeStatistics(context, table, series);
+    WriteResults(context, table, series, steps);
+  }
+  // Rewrites the script for a display variable (data file column 2 or 4 to
+  // 14), and launches gnuplot unless the run is stopped.
+  void Display(int code, const std::string& title) {
+    context.settings.displayCode = code;
+    context.settings.displayTitle = title;
+    RunDisplay(context);
   }
 
   std::string Path(const std::string& extension) const {
