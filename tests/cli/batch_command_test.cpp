@@ -23,20 +23,29 @@ bool Contains(const std::string& text, const std::string& part) {
 }
 
 // Three items over local files, and one whose data come from the server
-// named on the command line.
+// named on the command line; the overrides apply to this run only. Numbers
+// keep their C form under a German locale (when one can be made here).
 TEST_F(CliTest, ABatchOverLocalFilesAndTheServerWritesItsResultsAndSummary) {
   dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
   ASSERT_TRUE(server.Start());
+  const std::string locales = dir_.File("locales");
+  std::filesystem::create_directories(locales);
+  QProcess localedef;
+  localedef.start("localedef",
+                  {"-i", "de_DE", "-f", "UTF-8", QString::fromStdString(locales + "/de_DE.UTF-8")});
+  const bool german = localedef.waitForFinished(60000) && localedef.exitCode() <= 1;
+  if (!german) GTEST_LOG_(INFO) << "no German locale can be made here";
   const auto result = RunBatch(
-      "# local and remote items\nDataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\nLocalEggFile " +
-          EggFile("may03.csv", "2011-05-03") +
+      "# local and remote items\nDataDirectory " + root_ +
+          "\nCompareIntervals 1 0 1800 1800\nLocalEggFile " + EggFile("may03.csv", "2011-05-03") +
           "\nQuake1 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
           dir_.File("data/missing.csv") +
           "\nQuake2 2011-05-03 00:00:00 2011-05-03 00:59:59\nLocalEggFile " +
           EggFile("may04.csv", "2011-05-04") +
           "\nQuake3 2011-05-04 00:00:00 2011-05-04 00:59:59\n"
           "Far 2011-05-03 00:00:00 2011-05-03 00:59:59\n",
-      {"--set", "DataURL=" + server.DataUrl()});
+      {"--set", "DataURL=" + server.DataUrl(), "--set", "LogProgress=1"},
+      {{"LOCPATH", locales}, {"LC_ALL", german ? "de_DE.UTF-8" : "C"}});
   EXPECT_EQ(result.exitCode, kExitOk) << result.err;
   EXPECT_TRUE(Contains(result.err, "4 items processed in batch mode")) << result.err;
   EXPECT_TRUE(Contains(result.err, "the batch summary is " + root_ + "summary.tst"));
@@ -54,29 +63,19 @@ TEST_F(CliTest, ABatchOverLocalFilesAndTheServerWritesItsResultsAndSummary) {
   EXPECT_TRUE(Contains(server.Requests()[0].target,
                        "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A59%3A59"));
   EXPECT_TRUE(Contains(ReadFile(root_ + "Far/Far.inf"), "nRecords 3600\n"));
-  EXPECT_FALSE(Contains(ReadFile(config_ + "/BrantvikR&D/Corvane.conf"), server.DataUrl()));
-}
-
-TEST_F(CliTest, OverridesApplyToTheRunAndAreNeverStored) {
-  const std::string batch = "DataDirectory " + root_ + "\nDFTOutput 1 5000\nLocalEggFile " +
-                            EggFile("may03.csv", "2011-05-03") +
-                            "\nOne 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
-  auto result = RunBatch(batch, {"--set", "LogProgress=1", "--set", "DFTSize=1024"});
-  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  EXPECT_TRUE(Contains(ReadFile(temp_ + "egg.log"), "\nOne\n"));
-  const std::string settings = config_ + "/BrantvikR&D/Corvane.conf";
-  for (const char* name : {"TempDir", "LogProgress", "DFTSize"}) {
-    EXPECT_FALSE(Contains(ReadFile(settings), name)) << name;
+  for (const char* file : {"Quake1/Quake1.dat", "Quake1/Quake1.inf"}) {
+    EXPECT_FALSE(Contains(ReadFile(root_ + file), ",")) << file;
   }
-  // Without the override the batch's reduced DFT size is stored.
-  ASSERT_EQ(RunBatch(batch).exitCode, kExitOk);
-  EXPECT_TRUE(Contains(ReadFile(settings), "DFTSize=4096")) << ReadFile(settings);
-  EXPECT_FALSE(Contains(ReadFile(settings), "TempDir"));
+  EXPECT_TRUE(Contains(ReadFile(temp_ + "egg.log"), "\nQuake3\n"));
+  const std::string settings = ReadFile(config_ + "/BrantvikR&D/Corvane.conf");
+  for (const std::string& name :
+       {server.DataUrl(), std::string("TempDir"), std::string("LogProgress")}) {
+    EXPECT_FALSE(Contains(settings, name)) << name;
+  }
 }
 
 TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
   WriteFile(dir_.File("keywords.ebb"), "DataDirectory " + root_ + "\n");
-  WriteFile(dir_.File("bad.ebb"), "Quake May-03-2011 00:00:00 May-03-2011 23:59:59\n");
   const struct {
     std::vector<std::string> arguments;
     int status;
@@ -85,16 +84,10 @@ TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
   } cases[] = {
       {{"batch", dir_.File("nothing.ebb")}, kExitFailed, "Cannot open the batch file"},
       {{"batch", dir_.File("keywords.ebb")}, kExitFailed, "There are no batch items to process"},
-      {{"batch", dir_.File("bad.ebb")},
-       kExitFailed,
-       "Invalid batch file record:\nQuake May-03-2011"},
-      {{"batch", "--set", "SmoothWindowSize=wide", dir_.File("bad.ebb")},
+      {{"batch", "--set", "SmoothWindowSize=wide", dir_.File("keywords.ebb")},
        kExitUsage,
        "SmoothWindowSize"},
-      {{"batch", "--set", "NoSuchSetting=1", dir_.File("bad.ebb")}, kExitUsage, "NoSuchSetting"},
-      {{"batch", "--set", "NoValue", dir_.File("bad.ebb")}, kExitUsage, "Usage: corvane-cli"},
       {{"frobnicate"}, kExitUsage, "Usage: corvane-cli"},
-      {{"chisq", "1"}, kExitUsage, "Usage: corvane-cli"},
       {{"chisq", "1,5", "2"},
        kExitFailed,
        "ChiSquare Probability Calculator: Please enter a number."},
@@ -138,27 +131,6 @@ TEST_F(CliTest, CtrlCStopsTheBatchAfterTheCurrentRun) {
   EXPECT_EQ(process.exitCode(), kExitInterrupted) << err;
   EXPECT_TRUE(Contains(err, "items processed in batch mode")) << err;
   EXPECT_FALSE(FileExists(root_ + "Item399"));
-}
-
-TEST_F(CliTest, NumbersStayInTheCFormUnderAGermanLocale) {
-  const std::string locales = dir_.File("locales");
-  std::filesystem::create_directories(locales);
-  QProcess localedef;
-  localedef.start("localedef",
-                  {"-i", "de_DE", "-f", "UTF-8", QString::fromStdString(locales + "/de_DE.UTF-8")});
-  if (!localedef.waitForFinished(60000) || localedef.exitCode() > 1) {
-    GTEST_SKIP() << "no German locale can be made here";
-  }
-  WriteFile(dir_.File("de.ebb"), "DataDirectory " + root_ + "\nLocalEggFile " +
-                                     EggFile("may03.csv", "2011-05-03") +
-                                     "\nGerman 2011-05-03 00:00:00 2011-05-03 00:59:59\n");
-  const auto result = Run({"batch", "--set", "TempDir=" + temp_, dir_.File("de.ebb")},
-                          {{"LOCPATH", locales}, {"LC_ALL", "de_DE.UTF-8"}});
-  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  for (const char* file : {"German/German.dat", "German/German.inf"}) {
-    const std::string text = ReadFile(root_ + file);
-    EXPECT_TRUE(Contains(text, ".") && !Contains(text, ",")) << file;
-  }
 }
 
 }  // namespace

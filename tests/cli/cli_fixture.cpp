@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include <QCoreApplication>
-#include <QProcess>
 
 #include "core/date_time.h"
 
@@ -51,25 +50,23 @@ ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& environment) {
   QProcess process;
   Start(process, arguments, environment);
-  ProgramResult result;
   if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit) {
     process.kill();
     process.waitForFinished();
     ADD_FAILURE() << "corvane-cli did not run to its end";
-    return result;
+    return {};
   }
-  result.exitCode = process.exitCode();
-  result.out = process.readAllStandardOutput().toStdString();
-  result.err = process.readAllStandardError().toStdString();
-  return result;
+  return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
 }
 
-ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::string>& extra) {
+ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::string>& extra,
+                                const std::map<std::string, std::string>& environment) {
   std::vector<std::string> arguments = {"batch", "--set", "TempDir=" + temp_};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   arguments.push_back(dir_.File("run.ebb"));
   WriteFile(arguments.back(), text);
-  return Run(arguments);
+  return Run(arguments, environment);
 }
 
 std::string CliTest::EggFile(const std::string& name, const std::string& date,
@@ -78,9 +75,8 @@ std::string CliTest::EggFile(const std::string& name, const std::string& date,
     options.start = SecondsFromText(date + " 00:00:00");
     options.stop = options.start + 3599;
   }
-  const std::string path = dir_.File("data/" + name);
-  EXPECT_TRUE(eggdata::WriteEggDataFile(path, options, false));
-  return path;
+  EXPECT_TRUE(eggdata::WriteEggDataFile(dir_.File("data/" + name), options, false));
+  return dir_.File("data/" + name);
 }
 
 }  // namespace corvane::testing

@@ -29,7 +29,8 @@ class CliTest : public ::testing::Test {
   ProgramResult Run(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment = {});
   // "batch --set TempDir=<temp> <extra>... <file>" over a batch file of text.
-  ProgramResult RunBatch(const std::string& text, const std::vector<std::string>& extra = {});
+  ProgramResult RunBatch(const std::string& text, const std::vector<std::string>& extra = {},
+                         const std::map<std::string, std::string>& environment = {});
   // Writes synthetic data (by default the hour from 00:00:00 of the date)
   // to data/<name>; its path.
   std::string EggFile(const std::string& name, const std::string& date,

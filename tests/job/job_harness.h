@@ -6,13 +6,20 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include <gtest/gtest.h>
+
+#include "core/date_time.h"
+#include "core/progress_log.h"
 #include "dataserver/data_server.h"
 #include "eggdata/egg_data_generator.h"
 #include "job/egg_statistics.h"
+#include "support/gnuplot_recorder.h"
 #include "support/recording_link.h"
 #include "support/temp_dir.h"
 #include "support/text_lines.h"
@@ -20,36 +27,77 @@
 namespace corvane::testing {
 
 // Synthetic data of `eggs` eggs, one record a second from start to stop.
-eggdata::EggDataOptions DataRange(const std::string& start, const std::string& stop, int eggs = 10);
-int Count(const std::string& text, const std::string& part);
+inline eggdata::EggDataOptions DataRange(const std::string& start, const std::string& stop,
+                                         int eggs = 10) {
+  eggdata::EggDataOptions options;
+  options.start = SecondsFromText(start);
+  options.stop = SecondsFromText(stop);
+  options.eggCount = eggs;
+  return options;
+}
+
+inline int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
 
 // The process-wide progress log, on and into path for the object's life.
 struct ProgressLogCapture {
-  explicit ProgressLogCapture(std::string path);
-  ~ProgressLogCapture();
+  explicit ProgressLogCapture(std::string logPath) : path(std::move(logPath)) {
+    SetLogPath(path);
+    SetLogProgress(true);
+    StartLog();
+  }
+  ~ProgressLogCapture() {
+    SetLogProgress(false);
+    SetLogPath("");
+  }
   std::string Contents() const { return ReadFile(path); }
   std::string path;
 };
 
 struct JobHarness {
-  explicit JobHarness(RecordingLink* link = nullptr);
+  explicit JobHarness(RecordingLink* external = nullptr)
+      : link(external != nullptr ? *external : ownLink),
+        job(std::make_unique<CEggStatistics>(&link, &link)) {
+    std::filesystem::create_directories(root);
+    std::filesystem::create_directories(temp);
+    WriteGnuplotRecorder(gnuplot, gnuplotRecord);
+  }
 
   // Writes synthetic data to dir/<name>; its path.
-  std::string WriteData(const std::string& name, const eggdata::EggDataOptions& options);
+  std::string WriteData(const std::string& name, const eggdata::EggDataOptions& options) {
+    EXPECT_TRUE(eggdata::WriteEggDataFile(dir.File(name), options, false)) << name;
+    return dir.File(name);
+  }
   // Temporary directory, output root and the gnuplot stand-in, as the form
   // hands them to every run.
-  void Configure();
-  void TickUntilEnded(int ticks = 3);
+  void Configure() {
+    job->SetTempDirectory(temp, true);
+    job->SetRootDirectory(root);
+    job->SetGnuplotPath(gnuplot);
+  }
+  void TickUntilEnded() {
+    for (int i = 0; i < 3 && !job->Ended(); ++i) job->OnJobTimer();
+  }
   // The form's setters for a local run and StartAnalysis.
   void StartLocalRun(const std::string& dataName, const std::string& localFile,
-                     const std::string& start, const std::string& stop, bool batch = false);
+                     const std::string& start, const std::string& stop, bool batch = false) {
+    Configure();
+    job->SetLocalEggFile(localFile);
+    job->SetRemoteAccess(false, false);
+    job->SetStartTime(start);
+    job->SetStopTime(stop);
+    job->StartAnalysis(batch, dataName, start, stop);
+  }
   void RunLocal(const std::string& dataName, const std::string& localFile, const std::string& start,
                 const std::string& stop, bool batch = false) {
     StartLocalRun(dataName, localFile, start, stop, batch);
     TickUntilEnded();
   }
   // The arguments gnuplot was started with, one a line ("" when it was not).
-  std::string GnuplotArguments() const;
+  std::string GnuplotArguments() const { return WaitForRecord(gnuplotRecord); }
   std::string Output(const std::string& dataName, const std::string& file) const {
     return root + dataName + "/" + file;
   }
@@ -67,13 +115,33 @@ struct JobHarness {
 struct RemoteHarness : JobHarness {
   static constexpr int kServerEggs = 8;
   static constexpr std::uint64_t kServerSeed = 11;
-  RemoteHarness();
+  RemoteHarness() {
+    dataserver::ServerOptions options;
+    options.port = 0;
+    options.eggCount = kServerEggs;
+    options.seed = kServerSeed;
+    server = std::make_unique<dataserver::DataServer>(options);
+    EXPECT_TRUE(server->Start());
+  }
 
   // The form's setters for a remote run and StartAnalysis.
   void StartRemoteRun(const std::string& dataName, const std::string& start,
-                      const std::string& stop, bool pseudoEggs = false, bool batch = false);
+                      const std::string& stop, bool pseudoEggs = false) {
+    Configure();
+    job->SetDataUrls(server->DataUrl(), server->PseudoDataUrl());
+    job->SetRemoteAccess(true, pseudoEggs);
+    job->StartAnalysis(false, dataName, start, stop);
+  }
   // Ticks until the condition holds (true) or the job has ended.
-  bool TickUntil(const std::function<bool()>& condition);
+  bool TickUntil(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!condition()) {
+      if (job->Ended() || std::chrono::steady_clock::now() > deadline) return false;
+      job->OnJobTimer();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
   void TickToEnd() {
     TickUntil([] { return false; });
   }

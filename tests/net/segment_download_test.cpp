@@ -114,12 +114,6 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
   } cases[] = {
       {"message page", [&](SegmentRun& r) { WriteFile(r.download, *eggdata::GzipCompress(page)); },
        "No data received for 2011-05-04"},
-      {"kept message page",
-       [&](SegmentRun& r) {
-         r.Keep(true, "");
-         WriteFile(r.download, *eggdata::GzipCompress(page));
-       },
-       "No data received for 2011-05-04"},
       {"empty stream", [](SegmentRun& r) { WriteFile(r.download, *eggdata::GzipCompress("")); },
        "No data received for 2011-05-04"},
       {"truncated",
