@@ -98,7 +98,6 @@ TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
       {{"batch", "--help"}, kExitOk, "", "Usage: corvane-cli"},
       {{"chisq", "--help"}, kExitOk, "", "Usage: corvane-cli"},
       // The upper tail to 15 significant digits; a tiny one is not 0.
-      {{"chisq", "3", "2"}, kExitOk, "", "0.111565080074215\n"},
       {{"chisq", "100", "2"}, kExitOk, "", "9.64374923981957e-23\n"},
   };
   for (const auto& c : cases) {

@@ -115,14 +115,7 @@ struct JobHarness {
 struct RemoteHarness : JobHarness {
   static constexpr int kServerEggs = 8;
   static constexpr std::uint64_t kServerSeed = 11;
-  RemoteHarness() {
-    dataserver::ServerOptions options;
-    options.port = 0;
-    options.eggCount = kServerEggs;
-    options.seed = kServerSeed;
-    server = std::make_unique<dataserver::DataServer>(options);
-    EXPECT_TRUE(server->Start());
-  }
+  RemoteHarness() { EXPECT_TRUE(server->Start()); }
 
   // The form's setters for a remote run and StartAnalysis.
   void StartRemoteRun(const std::string& dataName, const std::string& start,
@@ -147,7 +140,8 @@ struct RemoteHarness : JobHarness {
   }
   int DataRequests() const { return server->DataRequestCount(); }
 
-  std::unique_ptr<dataserver::DataServer> server;
+  std::unique_ptr<dataserver::DataServer> server = std::make_unique<dataserver::DataServer>(
+      dataserver::ServerOptions{"127.0.0.1", 0, "", "", kServerEggs, kServerSeed});
 };
 
 }  // namespace corvane::testing

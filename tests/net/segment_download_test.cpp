@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -107,51 +108,36 @@ TEST(SegmentDownloadTest, AKeptDownloadMovesAcrossFileSystems) {
 
 TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
   const std::string page = "\n\n<html>\n<body>No egg data for 2011-05-04.</body>\n</html>\n";
+  SegmentRun maker;
+  maker.PutDay(1);
+  const std::string day = ReadFile(maker.download);
+  maker.PutDay(1, 3000);
+  std::string damaged = ReadFile(maker.download);  // far behind its beginning
+  damaged[damaged.size() - 100] ^= 0x55;
   const struct {
     const char* what;
-    std::function<void(SegmentRun&)> put;
+    std::optional<std::string> download;  // nullopt: none
+    const char* keepIn;                   // nullptr: not kept; "": in the root
     std::string message;
   } cases[] = {
-      {"message page", [&](SegmentRun& r) { WriteFile(r.download, *eggdata::GzipCompress(page)); },
-       "No data received for 2011-05-04"},
-      {"empty stream", [](SegmentRun& r) { WriteFile(r.download, *eggdata::GzipCompress("")); },
-       "No data received for 2011-05-04"},
-      {"truncated",
-       [](SegmentRun& r) {
-         r.PutDay(1);
-         const std::string bytes = ReadFile(r.download);
-         WriteFile(r.download, bytes.substr(0, bytes.size() / 2));
-       },
-       "Damaged data received for 2011-05-04"},
-      {"damaged far behind its beginning, kept",
-       [](SegmentRun& r) {
-         r.Keep(true, "");
-         r.PutDay(1, 3000);
-         std::string bytes = ReadFile(r.download);
-         bytes[bytes.size() - 100] ^= 0x55;
-         WriteFile(r.download, bytes);
-       },
-       "Damaged data received for 2011-05-04"},
-      {"not gzip", [](SegmentRun& r) { WriteFile(r.download, "plain text"); },
-       "Damaged data received for 2011-05-04"},
-      {"missing", [](SegmentRun&) {}, "Damaged data received for 2011-05-04"},
-      {"text not writable",
-       [](SegmentRun& r) {
-         r.PutDay(1);
-         std::filesystem::create_directories(r.dir.File("tmp/data_2.csv/x"));
-       },
+      {"message page", *eggdata::GzipCompress(page), nullptr, "No data received for 2011-05-04"},
+      {"empty stream", *eggdata::GzipCompress(""), nullptr, "No data received for 2011-05-04"},
+      {"truncated", day.substr(0, day.size() / 2), nullptr, "Damaged data received for 2011-05-04"},
+      {"damaged, kept", damaged, "", "Damaged data received for 2011-05-04"},
+      {"not gzip", "plain text", nullptr, "Damaged data received for 2011-05-04"},
+      {"missing", std::nullopt, nullptr, "Damaged data received for 2011-05-04"},
+      {"text not writable", day, nullptr,
        "Could not write the data received for 2011-05-04 to %stmp/data_2.csv"},
-      {"move failed",
-       [](SegmentRun& r) {
-         r.Keep(true, r.dir.File("gone/"));
-         r.PutDay(1);
-       },
+      {"move failed", day, "gone/",
        "Compressed data file not moved from %stmp/data.txt.gz to %sgone/Quake_2.gz"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     SegmentRun run;
-    c.put(run);
+    if (c.download) WriteFile(run.download, *c.download);
+    if (c.keepIn) run.Keep(true, *c.keepIn ? run.dir.File(c.keepIn) : "");
+    if (std::string(c.what) == "text not writable")
+      std::filesystem::create_directories(run.dir.File("tmp/data_2.csv/x"));
     EXPECT_FALSE(run.Finish(1));
     EXPECT_TRUE(run.context.Aborted());
     EXPECT_EQ(run.files, SegmentFileList(3));
