@@ -31,8 +31,11 @@ eggdata::EggDataOptions Range(std::int64_t start, std::int64_t stop, int eggs) {
 
 class DataServerTest : public ::testing::Test {
  protected:
-  void StartServer(ServerOptions options = {}) {
+  void StartServer(int eggs = 60, const std::string& dataDirectory = "") {
+    ServerOptions options;
     options.port = 0;
+    options.eggCount = eggs;
+    options.dataDirectory = dataDirectory;
     server_ = std::make_unique<DataServer>(options);
     std::string error;
     ASSERT_TRUE(server_->Start(&error)) << error;
@@ -52,7 +55,7 @@ class DataServerTest : public ::testing::Test {
 };
 
 TEST_F(DataServerTest, SyntheticDaysAreCutAtStimeAndEtimeAndPseudoEggDaysAreWhole) {
-  StartServer({.eggCount = 2});
+  StartServer(2);
   EXPECT_EQ(Day(3, "00:00:00", "00:00:00"), eggdata::GenerateEggData(Range(kMay3, kMay3, 2)));
   const auto pseudo = Get("/pseudoeggs.dir/pseudoeggs/2011/basketdata-2011-05-03.csv.gz");
   ASSERT_TRUE(pseudo);
@@ -70,7 +73,7 @@ TEST_F(DataServerTest, DirectoryDayFilesAreCutAndMissingDaysGetTheMessagePage) {
   day.crlf = true;
   ASSERT_TRUE(eggdata::WriteEggDataFile(dir_.File("2011-05-04.csv"), day, false));
   testing::WriteFile(dir_.File("2011-05-06.csv"), "this is not egg data\n");
-  StartServer({.dataDirectory = dir_.path()});
+  StartServer(60, dir_.path());
 
   for (int d : {3, 4}) {
     const std::int64_t ten = kMay3 + (d - 3) * 86400 + 36000;
@@ -148,7 +151,9 @@ TEST_F(DataServerTest, MalformedRequestsAndTruncatedBodiesDoNotHurtTheServer) {
         std::string("GET /cgi-bin/eggdatareq.pl?year=%zz&month=%%%&day=\xff HTTP/1.1\r\n\r\n")}) {
     SendRaw(server_->port(), bytes);
   }
-  server_->SetFaults({.truncatedRequests = 1});
+  FaultPlan truncated;
+  truncated.truncatedRequests = 1;
+  server_->SetFaults(truncated);
   const std::string target =
       "/cgi-bin/eggdatareq.pl?year=2011&month=5&day=3&etime=00:09:59&gzip=Yes";
   const auto cut = Get(target);
@@ -161,9 +166,12 @@ TEST_F(DataServerTest, MalformedRequestsAndTruncatedBodiesDoNotHurtTheServer) {
 }
 
 TEST(DataServerStartTest, APortInUseIsReportedAndStopWithoutStartIsHarmless) {
-  DataServer first({.port = 0});
+  ServerOptions options;
+  options.port = 0;
+  DataServer first(options);
   ASSERT_TRUE(first.Start());
-  DataServer second({.port = first.port()});
+  options.port = first.port();
+  DataServer second(options);
   std::string error;
   EXPECT_FALSE(second.Start(&error));
   EXPECT_NE(error.find(std::to_string(first.port())), std::string::npos);
