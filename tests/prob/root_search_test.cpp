@@ -31,7 +31,7 @@ ZeroResult Solve(Search& search, const Function& f, double start = 0.0) {
   return {status, x, evaluations};
 }
 
-// The settings the chi-square quantile uses.
+// Settings like those of the chi-square quantile search.
 const monotoneInverse::Settings kChiSquareLike{0.0, 1e100, 0.5, 0.5, 5.0, 1e-50, 1e-8};
 
 TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
