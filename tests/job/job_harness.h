@@ -42,6 +42,15 @@ inline int Count(const std::string& text, const std::string& part) {
   return count;
 }
 
+// Polls the condition until it holds (true) or the time is out.
+inline bool WaitFor(const std::function<bool()>& condition,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!condition() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  return condition();
+}
+
 // The process-wide progress log, on and into path for the object's life.
 struct ProgressLogCapture {
   explicit ProgressLogCapture(std::string logPath) : path(std::move(logPath)) {
@@ -127,13 +136,14 @@ struct RemoteHarness : JobHarness {
   }
   // Ticks until the condition holds (true) or the job has ended.
   bool TickUntil(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-      if (job->Ended() || std::chrono::steady_clock::now() > deadline) return false;
-      job->OnJobTimer();
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return WaitFor(
+               [&] {
+                 if (condition() || job->Ended()) return true;
+                 job->OnJobTimer();
+                 return false;
+               },
+               std::chrono::seconds(60)) &&
+           condition();
   }
   void TickToEnd() {
     TickUntil([] { return false; });

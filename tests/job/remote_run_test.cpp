@@ -179,15 +179,9 @@ struct Supervision {
     EXPECT_TRUE(job.BuildDaySegments());
     job.now_seconds = [this] { return clock.load(); };
   }
-  static bool WaitFor(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (!condition() && std::chrono::steady_clock::now() < deadline)
-      std::this_thread::sleep_for(2ms);
-    return condition();
-  }
   // Ticks until the input is in; the retries it took.
   int TickToInput(RemoteDownload& remote) {
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(testing::WaitFor([&] {
       remote.OnTick();
       return job.input_complete.load() || job.context.Aborted();
     }));
@@ -212,7 +206,7 @@ TEST(SupervisionTest, AStallIsRetriedAndLateReportsOfTheStalledWorkerAreIgnored)
   s.h.server->SetFaults(plan);
   RemoteDownload remote(s.job);
   remote.Start();
-  ASSERT_TRUE(s.WaitFor([&] { return s.h.link.bytesReceived() == 100; }));
+  ASSERT_TRUE(testing::WaitFor([&] { return s.h.link.bytesReceived() == 100; }));
   // Thirty seconds without data are not yet a stall; more are.
   s.clock += 30;
   remote.OnTick();
@@ -220,7 +214,7 @@ TEST(SupervisionTest, AStallIsRetriedAndLateReportsOfTheStalledWorkerAreIgnored)
   s.clock += 1;
   remote.OnTick();
   EXPECT_NE(s.log.Contents().find("Initiating retry number 1\n"), std::string::npos);
-  ASSERT_TRUE(s.WaitFor([&] { return s.h.DataRequests() == 2; }));
+  ASSERT_TRUE(testing::WaitFor([&] { return s.h.DataRequests() == 2; }));
 
   // The first worker's reports, however late, are not the second's.
   InternetReport late;
