@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "audio/audio_devices.h"
@@ -273,30 +272,29 @@ TEST(AudioDevicesTest, CountsPlaybackEntriesAndAnswersZeroWithoutSound) {
 
 TEST(AudioSettingsCheckTest, RefusesRatesAndLengthsThatCannotBeSynthesised) {
   // Accepted at the limits, and what is handled where it is used: clipping,
-  // clamping, no blocks. "?": refused with any message.
-  const struct {
-    int rate, minLength, maxLength, rest;
-    std::string error;
-  } cases[] = {
-      {1, 0, 0, 60000, ""},
-      {192001, 0, 0, 0, "Sample rate must be between 1 and 192000 Hz (it is 192001)."},
-      {8000, -1, 0, 0, "Min note length must be between 0 and 60000 msec (it is -1)."},
-      {8000, 1001, 1000, 0,
-       "Min note length (1001 msec) must not exceed max note length (1000 msec)."},
-      {8000, 0, 60001, 0, "?"},
-      {8000, 0, 2000, -250, "?"},
-  };
-  for (const auto& c : cases) {
-    AudioSettings s;
-    s.level = 200;
-    s.modulationDepth = -40;
-    s.dataBlockSize = 0;
-    std::tie(s.sampleRate, s.minNoteLength, s.maxNoteLength, s.restLength) =
-        std::tie(c.rate, c.minLength, c.maxLength, c.rest);
-    const auto error = AudioSettingsError(s);
-    EXPECT_EQ(error.has_value(), !c.error.empty()) << c.rate << " " << c.rest;
-    if (error && c.error != "?") EXPECT_EQ(*error, c.error);
-  }
+  // clamping, no blocks.
+  AudioSettings s;
+  s.sampleRate = 1;
+  s.minNoteLength = s.maxNoteLength = 0;
+  s.restLength = 60000;
+  s.level = 200;
+  s.modulationDepth = -40;
+  s.dataBlockSize = 0;
+  EXPECT_EQ(AudioSettingsError(s), std::nullopt);
+  s.sampleRate = 192001;
+  EXPECT_EQ(AudioSettingsError(s), "Sample rate must be between 1 and 192000 Hz (it is 192001).");
+  s.sampleRate = 8000;
+  s.minNoteLength = -1;
+  EXPECT_EQ(AudioSettingsError(s), "Min note length must be between 0 and 60000 msec (it is -1).");
+  s.minNoteLength = 1001;
+  s.maxNoteLength = 1000;
+  EXPECT_EQ(AudioSettingsError(s),
+            "Min note length (1001 msec) must not exceed max note length (1000 msec).");
+  s.maxNoteLength = 60001;
+  EXPECT_TRUE(AudioSettingsError(s));
+  s.maxNoteLength = 2000;
+  s.restLength = -250;
+  EXPECT_TRUE(AudioSettingsError(s));
 }
 
 }  // namespace

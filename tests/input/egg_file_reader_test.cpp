@@ -231,7 +231,6 @@ TEST_F(ReaderTest, SubgroupFilesHoldCommentsThenTheCountThenTheIds) {
       {"# Europe\n#second line, with 12 numbers 34\n  #indented\n2\n+7 -3\n", {7, -3}},
       {"3\n1 # two\n3\n", {1}},  // after the count a "#" ends the list
       {"-2\n5 6\n", {}},
-      {"0\n5 6\n", {}},
       {"many\n5 6\n", {}},
       {"# only a comment\n", {}},
       {"5\n1 2\n", {1, 2}},
