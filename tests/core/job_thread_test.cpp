@@ -11,32 +11,31 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(JobThreadTest, TicksPeriodicallyUntilQuitAndStartsOnce) {
-  JobThread thread(20ms);
+TEST(JobThreadTest, TicksPeriodicallyOrWhenPostedUntilQuitAndStartsOnce) {
+  JobThread periodic(20ms);
   std::atomic<int> ticks{0};
-  ASSERT_TRUE(thread.Start([&] { ++ticks; }));
-  EXPECT_FALSE(thread.Start([] {}));
+  ASSERT_TRUE(periodic.Start([&] { ++ticks; }));
+  EXPECT_FALSE(periodic.Start([] {}));
   std::this_thread::sleep_for(150ms);
-  thread.Quit();
-  thread.Join();
+  periodic.Quit();
+  periodic.Join();
   EXPECT_GE(ticks.load(), 3);
-  EXPECT_FALSE(thread.Running());
-}
+  EXPECT_FALSE(periodic.Running());
 
-TEST(JobThreadTest, PostedTickRunsAtOnceAndQuitFromTheTickEndsTheLoop) {
-  JobThread thread(1h);
-  std::atomic<int> ticks{0};
-  ASSERT_TRUE(thread.Start([&] {
+  // A posted tick runs at once; Quit from within the tick ends the loop.
+  JobThread posted(1h);
+  ticks = 0;
+  ASSERT_TRUE(posted.Start([&] {
     ++ticks;
-    thread.Quit();
+    posted.Quit();
   }));
-  thread.PostTick();
+  posted.PostTick();
   const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (thread.Running() && std::chrono::steady_clock::now() < deadline) {
+  while (posted.Running() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(1ms);
   }
-  EXPECT_FALSE(thread.Running());
-  thread.Join();
+  EXPECT_FALSE(posted.Running());
+  posted.Join();
   EXPECT_EQ(ticks.load(), 1);
 }
 

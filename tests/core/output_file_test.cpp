@@ -8,10 +8,9 @@ namespace corvane {
 namespace {
 
 using testing::ReadFile;
-using testing::TempDir;
 
-TEST(OutputFileTest, WritesRewritesAHeaderInPlaceAndAppendsLines) {
-  TempDir dir;
+TEST(OutputFileTest, RewritesAHeaderInPlaceAppendsLinesAndReportsFailures) {
+  testing::TempDir dir;
   OutputFile file;
   ASSERT_TRUE(file.Open(dir.File("b.txt"), "wb"));
   EXPECT_TRUE(file.Printf("size=%d;%f\n", 0, 0.25));
@@ -21,19 +20,14 @@ TEST(OutputFileTest, WritesRewritesAHeaderInPlaceAndAppendsLines) {
   EXPECT_TRUE(file.Close());
   EXPECT_FALSE(file.Rewind());  // closed
   EXPECT_EQ(ReadFile(dir.File("b.txt")), "size=7;0.250000\npayload");
-
   EXPECT_TRUE(AppendTextLine(dir.File("log"), "one"));
   EXPECT_TRUE(AppendTextLine(dir.File("log"), "two"));
   EXPECT_EQ(ReadFile(dir.File("log")), "one\ntwo\n");
-}
 
-TEST(OutputFileTest, FailuresAreReported) {
   OutputFile full;
   ASSERT_TRUE(full.Open("/dev/full", "w"));
   full.Write(std::string(1 << 16, 'x'));
   EXPECT_FALSE(full.Close());
-
-  TempDir dir;
   OutputFile missing;
   EXPECT_FALSE(missing.Open(dir.File("missing/a.txt"), "w"));
   EXPECT_FALSE(missing.Printf("x"));

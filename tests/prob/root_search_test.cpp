@@ -31,15 +31,8 @@ ZeroResult Solve(Search& search, const Function& f, double start = 0.0) {
   return {status, x, evaluations};
 }
 
-monotoneInverse::Settings ChiSquareLike() {
-  return {.small = 0.0,
-          .big = 1e100,
-          .absstp = 0.5,
-          .relstp = 0.5,
-          .stpmul = 5.0,
-          .abstol = 1e-50,
-          .reltol = 1e-8};
-}
+// Settings like those of the chi-square quantile search.
+const monotoneInverse::Settings kChiSquareLike{0.0, 1e100, 0.5, 0.5, 5.0, 1e-50, 1e-8};
 
 TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
   const Function fs[] = {
@@ -67,6 +60,32 @@ TEST(BracketedZeroTest, NarrowsToTheToleranceAndEndsAtTheBetterPoint) {
   }
 }
 
+TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
+  struct Case {
+    Function f;
+    double root;
+    double big = 1e100;
+  };
+  const Case cases[] = {
+      {[](double x) { return std::log1p(x) - 3.0; }, std::expm1(3.0)},  // above the start
+      {[](double x) { return std::sqrt(x) - 1e-3; }, 1e-6},             // below the start
+      {[](double x) { return 1e5 - x; }, 1e5},                          // decreasing
+      {[](double x) { return 2.0 - std::exp(-x) * 5.0; }, std::log(2.5)},
+      {[](double x) { return x - 5.0; }, 5.0},  // at the start
+      // The step-out reaches big, with f already past zero there.
+      {[](double x) { return x - 999.0; }, 999.0, 1000.0},
+  };
+  for (const Case& c : cases) {
+    monotoneInverse::Settings settings = kChiSquareLike;
+    settings.big = c.big;
+    monotoneInverse search;
+    search.Setup(settings);
+    const ZeroResult r = Solve(search, c.f, 5.0);
+    EXPECT_EQ(r.status, kSearchDone) << c.root;
+    EXPECT_NEAR(r.x, c.root, 1e-8 * c.root) << c.root;
+  }
+}
+
 // Where the root lies when the bounds do not bracket it: qleft when it is
 // below them, qhi when f is above zero at the end named.
 struct Side {
@@ -75,68 +94,31 @@ struct Side {
   bool qhi;
 };
 
-TEST(BracketedZeroTest, NoChangeOfSignAtTheStart) {
-  const Side cases[] = {
-      {[](double x) { return x - 5.0; }, false, false},  // negative and growing
-      {[](double x) { return x + 5.0; }, true, true},    // positive and growing
-      {[](double x) { return -x - 5.0; }, true, false},  // negative and falling
-  };
-  for (const Side& c : cases) {
+template <class Search>
+void ExpectNoRoot(Search& search, const Side& side, double start) {
+  EXPECT_EQ(Solve(search, side.f, start).status, kSearchNoRoot);
+  EXPECT_EQ(search.qleft(), side.qleft);
+  EXPECT_EQ(search.qhi(), side.qhi);
+}
+
+TEST(RootSearchTest, RootsOutsideTheBoundsAreReportedWithTheirSide) {
+  for (const Side& side : {Side{[](double x) { return x - 5.0; }, false, false},
+                           Side{[](double x) { return x + 5.0; }, true, true},
+                           Side{[](double x) { return -x - 5.0; }, true, false}}) {
     bracketedZero zero;
     zero.Setup(0.0, 1.0, 1e-50, 1e-8);
-    EXPECT_EQ(Solve(zero, c.f).status, kSearchNoRoot);
-    EXPECT_EQ(zero.qleft(), c.qleft);
-    EXPECT_EQ(zero.qhi(), c.qhi);
+    ExpectNoRoot(zero, side, 0.0);
   }
-}
-
-TEST(MonotoneInverseTest, FindsRootsOfIncreasingAndDecreasingFunctions) {
-  struct Case {
-    Function f;
-    double root;
-  };
-  const Case cases[] = {
-      {[](double x) { return std::log1p(x) - 3.0; }, std::expm1(3.0)},  // above the start
-      {[](double x) { return std::sqrt(x) - 1e-3; }, 1e-6},             // below the start
-      {[](double x) { return 1e5 - x; }, 1e5},                          // decreasing
-      {[](double x) { return 2.0 - std::exp(-x) * 5.0; }, std::log(2.5)},
-      {[](double x) { return x - 5.0; }, 5.0},  // at the start
-  };
-  for (const Case& c : cases) {
-    monotoneInverse search;
-    search.Setup(ChiSquareLike());
-    const ZeroResult r = Solve(search, c.f, 5.0);
-    EXPECT_EQ(r.status, kSearchDone) << c.root;
-    EXPECT_NEAR(r.x, c.root, 1e-8 * c.root) << c.root;
-  }
-  // A bracket that only closes on a bound: the step-out reaches big, with f
-  // already past zero there.
-  monotoneInverse::Settings settings = ChiSquareLike();
-  settings.big = 1000.0;
-  monotoneInverse search;
-  search.Setup(settings);
-  const ZeroResult r = Solve(
-      search, [](double x) { return x - 999.0; }, 5.0);
-  EXPECT_EQ(r.status, kSearchDone);
-  EXPECT_NEAR(r.x, 999.0, 1e-5);
-}
-
-TEST(MonotoneInverseTest, RootsOutsideTheBoundsAreReportedWithTheirSide) {
-  monotoneInverse::Settings settings = ChiSquareLike();
+  monotoneInverse::Settings settings = kChiSquareLike;
   settings.small = 1.0;
   settings.big = 100.0;
-  const Side cases[] = {
-      {[](double x) { return x + 1.0; }, true, true},      // increasing, positive at small
-      {[](double x) { return x - 500.0; }, false, false},  // increasing, negative at big
-      {[](double x) { return -x - 1.0; }, true, false},    // decreasing, negative at small
-      {[](double x) { return 500.0 - x; }, false, true},   // decreasing, positive at big
-  };
-  for (const Side& c : cases) {
+  for (const Side& side : {Side{[](double x) { return x + 1.0; }, true, true},
+                           Side{[](double x) { return x - 500.0; }, false, false},
+                           Side{[](double x) { return -x - 1.0; }, true, false},
+                           Side{[](double x) { return 500.0 - x; }, false, true}}) {
     monotoneInverse search;
     search.Setup(settings);
-    EXPECT_EQ(Solve(search, c.f, 5.0).status, kSearchNoRoot);
-    EXPECT_EQ(search.qleft(), c.qleft);
-    EXPECT_EQ(search.qhi(), c.qhi);
+    ExpectNoRoot(search, side, 5.0);
   }
 }
 
@@ -144,7 +126,7 @@ TEST(MonotoneInverseDeathTest, StartOutsideTheBoundsEndsTheProgram) {
   EXPECT_EXIT(
       {
         monotoneInverse search;
-        search.Setup(ChiSquareLike());
+        search.Setup(kChiSquareLike);
         double x = -1.0;
         search.Step(kSearchStart, &x, 0.0);
       },

@@ -1,5 +1,8 @@
+// The synthetic data generator. Day sets written by WriteEggDataDays are read
+// back by the local runs of the job tests (LocalRunTest).
 #include "eggdata/egg_data_generator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -20,17 +23,6 @@ using ::testing::HasSubstr;
 
 constexpr std::int64_t kDay = 1304380800;  // 2011-05-03 00:00:00
 
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  size_t begin = 0;
-  for (;;) {
-    const size_t comma = line.find(',', begin);
-    fields.push_back(line.substr(begin, comma - begin));
-    if (comma == std::string::npos) return fields;
-    begin = comma + 1;
-  }
-}
-
 // The data (type-13) lines of a generated text.
 std::vector<std::string> DataLines(const std::string& text) {
   std::vector<std::string> data;
@@ -40,11 +32,11 @@ std::vector<std::string> DataLines(const std::string& text) {
   return data;
 }
 
-EggDataOptions Small(std::int64_t records) {
+EggDataOptions Small(std::int64_t records, int eggs = 5) {
   EggDataOptions options;
   options.start = kDay;
   options.stop = kDay + records - 1;
-  options.eggCount = 5;
+  options.eggCount = eggs;
   return options;
 }
 
@@ -91,9 +83,8 @@ TEST(EggDataGeneratorTest, WritesTheEggDataFileFormatTheSameForEachSecond) {
 }
 
 TEST(EggDataGeneratorTest, TrialsAreFairBitSumsAndTheMeanShiftMovesOnlyItsEggsAndWindow) {
-  for (int trial_size : {200, 1000, 37}) {
-    EggDataOptions options = Small(2000);
-    options.eggCount = 20;
+  for (int trial_size : {200, 37}) {
+    EggDataOptions options = Small(2000, 20);
     options.trialSize = trial_size;
     const auto [mean, variance] = Moments(options);
     // 40000 values: the standard errors are sqrt(T/4/40000) and about T/4 * 0.007.
@@ -101,8 +92,7 @@ TEST(EggDataGeneratorTest, TrialsAreFairBitSumsAndTheMeanShiftMovesOnlyItsEggsAn
     EXPECT_NEAR(variance, trial_size / 4.0, trial_size / 4.0 * 0.03) << trial_size;
   }
 
-  EggDataOptions options = Small(4000);
-  options.eggCount = 10;
+  EggDataOptions options = Small(4000, 10);
   options.meanShift = 2.5;
   options.shiftStart = kDay + 2000;
   options.shiftStop = kDay + 3999;
@@ -125,9 +115,10 @@ TEST(EggDataGeneratorTest, OptionsShapeTheColumnsMissingValuesLineEndsAndHeader)
   options.missingFraction = 0.25;
   int empty = 0;
   for (const std::string& line : DataLines(GenerateEggData(options))) {
-    const std::vector<std::string> fields = Fields(line);
-    ASSERT_EQ(fields.size(), 8u);
-    for (size_t j = 3; j < fields.size(); ++j) empty += fields[j].empty();
+    ASSERT_EQ(std::count(line.begin(), line.end(), ','), 7);  // five eggs, empty or not
+    empty += line.back() == ',';
+    for (size_t at = line.find(",,"); at != std::string::npos; at = line.find(",,", at + 1))
+      ++empty;
   }
   EXPECT_NEAR(empty / 5000.0, 0.25, 0.03);
 
@@ -138,38 +129,18 @@ TEST(EggDataGeneratorTest, OptionsShapeTheColumnsMissingValuesLineEndsAndHeader)
   EXPECT_THAT(FileEggIds(options), ElementsAre(1001, 1003, 1005));
   const std::string text = GenerateEggData(options);
   EXPECT_THAT(text, HasSubstr("\r\n11,1,3\r\n"));
-  EXPECT_THAT(text, HasSubstr("\r\n11,4,10\r\n"));
-  const std::vector<std::string> data = DataLines(text);
-  ASSERT_EQ(data.size(), 2u);
-  EXPECT_EQ(Fields(data[0]).size(), 6u);
+  EXPECT_THAT(text, HasSubstr("\r\n11,4,10\r\n12,gmtime,egg ids,1001,1003,1005\r\n"));
   // Every line feed follows a carriage return.
   for (size_t i = text.find('\n'); i != std::string::npos; i = text.find('\n', i + 1)) {
     ASSERT_EQ(text[i - 1], '\r') << i;
   }
 }
 
-TEST(EggDataGeneratorTest, DayFilesFollowTheLocalNaming) {
+TEST(EggDataGeneratorTest, DayFilesFollowTheLocalNamingAndUnwritablePathsFail) {
   EXPECT_EQ(DayFileName("/data/quake.csv", 0), "/data/quake.csv");
-  EXPECT_EQ(DayFileName("/data/quake.csv", 1), "/data/quake_2.csv");
   EXPECT_EQ(DayFileName("/data/quake.v1.gz", 2), "/data/quake.v1_3.gz");
   EXPECT_EQ(DayFileName("/data.d/quake", 1), "/data.d/quake_2");
-
   testing::TempDir dir;
-  EggDataOptions options = Small(1);
-  options.start = kDay + 22 * 3600;
-  options.stop = kDay + 2 * 86400 + 3600;
-  const std::vector<std::string> paths = WriteEggDataDays(dir.File("q.csv"), options, false);
-  ASSERT_THAT(paths, ElementsAre(dir.File("q.csv"), dir.File("q_2.csv"), dir.File("q_3.csv")));
-  std::vector<std::vector<std::string>> days;
-  std::vector<size_t> sizes;
-  for (const std::string& path : paths) {
-    days.push_back(DataLines(testing::ReadFile(path)));
-    sizes.push_back(days.back().size());
-  }
-  EXPECT_EQ(sizes, (std::vector<size_t>{7200, 86400, 3601}));
-  EXPECT_EQ(Fields(days[1].front())[2], "2011-05-04 00:00:00");
-  EXPECT_EQ(Fields(days[2].back())[2], "2011-05-05 01:00:00");
-
   EXPECT_FALSE(WriteEggDataFile(dir.File("missing/d.csv"), Small(2), false));
   EXPECT_TRUE(WriteEggDataDays(dir.File("missing/d.csv"), Small(2), false).empty());
 }
@@ -184,8 +155,7 @@ TEST(EggDataGeneratorTest, CommandWritesFilesAndExplainsItself) {
                 (command + " --date 2011-05-03 --eggs 3 --seed 9 --crlf --out " + dir.File("d.csv"))
                     .c_str()),
             0);
-  EggDataOptions options = Small(86400);
-  options.eggCount = 3;
+  EggDataOptions options = Small(86400, 3);
   options.seed = 9;
   options.crlf = true;
   EXPECT_EQ(testing::ReadFile(dir.File("d.csv")), GenerateEggData(options));
