@@ -15,30 +15,13 @@ namespace {
 
 }  // namespace
 
-std::string RecordingView::ChooseFile(const std::string& title, const std::string& filter) {
-  choosers.emplace_back(title, filter);
-  if (chooserAnswers.empty()) return {};
-  std::string answer = chooserAnswers.front();
-  chooserAnswers.pop_front();
-  return answer;
-}
-
-std::vector<std::string> RecordingView::Texts() const {
-  std::vector<std::string> texts;
-  for (const ShownMessage& message : messages) texts.push_back(message.text);
-  return texts;
-}
-
 void FormTest::SetUp() {
   ClearStoredSettings();
   SetLogProgress(false);
   SetLogPath("");
-  root_ = dir_.File("out/");
-  temp_ = dir_.File("tmp/");
   std::filesystem::create_directories(root_);
   std::filesystem::create_directories(temp_);
   std::filesystem::create_directories(dir_.File("data"));
-  eggFile_ = dir_.File("data/egg.csv");
   eggdata::EggDataOptions options;
   options.start = SecondsFromText("2011-05-03 00:00:00");
   options.stop = SecondsFromText("2011-05-03 00:59:59");

@@ -25,12 +25,21 @@ namespace corvane::testing {
 // A FormView that records instead of showing.
 class RecordingView : public FormView {
  public:
+  // onPull: nullptr accepts; otherwise its result (it may change the fields
+  // as a user's typing would).
   bool PullFields() override { return onPull ? onPull() : true; }
   void PushFields() override {}
   void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override {
     messages.push_back({text, caption});
   }
-  std::string ChooseFile(const std::string& title, const std::string& filter) override;
+  // Answers from chooserAnswers in order; none: cancelled.
+  std::string ChooseFile(const std::string& title, const std::string& filter) override {
+    choosers.emplace_back(title, filter);
+    if (chooserAnswers.empty()) return {};
+    std::string answer = chooserAnswers.front();
+    chooserAnswers.pop_front();
+    return answer;
+  }
   std::string ChooseFolder(const std::string& title) override { return ChooseFile(title, ""); }
   void PushStatus() override {}
   void SetWaitCursor(bool) override {}
@@ -42,15 +51,15 @@ class RecordingView : public FormView {
   void BatchFinished(int itemsStarted, bool stopped) override {
     batchFinished = std::make_pair(itemsStarted, stopped);
   }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const ShownMessage& message : messages) texts.push_back(message.text);
+    return texts;
+  }
 
-  std::vector<std::string> Texts() const;
-
-  // nullptr accepts; otherwise its result (it may change the fields as a
-  // user's typing would).
   std::function<bool()> onPull;
-  std::deque<std::string> chooserAnswers;  // taken in order; none: cancelled
+  std::deque<std::string> chooserAnswers;
   bool openUrlResult = true;
-
   std::vector<ShownMessage> messages;
   std::vector<std::pair<std::string, std::string>> choosers;  // title, filter
   std::vector<std::string> openedUrls;
@@ -65,21 +74,18 @@ class FormTest : public ::testing::Test {
   // A fresh form on the fixture's directories, with a gnuplot that shows
   // nothing and a local request for the fixture's hour of data.
   AnalysisDialog& MakeForm(const std::string& dataName = "Quake");
-
   std::string WriteBatch(const std::string& text);
-
   bool WaitUntilIdle() {
     return RunEventsUntil([this] { return !form_->Busy(); });
   }
   bool WaitUntilBatchEnds() {
     return RunEventsUntil([this] { return !form_->BatchMode() && !form_->Busy(); });
   }
-  std::string Summary() const { return ReadFile(root_ + "summary.tst"); }
 
   TempDir dir_;
-  std::string root_;     // output root, with separator
-  std::string temp_;     // temporary directory, with separator
-  std::string eggFile_;  // 2011-05-03 00:00:00 to 00:59:59, 60 eggs
+  std::string root_ = dir_.File("out/");             // output root, with separator
+  std::string temp_ = dir_.File("tmp/");             // temporary directory, with separator
+  std::string eggFile_ = dir_.File("data/egg.csv");  // 2011-05-03 00:00:00 to 00:59:59, 60 eggs
   RecordingView view_;
   std::unique_ptr<SettingsStore> store_;
   std::unique_ptr<AnalysisDialog> form_;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include <boost/math/distributions/chi_squared.hpp>
 
@@ -32,11 +31,6 @@ TEST(ChiSquareCalculatorTest, ProbabilityOfADeviationFromTheMedian) {
       EXPECT_NEAR(*result.probability, expected, 1e-8 * std::max(expected, 1e-300) + 1e-12);
     }
   }
-  // With two degrees of freedom the tail is 0.5 e^(-d/2); a tiny one is not
-  // shown as 0.
-  const ChiSquareResult tiny = ChiSquareProbability(100.0, 2);
-  ASSERT_TRUE(tiny.probability) << tiny.error;
-  EXPECT_NEAR(*tiny.probability / (0.5 * std::exp(-50.0)), 1.0, 1e-6);
 }
 
 TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {

@@ -19,13 +19,13 @@ std::string UsePrivateSettingsDirectory() {
 }
 
 void ClearStoredSettings() {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BrantvikR&D", "Corvane");
+  QSettings settings("BrantvikR&D", "Corvane");
   settings.clear();
   settings.sync();
 }
 
 std::optional<std::string> StoredSetting(const std::string& name) {
-  QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "BrantvikR&D", "Corvane");
+  const QSettings settings("BrantvikR&D", "Corvane");
   const QVariant value = settings.value(QStringLiteral("Settings/") + QString::fromStdString(name));
   if (!value.isValid()) return std::nullopt;
   return value.toString().toStdString();

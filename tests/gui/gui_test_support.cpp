@@ -1,18 +1,16 @@
 #include "gui_test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDesktopServices>
-#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
-#include <QUrl>
 
 #include "core/date_time.h"
 #include "eggdata/egg_data_generator.h"
@@ -115,19 +113,13 @@ void ModalAnswerer::Poll() {
   }
   if (std::chrono::steady_clock::now() - since_ > kUnhandledLimit) {
     unhandled.push_back(modal->windowTitle().toStdString());
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-      dialog->reject();
-    } else {
-      modal->close();
-    }
+    modal->close();  // a dialog's close rejects it
   }
 }
 
 bool ModalAnswerer::HasBox(const std::string& text, const std::string& title) const {
-  for (const Box& box : boxes) {
-    if (box.text == text && box.title == title) return true;
-  }
-  return false;
+  return std::any_of(boxes.begin(), boxes.end(),
+                     [&](const Box& box) { return box.text == text && box.title == title; });
 }
 
 std::vector<std::string> ModalAnswerer::Texts() const {

@@ -30,12 +30,16 @@ void ClickCheckBox(QCheckBox* box) {
   QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
 }
 
-std::vector<std::string> ButtonTexts(const QButtonGroup* group) {
+std::vector<std::string> ButtonTexts(std::vector<const QAbstractButton*> buttons) {
   std::vector<std::string> texts;
-  for (int id = 0; group->button(id) != nullptr; ++id) {
-    texts.push_back(group->button(id)->text().toStdString());
-  }
+  for (const QAbstractButton* button : buttons) texts.push_back(button->text().toStdString());
   return texts;
+}
+
+std::vector<std::string> ButtonTexts(const QButtonGroup* group) {
+  std::vector<const QAbstractButton*> buttons;
+  for (int id = 0; group->button(id) != nullptr; ++id) buttons.push_back(group->button(id));
+  return ButtonTexts(buttons);
 }
 
 using WindowFormTest = WindowTest;
@@ -84,13 +88,10 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   }
   EXPECT_EQ(f.eventDuration->text(), "4");
   EXPECT_TRUE(f.remoteAccess->isChecked());
-  std::vector<std::string> boxes;
-  for (const QCheckBox* box :
-       {f.remoteAccess, f.saveRemoteInput, f.audioOutput, f.compareIntervals, f.dft}) {
-    boxes.push_back(box->text().toStdString());
-  }
-  EXPECT_EQ(boxes, (std::vector<std::string>{"Remote access", "Save remote input", "Audio output",
-                                             "Compare Egg Intervals", "DFT"}));
+  EXPECT_EQ(
+      ButtonTexts({f.remoteAccess, f.saveRemoteInput, f.audioOutput, f.compareIntervals, f.dft}),
+      (std::vector<std::string>{"Remote access", "Save remote input", "Audio output",
+                                "Compare Egg Intervals", "DFT"}));
   EXPECT_EQ(ButtonTexts(f.smoothing),
             (std::vector<std::string>{"Exponential", "Rectangle", "Triangle"}));
   EXPECT_EQ(ButtonTexts(f.echoMethod),
@@ -100,12 +101,7 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
     displayLabels.push_back(DisplayVariableAt(i).label);
   EXPECT_EQ(ButtonTexts(f.displayVariable), displayLabels);
   EXPECT_EQ(f.displayVariable->checkedId(), 5);
-  std::vector<std::string> buttons;
-  for (const QPushButton* button :
-       {f.analyzeButton, f.stopButton, f.displayButton, f.runBatchButton}) {
-    buttons.push_back(button->text().toStdString());
-  }
-  EXPECT_EQ(buttons,
+  EXPECT_EQ(ButtonTexts({f.analyzeButton, f.stopButton, f.displayButton, f.runBatchButton}),
             (std::vector<std::string>{"Analyze data", "Stop", "Display", "Run batch file"}));
 }
 
@@ -150,9 +146,10 @@ TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
   EXPECT_EQ(f.smoothing->checkedId(), 2);
 }
 
-// Refusals of "Analyze data" reach the user as boxes with their captions
-// (the model's test holds every text), and the window's own refusals of a
-// field; no run starts and the form stays usable.
+// Refusals of "Analyze data" reach the user as boxes: no caption becomes the
+// application's name, an empty one stays empty, others are kept (the model's
+// test holds every text); and the window's own refusals of a field. No run
+// starts and the form stays usable.
 TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   struct Case {
@@ -164,9 +161,6 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   const std::vector<Case> cases = {
       {"no data name", [&] { form().dataName->clear(); }, "Data name not specified", "Corvane"},
       {"no output root", [&] { form().outputRoot->clear(); }, "Data directory is unspecified", ""},
-      {"missing temporary directory",
-       [&] { model().config.tempDirectory = dir.File("missing/below"); },
-       "Please specify an existing temporary directory", "Setup error"},
       {"stop before start", [&] { form().stopTime->setText("2011-05-02 10:00:00"); },
        "Incorrect start and/or stop time", "Setup error"},
       {"interval not an integer", [&] { form().interval2Start->setText("1 h"); },
@@ -176,7 +170,6 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    model().config.tempDirectory = dir.path();
     TypeLocalRequest(egg, "2011-05-03 00:00:00", "2011-05-03 00:59:59", "Refused");
     form().expCoeff->setText("0.0001");
     form().interval2Start->setText("3600");

@@ -59,23 +59,6 @@ TEST(CompositeStatisticsTest, SingleEggOf110AndOnlyValidCellsTakePart) {
   EXPECT_DOUBLE_EQ(s.cvar[1], s.eggvar[0] + s.eggvar[1] - 100);
 }
 
-TEST(CompositeStatisticsTest, SamplesWithoutTwoValidEggsKeepSumsAndFiltersFinite) {
-  StatsRun run;
-  const auto table = MakeSampleTable({{110, kMissing, 120, 90}, {104, kMissing, kMissing, 96}});
-  ComputeStatistics(run.context, table, run.series);
-  const CompositeSeries& s = run.series;
-  for (const Series* raw : {&s.meanDev, &s.stoufZ, &s.meanAbsDev, &s.maxAbsDev, &s.eggvar}) {
-    EXPECT_TRUE(std::isnan((*raw)[1]));
-  }
-  EXPECT_TRUE(std::isnan(s.covar[1]) && std::isnan(s.covar[2])) << "covar needs two eggs";
-  EXPECT_EQ(s.cvar, (Series{-32, -32, -82, -114}));
-  EXPECT_DOUBLE_EQ(s.meanMaxAbsDev, (10 + 20 + 10) / 3.0);
-  for (const Series* filtered : {&s.lpdev, &s.alpdev, &s.lpadev, &s.lpvar, &s.lpmax}) {
-    for (double v : *filtered) EXPECT_TRUE(std::isfinite(v));
-  }
-  EXPECT_EQ(s.lpdev[1], s.lpdev[0]) << "carried over the empty sample";
-}
-
 // Six samples smoothed with the given settings.
 struct Smoothed : StatsRun {
   Smoothed(SmoothingMode mode, int window, double coefficient) {
@@ -131,40 +114,40 @@ TEST(LowPassVariablesTest, RefusedSettingsAndTooLongWindowsStopTheRun) {
                SmoothingSettingsError(kRectangle, 0, 7));
 }
 
-Series Filtered(bool (*filter)(int, const double*, double*, int), int window, const Series& in) {
-  Series out(in.size(), -1);
-  EXPECT_TRUE(filter(window, in.data(), out.data(), static_cast<int>(in.size())));
-  return out;
-}
-
-TEST(SmoothingFiltersTest, SmallCasesAndUndefinedSamples) {
-  Series out(4);
-  const Series in = {7, 1, -2, 5};
-  ExponentialFilter(1.0, 0.0, in.data(), out.data(), 4);
-  EXPECT_EQ(out, (Series{0, 1, -2, 5}));
-  ExponentialFilter(0.0, 5.63, in.data(), out.data(), 4);
-  EXPECT_EQ(out, Series(4, 5.63));
-  EXPECT_EQ(Filtered(RectangleFilter, 3, {1, 2, 3, 4, 5}), (Series{2, 2, 3, 4, 4}));
-  EXPECT_EQ(Filtered(RectangleFilter, 2, {1, 2, 3, 4, 5}), (Series{2, 2, 3, 4, 4}));
-  EXPECT_EQ(Filtered(RectangleFilter, 0, {4, -1, 7}), (Series{4, -1, 7})) << "0 acts as 1";
-  EXPECT_EQ(Filtered(RectangleFilter, 3, {1, 2, 6}), (Series{3, 3, 3})) << "exactly the data";
-  const Series triangle = Filtered(TriangleFilter, 4, {0, 6, 12, 18, 24, 30});
-  for (int i = 0; i < 6; ++i) EXPECT_NEAR(triangle[i], i < 3 ? 9 : 15, 1e-12) << i;
-  EXPECT_EQ(Filtered(TriangleFilter, 3, {0, 6, 12, 18, 24, 30}), triangle) << "3 acts as 4";
-}
-
-TEST(SmoothingFiltersTest, UndefinedSamplesAreLeftOutOrCarried) {
-  Series out(5);
-  const Series gaps = {0, 4, NAN, NAN, 8};
-  ExponentialFilter(0.5, 0.0, gaps.data(), out.data(), 5);
-  EXPECT_EQ(out, (Series{0, 2, 2, 2, 5}));
-  EXPECT_EQ(Filtered(RectangleFilter, 3, {1, NAN, 3, 5, 5}), (Series{2, 2, 4, 13.0 / 3, 13.0 / 3}));
-  EXPECT_EQ(Filtered(RectangleFilter, 3, {NAN, NAN, NAN, 6, NAN, NAN, NAN, 9, 9}),
-            (Series{6, 6, 6, 6, 6, 6, 9, 9, 9}));
+TEST(SmoothingFiltersTest, WindowsEdgesAndUndefinedSamplesLeftOutOrCarried) {
+  const double u = NAN;
+  const struct {
+    bool (*filter)(int, const double*, double*, int);
+    int window;
+    Series in, out;
+  } cases[] = {
+      {RectangleFilter, 3, {1, 2, 3, 4, 5}, {2, 2, 3, 4, 4}},
+      {RectangleFilter, 2, {1, 2, 3, 4, 5}, {2, 2, 3, 4, 4}},
+      {RectangleFilter, 0, {4, -1, 7}, {4, -1, 7}},  // 0 acts as 1
+      {RectangleFilter, 3, {1, 2, 6}, {3, 3, 3}},    // exactly the data
+      {RectangleFilter, 3, {1, u, 3, 5, 5}, {2, 2, 4, 13.0 / 3, 13.0 / 3}},
+      {RectangleFilter, 3, {u, u, u, 6, u, u, u, 9, 9}, {6, 6, 6, 6, 6, 6, 9, 9, 9}},
+      {TriangleFilter, 4, {0, 6, 12, 18, 24, 30}, {9, 9, 9, 15, 15, 15}},
+      {TriangleFilter, 3, {0, 6, 12, 18, 24, 30}, {9, 9, 9, 15, 15, 15}},  // 3 acts as 4
+  };
+  for (const auto& c : cases) {
+    Series out(c.in.size(), -1);
+    ASSERT_TRUE(c.filter(c.window, c.in.data(), out.data(), static_cast<int>(out.size())));
+    for (size_t i = 0; i < out.size(); ++i) EXPECT_NEAR(out[i], c.out[i], 1e-12) << c.window << i;
+  }
   // Weights 1,2,2,1: out[2] weighs in[0..3], out[3] in[1..4].
-  const Series gappy = Filtered(TriangleFilter, 4, {6, NAN, 12, 18, 24, 30});
-  EXPECT_NEAR(gappy[2], (1 * 6.0 + 2 * 12.0 + 1 * 18.0) / 4, 1e-12);
-  EXPECT_NEAR(gappy[3], (2 * 12.0 + 2 * 18.0 + 1 * 24.0) / 5, 1e-12);
+  Series in = {6, u, 12, 18, 24, 30}, out(6);
+  ASSERT_TRUE(TriangleFilter(4, in.data(), out.data(), 6));
+  EXPECT_NEAR(out[2], (1 * 6.0 + 2 * 12.0 + 1 * 18.0) / 4, 1e-12);
+  EXPECT_NEAR(out[3], (2 * 12.0 + 2 * 18.0 + 1 * 24.0) / 5, 1e-12);
+  in = {7, 1, -2, 5};
+  ExponentialFilter(1.0, 0.0, in.data(), out.data(), 4);
+  EXPECT_EQ(Series(out.begin(), out.begin() + 4), (Series{0, 1, -2, 5}));
+  ExponentialFilter(0.0, 5.63, in.data(), out.data(), 4);
+  EXPECT_EQ(Series(out.begin(), out.begin() + 4), Series(4, 5.63));
+  in = {0, 4, u, u, 8};
+  ExponentialFilter(0.5, 0.0, in.data(), out.data(), 5);
+  EXPECT_EQ(Series(out.begin(), out.begin() + 5), (Series{0, 2, 2, 2, 5}));
 }
 
 }  // namespace

@@ -90,8 +90,6 @@ TEST(BlockPowerTest, WindowValues) {
     for (std::size_t i = 0; i < w.size(); ++i) EXPECT_NEAR(window[i], w[i], 1e-7) << i;
   }
   EXPECT_FALSE(DftSizeError(2) || DftSizeError(65536));
-  EXPECT_EQ(DftSizeError(0), "The DFT size must be at least 2");
-  EXPECT_EQ(DftSizeError(48), "The DFT size must be a power of two");
   EXPECT_EQ(DftSizeError(131072), "The DFT size must not exceed 65536");
 }
 

@@ -192,21 +192,19 @@ TEST_F(EchoFixture, NoSearchWithoutMethodEventOrDurationOrWithTheEventOutsideThe
   UseSeries(3000, 500, 200, 2000);
   context.settings.eventEchoVariable = 11;  // no such code: lpvar, as 5
   series.eventEcho.assign(10, 4.0);
-  for (int duration : {0, -3600}) {
-    SetEvent(500, duration);
+  // Silently none: no duration, no event time, no method; then logged: an
+  // event before the data or at its end.
+  const struct {
+    std::int64_t index;
+    int duration, method;
+  } cases[] = {{500, 0, kEchoCorrelation},       {500, -3600, kEchoCorrelation},
+               {-kStart, 200, kEchoCorrelation}, {500, 200, kEchoNone},
+               {-10, 200, kEchoCorrelation},     {3000, 200, kEchoCorrelation}};
+  for (const auto& c : cases) {
+    SetEvent(c.index, c.duration);
+    context.settings.echoMethod = c.method;
     RunEventEcho(context, table, series);
-  }
-  SetEvent(0, 200);
-  context.settings.eventTime = 0;
-  RunEventEcho(context, table, series);
-  SetEvent(500, 200);
-  context.settings.echoMethod = kEchoNone;
-  RunEventEcho(context, table, series);
-  EXPECT_TRUE(link.statuses().empty());
-  context.settings.echoMethod = kEchoCorrelation;
-  for (std::int64_t index : {-10, 3000}) {
-    SetEvent(index, 200);
-    RunEventEcho(context, table, series);
+    if (c.method == kEchoNone) EXPECT_TRUE(link.statuses().empty());
   }
   SetLogProgress(false);
   SetLogPath("");
@@ -261,12 +259,9 @@ TEST_F(EchoFixture, EuclideanOtherVariablesAndUndefinedSamples) {
   context.settings.smoothingMode = kRectangle;
   context.settings.eventEchoVariable = 8;
   RunEventEcho(context, table, series);
-  EXPECT_EQ(series.eventEcho[699], 1.0);
-  const auto lines = EchoLines();
-  ASSERT_GE(lines.size(), 5u);
-  EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 5),
-            (std::vector<std::string>{"Variable-8(cumVar);EventDuration=0.0833Hr.",
-                                      "Rectangular(900)", "", "PeakSec\tPeakHr\tPeakMag"}));
+  EXPECT_EQ(series.eventEcho[699], 1.0);  // cvar's own stretch, a sample early
+  EXPECT_EQ(EchoLines()[1], "Variable-8(cumVar);EventDuration=0.0833Hr.");
+  EXPECT_EQ(EchoLines()[2], "Rectangular(900)");
   // An undefined variance (no valid egg) counts as the series mean.
   context.settings.echoMethod = kEchoCorrelation;
   context.settings.eventEchoVariable = 4;

@@ -100,10 +100,7 @@ TEST(IntervalComparisonTest, EveryVariableInTableOrderAndRefusedIntervals) {
   EXPECT_EQ(refusal(0, 21, 20), "The second interval extends past the end of data");
   EXPECT_NE(refusal(0, 2147483000, 1000), "") << "beyond the int range";
   EXPECT_EQ(refusal(-1, 0, 10), "The interval starts must not be negative");
-  EXPECT_NE(refusal(0, -3600, 10), "");
-  for (int duration : {-5, 0, 1}) {
-    EXPECT_EQ(refusal(0, 10, duration), "The interval duration must be at least 2 seconds");
-  }
+  EXPECT_EQ(refusal(0, 10, 1), "The interval duration must be at least 2 seconds");
   series.lpmax.resize(35);
   EXPECT_NE(refusal(0, 20, 20), "") << "the shortest array bounds the intervals";
 }
