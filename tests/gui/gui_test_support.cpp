@@ -146,7 +146,9 @@ void WindowTest::SetUp() {
 
 void WindowTest::TearDown() {
   if (window_) window_->model().Shutdown();
-  if (answerer) EXPECT_EQ(answerer->unhandled, std::vector<std::string>{});
+  if (answerer) {
+    EXPECT_EQ(answerer->unhandled, std::vector<std::string>{});
+  }
   answerer.reset();
   window_.reset();
   store_.reset();

@@ -204,7 +204,9 @@ TEST_F(EchoFixture, NoSearchWithoutMethodEventOrDurationOrWithTheEventOutsideThe
     SetEvent(c.index, c.duration);
     context.settings.echoMethod = c.method;
     RunEventEcho(context, table, series);
-    if (c.method == kEchoNone) EXPECT_TRUE(link.statuses().empty());
+    if (c.method == kEchoNone) {
+      EXPECT_TRUE(link.statuses().empty());
+    }
   }
   SetLogProgress(false);
   SetLogPath("");
