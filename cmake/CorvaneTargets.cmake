@@ -4,6 +4,9 @@
 
 set(CORVANE_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion
                      -Wnon-virtual-dtor -Woverloaded-virtual -Wformat=2)
+if(CORVANE_WERROR)
+  list(APPEND CORVANE_WARNINGS -Werror)
+endif()
 
 if(CORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
