@@ -51,16 +51,6 @@ void CInternet::GetInternetData(const std::string& url, const std::string& file,
   request_pending_.store(true);
 }
 
-int CInternet::ResultCode() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return result_code_;
-}
-
-std::string CInternet::ResultText() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return result_text_;
-}
-
 void CInternet::Execute() {
   Log("Signaling EThreadReady");
   ReadyEvent().Set();
@@ -69,7 +59,7 @@ void CInternet::Execute() {
     if (StopEvent().Wait(kPollPeriod) || owner_->Cancelled()) {
       Log("CInternet: Breaking out");
       Log("Exit CInternet::Execute");
-      Report(true);
+      Report(kInternetSuccess, std::string(), true);
       return;
     }
     SuspensionPoint();
@@ -94,27 +84,22 @@ void CInternet::Execute() {
     options.onBlock = [this](std::int64_t count) { owner_->PostBytesReceived(count); };
     options.cancelled = [this] { return StopRequested() || owner_->Cancelled(); };
     const HttpGetResult result = httpGetFile(url, file, transfer_, options);
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      result_code_ = result.code;
-      result_text_ = result.text;
-    }
     request_pending_.store(false);
     Log("Exit CInternet::Execute");
-    Report(result.cancelled);
+    Report(result.code, result.text, result.cancelled);
     return;
   }
 }
 
-void CInternet::Report(bool cancelled) {
+void CInternet::Report(int code, const std::string& text, bool cancelled) {
   InternetReport report;
   report.generation = generation_;
+  report.resultCode = code;
+  report.resultText = text;
   report.cancelled = cancelled;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     report.segmentIndex = segment_index_;
-    report.resultCode = result_code_;
-    report.resultText = result_text_;
   }
   owner_->Exit(report);
 }

@@ -12,9 +12,9 @@
 //
 // Thread rules: the configuration calls (SetLogging, SetOptions) come before
 // Start or from the owner's thread; GetInternetData and RequestAbort from the
-// owner's thread; Reading and LastDataTime may be read at any time; the
-// result accessors after the body has returned. Only the worker touches its
-// connection and its file. Release a worker with WorkerThread::Dispose.
+// owner's thread; Reading and LastDataTime may be read at any time. Only the
+// worker touches its connection and its file. Release a worker with
+// WorkerThread::Dispose.
 #pragma once
 
 #include <atomic>
@@ -58,10 +58,6 @@ class CInternet : public WorkerThread {
 
   bool Reading() const { return transfer_.reading.load(); }
   std::int64_t LastDataTime() const { return transfer_.lastDataTime.load(); }
-  std::uint64_t Generation() const { return generation_; }
-
-  int ResultCode() const;
-  std::string ResultText() const;
 
  protected:
   void Run() override { Execute(); }
@@ -69,7 +65,8 @@ class CInternet : public WorkerThread {
  private:
   void Execute();
   void Log(const std::string& text) const;
-  void Report(bool cancelled);
+  // The worker's last act: its result to the owner.
+  void Report(int code, const std::string& text, bool cancelled);
 
   const std::shared_ptr<InternetOwnerLink> owner_;
   const std::uint64_t generation_;
@@ -81,8 +78,6 @@ class CInternet : public WorkerThread {
   std::string url_;
   std::string file_;
   int segment_index_ = 0;
-  int result_code_ = kInternetSuccess;
-  std::string result_text_;
   std::atomic<bool> request_pending_{false};
 };
 
