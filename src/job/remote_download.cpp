@@ -159,11 +159,8 @@ bool RemoteDownload::StartInternetThread() {
     worker_ =
         factory_ ? factory_(link_, generation) : std::make_unique<CInternet>(link_, generation);
     if (worker_ == nullptr) throw std::bad_alloc();
-    const std::string log_path = settings.networkLogPath.empty()
-                                     ? settings.tempDirectory + "eggnet.log"
-                                     : settings.networkLogPath;
     // Only the first worker of a run starts a fresh network log.
-    worker_->SetLogging(log_enabled_, fresh_log_, log_path);
+    worker_->SetLogging(log_enabled_, fresh_log_, settings.tempDirectory + "eggnet.log");
     fresh_log_ = false;
     HttpGetOptions options;
     options.clock = job_.now_seconds;
@@ -226,14 +223,7 @@ void RemoteDownload::ReleaseWorker(std::chrono::milliseconds stopWait) {
 
 void RemoteDownload::Release() {
   link_->Detach();
-  {
-    std::lock_guard<std::mutex> lock(report_mutex_);
-    current_generation_ = 0;
-    report_.reset();
-  }
-  download_finished_.store(false);
-  if (worker_ != nullptr) worker_->RequestAbort();
-  ReleaseWorker(WorkerThread::kDefaultWait);
+  DropWorker();
 }
 
 }  // namespace corvane
