@@ -25,7 +25,6 @@ struct AnalysisSettings {
   std::string rootDirectory;
   std::string outputDirectory;  // rootDirectory + dataName + separator
   std::string tempDirectory = SystemTempDirectory();
-  std::string networkLogPath;  // tempDirectory + "eggnet.log"
   bool freshNetworkLog = false;
 
   // Remote input.

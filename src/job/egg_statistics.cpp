@@ -33,7 +33,6 @@ bool CEggStatistics::StartThread() {
 bool CEggStatistics::SetTempDirectory(const std::string& directory, bool freshNetworkLog) {
   AnalysisSettings& settings = state_->context.settings;
   settings.tempDirectory = WithSeparator(directory);
-  settings.networkLogPath = settings.tempDirectory + "eggnet.log";
   settings.freshNetworkLog = freshNetworkLog;
   return !settings.tempDirectory.empty() && IsWritableDirectory(settings.tempDirectory);
 }
