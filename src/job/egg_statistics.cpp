@@ -7,12 +7,8 @@
 
 namespace corvane {
 
-struct CEggStatistics::State : JobState {
-  using JobState::JobState;
-};
-
 CEggStatistics::CEggStatistics(FormLink* link, MessageReporter* reporter)
-    : state_(std::make_unique<State>(link, reporter)) {}
+    : state_(std::make_unique<JobState>(link, reporter)) {}
 
 CEggStatistics::~CEggStatistics() {
   // A job still working is stopped and its thread waited for; a job that

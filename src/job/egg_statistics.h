@@ -29,6 +29,8 @@
 
 namespace corvane {
 
+class JobState;
+
 class CEggStatistics {
  public:
   CEggStatistics(FormLink* link, MessageReporter* reporter);
@@ -84,8 +86,7 @@ class CEggStatistics {
   const RunContext& context() const;
 
  private:
-  struct State;
-  std::unique_ptr<State> state_;
+  std::unique_ptr<JobState> state_;
 };
 
 }  // namespace corvane
