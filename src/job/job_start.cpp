@@ -31,6 +31,14 @@ void JobState::RefuseRun(const std::string& message) {
   thread.PostTick();  // end the job now rather than at the next period
 }
 
+bool JobState::RefuseWithoutRootDirectory() {
+  if (!context.settings.rootDirectory.empty()) return false;
+  context.ShowMessage("You must specify a root directory for the output");
+  context.Abort();
+  thread.PostTick();
+  return true;
+}
+
 bool JobState::CheckRunSettings(const std::string& startText, const std::string& stopText) {
   AnalysisSettings& settings = context.settings;
   if (auto problem = RunSettingsProblem(settings)) {
@@ -75,13 +83,8 @@ void JobState::StartAnalysis(bool batch, const std::string& dataName, const std:
                              const std::string& stopText) {
   std::lock_guard<std::mutex> lock(run_mutex);
   if (ended.load()) return;  // a job serves one run
+  if (RefuseWithoutRootDirectory()) return;
   AnalysisSettings& settings = context.settings;
-  if (settings.rootDirectory.empty()) {
-    context.ShowMessage("You must specify a root directory for the output");
-    context.Abort();
-    thread.PostTick();
-    return;
-  }
   context.LogLine("\n" + dataName);
   settings.batchMode = batch;
   context.ClearAbort();
@@ -129,12 +132,7 @@ void JobState::StartDisplay(const std::string& dataName, int displayCode,
   AnalysisSettings& settings = context.settings;
   context.ClearAbort();
   settings.dataName = dataName;
-  if (settings.rootDirectory.empty()) {
-    context.ShowMessage("You must specify a root directory for the output");
-    context.Abort();
-    thread.PostTick();
-    return;
-  }
+  if (RefuseWithoutRootDirectory()) return;
   if (auto problem = DataNameError(dataName)) {
     RefuseRun(*problem);
     return;

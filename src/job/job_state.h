@@ -98,6 +98,9 @@ class JobState {
   bool CheckRunSettings(const std::string& startText, const std::string& stopText);
   void StartInput();
   void RefuseRun(const std::string& message);
+  // Refuses the run with a message box when no output root directory is
+  // set; true when it did.
+  bool RefuseWithoutRootDirectory();
   // Aborts the run and reports the failure as a run error; never throws.
   void ReportFailure(const std::string& message) noexcept;
   void ReleaseRemoteInput();
