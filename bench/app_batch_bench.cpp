@@ -17,6 +17,7 @@
 #include "app/analysis_dialog.h"
 #include "app/numeric_locale.h"
 #include "app/settings_store.h"
+#include "bench_support.h"
 #include "core/c_format.h"
 #include "core/date_time.h"
 #include "core/paths.h"
@@ -57,11 +58,9 @@ std::string PrepareBatch(const std::string& dir) {
     const std::string file = dir + CFormat("day%d.csv", day);
     if (!eggdata::WriteEggDataFile(file, options, false)) std::abort();
     for (int hour = 0; hour < 24 && day * 24 + hour < kItems; ++hour) {
-      const DateTime start(options.start + hour * 3600);
-      const DateTime stop(start.Seconds() + 3599);
+      const std::int64_t start = options.start + hour * 3600;
       text += "LocalEggFile " + file + "\n" + CFormat("Hour%03d ", day * 24 + hour) +
-              start.DateText() + " " + start.TimeText() + " " + stop.DateText() + " " +
-              stop.TimeText() + "\n";
+              bench::DateTimeText(start) + " " + bench::DateTimeText(start + 3599) + "\n";
     }
   }
   const std::string batch = dir + "hours.ebb";

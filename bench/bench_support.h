@@ -1,17 +1,23 @@
-// Shared pieces of the benchmarks: one day of synthetic egg data on disk, and
-// the process's peak resident memory.
+// Shared pieces of the benchmarks: one day of synthetic egg data on disk, the
+// form's side of a job, date texts, and the process's peak resident memory.
 #pragma once
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 
+#include "core/date_time.h"
+#include "core/form_link.h"
 #include "core/paths.h"
 #include "eggdata/egg_data_generator.h"
 
@@ -57,6 +63,45 @@ struct DayDataFiles {
   DayDataFiles(const DayDataFiles&) = delete;
   DayDataFiles& operator=(const DayDataFiles&) = delete;
 };
+
+// The form's side of a job: ignores status and bytes, remembers the first
+// message the run shows, and lets the benchmark wait for the run's end.
+class RunEndWaiter : public FormLink, public MessageReporter {
+ public:
+  void PostStatus(const std::string&) override {}
+  void PostBytesReceived(std::int64_t) override {}
+  void ShowMessage(const std::string& text, const std::optional<std::string>&) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!message_) message_ = text;
+  }
+  void NotifyRunEnded() override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+    changed_.notify_all();
+  }
+  // False when the run has not ended within two minutes.
+  bool WaitForEnd() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(2), [this] { return ended_; });
+  }
+  // The first message shown, if any.
+  std::optional<std::string> message() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return message_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool ended_ = false;
+  std::optional<std::string> message_;
+};
+
+// "2011-05-03 14:00:00".
+inline std::string DateTimeText(std::int64_t seconds) {
+  const DateTime time(seconds);
+  return time.DateText() + " " + time.TimeText();
+}
 
 // The largest resident set this process has had so far, in megabytes.
 inline double PeakResidentMegabytes() {

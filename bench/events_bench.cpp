@@ -13,7 +13,6 @@
 #include <string>
 
 #include "bench_support.h"
-#include "core/date_time.h"
 #include "job/egg_statistics.h"
 #include "output/summary_tables.h"
 #include "stats/composite_statistics.h"
@@ -29,28 +28,12 @@ const bench::DayDataFiles& Files() {
   return files;
 }
 
-// The form's side of a run: remembers the first message a run shows.
-class MessageCatcher : public FormLink, public MessageReporter {
- public:
-  void PostStatus(const std::string&) override {}
-  void PostBytesReceived(std::int64_t) override {}
-  void NotifyRunEnded() override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>&) override {
-    if (message.empty()) message = text;
-  }
-  std::string message;
-};
-
-std::string Text(std::int64_t seconds) {
-  return DateTime(seconds).DateText() + " " + DateTime(seconds).TimeText();
-}
-
 void BM_DayRunWithAnalyses(benchmark::State& state) {
   const bench::DayDataFiles& files = Files();
   if (!files.ok) return state.SkipWithError("cannot write the day's data files");
   std::filesystem::create_directories(files.dir + "out");
   for (auto _ : state) {
-    MessageCatcher form;
+    bench::RunEndWaiter form;
     CEggStatistics job(&form, &form);
     job.SetTempDirectory(files.dir, false);
     job.SetLocalEggFile(files.gz);
@@ -60,13 +43,14 @@ void BM_DayRunWithAnalyses(benchmark::State& state) {
     job.SetCompareIntervals(true);
     job.SetIntervals(0, 43200, 3600);
     job.SetEchoMethod(static_cast<int>(state.range(0)));
-    job.SetEventTime(Text(bench::kBenchDay + 6 * 3600), 4 * 3600, 5);
-    job.SetStartTime(Text(bench::kBenchDay));
-    job.SetStopTime(Text(bench::kBenchDay + 86399));
-    job.StartAnalysis(true, "Day", Text(bench::kBenchDay), Text(bench::kBenchDay + 86399));
+    job.SetEventTime(bench::DateTimeText(bench::kBenchDay + 6 * 3600), 4 * 3600, 5);
+    job.SetStartTime(bench::DateTimeText(bench::kBenchDay));
+    job.SetStopTime(bench::DateTimeText(bench::kBenchDay + 86399));
+    job.StartAnalysis(true, "Day", bench::DateTimeText(bench::kBenchDay),
+                      bench::DateTimeText(bench::kBenchDay + 86399));
     job.OnJobTimer();
     if (!job.Ended()) state.SkipWithError("the run did not end in one tick");
-    if (!form.message.empty()) state.SkipWithError(form.message.c_str());
+    if (const auto message = form.message()) state.SkipWithError(message->c_str());
   }
   const std::string summary = files.dir + "out/summary.tst";
   if (!std::filesystem::exists(summary)) state.SkipWithError("no summary line was written");

@@ -14,48 +14,15 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
 #include <string>
 
 #include "bench_support.h"
-#include "core/date_time.h"
 #include "job/egg_statistics.h"
 
 namespace {
 
 using namespace corvane;
-
-// The form's side of a run: ignores status and messages, waits for the end.
-class EndWaiter : public FormLink, public MessageReporter {
- public:
-  void PostStatus(const std::string&) override {}
-  void PostBytesReceived(std::int64_t) override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>&) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    failed_ = true;
-    message_ = text;
-  }
-  void NotifyRunEnded() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ended_ = true;
-    wake_.notify_all();
-  }
-  void WaitForEnd() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    wake_.wait(lock, [this] { return ended_; });
-  }
-  bool failed() const { return failed_; }
-  const std::string& message() const { return message_; }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool ended_ = false;
-  bool failed_ = false;
-  std::string message_;
-};
 
 const bench::DayDataFiles& Files() {
   static const bench::DayDataFiles files;
@@ -72,8 +39,8 @@ void StartRun(CEggStatistics& job, const std::string& file, const std::string& n
   job.SetRootDirectory(files.dir + "out");
   job.SetRemoteAccess(false, false);
   job.SetDft(false, 0);
-  const std::string from = DateTime(start).DateText() + " " + DateTime(start).TimeText();
-  const std::string to = DateTime(stop).DateText() + " " + DateTime(stop).TimeText();
+  const std::string from = bench::DateTimeText(start);
+  const std::string to = bench::DateTimeText(stop);
   job.SetStartTime(from);
   job.SetStopTime(to);
   job.StartAnalysis(true, name, from, to);
@@ -97,7 +64,7 @@ void RunDayByTicks(benchmark::State& state) {
   if (!Ready(state)) return;
   double stage = 0.0, tick = 0.0;
   for (auto _ : state) {
-    EndWaiter form;
+    bench::RunEndWaiter form;
     CEggStatistics job(&form, &form);
     const auto start = std::chrono::steady_clock::now();
     StartRun(job, Files().gz, "Day", bench::kBenchDay, bench::kBenchDay + 86399);
@@ -105,7 +72,8 @@ void RunDayByTicks(benchmark::State& state) {
     const auto ticked = std::chrono::steady_clock::now();
     job.OnJobTimer();
     tick += MillisecondsSince(ticked);
-    if (!job.Ended() || form.failed()) state.SkipWithError(form.message().c_str());
+    if (!job.Ended()) state.SkipWithError("the run did not end in one tick");
+    if (const auto message = form.message()) state.SkipWithError(message->c_str());
   }
   const auto runs = static_cast<double>(state.iterations());
   state.counters["StageMs"] = stage / runs;
@@ -122,12 +90,12 @@ BENCHMARK(BM_LaterDayRun)->Iterations(3)->Unit(benchmark::kMillisecond)->UseReal
 void BM_DayRunOnJobThread(benchmark::State& state) {
   if (!Ready(state)) return;
   for (auto _ : state) {
-    EndWaiter form;
+    bench::RunEndWaiter form;
     CEggStatistics job(&form, &form);
     job.StartThread();
     StartRun(job, Files().gz, "Day", bench::kBenchDay, bench::kBenchDay + 86399);
-    form.WaitForEnd();
-    if (form.failed()) state.SkipWithError(form.message().c_str());
+    if (!form.WaitForEnd()) state.SkipWithError("the run did not end");
+    if (const auto message = form.message()) state.SkipWithError(message->c_str());
   }
   state.counters["PeakMB"] = bench::PeakResidentMegabytes();
 }
@@ -137,13 +105,13 @@ void BM_BatchOfShortRuns(benchmark::State& state) {
   if (!Ready(state)) return;
   for (auto _ : state) {
     for (int item = 0; item < 10; ++item) {
-      EndWaiter form;
+      bench::RunEndWaiter form;
       CEggStatistics job(&form, &form);
       job.StartThread();
       const std::int64_t start = bench::kBenchDay + 3600 * item;
       StartRun(job, Files().csv, "Item" + std::to_string(item), start, start + 59);
-      form.WaitForEnd();
-      if (form.failed()) state.SkipWithError(form.message().c_str());
+      if (!form.WaitForEnd()) state.SkipWithError("the run did not end");
+      if (const auto message = form.message()) state.SkipWithError(message->c_str());
     }
   }
   state.counters["PeakMB"] = bench::PeakResidentMegabytes();

@@ -10,12 +10,11 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <string>
 
+#include "bench_support.h"
 #include "core/date_time.h"
 #include "core/paths.h"
 #include "dataserver/data_server.h"
@@ -29,36 +28,6 @@ using namespace corvane;
 
 constexpr int kEggs = 60;
 constexpr std::uint64_t kSeed = 5;
-
-// A form link that only waits for the end of the run.
-class EndWaiter : public FormLink, public MessageReporter {
- public:
-  void PostStatus(const std::string&) override {}
-  void PostBytesReceived(std::int64_t) override {}
-  void NotifyRunEnded() override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    ended_ = true;
-    changed_.notify_all();
-  }
-  void ShowMessage(const std::string& text, const std::optional<std::string>&) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    messages_ += text + "\n";
-  }
-  bool Wait() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(120), [this] { return ended_; });
-  }
-  std::string messages() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return messages_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool ended_ = false;
-  std::string messages_;
-};
 
 struct Setup {
   std::string dir;
@@ -102,7 +71,7 @@ Setup& Shared() {
 // One whole run of the day given; false when it did not end.
 bool Run(bool remote, const std::string& dataName, const std::string& date = "2011-05-03") {
   Setup& setup = Shared();
-  EndWaiter waiter;
+  bench::RunEndWaiter waiter;
   CEggStatistics job(&waiter, &waiter);
   const std::string start = date + " 00:00:00";
   const std::string stop = date + " 23:59:59";
@@ -116,7 +85,7 @@ bool Run(bool remote, const std::string& dataName, const std::string& date = "20
   job.SetStopTime(stop);
   if (!job.StartThread()) return false;
   job.StartAnalysis(true, dataName, start, stop);
-  return waiter.Wait();
+  return waiter.WaitForEnd();
 }
 
 // The run's data file was written.
