@@ -11,39 +11,13 @@
 
 #include "core/c_format.h"
 #include "core/output_file.h"
+#include "input/first_word.h"
 #include "input/gz_file.h"
 
 namespace corvane {
 namespace {
 
 constexpr size_t kChunkSize = size_t{1} << 20;
-constexpr std::string_view kMessagePageWord = "<html>";
-
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Finds the first word of the text while it streams past in chunks.
-class FirstWord {
- public:
-  void Feed(std::string_view chunk) {
-    for (char c : chunk) {
-      if (done_) return;
-      if (IsWhiteSpace(c)) {
-        done_ = started_;
-      } else {
-        started_ = true;
-        // Only whether the word is exactly the tag matters: keep one
-        // character more than the tag to tell a longer word apart.
-        if (word_.size() <= kMessagePageWord.size()) word_ += c;
-      }
-    }
-  }
-  bool IsMessagePage() const { return word_ == kMessagePageWord; }
-
- private:
-  std::string word_;
-  bool started_ = false;
-  bool done_ = false;
-};
 
 // Creates a new file beside target under a name no other file has, with the
 // permissions the user's umask gives any new file (a kept data file must be
