@@ -32,6 +32,14 @@ namespace {
 
 const char* const kSetupError = "Setup error";
 
+// A batch item's message as the line "name: text" of the output root's
+// summary table; false when there is no root or the line cannot be written.
+bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
+                     const std::string& text) {
+  return !outputRoot.empty() &&
+         AppendTextLine(WithSeparator(outputRoot) + "summary.tst", dataName + ": " + text);
+}
+
 }  // namespace
 
 // One job of the form with the channel it reports through.
@@ -85,10 +93,7 @@ bool AnalysisDialog::RefuseWhileBusy() {
 }
 
 void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption) {
-  if (batchMode_ && !fields.outputRoot.empty()) {
-    const std::string summary = WithSeparator(fields.outputRoot) + "summary.tst";
-    if (AppendTextLine(summary, fields.dataName + ": " + text)) return;
-  }
+  if (batchMode_ && AppendToSummary(fields.outputRoot, fields.dataName, text)) return;
   view_.ShowMessage(text, caption);
 }
 
@@ -338,9 +343,9 @@ void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
 void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
                                   const std::optional<std::string>& caption) {
   // In batch mode no message waits for a click.
-  if (batchMode_ && job_ && job_->id == jobId && !job_->outputRoot.empty()) {
-    const std::string summary = WithSeparator(job_->outputRoot) + "summary.tst";
-    if (AppendTextLine(summary, job_->dataName + ": " + text)) return;
+  if (batchMode_ && job_ && job_->id == jobId &&
+      AppendToSummary(job_->outputRoot, job_->dataName, text)) {
+    return;
   }
   view_.ShowMessage(text, caption);
 }
