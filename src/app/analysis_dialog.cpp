@@ -42,6 +42,11 @@ bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
 
 }  // namespace
 
+void StartLogIn(const std::string& tempDirectory) {
+  SetLogPath(tempDirectory.empty() ? std::string() : WithSeparator(tempDirectory) + "egg.log");
+  StartLog();
+}
+
 // One job of the form with the channel it reports through.
 struct AnalysisDialog::OwnedJob {
   int id = 0;
@@ -121,12 +126,6 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
   return std::nullopt;
 }
 
-void AnalysisDialog::StartFreshLog() {
-  SetLogPath(config.tempDirectory.empty() ? std::string()
-                                          : WithSeparator(config.tempDirectory) + "egg.log");
-  StartLog();
-}
-
 bool AnalysisDialog::AnalyzeData() {
   if (RefuseWhileBusy()) return false;
   if (!view_.PullFields()) return false;
@@ -169,7 +168,7 @@ bool AnalysisDialog::AnalyzeData() {
     WriteDftSize(store_, fields.dftSize);
   }
   if (!batchMode_) WriteRequestSettings(store_, fields);
-  if (startNewLog_) StartFreshLog();
+  if (startNewLog_) StartLogIn(config.tempDirectory);
   const bool started = StartAnalysisJob();
   view_.PushFields();
   if (jobEndPending_) HandleJobEnd();
@@ -298,7 +297,7 @@ bool AnalysisDialog::Display() {
     return false;
   }
   const DisplayVariable& variable = DisplayVariableAt(fields.displayVariable);
-  if (startNewLog_) StartFreshLog();
+  if (startNewLog_) StartLogIn(config.tempDirectory);
   job_ = MakeJob();
   view_.BusyChanged();
   if (!job_) {
@@ -451,7 +450,7 @@ void AnalysisDialog::RunBatchFile() {
     view_.ShowMessage("There are no batch items to process", std::nullopt);
     return;
   }
-  if (startNewLog_) StartFreshLog();
+  if (startNewLog_) StartLogIn(config.tempDirectory);
   stopRequested_ = false;
   batchMode_ = true;
   nextBatchIndex_ = 0;
