@@ -19,15 +19,13 @@ namespace {
 constexpr size_t kChunkSize = size_t{1} << 20;
 constexpr std::string_view kMessagePageWord = "<html>";
 
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // Finds the first word of the text while it streams past in chunks.
 class FirstWord {
  public:
   void Feed(std::string_view chunk) {
     for (char c : chunk) {
       if (done_) return;
-      if (IsWhiteSpace(c)) {
+      if (IsAsciiSpace(c)) {
         done_ = started_;
       } else {
         started_ = true;
