@@ -192,13 +192,15 @@ std::int64_t SecondsOf(const CalendarFields& fields) {
                             fields.second);
 }
 
-void NextDayStart(CalendarFields& fields) {
-  std::int64_t seconds = SecondsOf(fields);
-  // Round down to the start of the day (toward minus infinity), then step.
+std::int64_t DayNumber(std::int64_t seconds) {
   std::int64_t day = seconds / DateTime::kSecondsPerDay;
   if (seconds % DateTime::kSecondsPerDay < 0) --day;
-  seconds = (day + 1) * DateTime::kSecondsPerDay;
-  const CalendarFields next = DateTime(seconds).ToCalendarFields();
+  return day;
+}
+
+void NextDayStart(CalendarFields& fields) {
+  const std::int64_t next_day = DayNumber(SecondsOf(fields)) + 1;
+  const CalendarFields next = DateTime(next_day * DateTime::kSecondsPerDay).ToCalendarFields();
   fields.year = next.year;
   fields.month = next.month;
   fields.day = next.day;
