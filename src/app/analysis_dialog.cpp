@@ -32,7 +32,20 @@ namespace {
 
 const char* const kSetupError = "Setup error";
 
+// A batch item's message as the line "name: text" of the output root's
+// summary table; false when there is no root or the line cannot be written.
+bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
+                     const std::string& text) {
+  return !outputRoot.empty() &&
+         AppendTextLine(WithSeparator(outputRoot) + "summary.tst", dataName + ": " + text);
+}
+
 }  // namespace
+
+void StartLogIn(const std::string& tempDirectory) {
+  SetLogPath(tempDirectory.empty() ? std::string() : WithSeparator(tempDirectory) + "egg.log");
+  StartLog();
+}
 
 // One job of the form with the channel it reports through.
 struct AnalysisDialog::OwnedJob {
@@ -85,10 +98,7 @@ bool AnalysisDialog::RefuseWhileBusy() {
 }
 
 void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption) {
-  if (batchMode_ && !fields.outputRoot.empty()) {
-    const std::string summary = WithSeparator(fields.outputRoot) + "summary.tst";
-    if (AppendTextLine(summary, fields.dataName + ": " + text)) return;
-  }
+  if (batchMode_ && AppendToSummary(fields.outputRoot, fields.dataName, text)) return;
   view_.ShowMessage(text, caption);
 }
 
@@ -114,12 +124,6 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
     if (Refusal r = AudioSettingsError(config.audio)) return r;
   }
   return std::nullopt;
-}
-
-void AnalysisDialog::StartFreshLog() {
-  SetLogPath(config.tempDirectory.empty() ? std::string()
-                                          : WithSeparator(config.tempDirectory) + "egg.log");
-  StartLog();
 }
 
 bool AnalysisDialog::AnalyzeData() {
@@ -164,7 +168,7 @@ bool AnalysisDialog::AnalyzeData() {
     WriteDftSize(store_, fields.dftSize);
   }
   if (!batchMode_) WriteRequestSettings(store_, fields);
-  if (startNewLog_) StartFreshLog();
+  if (startNewLog_) StartLogIn(config.tempDirectory);
   const bool started = StartAnalysisJob();
   view_.PushFields();
   if (jobEndPending_) HandleJobEnd();
@@ -293,7 +297,7 @@ bool AnalysisDialog::Display() {
     return false;
   }
   const DisplayVariable& variable = DisplayVariableAt(fields.displayVariable);
-  if (startNewLog_) StartFreshLog();
+  if (startNewLog_) StartLogIn(config.tempDirectory);
   job_ = MakeJob();
   view_.BusyChanged();
   if (!job_) {
@@ -338,9 +342,9 @@ void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
 void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
                                   const std::optional<std::string>& caption) {
   // In batch mode no message waits for a click.
-  if (batchMode_ && job_ && job_->id == jobId && !job_->outputRoot.empty()) {
-    const std::string summary = WithSeparator(job_->outputRoot) + "summary.tst";
-    if (AppendTextLine(summary, job_->dataName + ": " + text)) return;
+  if (batchMode_ && job_ && job_->id == jobId &&
+      AppendToSummary(job_->outputRoot, job_->dataName, text)) {
+    return;
   }
   view_.ShowMessage(text, caption);
 }
@@ -446,7 +450,7 @@ void AnalysisDialog::RunBatchFile() {
     view_.ShowMessage("There are no batch items to process", std::nullopt);
     return;
   }
-  if (startNewLog_) StartFreshLog();
+  if (startNewLog_) StartLogIn(config.tempDirectory);
   stopRequested_ = false;
   batchMode_ = true;
   nextBatchIndex_ = 0;

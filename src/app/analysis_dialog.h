@@ -128,7 +128,6 @@ class AnalysisDialog : private JobEvents {
   void ReleaseJob();
   void HandleJobEnd();
   void WaitForJobEnd();
-  void StartFreshLog();
   void OnProgressTimer();
 
   void LoadItem(int index);
@@ -160,5 +159,9 @@ class AnalysisDialog : private JobEvents {
   QTimer progressTimer_;
   QObject context_;
 };
+
+// Points the progress log at "egg.log" in the temporary directory (no log
+// when the directory text is empty) and starts it afresh.
+void StartLogIn(const std::string& tempDirectory);
 
 }  // namespace corvane

@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 
+#include "app/field_exchange.h"
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "core/c_format.h"
@@ -141,11 +142,9 @@ class BatchFileReader {
   bool Integer(const std::vector<std::string>& words, size_t index, const std::string& line,
                int& value) {
     if (index >= words.size()) return true;
-    const std::optional<long long> number = ParseInteger(words[index]);
-    if (!number || *number < INT32_MIN || *number > INT32_MAX) {
-      return RefuseLine(line, "\"" + words[index] + "\" is not a whole number.");
-    }
-    value = static_cast<int>(*number);
+    const std::optional<int> number = IntegerFromField(words[index]);
+    if (!number) return RefuseLine(line, "\"" + words[index] + "\" is not a whole number.");
+    value = *number;
     return true;
   }
 

@@ -6,7 +6,6 @@
 #include "app/file_choosers.h"
 #include "app/persisted_settings.h"
 #include "core/default_urls.h"
-#include "core/paths.h"
 #include "core/progress_log.h"
 
 namespace corvane {
@@ -96,9 +95,7 @@ void CustomizeDialog::Confirm() {
   if (fields.tempDirectory != rememberedTempDirectory_) {
     const std::string oldLog = LogPath();
     if (!oldLog.empty()) std::remove(oldLog.c_str());
-    SetLogPath(fields.tempDirectory.empty() ? std::string()
-                                            : WithSeparator(fields.tempDirectory) + "egg.log");
-    StartLog();
+    StartLogIn(fields.tempDirectory);
   }
   form_.view().PushFields();
 }

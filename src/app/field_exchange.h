@@ -11,7 +11,8 @@ namespace corvane {
 inline constexpr const char* kEnterInteger = "Please enter an integer.";
 inline constexpr const char* kEnterNumber = "Please enter a number.";
 
-// A whole int (surrounding blanks allowed); nullopt otherwise.
+// A whole int (surrounding blanks allowed); nullopt otherwise. Settings and
+// batch files read their whole numbers with it too.
 std::optional<int> IntegerFromField(const std::string& text);
 // A finite decimal number; nullopt otherwise.
 std::optional<double> RealFromField(const std::string& text);

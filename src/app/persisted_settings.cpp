@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/field_exchange.h"
 #include "core/c_format.h"
 #include "core/progress_log.h"
 
@@ -141,13 +142,11 @@ std::optional<std::string> SettingOverrideError(const std::string& name, const s
   for (const SettingName& setting : kSettings) {
     if (name != setting.name) continue;
     switch (setting.kind) {
-      case Kind::kInt: {
-        const std::optional<long long> number = ParseInteger(value);
-        if (!number || *number < INT32_MIN || *number > INT32_MAX) {
+      case Kind::kInt:
+        if (!IntegerFromField(value)) {
           return "The setting " + name + " takes an integer, not \"" + value + "\".";
         }
         return std::nullopt;
-      }
       case Kind::kReal:
         if (!ParseDouble(value)) {
           return "The setting " + name + " takes a number, not \"" + value + "\".";

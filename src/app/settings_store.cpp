@@ -1,11 +1,10 @@
 #include "app/settings_store.h"
 
-#include <climits>
-
 #include <QSettings>
 #include <QString>
 #include <QVariant>
 
+#include "app/field_exchange.h"
 #include "core/c_format.h"
 
 namespace corvane {
@@ -49,9 +48,7 @@ void SettingsStore::Write(const std::string& name, const std::string& text) {
 int SettingsStore::ReadInt(const std::string& name, int defaultValue) const {
   const std::optional<std::string> text = Read(name);
   if (!text) return defaultValue;
-  const std::optional<long long> value = ParseInteger(*text);
-  if (!value || *value < INT_MIN || *value > INT_MAX) return defaultValue;
-  return static_cast<int>(*value);
+  return IntegerFromField(*text).value_or(defaultValue);
 }
 
 std::string SettingsStore::ReadText(const std::string& name,
