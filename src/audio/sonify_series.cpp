@@ -37,7 +37,6 @@ SonifyResult WriteSonification(const std::string& path, const std::vector<Note>&
 
   ToneSynthesizer synthesizer;
   synthesizer.SetLevel(static_cast<float>(settings.level));
-  synthesizer.SetSampleRate(settings.sampleRate);
   synthesizer.SetModulation(static_cast<float>(settings.modulationRate),
                             static_cast<float>(settings.modulationDepth));
 

@@ -37,7 +37,6 @@ void ToneSynthesizer::SetModulation(float rate, float depth) {
 }
 
 void ToneSynthesizer::GenerateTone(std::span<std::int16_t> buffer) {
-  SetLevel(level_);
   const double peak = std::numbers::sqrt2 * static_cast<double>(amplitude_);
   const double whole = std::trunc(static_cast<double>(frequency_));
   const double step = 2.0 * std::numbers::pi * whole / sample_rate_;
@@ -47,7 +46,6 @@ void ToneSynthesizer::GenerateTone(std::span<std::int16_t> buffer) {
 }
 
 void ToneSynthesizer::GenerateModulatedTone(std::span<std::int16_t> buffer) {
-  SetLevel(level_);
   const double peak = std::numbers::sqrt2 * static_cast<double>(amplitude_);
   const double depth = std::clamp(static_cast<double>(modulation_depth_), 0.0, 100.0) * 0.01;
   const double step = kPhaseTwoPi * static_cast<double>(frequency_) / sample_rate_;
@@ -84,6 +82,7 @@ std::int64_t ToneSynthesizer::NoteSampleCount(int lengthMs, int sampleRate) {
 std::int64_t ToneSynthesizer::WriteNote(OutputFile& file, float frequency, int sampleRate,
                                         int lengthMs) {
   frequency_ = frequency;
+  sample_rate_ = sampleRate;
   const std::int64_t n = NoteSampleCount(lengthMs, sampleRate);
   const int envelope = sampleRate / 100;  // 10 msec
   std::vector<std::int16_t> samples;

@@ -14,7 +14,8 @@ CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,
   CumulativeStatistics result;
   const size_t n = std::min(series.stoufZ.size(), series.covar.size());
   std::vector<double> sums(n);
-  std::vector<int> stoufferDegrees(n), covarDegrees(n);
+  std::vector<int> covarDegrees(n);
+  result.stoufferDegrees.resize(n);
   result.covarSum.resize(n);
 
   // The running sums, in sample order.
@@ -31,7 +32,7 @@ CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,
     }
     sums[c] = s;
     result.covarSum[c] = k;
-    stoufferDegrees[c] = stoufferCount;
+    result.stoufferDegrees[c] = stoufferCount;
     covarDegrees[c] = covarCount;
   }
   if (context.Aborted()) return result;
@@ -43,7 +44,7 @@ CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,
   auto lowerFive = [&](int degrees) {
     return degrees > 0 ? quantiles.lowerFive[static_cast<size_t>(degrees - 1)] : 0.0;
   };
-  const double firstDeviation = n > 0 ? sums[0] - median(stoufferDegrees[0]) : 0.0;
+  const double firstDeviation = n > 0 ? sums[0] - median(result.stoufferDegrees[0]) : 0.0;
 
   result.deviation.resize(n);
   result.reference.resize(n);
@@ -52,7 +53,7 @@ CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,
   ParallelFor(static_cast<std::int64_t>(n), 256, [&](std::int64_t begin, std::int64_t end) {
     if (context.Aborted()) return;
     for (auto c = static_cast<size_t>(begin); c < static_cast<size_t>(end); ++c) {
-      const int degrees = stoufferDegrees[c];
+      const int degrees = result.stoufferDegrees[c];
       const double m = median(degrees);
       result.deviation[c] = sums[c] - m;
       result.reference[c] = m - lowerFive(degrees) + firstDeviation;

@@ -32,6 +32,7 @@ struct CumulativeStatistics {
   std::vector<double> stoufferProb;  // P_S, lower tail (column 4 is 1 - P_S)
   std::vector<double> covarSum;      // K, column 13
   std::vector<double> covarProb;     // P_C, lower tail (column 14 is 1 - P_C)
+  std::vector<int> stoufferDegrees;  // k_S
 };
 
 CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,

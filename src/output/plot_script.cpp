@@ -22,13 +22,9 @@ std::string GnuplotString(std::string_view text) {
 }
 
 std::string PlotTitle(const std::string& dataName, DateTime first, DateTime last) {
-  std::string title = dataName + " " + first.DateText() + " " + first.TimeText() + " -- ";
-  const auto day = [](DateTime time) {
-    const std::int64_t seconds = time.Seconds();
-    return seconds >= 0 ? seconds / DateTime::kSecondsPerDay
-                        : (seconds - DateTime::kSecondsPerDay + 1) / DateTime::kSecondsPerDay;
-  };
-  if (day(first) != day(last)) title += last.DateText() + " ";
+  const std::string firstDate = first.DateText(), lastDate = last.DateText();
+  std::string title = dataName + " " + firstDate + " " + first.TimeText() + " -- ";
+  if (lastDate != firstDate) title += lastDate + " ";
   return title + last.TimeText();
 }
 

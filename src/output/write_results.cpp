@@ -1,6 +1,5 @@
 #include "output/write_results.h"
 
-#include <cmath>
 #include <exception>
 #include <optional>
 #include <string>
@@ -46,9 +45,7 @@ void KeepFinalValues(const CumulativeStatistics& cumulative, int written, Compos
   series.lastCumulativeDeviation = cumulative.deviation[last];
   series.finalStoufferProb = cumulative.stoufferProb[last];
   series.finalCovarProb = cumulative.covarProb[last];
-  for (size_t c = 0; c <= last; ++c) {
-    if (!std::isnan(series.stoufZ[c])) ++series.finalStoufferDegrees;
-  }
+  series.finalStoufferDegrees = cumulative.stoufferDegrees[last];
 }
 
 // Writes the whole text and closes the file; false when anything failed.

@@ -10,10 +10,6 @@
 namespace corvane {
 namespace {
 
-// The variance of a fair 200-bit trial sum; cvar subtracts it whatever the
-// trial size.
-constexpr double kFairVariance = 50.0;
-
 void AllocateSeries(CompositeSeries& series, size_t samples) {
   series.Clear();
   series.eggCount.assign(samples, 0);

@@ -10,10 +10,9 @@
 namespace corvane {
 namespace {
 
-// The mean absolute deviation and the variance of a fair 200-bit trial sum:
-// fixed seeds of the exponential filter, whatever the trial size.
+// The mean absolute deviation of a fair 200-bit trial sum: the seed of
+// lpadev, whatever the trial size.
 constexpr double kFairMeanAbsDev = 5.63;
-constexpr double kFairVariance = 50.0;
 
 void Fail(RunContext& context, const std::string& message) {
   context.RunError(message);

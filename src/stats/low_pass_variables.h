@@ -15,6 +15,10 @@
 
 namespace corvane {
 
+// The variance of a fair 200-bit trial sum, whatever the trial size: the seed
+// of lpvar, and what cvar subtracts at every sample.
+inline constexpr double kFairVariance = 50.0;
+
 void ComputeLowPassVariables(RunContext& context, CompositeSeries& series, double meanMaxAbsDev);
 
 }  // namespace corvane

@@ -67,6 +67,15 @@ TEST(ToneSynthesizerTest, SampleCountsAndEnvelope) {
   EXPECT_EQ(shorter.back(), 0);
 }
 
+TEST(ToneSynthesizerTest, NotesSoundAtTheRateTheyAreWrittenAt) {
+  // 1000 Hz at 48000 Hz: a crest every 48 samples, the first fade ending at
+  // sample 480. Played at the default 8000 Hz, sample 492 would be a zero.
+  const Samples note = Synthesizer().Note(1000.0f, 200, 48000);
+  ASSERT_EQ(note.size(), 9600u);
+  EXPECT_EQ(note[492], 4472);
+  EXPECT_EQ(note[492 + 48], 4472);
+}
+
 TEST(ToneSynthesizerTest, NotesFrom250MsecAreModulatedShorterOnesPlainAndRestsAHalfWave) {
   Synthesizer synthesizer;
   // 2.9 Hz played plain is 2 Hz: 249 msec stay within one positive half-wave;
