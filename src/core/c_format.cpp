@@ -31,13 +31,9 @@ class CLocaleScope {
   locale_t previous_;
 };
 
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsAsciiSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsAsciiSpace(text.back())) text.remove_suffix(1);
   return text;
 }
 
@@ -92,7 +88,7 @@ std::optional<long long> ParseInteger(std::string_view text) {
 
 long long LeadingInteger(std::string_view text) {
   size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsAsciiSpace(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';

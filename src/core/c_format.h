@@ -14,6 +14,10 @@
 
 namespace corvane {
 
+// True for the white space of the C locale: blank, tab, line feed, vertical
+// tab, form feed and carriage return.
+constexpr bool IsAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // printf-style formatting in the C locale.
 std::string CFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string CFormatV(const char* format, va_list args);

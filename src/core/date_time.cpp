@@ -29,13 +29,11 @@ bool IsRealInstant(int year, int month, int day, int hour, int minute, int secon
   return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 // Reads like scanf's "%d": white space, an optional sign, decimal digits. A
 // value outside int counts as no match.
 bool ScanInt(std::string_view text, size_t& pos, int& value) {
   size_t i = pos;
-  while (i < text.size() && IsSpace(text[i])) ++i;
+  while (i < text.size() && IsAsciiSpace(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
     negative = text[i] == '-';
@@ -194,13 +192,15 @@ std::int64_t SecondsOf(const CalendarFields& fields) {
                             fields.second);
 }
 
-void NextDayStart(CalendarFields& fields) {
-  std::int64_t seconds = SecondsOf(fields);
-  // Round down to the start of the day (toward minus infinity), then step.
+std::int64_t DayNumber(std::int64_t seconds) {
   std::int64_t day = seconds / DateTime::kSecondsPerDay;
   if (seconds % DateTime::kSecondsPerDay < 0) --day;
-  seconds = (day + 1) * DateTime::kSecondsPerDay;
-  const CalendarFields next = DateTime(seconds).ToCalendarFields();
+  return day;
+}
+
+void NextDayStart(CalendarFields& fields) {
+  const std::int64_t next_day = DayNumber(SecondsOf(fields)) + 1;
+  const CalendarFields next = DateTime(next_day * DateTime::kSecondsPerDay).ToCalendarFields();
   fields.year = next.year;
   fields.month = next.month;
   fields.day = next.day;

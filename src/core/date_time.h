@@ -61,6 +61,10 @@ class DateTime {
   std::int64_t seconds_ = 0;
 };
 
+// The day of an instant: whole days since 1970-01-01, rounded toward minus
+// infinity, so that every second of a date has the same day number.
+std::int64_t DayNumber(std::int64_t seconds);
+
 // Parse into a fresh value and return its seconds.
 std::int64_t SecondsFromText(const std::string& text);
 

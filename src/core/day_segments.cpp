@@ -3,12 +3,6 @@
 namespace corvane {
 namespace {
 
-std::int64_t DayNumber(std::int64_t seconds) {
-  std::int64_t day = seconds / DateTime::kSecondsPerDay;
-  if (seconds % DateTime::kSecondsPerDay < 0) --day;
-  return day;
-}
-
 CalendarFields FieldsAt(std::int64_t seconds) { return DateTime(seconds).ToCalendarFields(); }
 
 }  // namespace

@@ -25,7 +25,7 @@ long long FieldInteger(std::string_view field) { return LeadingInteger(field); }
 
 std::optional<std::int32_t> FieldInt32(std::string_view field) {
   size_t i = 0;
-  while (i < field.size() && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) ++i;
+  while (i < field.size() && IsAsciiSpace(field[i])) ++i;
   if (i < field.size() && (field[i] == '+' || field[i] == '-')) ++i;
   if (i == field.size() || field[i] < '0' || field[i] > '9') return std::nullopt;
   const long long value = LeadingInteger(field);

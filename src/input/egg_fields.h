@@ -11,6 +11,8 @@
 #include <optional>
 #include <string_view>
 
+#include "core/c_format.h"
+
 namespace corvane {
 
 // Valid trial sums lie in this band; anything else counts as missing.
@@ -60,7 +62,7 @@ std::optional<std::int32_t> FieldInt32(std::string_view field);
 // kLowestTrialValue..kHighestTrialValue.
 inline int TrialValue(std::string_view field) {
   size_t i = 0;
-  while (i < field.size() && (field[i] == ' ' || (field[i] >= '\t' && field[i] <= '\r'))) ++i;
+  while (i < field.size() && IsAsciiSpace(field[i])) ++i;
   bool negative = false;
   if (i < field.size() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
   int value = 0;

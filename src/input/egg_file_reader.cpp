@@ -63,22 +63,6 @@ void FailImproper(RunContext& context, const std::string& shown) {
   Fail(context, CFormat("%s is not a proper data file for analysis", shown.c_str()));
 }
 
-// The records the rest of the file can hold: every record takes a line of at
-// least two bytes.
-std::int64_t BoundedRecordCount(const LineReader& reader, long long recordCount) {
-  const std::int64_t remaining = std::max<std::int64_t>(reader.FileSize() - reader.Consumed(), 0);
-  return std::min<std::int64_t>(recordCount, remaining / 2 + 1);
-}
-
-// The records the rest of the file holds when they are complete: a record
-// with all its value fields, even empty ones, takes at least values + 5
-// bytes ("13,,," and a line feed). A header count beyond this is not taken
-// on trust when the columns are sized.
-std::int64_t CompleteRecordCount(const LineReader& reader, std::int64_t records, size_t values) {
-  const std::int64_t remaining = std::max<std::int64_t>(reader.FileSize() - reader.Consumed(), 0);
-  return std::min<std::int64_t>(records, remaining / (static_cast<std::int64_t>(values) + 5) + 1);
-}
-
 // Checks that `extra` more samples fit the table, and sizes every used column
 // for `presized` of them (filled with the marker); the record loop grows a
 // column further when damaged short records outnumber that.
@@ -112,11 +96,18 @@ FileEggs& FileEntry(EggSampleTable& table, int index) {
   return table.files[static_cast<size_t>(index)];
 }
 
-// Reads the records of an opened file whose header was accepted.
+// Reads the records of an opened file whose header was accepted. The header's
+// count is not taken on trust: the rest of the file bounds it, as every record
+// takes a line of at least two bytes. The columns are sized only for the
+// records the rest holds when they are complete: a record with all its value
+// fields, even empty ones, takes at least values + 5 bytes ("13,,," and a
+// line feed).
 RecordLoopResult ReadRecords(RunContext& context, LineReader& reader, long long recordCount,
                              const std::vector<int>& columnOf, EggSampleTable& table, bool& ok) {
-  const std::int64_t records = BoundedRecordCount(reader, recordCount);
-  const std::int64_t complete = CompleteRecordCount(reader, records, columnOf.size());
+  const std::int64_t remaining = std::max<std::int64_t>(reader.FileSize() - reader.Consumed(), 0);
+  const std::int64_t records = std::min<std::int64_t>(recordCount, remaining / 2 + 1);
+  const std::int64_t record_bytes = static_cast<std::int64_t>(columnOf.size()) + 5;
+  const std::int64_t complete = std::min<std::int64_t>(records, remaining / record_bytes + 1);
   ok = GrowColumns(context, table, MaxSamples(records, table.resolution),
                    MaxSamples(complete, table.resolution));
   RecordLoopResult result;

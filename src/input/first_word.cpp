@@ -1,18 +1,18 @@
 #include "input/first_word.h"
 
+#include "core/c_format.h"
+
 namespace corvane {
 namespace {
 
 constexpr std::string_view kMessagePageWord = "<html>";
-
-bool IsWhiteSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
 
 void FirstWord::Feed(std::string_view chunk) {
   for (char c : chunk) {
     if (done_) return;
-    if (IsWhiteSpace(c)) {
+    if (IsAsciiSpace(c)) {
       done_ = started_;
     } else {
       started_ = true;
