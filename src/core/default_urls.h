@@ -5,8 +5,7 @@
 namespace corvane {
 
 inline constexpr int kDefaultDataServerPort = 8642;
-inline constexpr const char* kDefaultDataUrl =
-    "http://127.0.0.1:8642/cgi-bin/eggdatareq.pl?z=1";
+inline constexpr const char* kDefaultDataUrl = "http://127.0.0.1:8642/cgi-bin/eggdatareq.pl?z=1";
 inline constexpr const char* kDefaultPseudoDataUrl =
     "http://127.0.0.1:8642/pseudoeggs.dir/pseudoeggs/";
 inline constexpr const char* kDefaultHomeUrl = "http://127.0.0.1:8642/";

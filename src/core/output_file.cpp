@@ -27,7 +27,8 @@ bool OutputFile::Printf(const char* format, ...) {
 
 bool OutputFile::Write(std::string_view bytes) {
   if (file_ == nullptr) return false;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) ok_ = false;
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    ok_ = false;
   return ok_;
 }
 

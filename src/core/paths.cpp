@@ -1,10 +1,10 @@
 #include "core/paths.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace corvane {
 

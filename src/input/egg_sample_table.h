@@ -35,11 +35,11 @@ struct FileEggs {
 
 struct EggSampleTable {
   std::array<EggColumn, kMaxEggs> columns;
-  int eggCount = 0;             // N0, the first file's egg count
-  int sampleCount = 0;          // n_s, samples stored so far
-  int recordTrialSize = 0;      // bits per trial of the first file's records
-  int trialSize = 0;            // bits behind every sample: recordTrialSize x resolution
-  int resolution = 1;           // records per sample
+  int eggCount = 0;         // N0, the first file's egg count
+  int sampleCount = 0;      // n_s, samples stored so far
+  int recordTrialSize = 0;  // bits per trial of the first file's records
+  int trialSize = 0;        // bits behind every sample: recordTrialSize x resolution
+  int resolution = 1;       // records per sample
   std::int64_t totalRecords = 0;
   std::vector<FileEggs> files;  // one entry per input file read
   DateTime firstSampleTime;

@@ -20,7 +20,8 @@ void RecordingLink::NotifyRunEnded() {
   ended_.notify_all();
 }
 
-void RecordingLink::ShowMessage(const std::string& text, const std::optional<std::string>& caption) {
+void RecordingLink::ShowMessage(const std::string& text,
+                                const std::optional<std::string>& caption) {
   std::lock_guard<std::mutex> lock(mutex_);
   messages_.push_back(ShownMessage{text, caption});
 }

@@ -2,8 +2,8 @@
 // tests. Thread-safe; ShowMessage never blocks.
 #pragma once
 
-#include <condition_variable>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
