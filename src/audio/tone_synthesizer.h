@@ -77,9 +77,10 @@ class ToneSynthesizer {
   static std::int64_t NoteSampleCount(int lengthMs, int sampleRate);
 
   // Synthesises one note of lengthMs at sampleRate (a positive rate, which
-  // becomes the synthesizer's sample rate) and appends it to file as 16-bit little-endian samples.
-  // Returns the number of samples generated, 0 when the note's buffer could not be allocated
-  // (nothing is written then). Write failures show in file.Ok().
+  // becomes the synthesizer's sample rate) and appends it to file as 16-bit
+  // little-endian samples. Returns the number of samples generated, 0 when
+  // the note's buffer could not be allocated (nothing is written then).
+  // Write failures show in file.Ok().
   std::int64_t WriteNote(OutputFile& file, float frequency, int sampleRate, int lengthMs);
 
   // Sets the format record from channels, sample rate and bits, and fills
