@@ -1,0 +1,79 @@
+// AnalysisDialog: reading a batch file and running its items one after
+// another.
+#include "app/analysis_dialog.h"
+
+#include "app/analysis_dialog_internal.h"
+#include "app/batch_file.h"
+#include "app/file_choosers.h"
+#include "core/c_format.h"
+
+namespace corvane {
+
+void AnalysisDialog::OpenBatchFile() {
+  if (RefuseWhileBusy()) return;
+  if (!view_.PullFields()) return;
+  const std::string path = view_.ChooseFile(kOpenBatchFileTitle, kBatchFileFilter);
+  if (path.empty()) return;
+  OpenBatchFileAt(path);
+}
+
+int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
+  if (RefuseWhileBusy()) return -1;
+  if (!view_.PullFields()) return -1;
+  fields.batchFile = path;
+  BatchFile file = ReadBatchFile(path, CaptureBatchItem(fields, config, resolution_));
+  for (const std::string& message : file.messages) view_.ShowMessage(message, std::nullopt);
+  if (file.opened) {
+    LoadBatchItem(file.form, fields, config, resolution_);
+    batchItems_ = std::move(file.items);
+    batchCount_ = file.count;
+    nextBatchIndex_ = 0;
+  }
+  view_.PushFields();
+  if (file.opened && batchCount_ >= 1) LoadItem(0);
+  return file.opened ? batchCount_ : -1;
+}
+
+void AnalysisDialog::LoadItem(int index) {
+  LoadBatchItem(batchItems_.at(static_cast<size_t>(index)), fields, config, resolution_);
+  view_.PushFields();
+}
+
+void AnalysisDialog::RunBatchFile() {
+  if (RefuseWhileBusy()) return;
+  if (!view_.PullFields()) return;
+  if (batchCount_ <= 0) {
+    view_.ShowMessage("There are no batch items to process", std::nullopt);
+    return;
+  }
+  if (startNewLog_) StartLogIn(config.tempDirectory);
+  stopRequested_ = false;
+  batchMode_ = true;
+  nextBatchIndex_ = 0;
+  ContinueBatch();
+}
+
+// Takes up items until one starts a run (its end comes back here) or the
+// batch is over. A refused item has its line in the summary table.
+void AnalysisDialog::ContinueBatch() {
+  while (batchMode_) {
+    if (nextBatchIndex_ >= batchCount_ || stopRequested_) {
+      FinishBatch();
+      return;
+    }
+    LoadItem(nextBatchIndex_);
+    ++nextBatchIndex_;
+    if (AnalyzeData()) return;
+  }
+}
+
+void AnalysisDialog::FinishBatch() {
+  batchMode_ = false;
+  resolution_ = 1;
+  const int started = nextBatchIndex_;
+  const bool stopped = stopRequested_;
+  view_.ShowMessage(CFormat("%d items processed in batch mode", started), "");
+  view_.BatchFinished(started, stopped);
+}
+
+}  // namespace corvane

@@ -1,0 +1,49 @@
+// Private parts of AnalysisDialog shared by its source files (the job it
+// owns, the guard around calls into that job, and the summary-table line of a
+// batch item). Only the form's own source files (analysis_*.cpp) include it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/analysis_dialog.h"
+#include "app/job_channel.h"
+#include "job/egg_statistics.h"
+
+namespace corvane {
+
+inline const char* const kSetupError = "Setup error";
+
+// One job of the form with the channel it reports through.
+struct AnalysisDialog::OwnedJob {
+  int id = 0;
+  std::unique_ptr<JobChannel> channel;
+  std::unique_ptr<CEggStatistics> job;
+  bool analysis = false;  // started by StartAnalysis: its end continues a batch
+  bool ended = false;     // its end-of-run report has arrived
+  std::string dataName;   // for the summary table in batch mode
+  std::string outputRoot;
+
+  ~OwnedJob() {
+    if (channel) channel->Abandon();
+    job.reset();  // stops a job still working and joins its thread
+  }
+};
+
+class AnalysisDialog::JobCallGuard {
+ public:
+  explicit JobCallGuard(AnalysisDialog& form) : form_(form) { ++form_.jobCallDepth_; }
+  ~JobCallGuard() { --form_.jobCallDepth_; }
+  JobCallGuard(const JobCallGuard&) = delete;
+  JobCallGuard& operator=(const JobCallGuard&) = delete;
+
+ private:
+  AnalysisDialog& form_;
+};
+
+// A batch item's message as the line "name: text" of the output root's
+// summary table; false when there is no root or the line cannot be written.
+bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
+                     const std::string& text);
+
+}  // namespace corvane
