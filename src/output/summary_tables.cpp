@@ -11,6 +11,11 @@ const char* const kSummaryColumnHeading =
     "name\tnEggs\tStouf\tDf\tProb\tcvar1\tcvar2\tdiff\teggvar1\teggvar2\tdiff\tlpvar1\tlpvar2\t"
     "diff\talpdev1\talpdev2\tdiff\tlpadev1\tlpadev2\tdiff\tlpmax1\tlpmax2\tdiff";
 
+const char* const kDependentSamplesNote =
+    "Note: the t-tests of the filtered and cumulative variables (cvar, lpvar, alpdev, lpadev, "
+    "lpmax) are not valid significance tests, as their samples are dependent; the test of the "
+    "unfiltered eggvar remains valid.";
+
 namespace {
 
 void WriteIntervalSettings(OutputFile& file, const AnalysisSettings& settings) {
@@ -50,7 +55,10 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
                   series.echoPeakMean);
     }
   }
-  file.Printf("\ntDF %lld\n", static_cast<long long>(comparison.tests[0].df));
+  // The degrees of freedom of two complete intervals; a variable whose
+  // intervals hold undefined seconds says how many its test had.
+  const long long degrees = 2LL * settings.intervalDuration - 2;
+  file.Printf("\ntDF %lld\n", degrees);
   for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
     const char* name = kComparedVariables[v].name;
     const TTestResult& test = comparison.tests[v];
@@ -58,7 +66,10 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
     file.Printf("interval2Mean_%s %f\n", name, test.mean2);
     file.Printf("t-value %f\n", test.t);
     file.Printf("tProb %f\n", test.prob);
+    if (test.df != degrees) file.Printf("tDF_%s %lld\n", name, static_cast<long long>(test.df));
   }
+  // Last, so that the lines above stay where readers of the table find them.
+  file.Printf("\n%s\n", kDependentSamplesNote);
   if (!file.Close()) return std::string("Failed to write statistics tst file");
   return std::nullopt;
 }

@@ -1,7 +1,9 @@
 // The tables that record the outcome of an interval comparison:
 //  - the run's statistics table "<output dir><data name>.tst", rewritten by
-//    each run: interval and filter settings, the event echo settings, and
-//    the means, t-values and probabilities of the six compared variables;
+//    each run: interval and filter settings, the event echo settings, the
+//    means, t-values and probabilities of the six compared variables (with
+//    the degrees of freedom of a variable whose test had fewer than tDF),
+//    and last a line saying which of the tests are valid;
 //  - the batch summary table "<root>summary.tst", only appended to: a
 //    heading (written whenever the table has none yet, also after run-error
 //    lines) and one 23-field line per batch run.
@@ -20,6 +22,9 @@ namespace corvane {
 
 // The column heading line of the summary table (without its line feeds).
 extern const char* const kSummaryColumnHeading;
+// The statistics table's last line (without its line feed): the tests of
+// filtered and cumulative variables compare dependent samples.
+extern const char* const kDependentSamplesNote;
 
 // Writes the statistics table at path. Returns the message to show when it
 // could not be created or written completely.
