@@ -1,7 +1,9 @@
 #include "output/summary_tables.h"
 
+#include <algorithm>
 #include <fstream>
 
+#include "core/c_format.h"
 #include "core/output_file.h"
 #include "output/smoothing_line.h"
 
@@ -57,7 +59,7 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
   }
   // The degrees of freedom of two complete intervals; a variable whose
   // intervals hold undefined seconds says how many its test had.
-  const long long degrees = 2LL * settings.intervalDuration - 2;
+  const long long degrees = 2LL * comparison.duration - 2;
   file.Printf("\ntDF %lld\n", degrees);
   for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
     const char* name = kComparedVariables[v].name;
@@ -95,12 +97,29 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
   return file.Close();
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
+void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
   if (!settings.compareIntervals || context.Aborted()) return;
-  auto outcome = CompareSeriesIntervals(series, settings.interval1Start, settings.interval2Start,
-                                        settings.intervalDuration);
+  if (auto error = IntervalSettingsError(settings.interval1Start, settings.interval2Start,
+                                         settings.intervalDuration)) {
+    context.ShowMessage(*error);
+    return;
+  }
+  // The settings are seconds from the first sample; a sample spans
+  // `resolution` of them, and the duration is rounded up to whole samples.
+  const int resolution = std::max(1, table.resolution);
+  const int duration = settings.intervalDuration / resolution +
+                       (settings.intervalDuration % resolution != 0 ? 1 : 0);
+  if (duration < 2) {
+    context.ShowMessage(
+        CFormat("The interval duration must be at least %d seconds at %d seconds "
+                "per sample",
+                resolution + 1, resolution));
+    return;
+  }
+  auto outcome = CompareSeriesIntervals(series, settings.interval1Start / resolution,
+                                        settings.interval2Start / resolution, duration);
   if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
     context.ShowMessage(*refusal);
     return;

@@ -44,10 +44,13 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
 
 // The interval comparison of "Write results" (when interval comparison is
 // on and the run has not been stopped): compares the intervals, writes the
-// statistics table and, in batch mode, the summary run line. Refused
-// settings, intervals past the end of the data and a table that cannot be
-// written are shown through the run's message channel, and then neither
-// table is written.
+// statistics table and, in batch mode, the summary run line. The interval
+// settings are seconds from the first sample: at a resolution R the
+// intervals start at sample start / R and span the duration / R samples,
+// rounded up (the tables show the settings as given). Refused settings, a
+// duration of fewer than two samples, intervals past the end of the data and
+// a table that cannot be written are shown through the run's message
+// channel, and then neither table is written.
 void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series);
 
