@@ -113,8 +113,8 @@ void CompareIntervals(RunContext& context, const EggSampleTable& table,
                        (settings.intervalDuration % resolution != 0 ? 1 : 0);
   if (duration < 2) {
     context.ShowMessage(
-        CFormat("The interval duration must be at least %d seconds at %d seconds "
-                "per sample",
+        CFormat("The interval duration must be at least %d seconds at %d "
+                "seconds per sample",
                 resolution + 1, resolution));
     return;
   }
