@@ -3,7 +3,6 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
-#include <filesystem>
 #include <numbers>
 #include <random>
 #include <string>
@@ -230,40 +229,22 @@ TEST_F(DftFixture, SixVariablesOfARunFromTheEventWithTheirGains) {
   const auto undefined = SpectrumBlocks("eggvar");
   ASSERT_EQ(undefined.size(), 16u);
   for (std::size_t b = 8; b < 16; ++b) EXPECT_EQ(undefined[b], Values(30, 0.0)) << b;
-}
 
-// Ten seconds per sample: the event 1000 s after the start lies at sample
-// 100, so the blocks start there, and the frequencies are per second and per
-// hour of the samples' ten seconds.
-TEST_F(DftFixture, ACoarseResolutionPlacesTheEventAndStatesFrequenciesInSeconds) {
-  const Values wave = Wave(600, 0.1);
-  CompositeSeries series;
-  series.eggCount.assign(600, 10);
-  series.eggvar = series.lpdev = series.alpdev = series.lpadev = series.lpvar = series.lpmax = wave;
-  EggSampleTable table;
-  table.sampleCount = 600;
-  AnalysisSettings& settings = context.settings;
-  settings.dft = true;
-  settings.dftSize = 128;
-  settings.startTime = 1300000000;
-  for (const int resolution : {1, 10}) {
-    SCOPED_TRACE(resolution);
-    table.resolution = resolution;
-    settings.eventTime = settings.startTime + 100 * resolution;
-    std::filesystem::remove(SpectrumPath("lpvar"));
-    RunDftSpectra(context, table, series);
-    const auto calls = testing::ReadSpectrumFile(ReadFile(SpectrumPath("lpvar")));
-    ASSERT_EQ(calls.size(), 1u);
-    ASSERT_EQ(calls[0].blocks.size(), 8u);  // 500 samples from the event, step 64
-    for (std::size_t b = 0; b < 8; ++b) {
-      const testing::SpectrumBlock& block = calls[0].blocks[b];
-      ExpectBlock(block.power, wave, 100, 64 * b, 128, 20.0);
-      for (std::size_t j = 0; j < 30; ++j) {
-        const double seconds = 128.0 * resolution;  // one block
-        EXPECT_NEAR(block.perSecond[j], j / seconds, 6e-7);
-        EXPECT_NEAR(block.perHour[j], j * 3600 / seconds, 6e-7);
-        EXPECT_NEAR(block.hoursPerCycle[j], j == 0 ? 0.0 : seconds / (j * 3600), 6e-7);
-      }
+  // Ten seconds per sample: the event 1000 s after the start lies at sample
+  // 100, and the frequencies are per second and per hour of those seconds.
+  table.resolution = 10;
+  settings.eventTime = settings.startTime + 1000;
+  RunDftSpectra(context, table, series);
+  const auto calls = testing::ReadSpectrumFile(ReadFile(SpectrumPath("lpvar")));
+  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls[2].blocks.size(), 8u);
+  for (std::size_t b = 0; b < 8; ++b) {
+    const testing::SpectrumBlock& block = calls[2].blocks[b];
+    ExpectBlock(block.power, wave, 100, 64 * b, 128, 20.0);
+    for (std::size_t j = 0; j < 30; ++j) {
+      EXPECT_NEAR(block.perSecond[j], j / 1280.0, 6e-7);
+      EXPECT_NEAR(block.perHour[j], j * 3600 / 1280.0, 6e-7);
+      EXPECT_NEAR(block.hoursPerCycle[j], j == 0 ? 0.0 : 1280.0 / (j * 3600), 6e-7);
     }
   }
 }
