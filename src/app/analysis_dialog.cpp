@@ -98,6 +98,8 @@ void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
   if (!job_ || job_->id != jobId) return;
   job_->ended = true;
   job_->report = report;
+  // A job refused before it took its data name still reports under it.
+  if (job_->report.dataName.empty()) job_->report.dataName = job_->dataName;
   if (jobCallDepth_ > 0) {
     jobEndPending_ = true;
     return;

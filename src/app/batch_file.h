@@ -3,9 +3,10 @@
 // A batch file is plain text, one line at a time (LF or CR LF line ends; a
 // last line without a line end counts as if it had one), lines of any
 // length. Lines shorter than 10 characters with their line end and blank
-// lines are skipped, lines beginning with "#" are comments, lines whose first word is a keyword set
-// values for the item being collected and for every later item (LocalEggFile: this item only), and
-// any other line is a data record that completes an item:
+// lines are skipped, lines beginning with "#" are comments, lines whose
+// first word is a keyword set values for the item being collected and for
+// every later item (LocalEggFile: this item only), and any other line is a
+// data record that completes an item:
 //   name start-date start-time stop-date stop-time [event-date event-time [hours]]
 //
 // Reading stops, keeping the items completed so far, at the first line it

@@ -14,13 +14,10 @@ namespace corvane {
 namespace {
 
 using testing::CliTest;
+using testing::Contains;
 using testing::FileExists;
 using testing::ReadFile;
 using testing::WriteFile;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // Three items over local files, and one whose data come from the server
 // named on the command line; the overrides apply to this run only. Numbers

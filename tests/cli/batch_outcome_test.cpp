@@ -17,13 +17,10 @@ namespace corvane {
 namespace {
 
 using testing::CliTest;
+using testing::Contains;
 using testing::FileExists;
 using testing::ReadFile;
 using testing::WriteFile;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 const std::string kHour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
 const std::string kDay = " 2011-05-03 00:00:00 2011-05-03 23:59:59\n";

@@ -20,7 +20,7 @@ using testing::ProgressLogCapture;
 using testing::RemoteHarness;
 
 constexpr const char* kStart = "2011-05-03 10:00:00";
-constexpr const char* kStop = "2011-05-03 12:00:00";
+constexpr const char* kHourLater = "2011-05-03 10:59:59";
 
 bool Saw(const testing::RecordingLink& link, const std::string& status) {
   for (const std::string& seen : link.statuses()) {
@@ -49,21 +49,23 @@ TEST(RunStopTest, StopAtEveryStageOfALocalRunEndsItAsStoppedAndSilent) {
       link.job = h.job.get();
       link.trigger = stage;
       ProgressLogCapture log(h.dir.File("egg.log"));
-      const std::string data = h.WriteData("q.csv", DataRange(kStart, kStop));
+      const std::string data = h.WriteData("q.csv", DataRange(kStart, kHourLater));
       h.job->SetAudio(true, AudioSettings());
       h.job->SetEchoMethod(1);
       h.job->SetEventTime("2011-05-03 10:30:00", 1800, 5);
       h.job->SetDft(true, 1024);
       h.job->SetCompareIntervals(true);
       h.job->SetIntervals(0, 1800, 1800);
-      h.RunLocal("Quake", data, kStart, kStop, batch);
+      h.RunLocal("Quake", data, kStart, kHourLater, batch);
       ASSERT_TRUE(h.job->Ended());
       EXPECT_TRUE(Saw(link, stage));
       EXPECT_EQ(link.report().outcome, RunOutcome::kStopped);
       EXPECT_EQ(link.report().message, "");
       EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
       EXPECT_FALSE(FileExists(h.root + "summary.tst"));
-      EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
+      if (!batch) {
+        EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
+      }
       ExpectNoDataFault(log.Contents());
     }
   }
@@ -76,7 +78,7 @@ TEST(RunStopTest, StopWhileReadingALongFileIsNoShortageOfData) {
   JobHarness source;
   const std::string data =
       source.WriteData("long.csv", DataRange("2011-05-03 00:00:00", "2011-05-03 23:59:59", 60));
-  for (const auto delay : {0ms, 1ms, 3ms, 10ms, 30ms, 100ms}) {
+  for (const auto delay : {0ms, 1ms, 5ms, 20ms}) {
     SCOPED_TRACE(delay.count());
     testing::RecordingLink link;
     JobHarness h(&link);
