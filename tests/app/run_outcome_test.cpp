@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/analysis_dialog.h"
+#include "app/closing_words.h"
 #include "app_test_support.h"
 #include "dataserver/data_server.h"
 
@@ -132,6 +133,21 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   EXPECT_EQ(view_.Texts(), std::vector<std::string>{"1 items processed in batch mode: 1 completed, "
                                                     "0 failed, 0 refused, 0 stopped"});
   EXPECT_EQ(form.BatchReports().size(), 1u);
+}
+
+// A run that ended without results and said nothing is not left silent.
+TEST(ClosingWordsTest, AFailureWithoutAMessageIsStillTold) {
+  RunReport report;
+  report.dataName = "Quake";
+  for (const RunOutcome outcome : {RunOutcome::kFailed, RunOutcome::kRefused}) {
+    report.outcome = outcome;
+    EXPECT_EQ(RunClosingText(report), "Quake: The run ended without results");
+    EXPECT_EQ(ItemSummaryText(report), "The run ended without results");
+    report.message = "No useable records";
+    EXPECT_EQ(RunClosingText(report), std::nullopt);
+    EXPECT_EQ(ItemSummaryText(report), std::nullopt);
+    report.message.clear();
+  }
 }
 
 }  // namespace
