@@ -58,11 +58,9 @@ bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& seg
     return true;
   }
 
+  const bool inflated = InflateDataFile(context, download, index, files);
   std::string failure;
-  const bool inflated = InflateDataFile(context, download, index, files, &failure);
-  if (!inflated && !failure.empty()) {
-    failure = "Data received for " + day + " refused: " + failure;  // over a bound, or no space
-  } else if (!inflated) {
+  if (!inflated) {
     // The beginning was data: either the stream breaks later, or the text
     // could not be written.
     failure = InspectDownload(download, true) == DownloadContent::kData
