@@ -26,7 +26,6 @@
 //     entry had before inflation); with ": line %lld is longer than %zu
 //     bytes" for any file with a line longer than LineReader::kMaxLineLength;
 //   "Failed to allocate memory" when the samples do not fit.
-//   "Failed to allocate memory" when the samples do not fit.
 // Message boxes (ShowMessage; the run goes on): "Record %d is out of sync"
 // for a data line that does not start with type 13 or a file that ends
 // before its header's record count (reading of that file ends, the samples
