@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/batch_file.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -312,6 +313,21 @@ TEST_F(BatchFileTest, AFileThatCannotBeOpenedChangesNothing) {
   const BatchFile file = ReadBatchFile(dir_.File("missing.ebb"), form_);
   EXPECT_EQ(std::tie(file.opened, file.count, file.form.dataName), std::tuple(false, -1, "Kept"));
   EXPECT_EQ(file.messages.size(), 1u);
+}
+
+// A FIFO, a device or a directory is refused at once, naming it.
+TEST_F(BatchFileTest, ANameThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  const testing::Fifo fifo(dir_.File("pipe.ebb"));
+  const std::pair<std::string, std::string> cases[] = {{fifo.path(), "it is a FIFO"},
+                                                       {"/dev/zero", "it is a device"},
+                                                       {dir_.path(), "it is a directory"}};
+  for (const auto& [path, reason] : cases) {
+    BatchFile file;
+    EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { file = ReadBatchFile(path, form_); }));
+    EXPECT_FALSE(file.opened);
+    EXPECT_EQ(file.messages,
+              std::vector<std::string>{"Cannot open the batch file " + path + ": " + reason});
+  }
 }
 
 }  // namespace
