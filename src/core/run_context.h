@@ -43,6 +43,13 @@ class RunContext {
   void SetJobStage(int stage) { stage_.store(stage, std::memory_order_relaxed); }
   void AdvanceJobStage() { stage_.fetch_add(1, std::memory_order_relaxed); }
 
+  // How far the input stage has come, 0 to 1 (the days of a remote run
+  // downloaded so far): a finer reading of the progress within stage 1.
+  double InputFraction() const { return input_fraction_.load(std::memory_order_relaxed); }
+  void SetInputFraction(double fraction) {
+    input_fraction_.store(fraction, std::memory_order_relaxed);
+  }
+
   void LogLine(const std::string& text) const;
   void PostStatus(const std::string& text) const;
   void PostBytesReceived(std::int64_t count) const;
@@ -61,6 +68,7 @@ class RunContext {
   MessageReporter* reporter_;
   std::atomic<int> abort_{0};
   std::atomic<int> stage_{0};
+  std::atomic<double> input_fraction_{0.0};
 };
 
 }  // namespace corvane
