@@ -132,8 +132,8 @@ void RemoteDownload::WatchTransfer() {
   if (!stall) return;
   last_error_ = *stall;
   ++retry_count_;
-  job_.context.LogLine(CFormat("Initiating retry number %d", retry_count_));
   job_.context.LogLine(*stall);
+  job_.context.LogLine(CFormat("Initiating retry number %d", retry_count_));
   DropWorker();
   RemoveDownload();
   Retry();
@@ -144,24 +144,24 @@ void RemoteDownload::FinishDownload(const InternetReport& report) {
   const int count = static_cast<int>(job_.segments.size());
   if (index < 0 || index >= count) return;
   const AnalysisSettings& settings = job_.context.settings;
+  const DaySegment& segment = job_.segments[static_cast<size_t>(index)];
   const std::string download = DownloadFileName(settings.tempDirectory);
-  staged_ = StagedDownloadFileName(settings.tempDirectory, index);
-  if (std::rename(download.c_str(), staged_.c_str()) != 0) {
+  const std::string staged = StagedDownloadFileName(settings.tempDirectory, index);
+  if (std::rename(download.c_str(), staged.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
     RemoveDownload();
-    staged_.clear();
     job_.context.RunError(CFormat("Could not rename the data received for %s to %s: %s",
-                                  SegmentDateText(job_.segments[static_cast<size_t>(index)]).c_str(),
-                                  StagedDownloadFileName(settings.tempDirectory, index).c_str(),
+                                  SegmentDateText(segment).c_str(), staged.c_str(),
                                   reason.c_str()));
     job_.context.Abort();
     return;
   }
+  staged_ = staged;
   next_segment_ = index + 1;
   // The next day downloads while this one is inflated.
   if (next_segment_ < count) RequestSegmentData();
-  const bool finished = FinishSegmentDownload(
-      job_.context, index, job_.segments[static_cast<size_t>(index)], job_.segment_files, staged_);
+  const bool finished =
+      FinishSegmentDownload(job_.context, index, segment, job_.segment_files, staged);
   staged_.clear();
   if (!finished) return;  // reported; the abort flag ends the run
   job_.input_file_count = index + 1;

@@ -75,8 +75,8 @@ TEST(SupervisionTest, AStallIsRetriedAndLateReportsOfTheStalledWorkerAreIgnored)
   EXPECT_EQ(Count(s.log.Contents(), "Initiating retry"), 0);
   s.clock += 1;
   remote.OnTick();
-  EXPECT_NE(s.log.Contents().find("Initiating retry number 1\n"
-                                  "No data received for more than 30 seconds\n"),
+  EXPECT_NE(s.log.Contents().find("No data received for more than 30 seconds\n"
+                                  "Initiating retry number 1\n"),
             std::string::npos);
   s.clock += 1;
   remote.OnTick();
@@ -152,8 +152,8 @@ TEST(SupervisionTest, ATransferUnderTheFloorCountsAsAStall) {
     s.clock += 20;
     remote.OnTick();
   }
-  EXPECT_NE(s.log.Contents().find("Initiating retry number 1\n"
-                                  "Fewer than 61440 bytes received in 60 seconds\n"),
+  EXPECT_NE(s.log.Contents().find("Fewer than 61440 bytes received in 60 seconds\n"
+                                  "Initiating retry number 1\n"),
             std::string::npos);
   EXPECT_EQ(s.TickToInput(remote), 1);
   EXPECT_EQ(s.h.DataRequests(), 2);
