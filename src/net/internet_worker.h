@@ -13,9 +13,9 @@
 //
 // Thread rules: the configuration calls (SetLogging, SetOptions) come before
 // Start or from the owner's thread; GetInternetData and RequestAbort from the
-// owner's thread; Reading and LastDataTime may be read at any time. Only the
-// worker touches its connection and its file. Release a worker with
-// WorkerThread::Dispose.
+// owner's thread; Reading, LastDataTime and BytesReceived may be read at any
+// time. Only the worker touches its connection and its file. Release a worker
+// with WorkerThread::Dispose.
 #pragma once
 
 #include <atomic>

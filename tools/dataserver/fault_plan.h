@@ -31,9 +31,8 @@ struct FaultPlan {
   // The first shortBodyRequests answers announce their whole length but end
   // the connection after the first half of the body.
   int shortBodyRequests = 0;
-  // The first chunkedRequests answers are sent in chunks, without announcing
-  // their length (they cannot be cut short: truncation and stalls apply to
-  // the other answers only).
+  // The first chunkedRequests answers are sent whole in chunks, without
+  // announcing their length; the other body faults skip them.
   int chunkedRequests = 0;
   // The first stallRequests answers stop sending after stallAfterBytes body
   // bytes and hold the connection until the stall is released, the server
