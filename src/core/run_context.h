@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -57,6 +58,13 @@ class RunContext {
   void ShowMessage(const std::string& text,
                    const std::optional<std::string>& caption = std::nullopt) const;
 
+  // What messages call the run's input file `index` when its path would not
+  // tell the user which input it is (a downloaded day, inflated into the
+  // temporary directory): NameInput gives it a name, InputName returns that
+  // name, or `path` when there is none. Used on the job's thread.
+  void NameInput(int index, const std::string& name);
+  std::string InputName(int index, const std::string& path) const;
+
   // The root directory's summary table, "summary.tst".
   std::string SummaryPath() const;
 
@@ -69,6 +77,7 @@ class RunContext {
   std::atomic<int> abort_{0};
   std::atomic<int> stage_{0};
   std::atomic<double> input_fraction_{0.0};
+  std::map<int, std::string> input_names_;
 };
 
 }  // namespace corvane

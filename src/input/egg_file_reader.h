@@ -17,8 +17,8 @@
 //     line lacks "Samples per record" or whose trial size is missing or not
 //     positive, and for any file whose header ends without a type-12 record,
 //     counts more than kMaxEggs eggs (or a negative egg or record count), or
-//     lists fewer ids than its egg count (the name the entry had before
-//     inflation);
+//     lists fewer ids than its egg count (the run's name for the input, see
+//     RunContext::InputName, else the name the entry had before inflation);
 //   "Failed to allocate memory" when the samples do not fit.
 // Message boxes (ShowMessage; the run goes on): "Record %d is out of sync"
 // for a data line that does not start with type 13 or a file that ends

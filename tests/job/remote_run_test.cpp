@@ -268,6 +268,8 @@ TEST(RemoteRunTest, ADayThatIsNoDataEndsTheRunNamingItAndLeavesNothingBehind) {
   page.messagePageRequests = 1;
   dataserver::FaultPlan plainPage = page;
   plainPage.plainMessagePage = true;
+  dataserver::FaultPlan otherPage = page;
+  otherPage.doctypeMessagePage = true;
   dataserver::FaultPlan damaged;
   damaged.truncatedRequests = 1;
   const struct {
@@ -275,10 +277,13 @@ TEST(RemoteRunTest, ADayThatIsNoDataEndsTheRunNamingItAndLeavesNothingBehind) {
     dataserver::FaultPlan plan;
     bool batch;
     const char* message;
+    int pageLines;  // "Received message instead of data" in the log
   } cases[] = {
-      {"message page", page, false, "No data received for 2011-05-04"},
-      {"plain message page", plainPage, true, "No data received for 2011-05-04"},
-      {"damaged", damaged, false, "Damaged data received for 2011-05-04"},
+      {"message page", page, false, "No data received for 2011-05-04", 1},
+      {"plain message page", plainPage, true, "No data received for 2011-05-04", 1},
+      {"unrecognised page", otherPage, false,
+       "data received for 2011-05-04 is not a proper data file for analysis", 0},
+      {"damaged", damaged, false, "Damaged data received for 2011-05-04", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -296,7 +301,7 @@ TEST(RemoteRunTest, ADayThatIsNoDataEndsTheRunNamingItAndLeavesNothingBehind) {
       EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{expected});
     }
     EXPECT_EQ(Count(log.Contents(), "Received message instead of data from remote server\n"),
-              c.plan.messagePageRequests);
+              c.pageLines);
     EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
     EXPECT_EQ(h.DataRequests(), 2);
     EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});

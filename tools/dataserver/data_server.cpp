@@ -195,6 +195,7 @@ void DataServer::Impl::AnswerData(const std::optional<DataRequest>& request,
         return;
       }
       day.text = MessagePage(request->DateText());
+      if (fault.doctypeMessagePage) day.text.insert(0, "<!DOCTYPE html>\n");
     }
     auto made = std::make_shared<Answer>();
     made->type = day.kind == DayAnswer::kData ? kTextType : kHtmlType;

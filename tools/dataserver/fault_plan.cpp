@@ -21,6 +21,7 @@ Fault FaultSchedule::Next() {
   if (n < plan_.messagePageRequests) {
     fault.messagePage = true;
     fault.plainMessagePage = plan_.plainMessagePage;
+    fault.doctypeMessagePage = plan_.doctypeMessagePage;
     return fault;
   }
   fault.truncate = n < plan_.truncatedRequests;

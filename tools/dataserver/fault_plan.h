@@ -25,6 +25,9 @@ struct FaultPlan {
   // compressed as the data would be, or uncompressed with plainMessagePage.
   int messagePageRequests = 0;
   bool plainMessagePage = false;
+  // The message page begins with a document-type line, so that a client
+  // cannot tell it from data by its first word.
+  bool doctypeMessagePage = false;
   // The first truncatedRequests answers carry only the first half of their
   // gzip body (as a complete HTTP answer with a matching length).
   int truncatedRequests = 0;
@@ -54,6 +57,7 @@ struct Fault {
   bool statusBodyIsData = false;
   bool messagePage = false;
   bool plainMessagePage = false;
+  bool doctypeMessagePage = false;
   bool truncate = false;
   bool shortBody = false;
   bool chunked = false;

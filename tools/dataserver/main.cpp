@@ -43,6 +43,7 @@ constexpr const char* kUsage =
     "                        below count from the next one\n"
     "  --message-page N      answer the first N requests with the message page\n"
     "  --plain-page          send that page uncompressed even when gzip was asked for\n"
+    "  --doctype-page        begin that page with a document-type line\n"
     "  --truncate N          send only the first half of the gzip body, N times\n"
     "  --short-body N        announce the whole body but end the connection after\n"
     "                        its first half, N times\n"
@@ -100,8 +101,10 @@ int main(int argc, char** argv) {
       std::fputs(kUsage, stdout);
       return 0;
     }
-    if (arg == "--status-with-data" || arg == "--plain-page") {
-      (arg == "--plain-page" ? faults.plainMessagePage : faults.statusBodyIsData) = true;
+    if (arg == "--status-with-data" || arg == "--plain-page" || arg == "--doctype-page") {
+      (arg == "--plain-page"     ? faults.plainMessagePage
+       : arg == "--doctype-page" ? faults.doctypeMessagePage
+                                 : faults.statusBodyIsData) = true;
       continue;
     }
     if (i + 1 >= argc) return Fail("unknown option or missing value: " + arg);
