@@ -177,10 +177,7 @@ void BM_SevenDaysRemoteVsLocal(benchmark::State& state) {
 BENCHMARK(BM_OneDayLocalGz)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_OneDayRemote)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_OneDayRemoteCold)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_SevenDaysRemoteVsLocal)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Iterations(3);
+BENCHMARK(BM_SevenDaysRemoteVsLocal)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 

@@ -183,11 +183,11 @@ void RemoteDownload::FailLocally(const InternetReport& report) {
                       DownloadFileName(settings.tempDirectory).c_str(), std::strerror(cause));
   } else {
     const std::int64_t mib = std::int64_t{1} << 20;
-    message = CFormat("The answer for %s is larger than the download limit of %s",
-                      DayAndBase(index).c_str(),
-                      download_limit_ % mib == 0
-                          ? CFormat("%lld MiB", static_cast<long long>(download_limit_ / mib)).c_str()
-                          : CFormat("%lld bytes", static_cast<long long>(download_limit_)).c_str());
+    message = CFormat(
+        "The answer for %s is larger than the download limit of %s", DayAndBase(index).c_str(),
+        download_limit_ % mib == 0
+            ? CFormat("%lld MiB", static_cast<long long>(download_limit_ / mib)).c_str()
+            : CFormat("%lld bytes", static_cast<long long>(download_limit_)).c_str());
   }
   job_.context.LogLine(message);
   job_.context.RunError(message);

@@ -181,8 +181,7 @@ void SetOptions(CurlHandle& handle, const std::string& url, const HttpGetOptions
                    static_cast<long>(options.connectTimeout.count()));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kHttpBlockSize));
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE,
-                   static_cast<curl_off_t>(options.maxBodyBytes));
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &download);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -256,13 +255,13 @@ HttpGetResult httpGetFile(const std::string& url, const std::string& file, HttpT
     } else if (download.cancelled) {
       result.cancelled = true;
       log.Line("Http data read");
-    } else if (download.status_error || (performed == CURLE_FILESIZE_EXCEEDED &&
-                                         result.httpStatus >= 400)) {
+    } else if (download.status_error ||
+               (performed == CURLE_FILESIZE_EXCEEDED && result.httpStatus >= 400)) {
       log.Line("Http status error");
       code = ResultOfHttpStatus(result.httpStatus);
     } else if (download.too_large || performed == CURLE_FILESIZE_EXCEEDED) {
-      log.Line(CFormat("Answer larger than %lld bytes",
-                       static_cast<long long>(options.maxBodyBytes)));
+      log.Line(
+          CFormat("Answer larger than %lld bytes", static_cast<long long>(options.maxBodyBytes)));
       code = kInternetTooLarge;
     } else if (performed == CURLE_PARTIAL_FILE) {
       log.Line("Transfer ended before the announced length");

@@ -29,8 +29,7 @@ class TransferWatch {
 
   // The reason the download counts as stalled at time now, or nullopt.
   // lastDataTime and bytes are the worker's.
-  std::optional<std::string> Check(std::int64_t now, std::int64_t lastDataTime,
-                                   std::int64_t bytes);
+  std::optional<std::string> Check(std::int64_t now, std::int64_t lastDataTime, std::int64_t bytes);
 
  private:
   std::int64_t window_start_ = 0;

@@ -24,8 +24,8 @@ class SmallDisk {
  public:
   explicit SmallDisk(std::string directory) : directory_(std::move(directory)) {
     std::filesystem::create_directories(directory_);
-    mounted_ = ::geteuid() == 0 &&
-               ::mount("tmpfs", directory_.c_str(), "tmpfs", 0, "size=64k") == 0;
+    mounted_ =
+        ::geteuid() == 0 && ::mount("tmpfs", directory_.c_str(), "tmpfs", 0, "size=64k") == 0;
   }
   ~SmallDisk() {
     if (mounted_) ::umount2(directory_.c_str(), MNT_DETACH);
@@ -86,8 +86,8 @@ TEST(RemoteDiskFullTest, AFullSaveDirectoryEndsTheRunNamingTheFileAndKeepsNothin
       ASSERT_GT(message.size(), end.size());
       EXPECT_EQ(message.substr(message.size() - end.size()), end);
     } else {
-      EXPECT_EQ(message, "Quake: Could not write the data received for 2011-05-03 to " + save +
-                             "Quake.csv");
+      EXPECT_EQ(message,
+                "Quake: Could not write the data received for 2011-05-03 to " + save + "Quake.csv");
     }
     EXPECT_EQ(h.DataRequests(), 1);
     EXPECT_EQ(FilesIn(save), std::vector<std::string>{});

@@ -148,8 +148,8 @@ TEST(RemoteRunTest, AnInflatedRunShowsItsDaysAndMatchesALocalRunOfTheSameDays) {
 
   // The same days written by the generator, read from local files.
   testing::JobHarness local;
-  const auto files = eggdata::WriteEggDataDays(local.dir.File("days.gz"), ServerData(kStart, kStop),
-                                               true);
+  const auto files =
+      eggdata::WriteEggDataDays(local.dir.File("days.gz"), ServerData(kStart, kStop), true);
   ASSERT_EQ(files.size(), 3u);
   local.RunLocal("Quake", files[0], kStart, kStop);
   EXPECT_EQ(local.link.messageTexts(), std::vector<std::string>{});

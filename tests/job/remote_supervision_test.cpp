@@ -183,10 +183,10 @@ TEST(SupervisionTest, AnAnswerOverTheDownloadLimitEndsTheRunAtOnce) {
     return s.job.context.Aborted();
   }));
   remote.Release();
-  EXPECT_EQ(s.h.link.messageTexts(),
-            std::vector<std::string>{"Quake: The answer for 2011-05-03 from " +
-                                     s.h.server->DataUrl() +
-                                     " is larger than the download limit of 1000 bytes"});
+  EXPECT_EQ(
+      s.h.link.messageTexts(),
+      std::vector<std::string>{"Quake: The answer for 2011-05-03 from " + s.h.server->DataUrl() +
+                               " is larger than the download limit of 1000 bytes"});
   EXPECT_EQ(Count(s.log.Contents(), "Initiating retry"), 0);
   EXPECT_EQ(s.h.DataRequests(), 1);
   EXPECT_EQ(s.h.TempLeftovers(), std::vector<std::string>{});

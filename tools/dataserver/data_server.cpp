@@ -217,17 +217,15 @@ void DataServer::Impl::AnswerData(const std::optional<DataRequest>& request,
 void DataServer::Impl::SendBody(std::shared_ptr<const Answer> answer, const Fault& fault,
                                 httplib::Response& res) {
   if (fault.chunked) {
-    res.set_chunked_content_provider(answer->type,
-                                     [answer](size_t offset, httplib::DataSink& sink) {
-                                       const size_t end =
-                                           std::min(answer->body.size(), offset + kSendPiece);
-                                       if (!sink.write(answer->body.data() + offset,
-                                                       end - offset)) {
-                                         return false;
-                                       }
-                                       if (end == answer->body.size()) sink.done();
-                                       return true;
-                                     });
+    res.set_chunked_content_provider(
+        answer->type, [answer](size_t offset, httplib::DataSink& sink) {
+          const size_t end = std::min(answer->body.size(), offset + kSendPiece);
+          if (!sink.write(answer->body.data() + offset, end - offset)) {
+            return false;
+          }
+          if (end == answer->body.size()) sink.done();
+          return true;
+        });
     return;
   }
   size_t size = answer->body.size();
