@@ -164,6 +164,7 @@ void RemoteDownload::FinishDownload(const InternetReport& report) {
       FinishSegmentDownload(job_.context, index, segment, job_.segment_files, staged);
   staged_.clear();
   if (!finished) return;  // reported; the abort flag ends the run
+  job_.context.NameInput(index, "data received for " + SegmentDateText(segment));
   job_.input_file_count = index + 1;
   job_.context.SetInputFraction(static_cast<double>(index + 1) / count);
   if (next_segment_ >= count) {

@@ -59,9 +59,12 @@ bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& seg
     return true;
   }
 
-  const bool inflated = InflateDataFile(context, download, index, files);
+  std::string refusal;
+  const bool inflated = InflateDataFile(context, download, index, files, &refusal);
   std::string failure;
-  if (!inflated) {
+  if (!inflated && !refusal.empty()) {
+    failure = "Data received for " + day + " refused: " + refusal;  // over a bound, or no space
+  } else if (!inflated) {
     // The beginning was data: either the stream breaks later, or the text
     // could not be written.
     failure = InspectDownload(download, true) == DownloadContent::kData

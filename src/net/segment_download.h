@@ -14,9 +14,11 @@
 //    or an empty stream is not data: the run error "No data received for
 //    yyyy-mm-dd" (logged "Received message instead of data from remote
 //    server" for a page). A damaged download gives "Damaged data received
-//    for yyyy-mm-dd"; a text that cannot be written "Could not write the
-//    data received for yyyy-mm-dd to <file>". Nothing of such a day is
-//    named in files, and the download is deleted.
+//    for yyyy-mm-dd"; a day that InflateDataFile refuses with a reason (over
+//    its bounds, or no space to write it) "Data received for yyyy-mm-dd
+//    refused: <reason>"; a text that cannot be written otherwise "Could not
+//    write the data received for yyyy-mm-dd to <file>". Nothing of such a
+//    day is named in files, and the download is deleted.
 //
 // Returns true when files[index] names the complete input of the segment;
 // false after reporting the run error and setting the abort flag. The caller

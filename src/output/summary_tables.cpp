@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "core/output_file.h"
+#include "input/input_notes.h"
 #include "output/smoothing_line.h"
 
 namespace corvane {
@@ -35,11 +36,13 @@ bool HasSummaryHeading(const std::string& path) {
 std::optional<std::string> WriteStatisticsTable(const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
-                                                const IntervalComparison& comparison) {
+                                                const IntervalComparison& comparison,
+                                                const std::string& inputNotes) {
   OutputFile file;
   if (!file.Open(path, "w")) return std::string("Failed to open statistics tst file for output");
   WriteIntervalSettings(file, settings);
   file.Printf("useableEggs %d\n", series.useableEggs);
+  file.Write(inputNotes);
   file.Write(SmoothingWindowLine(settings));
   if ((settings.echoMethod != kEchoNone && settings.eventTime > 0) || settings.eventDuration > 0) {
     file.Write(settings.echoMethod == kEchoEuclidean ? "Event echo method: Euclidean distance\n"
@@ -84,7 +87,7 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
   return file.Close();
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
+void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
   if (!settings.compareIntervals || context.Aborted()) return;
@@ -95,8 +98,9 @@ void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
     return;
   }
   const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
-  if (auto failure = WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst",
-                                          settings, series, comparison)) {
+  if (auto failure =
+          WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst", settings,
+                               series, comparison, InputNoteLines(table, false))) {
     context.ShowMessage(*failure);
     return;
   }

@@ -21,12 +21,14 @@ namespace corvane {
 // The column heading line of the summary table (without its line feeds).
 extern const char* const kSummaryColumnHeading;
 
-// Writes the statistics table at path. Returns the message to show when it
-// could not be created or written completely.
+// Writes the statistics table at path; inputNotes (InputNoteLines) follow
+// the useableEggs line. Returns the message to show when it could not be
+// created or written completely.
 std::optional<std::string> WriteStatisticsTable(const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
-                                                const IntervalComparison& comparison);
+                                                const IntervalComparison& comparison,
+                                                const std::string& inputNotes = "");
 
 // Appends the run line to the summary table at path, after the heading when
 // the table has no heading yet: name, usable eggs, the last cumulative

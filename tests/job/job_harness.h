@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,6 +68,20 @@ struct ProgressLogCapture {
   }
   std::string Contents() const { return ReadFile(path); }
   std::string path;
+};
+
+// A form link that, when the run posts the trigger status, presses Stop (as
+// the form's thread would at that moment) or fails.
+struct ActingLink : RecordingLink {
+  void PostStatus(const std::string& text) override {
+    RecordingLink::PostStatus(text);
+    if (text != trigger) return;
+    if (fail) throw std::runtime_error("status line unavailable");
+    job->StopAnalysis();
+  }
+  std::string trigger = "-";
+  bool fail = false;
+  CEggStatistics* job = nullptr;
 };
 
 struct JobHarness {

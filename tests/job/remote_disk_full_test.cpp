@@ -86,8 +86,8 @@ TEST(RemoteDiskFullTest, AFullSaveDirectoryEndsTheRunNamingTheFileAndKeepsNothin
       ASSERT_GT(message.size(), end.size());
       EXPECT_EQ(message.substr(message.size() - end.size()), end);
     } else {
-      EXPECT_EQ(message,
-                "Quake: Could not write the data received for 2011-05-03 to " + save + "Quake.csv");
+      EXPECT_EQ(message, "Quake: Data received for 2011-05-03 refused: Failed to write " + save +
+                             "Quake.csv: No space left on device");
     }
     EXPECT_EQ(h.DataRequests(), 1);
     EXPECT_EQ(FilesIn(save), std::vector<std::string>{});

@@ -132,7 +132,7 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
       {"not gzip", "plain text", nullptr, "Damaged data received for 2011-05-04"},
       {"missing", std::nullopt, nullptr, "Damaged data received for 2011-05-04"},
       {"text not writable", day, nullptr,
-       "Could not write the data received for 2011-05-04 to %stmp/data_2.csv"},
+       "Data received for 2011-05-04 refused: Failed to write %stmp/data_2.csv: Is a directory"},
       {"move failed", day, "gone/",
        "Compressed data file not moved from %stmp/data.txt.gz to %sgone/Quake_2.gz (cannot "
        "rename %stmp/data.txt.gz to %sgone/Quake_2.gz: No such file or directory)"},
