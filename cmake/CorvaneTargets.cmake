@@ -44,6 +44,9 @@ function(corvane_tests folder)
   target_compile_options(${target} PRIVATE ${CORVANE_WARNINGS} -Wno-conversion)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${target} PRIVATE ${ARG_DEPS} corvane_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  # The tests keep the program's cache (the quantile table) in the build
+  # tree, never in the user's cache directory.
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-                       PROPERTIES LABELS ${folder})
+                       PROPERTIES LABELS ${folder}
+                       ENVIRONMENT "XDG_CACHE_HOME=${PROJECT_BINARY_DIR}/test-cache")
 endfunction()

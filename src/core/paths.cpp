@@ -20,6 +20,14 @@ std::string SystemTempDirectory() {
   return WithSeparator(path.string());
 }
 
+std::string UserCacheDirectory() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache != nullptr && cache[0] == kPathSeparator) return WithSeparator(cache) + "corvane/";
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && home[0] == kPathSeparator) return WithSeparator(home) + ".cache/corvane/";
+  return std::string();
+}
+
 bool IsWritableDirectory(const std::string& directory) {
   std::string pattern = WithSeparator(directory.empty() ? std::string("./") : directory);
   pattern += "corvane-probe-XXXXXX";

@@ -16,6 +16,12 @@ std::string WithSeparator(std::string directory);
 // The system's temporary directory, ending with a separator.
 std::string SystemTempDirectory();
 
+// Corvane's folder in the user's cache directory, ending with a separator:
+// "$XDG_CACHE_HOME/corvane/", or "$HOME/.cache/corvane/" when XDG_CACHE_HOME
+// is unset or not an absolute path; empty when neither is known. Neither
+// folder is made here.
+std::string UserCacheDirectory();
+
 // True when a file can be created in the directory: creates a file with a
 // unique name there, closes it and deletes it. Never touches existing files.
 bool IsWritableDirectory(const std::string& directory);

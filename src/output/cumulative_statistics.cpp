@@ -38,12 +38,8 @@ CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,
   if (context.Aborted()) return result;
 
   const ChiSquareQuantiles quantiles = ChiSquareQuantilesUpTo(stoufferCount);
-  auto median = [&](int degrees) {
-    return degrees > 0 ? quantiles.median[static_cast<size_t>(degrees - 1)] : 0.0;
-  };
-  auto lowerFive = [&](int degrees) {
-    return degrees > 0 ? quantiles.lowerFive[static_cast<size_t>(degrees - 1)] : 0.0;
-  };
+  auto median = [&](int degrees) { return degrees > 0 ? quantiles.Median(degrees) : 0.0; };
+  auto lowerFive = [&](int degrees) { return degrees > 0 ? quantiles.LowerFive(degrees) : 0.0; };
   const double firstDeviation = n > 0 ? sums[0] - median(result.stoufferDegrees[0]) : 0.0;
 
   result.deviation.resize(n);
