@@ -43,6 +43,11 @@ class FieldCursor {
   // Skips n fields (fewer when the line ends first).
   void Skip(int n);
 
+  // True once the line has no more fields; else the text of the fields not
+  // taken yet.
+  bool Done() const { return done_; }
+  std::string_view Rest() const { return rest_; }
+
  private:
   std::string_view rest_;
   bool done_ = false;

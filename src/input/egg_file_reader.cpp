@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -12,8 +13,9 @@
 #include "input/egg_file_header.h"
 #include "input/egg_group_file.h"
 #include "input/egg_record_loop.h"
-#include "input/inflate_data_file.h"
+#include "input/gz_file.h"
 #include "input/line_reader.h"
+#include "input/parsed_egg_file.h"
 
 namespace corvane {
 namespace {
@@ -34,54 +36,97 @@ bool CheckResolution(RunContext& context) {
   return false;
 }
 
-// Opens entry index as text, inflating a compressed entry first. `shown` is
-// the name the user knows the file by: the run's name for the input, or the
-// entry before inflation.
-bool OpenEntry(RunContext& context, SegmentFileList& files, int index, std::string& shown,
-               LineReader& reader) {
-  if (index < 0 || static_cast<size_t>(index) >= files.size() ||
-      files[static_cast<size_t>(index)].empty()) {
-    Fail(context, CFormat("No data file for day %d of the run", index + 1));
-    return false;
+// Fails the run for a compressed text that stopped on a problem.
+void FailStream(RunContext& context, const std::string& path, const LineReader& reader) {
+  if (reader.Problem() == InflatingStream::Problem::kTooLarge) {
+    const std::string message =
+        CFormat("%s is too large: its data exceed %lld bytes when inflated", path.c_str(),
+                static_cast<long long>(kMaxInflatedBytes));
+    context.LogLine(message);
+    Fail(context, message);
+    return;
   }
-  shown = files[static_cast<size_t>(index)];
-  if (Extension(shown) == kCompressed) {
-    context.settings.saveRemoteInput = false;
-    if (std::string failure; !InflateDataFile(context, shown, index, files, &failure)) {
-      Fail(context,
-           failure.empty() ? CFormat("Unable to open %s for input", shown.c_str()) : failure);
-      return false;
-    }
-  }
-  const std::string& path = files[static_cast<size_t>(index)];
-  if (!reader.Open(path)) {
+  if (reader.Compressed()) context.LogLine(CFormat("Compressed file %s is damaged", path.c_str()));
+  Fail(context, CFormat("Unable to open %s for input", path.c_str()));
+}
+
+// Opens the file at path (inflating a ".gz" file as it is read) and parses
+// it; nullptr after reporting why it could not be (or after a stop).
+std::shared_ptr<const ParsedEggFile> ParseFile(RunContext& context, const std::string& path) {
+  LineReader reader;
+  const bool compressed = Extension(path) == kCompressed;
+  if (!(compressed ? reader.OpenCompressed(path) : reader.Open(path))) {
     std::string message = CFormat("Unable to open %s for input", path.c_str());
     if (!reader.NotRegular().empty()) message += ": " + reader.NotRegular();
     Fail(context, message);
-    return false;
+    return nullptr;
   }
-  shown = context.InputName(index, shown);
-  return true;
+  if (reader.EmptyText()) {
+    context.LogLine(CFormat("Compressed file %s holds no data", path.c_str()));
+    Fail(context, CFormat("Unable to open %s for input", path.c_str()));
+    return nullptr;
+  }
+  if (reader.MessagePage()) {
+    context.LogLine("Received message instead of data from remote server");
+    if (!context.settings.batchMode) {
+      context.ShowMessage(
+          CFormat("%s: Failed to receive data from server", context.settings.dataName.c_str()),
+          std::nullopt);
+    }
+    Fail(context, CFormat("Unable to open %s for input", path.c_str()));
+    return nullptr;
+  }
+  auto parsed = std::make_shared<ParsedEggFile>();
+  if (!ParseEggFile(reader, context, *parsed)) {
+    if (!context.Aborted()) FailStream(context, path, reader);
+    return nullptr;
+  }
+  // A compressed text counts only once its check sum at the end is sound.
+  if (!reader.CheckToEnd()) {
+    FailStream(context, path, reader);
+    return nullptr;
+  }
+  return parsed;
+}
+
+// Parses entry index, or takes it from the batch's cache. `shown` is the
+// name the user knows the file by: the run's name for the input, or the
+// entry itself.
+std::shared_ptr<const ParsedEggFile> ParseEntry(RunContext& context, const SegmentFileList& files,
+                                                int index, ParsedFileCache* cache,
+                                                std::string& shown) {
+  if (index < 0 || static_cast<size_t>(index) >= files.size() ||
+      files[static_cast<size_t>(index)].empty()) {
+    Fail(context, CFormat("No data file for day %d of the run", index + 1));
+    return nullptr;
+  }
+  const std::string& path = files[static_cast<size_t>(index)];
+  shown = context.InputName(index, path);
+  try {
+    if (cache == nullptr) return ParseFile(context, path);
+    return cache->Get(path, [&] { return ParseFile(context, path); });
+  } catch (const std::bad_alloc&) {
+    Fail(context, "Failed to allocate memory");
+    return nullptr;
+  }
 }
 
 // Refuses the file; names the over-long line when that is what ended it.
-void FailImproper(RunContext& context, const std::string& shown, const LineReader& reader) {
+void FailImproper(RunContext& context, const std::string& shown, std::int64_t longLine) {
   std::string message = CFormat("%s is not a proper data file for analysis", shown.c_str());
-  if (reader.TooLong()) {
-    message += CFormat(": line %lld is longer than %zu bytes",
-                       static_cast<long long>(reader.LineCount() + 1), LineReader::kMaxLineLength);
+  if (longLine > 0) {
+    message += CFormat(": line %lld is longer than %zu bytes", static_cast<long long>(longLine),
+                       LineReader::kMaxLineLength);
   }
   Fail(context, message);
 }
 
 // Checks that `extra` more samples fit the table, and sizes every used column
-// for `presized` of them (filled with the marker); the record loop grows a
-// column further when damaged short records outnumber that.
-bool GrowColumns(RunContext& context, EggSampleTable& table, std::int64_t extra,
-                 std::int64_t presized) {
-  const std::int64_t size = static_cast<std::int64_t>(table.sampleCount) + presized;
+// for them (filled with the marker).
+bool GrowColumns(RunContext& context, EggSampleTable& table, std::int64_t extra) {
+  const std::int64_t size = static_cast<std::int64_t>(table.sampleCount) + extra;
   try {
-    if (table.sampleCount + extra > kMaxTableSamples) throw std::length_error("too many samples");
+    if (size > kMaxTableSamples) throw std::length_error("too many samples");
     for (int k = 0; k < table.eggCount; ++k) {
       std::vector<std::int32_t>& samples = table.columns[static_cast<size_t>(k)].samples;
       samples.reserve(static_cast<size_t>(size));
@@ -107,22 +152,13 @@ FileEggs& FileEntry(EggSampleTable& table, int index) {
   return table.files[static_cast<size_t>(index)];
 }
 
-// Reads the records of an opened file whose header was accepted. The header's
-// count is not taken on trust: the rest of the file bounds it, as every record
-// takes a line of at least two bytes. The columns are sized only for the
-// records the rest holds when they are complete: a record with all its value
-// fields, even empty ones, takes at least values + 5 bytes ("13,,," and a
-// line feed).
-RecordLoopResult ReadRecords(RunContext& context, LineReader& reader, long long recordCount,
+// Folds the parsed records into the table, whose columns are sized for all
+// the samples they can give.
+RecordLoopResult ReadRecords(RunContext& context, const ParsedEggFile& file,
                              const std::vector<int>& columnOf, EggSampleTable& table, bool& ok) {
-  const std::int64_t remaining = std::max<std::int64_t>(reader.FileSize() - reader.Consumed(), 0);
-  const std::int64_t records = std::min<std::int64_t>(recordCount, remaining / 2 + 1);
-  const std::int64_t record_bytes = static_cast<std::int64_t>(columnOf.size()) + 5;
-  const std::int64_t complete = std::min<std::int64_t>(records, remaining / record_bytes + 1);
-  ok = GrowColumns(context, table, MaxSamples(records, table.resolution),
-                   MaxSamples(complete, table.resolution));
+  ok = GrowColumns(context, table, MaxSamples(file.RecordCount(), table.resolution));
   RecordLoopResult result;
-  if (ok) result = ReadEggRecords(context, reader, records, columnOf, table);
+  if (ok) result = FoldEggRecords(context, file, columnOf, table);
   TrimColumns(table);
   return result;
 }
@@ -147,25 +183,25 @@ void NoteAbsentSubgroupIds(RunContext& context, const std::vector<std::int32_t>&
 }  // namespace
 
 void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFileCount,
-                       EggSampleTable& table) {
+                       EggSampleTable& table, ParsedFileCache* cache) {
   table.Clear();
   table.files.resize(static_cast<size_t>(std::max(inputFileCount, 1)));
   if (context.Aborted() || !CheckResolution(context)) return;
   const int resolution = context.settings.resolution;
   std::string shown;
-  LineReader reader;
-  if (!OpenEntry(context, files, 0, shown, reader)) return;
-
-  EggFileHeader header;
-  const HeaderStatus status = ReadEggFileHeader(reader, context, true, header);
-  if (status == HeaderStatus::kAborted) return;
+  const std::shared_ptr<const ParsedEggFile> parsed = ParseEntry(context, files, 0, cache, shown);
+  if (parsed == nullptr) return;
+  const EggFileHeader& header = parsed->header;
+  // The first line must carry the marker; a line too long to read says so.
+  if (!header.marked) return FailImproper(context, shown, parsed->longLine == 1 ? 1 : 0);
   // The trial size of a sample (trial size x resolution) must fit 32 bits;
   // tested by division, so no header value can overflow the product.
   const long long trial_size = header.trialSize.value_or(0);
-  if (status != HeaderStatus::kComplete || trial_size <= 0 ||
-      trial_size > std::numeric_limits<std::int32_t>::max() / resolution) {
-    FailImproper(context, shown, reader);
-    return;
+  if (parsed->headerStatus != HeaderStatus::kComplete) {
+    return FailImproper(context, shown, parsed->longLine);
+  }
+  if (trial_size <= 0 || trial_size > std::numeric_limits<std::int32_t>::max() / resolution) {
+    return FailImproper(context, shown, 0);
   }
 
   table.resolution = resolution;
@@ -184,15 +220,14 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   NoteAbsentSubgroupIds(context, header.eggIds, table);
   FileEggs& entry = FileEntry(table, 0);
   entry.eggCount = table.eggCount;
-  entry.eggIds = std::move(header.eggIds);
+  entry.eggIds = header.eggIds;
 
   bool ok = false;
-  const RecordLoopResult result =
-      ReadRecords(context, reader, header.recordCount, column_of, table, ok);
+  const RecordLoopResult result = ReadRecords(context, *parsed, column_of, table, ok);
   // A stopped run ends here: where its reading stopped says nothing about
   // the file.
   if (!ok || context.Aborted()) return;
-  if (result.lineTooLong) return FailImproper(context, shown, reader);
+  if (result.lineTooLong) return FailImproper(context, shown, parsed->longLine);
   if (table.sampleCount == 0 && inputFileCount < 2) {
     CheckUseableRecords(context, table);
   } else if (result.anyInRange) {
@@ -203,18 +238,16 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   }
 }
 
-void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table) {
+void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table,
+                    ParsedFileCache* cache) {
   if (context.Aborted() || !CheckResolution(context)) return;
   std::string shown;
-  LineReader reader;
-  if (!OpenEntry(context, files, index, shown, reader)) return;
-
-  EggFileHeader header;
-  const HeaderStatus status = ReadEggFileHeader(reader, context, false, header);
-  if (status == HeaderStatus::kAborted) return;
-  if (status != HeaderStatus::kComplete) {
-    FailImproper(context, shown, reader);
-    return;
+  const std::shared_ptr<const ParsedEggFile> parsed =
+      ParseEntry(context, files, index, cache, shown);
+  if (parsed == nullptr) return;
+  const EggFileHeader& header = parsed->header;
+  if (parsed->headerStatus != HeaderStatus::kComplete) {
+    return FailImproper(context, shown, parsed->longLine);
   }
   if (header.trialSize && *header.trialSize != table.recordTrialSize) {
     context.ShowMessage(
@@ -236,13 +269,12 @@ void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggS
   }
   FileEggs& entry = FileEntry(table, index);
   entry.eggCount = static_cast<int>(header.eggCount);
-  entry.eggIds = std::move(header.eggIds);
+  entry.eggIds = header.eggIds;
   table.totalRecords += header.recordCount;
 
   bool ok = false;
-  const RecordLoopResult result =
-      ReadRecords(context, reader, header.recordCount, column_of, table, ok);
-  if (ok && result.lineTooLong) return FailImproper(context, shown, reader);
+  const RecordLoopResult result = ReadRecords(context, *parsed, column_of, table, ok);
+  if (ok && result.lineTooLong) return FailImproper(context, shown, parsed->longLine);
   if (ok && result.anyInRange) table.lastRecordTime = DateTime(result.lastSeenTime);
 }
 

@@ -3,29 +3,34 @@
 // ReadFirstDataFile reads files[0] into an emptied table; AppendDataFile
 // reads files[index] (index >= 1) and appends its samples. Both take the
 // time range (startTime/stopTime; both 0: no filter), the resolution and the
-// egg subgroup from context.settings, inflate ".gz" entries first (clearing
-// settings.saveRemoteInput, so the text goes to the temporary directory),
-// test the abort flag before each group of records, and record the file's
-// egg count and ids in table.files[index].
+// egg subgroup from context.settings, read ".gz" entries inflating them as
+// they go (the inflated text is never written out), test the abort flag
+// before each group of records, and record the file's egg count and ids in
+// table.files[index]. Given a batch's cache, they take a file that an
+// earlier item parsed from it instead of reading it again.
 //
 // Run errors (RunError, abort flag set):
 //   "Resolution %d is outside the allowed range 1 to %d";
 //   "No data file for day %d of the run" for an empty entry;
-//   "Unable to open %s for input" for a file that cannot be opened, or a
-//     compressed one that cannot be inflated (the compressed name); with
-//     ": it is a FIFO" (a directory, a device) for a name that is not a
-//     regular file, which is refused without waiting on it; a compressed file
-//     over the inflation bounds or one that cannot be inflated for want of
-//     space gets InflateDataFile's own message;
+//   "Unable to open %s for input" for a file that cannot be opened or read,
+//     or a compressed one that is not gzip data, is damaged or truncated
+//     (its check sum at the end included), holds no bytes or is the data
+//     server's message page (logged "Received message instead of data from
+//     remote server", and shown as "<name>: Failed to receive data from
+//     server" unless in batch mode); with ": it is a FIFO" (a directory, a
+//     device) for a name that is not a regular file, which is refused
+//     without waiting on it;
+//   "%s is too large: its data exceed %lld bytes when inflated" for a
+//     compressed file whose text exceeds kMaxInflatedBytes;
 //   "%s is not a proper data file for analysis" for a first file whose first
 //     line lacks "Samples per record" or whose trial size is missing, not
 //     positive or so large that trial size x resolution exceeds 32 bits, and
 //     for any file whose header ends without a type-12 record, counts more
 //     than kMaxEggs eggs, a negative egg count or a record count outside
 //     0..kMaxRecordCount, or lists fewer ids than its egg count (the run's
-//     name for the input, see RunContext::InputName, else the name the entry
-//     had before inflation); with ": line %lld is longer than %zu bytes" for
-//     any file with a line longer than LineReader::kMaxLineLength;
+//     name for the input, see RunContext::InputName, else the entry); with
+//     ": line %lld is longer than %zu bytes" for a file whose header or
+//     records reach a line longer than LineReader::kMaxLineLength;
 //   "Failed to allocate memory" when the samples do not fit.
 // Message boxes (ShowMessage; the run goes on): "Record %d is out of sync"
 // for a data line that does not start with type 13 or a file that ends
@@ -53,14 +58,14 @@
 // behind the sample count and so has no valid value in the whole run.
 //
 // After each call every used column holds exactly table.sampleCount samples.
-// Header counts never make the reader allocate more samples than the file's
-// remaining bytes can hold complete records (damaged short records beyond
-// that are read all the same).
+// Header counts never make the reader allocate anything: the table grows
+// with the records actually read.
 #pragma once
 
 #include "core/day_segments.h"
 #include "core/run_context.h"
 #include "input/egg_sample_table.h"
+#include "input/parsed_file_cache.h"
 
 namespace corvane {
 
@@ -68,9 +73,10 @@ namespace corvane {
 inline constexpr int kMaxResolution = 14'000'000;
 
 void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFileCount,
-                       EggSampleTable& table);
+                       EggSampleTable& table, ParsedFileCache* cache = nullptr);
 
-void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table);
+void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table,
+                    ParsedFileCache* cache = nullptr);
 
 // True when the table holds at least one sample. Otherwise, unless the run
 // was already aborted, reports the run error "No useable records" and sets

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <limits>
-#include <string_view>
 
 #include "core/c_format.h"
-#include "input/egg_fields.h"
 
 namespace corvane {
 namespace {
 
-constexpr long long kDataRecord = 13;
 constexpr std::int64_t kMaxCount = std::numeric_limits<std::int64_t>::max();
 
 struct TimeFilter {
@@ -40,17 +37,13 @@ std::int64_t SaturatedSum(std::int64_t a, std::int64_t b) {
 }
 
 // Adds the valid values of one record to the group's sums and counts.
-void AddValues(FieldCursor& cursor, std::vector<std::int32_t>& sums,
+void AddValues(const ParsedTrial* trials, std::vector<std::int32_t>& sums,
                std::vector<std::int32_t>& counts) {
-  std::string_view field;
   const size_t values = sums.size();
   for (size_t j = 0; j < values; ++j) {
-    if (!cursor.Next(field)) return;  // a short line: the rest are missing
-    const int value = TrialValue(field);
-    if (value >= 0) {
-      sums[j] += value;
-      ++counts[j];
-    }
+    const int value = trials[j];
+    sums[j] += value;
+    counts[j] += value != 0 ? 1 : 0;
   }
 }
 
@@ -76,36 +69,31 @@ std::int64_t MaxSamples(std::int64_t recordCount, int resolution) {
   return (recordCount + resolution - 1) / resolution;
 }
 
-RecordLoopResult ReadEggRecords(const RunContext& context, LineReader& reader,
-                                std::int64_t recordCount, const std::vector<int>& columnOf,
-                                EggSampleTable& table) {
+RecordLoopResult FoldEggRecords(const RunContext& context, const ParsedEggFile& file,
+                                const std::vector<int>& columnOf, EggSampleTable& table) {
   RecordLoopResult result;
   const TimeFilter filter{context.settings.startTime, context.settings.stopTime};
   const int resolution = table.resolution;
+  const std::int64_t record_count = file.header.recordCount;
+  const std::int64_t parsed = file.RecordCount();
   std::vector<std::int32_t> sums(columnOf.size());
   std::vector<std::int32_t> counts(columnOf.size());
   bool file_has_record = false;  // the order test applies within one file
   std::int64_t r = 0;
-  std::string_view line;
-  std::string_view field;
-  while (r < recordCount && !context.Aborted()) {
+  while (r < record_count && !context.Aborted()) {
     std::fill(sums.begin(), sums.end(), 0);
     std::fill(counts.begin(), counts.end(), 0);
     bool group_had_data = false;
-    for (int g = 0; g < resolution && r < recordCount; ++r) {
-      const bool have_line = reader.NextLine(line);
-      if (!have_line && reader.TooLong()) {
-        result.lineTooLong = true;
-        return result;
-      }
-      FieldCursor cursor(have_line ? line : std::string_view());
-      cursor.Next(field);
-      if (!have_line || FieldInteger(field) != kDataRecord) {
-        context.ShowMessage(CFormat("Record %lld is out of sync", static_cast<long long>(r)));
+    for (int g = 0; g < resolution && r < record_count; ++r) {
+      if (r >= parsed) {  // parsing ended at this line
+        if (file.end == ParsedEggFile::End::kLineTooLong) {
+          result.lineTooLong = true;
+        } else {
+          context.ShowMessage(CFormat("Record %lld is out of sync", static_cast<long long>(r)));
+        }
         return result;  // an unfinished group is dropped
       }
-      cursor.Next(field);
-      const std::int64_t time = FieldInteger(field);
+      const std::int64_t time = file.times[static_cast<size_t>(r)];
       const bool in_range = filter.Accepts(time);
       if (file_has_record && time <= *table.lastTimeStamp) {
         if (in_range) ++table.skippedRecords;
@@ -119,11 +107,10 @@ RecordLoopResult ReadEggRecords(const RunContext& context, LineReader& reader,
       file_has_record = true;
       ++g;
       if (!in_range) continue;
-      cursor.Skip(1);
       if (table.sampleCount == 0) table.firstSampleTime = DateTime(time);
       result.lastSeenTime = time;
       result.anyInRange = true;
-      AddValues(cursor, sums, counts);
+      AddValues(file.Trials(r), sums, counts);
       group_had_data = true;
     }
     if (group_had_data) StoreSample(columnOf, sums, counts, table);

@@ -1,5 +1,5 @@
-// The data loop shared by both readers: type-13 records of one file summed
-// into samples of the EggSampleTable.
+// The data loop shared by both readers: the type-13 records of one parsed
+// file (parsed_egg_file.h) summed into samples of the EggSampleTable.
 //
 // Records are taken in groups of table.resolution (the last group of a file
 // may be shorter). A record is in range when the run has no time filter
@@ -8,11 +8,12 @@
 // file egg maps to gets the sum of that egg's valid values when all records
 // of the group held one, else kMissingSample, and its stored count grows by
 // one. While the table holds no sample, each in-range record sets the first
-// sample time. A line that does not start with type 13 (or the end of the
-// file before `recordCount` records) shows "Record %d is out of sync" and
-// ends the file; the samples stored so far stay, an unfinished group is
-// dropped. A line longer than the line reader takes ends the file too, with
-// lineTooLong set and nothing shown: the caller refuses the file.
+// sample time. Where parsing ended early, at a line that does not start with
+// type 13 (or the end of the file before the header's record count), the
+// loop shows "Record %d is out of sync" and ends the file; the samples
+// stored so far stay, an unfinished group is dropped. Where it ended at a
+// line longer than the line reader takes, the loop ends with lineTooLong set
+// and nothing shown: the caller refuses the file.
 //
 // Time stamps: a record whose time stamp is not later than that of the
 // record before it in the same file (a repeated or backward second) is
@@ -23,8 +24,8 @@
 // on by records, so at a resolution above 1 a group may span a gap.
 //
 // A column too short for the next sample grows (doubling); callers size the
-// columns ahead for the records they expect. Columns that no file egg maps
-// to are left as they are.
+// columns ahead for the records parsed. Columns that no file egg maps to are
+// left as they are.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +33,7 @@
 
 #include "core/run_context.h"
 #include "input/egg_sample_table.h"
-#include "input/line_reader.h"
+#include "input/parsed_egg_file.h"
 
 namespace corvane {
 
@@ -45,10 +46,9 @@ struct RecordLoopResult {
 // The most samples that recordCount records can give.
 std::int64_t MaxSamples(std::int64_t recordCount, int resolution);
 
-// Reads up to recordCount records with columnOf.size() values each;
-// columnOf[j] is the table column of the file's egg j, or -1 to ignore it.
-RecordLoopResult ReadEggRecords(const RunContext& context, LineReader& reader,
-                                std::int64_t recordCount, const std::vector<int>& columnOf,
-                                EggSampleTable& table);
+// Folds the file's records into the table; columnOf[j] (one per egg of the
+// file) is the table column of the file's egg j, or -1 to ignore it.
+RecordLoopResult FoldEggRecords(const RunContext& context, const ParsedEggFile& file,
+                                const std::vector<int>& columnOf, EggSampleTable& table);
 
 }  // namespace corvane

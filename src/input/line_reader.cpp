@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <cstring>
 
+#include "input/first_word.h"
+
 namespace corvane {
 namespace {
 
@@ -12,7 +14,18 @@ constexpr size_t kMaxRawLine = LineReader::kMaxLineLength + 1;
 
 }  // namespace
 
+bool LineReader::Start(std::int64_t size) {
+  file_size_ = size;
+  buffer_.assign(kBlockSize + kMaxRawLine + 1, '\0');
+  begin_ = end_ = 0;
+  eof_ = failed_ = too_long_ = empty_text_ = message_page_ = false;
+  problem_ = InflatingStream::Problem::kNone;
+  consumed_ = line_count_ = 0;
+  return true;
+}
+
 bool LineReader::Open(const std::string& path) {
+  stream_.reset();
   file_ = OpenRegularFile(path, &not_regular_);
   if (!file_) return false;
   struct stat info {};
@@ -20,30 +33,67 @@ bool LineReader::Open(const std::string& path) {
     file_.reset();
     return false;
   }
-  file_size_ = static_cast<std::int64_t>(info.st_size);
-  buffer_.assign(kBlockSize + kMaxRawLine + 1, '\0');
-  begin_ = end_ = 0;
-  eof_ = failed_ = too_long_ = false;
-  consumed_ = line_count_ = 0;
+  return Start(static_cast<std::int64_t>(info.st_size));
+}
+
+bool LineReader::OpenCompressed(const std::string& path) {
+  file_.reset();
+  stream_ = std::make_unique<InflatingStream>();
+  if (!stream_->Open(path)) {
+    not_regular_ = stream_->NotRegular();
+    stream_.reset();
+    return false;
+  }
+  Start(stream_->CompressedSize());
+  // The first block tells an empty text and the data server's message page.
+  FirstWord first_word;
+  while (!first_word.Complete() && end_ < kBlockSize) {
+    const size_t before = end_;
+    if (!Fill()) break;
+    first_word.Feed(std::string_view(buffer_.data() + before, end_ - before));
+  }
+  empty_text_ = end_ == 0 && eof_ && !failed_;
+  message_page_ = !failed_ && first_word.IsMessagePage();
   return true;
+}
+
+long LineReader::ReadBlock(char* into, size_t size) {
+  if (stream_ != nullptr) {
+    const long got = stream_->Read(into, size);
+    if (got < 0) problem_ = stream_->problem();
+    return got;
+  }
+  if (!file_) return 0;
+  const size_t got = std::fread(into, 1, size, file_.get());
+  if (got == 0 && std::ferror(file_.get()) != 0) return -1;
+  return static_cast<long>(got);
+}
+
+bool LineReader::CheckToEnd() {
+  if (stream_ == nullptr) return true;
+  while (!eof_) {
+    begin_ = end_ = 0;  // the rest is not read as lines
+    Fill();
+  }
+  return !failed_;
 }
 
 // Moves the unread text (never longer than kMaxRawLine) to the front of the
 // buffer and reads the next block behind it.
 bool LineReader::Fill() {
-  if (eof_ || !file_) return false;
+  if (eof_ || (!file_ && stream_ == nullptr)) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
-  end_ += got;
-  if (got == 0) {
+  const long got = ReadBlock(buffer_.data() + end_, buffer_.size() - end_);
+  if (got <= 0) {
     eof_ = true;
-    failed_ = std::ferror(file_.get()) != 0;
+    failed_ = got < 0;
     return false;
   }
+  end_ += static_cast<size_t>(got);
   return true;
 }
 
@@ -64,7 +114,7 @@ bool LineReader::Return(std::string_view& line, size_t length, size_t taken) {
 }
 
 bool LineReader::NextLine(std::string_view& line) {
-  if (too_long_ || !file_) return false;
+  if (too_long_ || (!file_ && stream_ == nullptr)) return false;
   size_t searched = begin_;
   for (;;) {
     const char* start = buffer_.data() + begin_;

@@ -6,12 +6,9 @@
 
 #include "core/c_format.h"
 #include "core/paths.h"
-#include "input/inflate_data_file.h"
 
 namespace corvane {
 namespace {
-
-constexpr std::string_view kCompressed = ".gz";
 
 bool IsDirectory(const std::string& path) {
   struct stat info {};
@@ -32,28 +29,15 @@ std::string LocalFileName(const std::string& localEggFile, int index) {
          std::string(Extension(localEggFile));
 }
 
-bool ProcessLocalFiles(RunContext& context, int segmentCount, SegmentFileList& files,
+void ProcessLocalFiles(const RunContext& context, int segmentCount, SegmentFileList& files,
                        int& inputFileCount) {
   const int count = std::max(segmentCount, 1);
   files.assign(static_cast<size_t>(count), std::string());
-  // Inflated local input always goes to the temporary directory.
-  context.settings.saveRemoteInput = false;
-  const std::string& first = context.settings.localEggFile;
-  const bool compressed = Extension(first) == kCompressed;
   for (int i = 0; i < count; ++i) {
-    const std::string name = LocalFileName(first, i);
-    if (!compressed) {
-      files[static_cast<size_t>(i)] = name;
-    } else if (std::string failure; !InflateDataFile(context, name, i, files, &failure)) {
-      context.RunError(failure.empty() ? CFormat("Unable to open %s for input", name.c_str())
-                                       : failure);
-      context.Abort();
-      return false;
-    }
+    files[static_cast<size_t>(i)] = LocalFileName(context.settings.localEggFile, i);
   }
   inputFileCount = count;
   context.LogLine("Process local file(s)");
-  return true;
 }
 
 bool EnsureOutputDirectory(RunContext& context) {

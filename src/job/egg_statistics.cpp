@@ -104,6 +104,10 @@ void CEggStatistics::SetIntervals(int interval1Start, int interval2Start, int du
 
 void CEggStatistics::SetEchoMethod(int method) { state_->context.settings.echoMethod = method; }
 
+void CEggStatistics::SetInputCache(std::shared_ptr<ParsedFileCache> cache) {
+  state_->input_cache = std::move(cache);
+}
+
 std::int64_t CEggStatistics::SetEventTime(const std::string& text, int durationSeconds,
                                           int echoVariable) {
   const std::int64_t seconds = text.empty() ? 0 : SecondsFromText(text);

@@ -30,6 +30,7 @@
 namespace corvane {
 
 class JobState;
+class ParsedFileCache;
 
 class CEggStatistics {
  public:
@@ -62,6 +63,9 @@ class CEggStatistics {
   void SetGnuplotPath(const std::string& path);
   void SetIntervals(int interval1Start, int interval2Start, int duration);
   void SetEchoMethod(int method);
+  // The batch's cache of parsed input files, shared with its other jobs; a
+  // local run reads its files through it (nullptr: none).
+  void SetInputCache(std::shared_ptr<ParsedFileCache> cache);
   // The three time setters throw std::invalid_argument("Invalid date format")
   // for a text that names no real instant; an empty text gives (or keeps) 0.
   std::int64_t SetEventTime(const std::string& text, int durationSeconds, int echoVariable);

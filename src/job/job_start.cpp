@@ -119,12 +119,10 @@ void JobState::StartInput() {
     started->Start();
     return;
   }
-  if (ProcessLocalFiles(context, static_cast<int>(segments.size()), segment_files,
-                        input_file_count)) {
-    // The input is in place: analyse it now rather than at the next period.
-    input_complete.store(true, std::memory_order_release);
-  }
-  thread.PostTick();  // a refused input ends the job at once, too
+  ProcessLocalFiles(context, static_cast<int>(segments.size()), segment_files, input_file_count);
+  // The input is named: analyse it now rather than at the next period.
+  input_complete.store(true, std::memory_order_release);
+  thread.PostTick();
 }
 
 void JobState::StartDisplay(const std::string& dataName, int displayCode,

@@ -31,6 +31,7 @@
 #include "core/run_context.h"
 #include "core/run_report.h"
 #include "input/egg_sample_table.h"
+#include "input/parsed_file_cache.h"
 #include "job/remote_input.h"
 #include "stats/composite_series.h"
 
@@ -88,6 +89,9 @@ class JobState {
   std::vector<DaySegment> segments;
   SegmentFileList segment_files;
   int input_file_count = 0;
+
+  // The batch's parsed input files (local runs), or nullptr.
+  std::shared_ptr<ParsedFileCache> input_cache;
 
   // The run's data and results.
   EggSampleTable table;

@@ -1,7 +1,7 @@
 // The bounds of the input readers, each just inside (accepted) and just
 // beyond (refused with a message naming the file, nothing left behind):
-// line length, header numbers, value fields, inflated size, a full
-// temporary directory, and names that are not regular files.
+// line length (plain and compressed), header numbers, value fields, inflated
+// size, and names that are not regular files.
 #include <sys/mount.h>
 
 #include <filesystem>
@@ -14,9 +14,7 @@
 #include "core/paths.h"
 #include "eggdata/gzip_bytes.h"
 #include "input/gz_file.h"
-#include "input/inflate_data_file.h"
 #include "input/line_reader.h"
-#include "input/local_staging.h"
 #include "input_fixture.h"
 #include "support/fifo.h"
 
@@ -44,37 +42,43 @@ using BoundsTest = InputTest;
 
 // Record lines and header lines of exactly the limit are read (a carriage
 // return before the line feed is not part of the line); one byte more is
-// refused with the line's number.
+// refused with the line's number. The same holds for the text of a
+// compressed file, whose lines are counted as it is inflated.
 TEST_F(BoundsTest, LinesUpToTheLimitAreReadAndALongerOneRefusesTheFile) {
   const auto refused = [](const std::string& path, int line) {
     return "Quake: " + path + " is not a proper data file for analysis: line " +
            std::to_string(line) + " is longer than 65536 bytes";
   };
+  const auto write = [&](const std::string& name, const std::string& text, bool gzip) {
+    return Hand(name + (gzip ? ".gz" : ".csv"), gzip ? *eggdata::GzipCompress(text) : text);
+  };
   const std::string record = Record(0, "100,101,");
   const std::string first = "1,Samples per record,";
-  for (const size_t extra : {size_t{0}, size_t{1}}) {
-    SCOPED_TRACE(extra);
-    const std::string long_record = record.substr(0, record.size() - 1) +
-                                    std::string(kMaxLine + extra - (record.size() - 1), 'x');
-    const std::string text = Header(2, "2", "200") + long_record + "\r\n" + Record(1, "102,103");
-    const std::string path = Hand("long.csv", text);
-    std::vector<std::string> expected;
-    if (extra > 0) expected.push_back(refused(path, 6));
-    EXPECT_EQ(Read({path}), expected);
-    EXPECT_EQ(run->context.Aborted(), extra > 0);
-    if (extra == 0) {
-      EXPECT_EQ(table.columns[0].samples, (std::vector<std::int32_t>{100, 102}));
-      EXPECT_EQ(table.columns[1].samples, (std::vector<std::int32_t>{101, 103}));
+  for (const bool gzip : {false, true}) {
+    for (const size_t extra : {size_t{0}, size_t{1}}) {
+      SCOPED_TRACE(std::to_string(extra) + (gzip ? " compressed" : " plain"));
+      const std::string long_record = record.substr(0, record.size() - 1) +
+                                      std::string(kMaxLine + extra - (record.size() - 1), 'x');
+      const std::string text = Header(2, "2", "200") + long_record + "\r\n" + Record(1, "102,103");
+      const std::string path = write("long", text, gzip);
+      std::vector<std::string> expected;
+      if (extra > 0) expected.push_back(refused(path, 6));
+      EXPECT_EQ(Read({path}), expected);
+      EXPECT_EQ(run->context.Aborted(), extra > 0);
+      if (extra == 0) {
+        EXPECT_EQ(table.columns[0].samples, (std::vector<std::int32_t>{100, 102}));
+        EXPECT_EQ(table.columns[1].samples, (std::vector<std::int32_t>{101, 103}));
+      }
+      // The first (header) line, and an appended file's line.
+      const std::string header_text = Header(2, "1", "200");
+      const std::string long_first =
+          first + std::string(kMaxLine + extra - first.size(), 'y') + header_text.substr(20);
+      const std::string first_path = write("first", long_first + Record(0, "100,101"), gzip);
+      EXPECT_EQ(Read({first_path}),
+                extra == 0 ? std::vector<std::string>{} : std::vector{refused(first_path, 1)});
+      const std::string good = Hand("good.csv", Header(2, "1", "200") + Record(0, "100,101"));
+      EXPECT_EQ(Read({good, path}), expected);
     }
-    // The first (header) line, and an appended file's line.
-    const std::string header_text = Header(2, "1", "200");
-    const std::string long_first =
-        first + std::string(kMaxLine + extra - first.size(), 'y') + header_text.substr(20);
-    const std::string first_path = Hand("first.csv", long_first + Record(0, "100,101"));
-    EXPECT_EQ(Read({first_path}),
-              extra == 0 ? std::vector<std::string>{} : std::vector{refused(first_path, 1)});
-    const std::string good = Hand("good.csv", Header(2, "1", "200") + Record(0, "100,101"));
-    EXPECT_EQ(Read({good, path}), expected);
   }
   // The line reader itself, with and without a last line feed.
   for (const std::string end : {"", "\r", "\n", "\r\n"}) {
@@ -146,66 +150,36 @@ TEST_F(BoundsTest, HeaderNumbersAndValuesAreRangeChecked) {
   for (int k = 0; k < 10; ++k) EXPECT_EQ(Sample(k, 0), expected[k]) << values[k];
 }
 
-// A compressed local file whose text would pass a bound is refused while it
-// is inflated: nothing is left in the temporary directory.
-TEST_F(BoundsTest, InflationStopsAtTheSizeAndLineBounds) {
+// A compressed file is read as it is inflated, up to kMaxInflatedBytes of
+// text; one byte more refuses it, naming the file. Nothing is written to the
+// temporary directory on the way.
+TEST_F(BoundsTest, InflationStopsAtTheSizeBound) {
   // A stream of gzip members, each one compressed block; zlib reads them as
   // one text. 1024 blocks of 1 MiB make exactly the limit.
-  const std::string line = std::string(99, 'v') + "\n";
+  const std::string line = std::string(size_t{1} << 16, 'v').substr(1) + "\n";
   std::string block;
   while (block.size() < (size_t{1} << 20)) block += line;
-  block.resize(size_t{1} << 20);
-  block.back() = '\n';
   const std::string member = *eggdata::GzipCompress(block, 9);
   std::string gz;
   for (int i = 0; i < 1024; ++i) gz += member;
   static_assert(kMaxInflatedBytes == std::int64_t{1} << 30);
 
-  context.settings.localEggFile = dir.File("quake.gz");
-  int count = 0;
-  WriteFile(context.settings.localEggFile, gz);
-  ASSERT_TRUE(ProcessLocalFiles(context, 1, files, count));
-  EXPECT_EQ(std::filesystem::file_size(dir.File("tmp/data.csv")), std::uintmax_t{1} << 30);
-  std::filesystem::remove(dir.File("tmp/data.csv"));
-
-  WriteFile(context.settings.localEggFile, gz + *eggdata::GzipCompress("\n"));
-  SideRun over(context.settings);
-  EXPECT_FALSE(ProcessLocalFiles(over.context, 1, files, count));
-  EXPECT_TRUE(over.context.Aborted());
-  EXPECT_THAT(over.link.messageTexts(),
-              ElementsAre("Quake: " + context.settings.localEggFile +
-                          " is too large: its data exceed 1073741824 bytes when inflated"));
+  const std::string path = dir.File("quake.gz");
+  WriteFile(path, gz);
+  EXPECT_THAT(Read({path}),
+              ElementsAre("Quake: " + path + " is not a proper data file for analysis"));
+  WriteFile(path, gz + *eggdata::GzipCompress("\n"));
+  EXPECT_THAT(Read({path}), ElementsAre("Quake: " + path +
+                                        " is too large: its data exceed 1073741824 bytes when "
+                                        "inflated"));
+  EXPECT_TRUE(run->context.Aborted());
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
-
-  // One line of the limit inflates; one byte more stops the inflation: a
-  // line ended by LF or CR LF, and the last line without a line feed.
-  for (const std::string end : {"\n", "\r\n", ""}) {
-    for (const size_t length : {kMaxLine, kMaxLine + 1}) {
-      SCOPED_TRACE(std::to_string(length) + " " + std::to_string(end.size()));
-      const std::string text =
-          "a\r\nb\n" + std::string(length, 'w') + (end.empty() ? "" : end + "c");
-      WriteFile(context.settings.localEggFile, *eggdata::GzipCompress(text));
-      SideRun staged(context.settings);
-      EXPECT_EQ(ProcessLocalFiles(staged.context, 1, files, count), length == kMaxLine);
-      if (length == kMaxLine) {
-        EXPECT_THAT(staged.link.messageTexts(), IsEmpty());
-        EXPECT_EQ(ReadFile(dir.File("tmp/data.csv")), text);
-        std::filesystem::remove(dir.File("tmp/data.csv"));
-      } else {
-        EXPECT_THAT(staged.link.messageTexts(),
-                    ElementsAre("Quake: " + context.settings.localEggFile +
-                                " is not a proper data file for analysis: line 3 is longer than "
-                                "65536 bytes"));
-      }
-      EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
-    }
-  }
 }
 
-// A tmpfs of 64 KiB as the temporary directory: the inflated text does not
-// fit, the run ends naming the system's reason and the file, and the partial
-// text is gone. Mounting needs root; elsewhere the test says why it skips.
-TEST_F(BoundsTest, AFullTemporaryDirectoryIsReportedAndLeavesNothing) {
+// The temporary directory plays no part in reading a compressed local file:
+// a full one (a tmpfs of 64 KiB) does not stop the run. Mounting needs
+// root; elsewhere the test says why it skips.
+TEST_F(BoundsTest, AFullTemporaryDirectoryDoesNotStopACompressedFile) {
   const std::string full = dir.File("full");
   std::filesystem::create_directory(full);
   if (mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) {
@@ -215,14 +189,15 @@ TEST_F(BoundsTest, AFullTemporaryDirectoryIsReportedAndLeavesNothing) {
     std::string path;
     ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
   } unmount{full};
+  WriteFile(full + "/filler", std::string(60 << 10, 'f'));
   context.settings.tempDirectory = full + "/";
-  context.settings.localEggFile = Write("quake.gz", Options(20, kDay, 3000), true);
-  int count = 0;
-  EXPECT_FALSE(ProcessLocalFiles(context, 1, files, count));
-  EXPECT_TRUE(context.Aborted());
-  EXPECT_THAT(link.messageTexts(),
-              ElementsAre("Quake: Failed to write " + full + "/data.csv: No space left on device"));
-  EXPECT_TRUE(std::filesystem::is_empty(full));
+  const auto options = Options(20, kDay, 3000);
+  EXPECT_THAT(Read({Write("quake.gz", options, true)}), IsEmpty());
+  EXPECT_EQ(table.sampleCount, 3000);
+  EXPECT_EQ(Sample(3, 2999), Value(options, 1004, kDay + 2999));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(full),
+                          std::filesystem::directory_iterator()),
+            1);  // the filler alone
 }
 
 // FIFOs, directories and devices as egg data files, plain or compressed, are
@@ -244,13 +219,6 @@ TEST_F(BoundsTest, EggFilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
     std::vector<std::string> messages;
     EXPECT_TRUE(ReturnsWithoutWaiting(c.fifo, [&] { messages = Read({c.path}); }));
     EXPECT_THAT(messages, ElementsAre(message));
-    if (Extension(c.path) != ".gz") continue;
-    SideRun staged(context.settings);
-    staged.context.settings.localEggFile = c.path;
-    int count = 0;
-    EXPECT_TRUE(ReturnsWithoutWaiting(
-        c.fifo, [&] { EXPECT_FALSE(ProcessLocalFiles(staged.context, 1, files, count)); }));
-    EXPECT_THAT(staged.link.messageTexts(), ElementsAre(message));
   }
 }
 

@@ -1,4 +1,5 @@
-// Staging of a run's input files: local names and inflated .gz files.
+// Staging of a run's input files: local names, compressed files read as they
+// inflate, and the inflation of downloaded days into files.
 #include "input/local_staging.h"
 
 #include <filesystem>
@@ -14,13 +15,14 @@ namespace corvane::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 using LocalStagingTest = InputTest;
 
 TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
   int count = 0;
   context.settings.localEggFile = "/data.v2/quake.2011.csv";
-  ASSERT_TRUE(ProcessLocalFiles(context, 3, files, count));
+  ProcessLocalFiles(context, 3, files, count);
   EXPECT_THAT(files, ElementsAre("/data.v2/quake.2011.csv", "/data.v2/quake.2011_2.csv",
                                  "/data.v2/quake.2011_3.csv"));
   EXPECT_EQ(count, 3);
@@ -28,24 +30,30 @@ TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
   EXPECT_EQ(LocalFileName("/data.v2/quake", 1), "/data.v2/quake_2");
   EXPECT_EQ(LocalFileName("quake", 11), "quake_12");
 
-  // Compressed files are inflated into the temporary directory.
+  // Compressed files keep their names: the reader inflates them as it
+  // reads, into the same table as their text, and writes nothing.
+  const auto day1 = Options(3, kDay + 3600, 100);
   const auto day2 = Options(3, kDay + 86400, 100);
-  context.settings.localEggFile = Write("quake.gz", Options(3, kDay + 3600, 100), true);
+  context.settings.localEggFile = Write("quake.gz", day1, true);
   Write("quake_2.gz", day2, true);
-  ASSERT_TRUE(ProcessLocalFiles(context, 2, files, count));
-  EXPECT_THAT(files, ElementsAre(dir.File("tmp/data.csv"), dir.File("tmp/data_2.csv")));
-  EXPECT_EQ(ReadFile(files[1]), eggdata::GenerateEggData(day2));
-  EXPECT_THAT(link.statuses(), ElementsAre("Uncompressing data file", "Uncompressing data file"));
-  const std::string steps =
-      "Opened compressed file\nInflated data\nUncompressed data written to file\n"
-      "Zip file closing success\n";
-  EXPECT_EQ(Log(), "Process local file(s)\n" + steps + steps + "Process local file(s)\n");
+  ProcessLocalFiles(context, 2, files, count);
+  EXPECT_THAT(files, ElementsAre(dir.File("quake.gz"), dir.File("quake_2.gz")));
+  EXPECT_THAT(Read(files), IsEmpty());
+  const EggSampleTable compressed = table;
+  EXPECT_THAT(Read({Write("quake.csv", day1), Write("quake_2.csv", day2)}), IsEmpty());
+  ASSERT_EQ(compressed.sampleCount, 200);
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_EQ(compressed.columns[k].samples, table.columns[k].samples);
+  }
+  EXPECT_EQ(Sample(2, 150), Value(day2, 1003, kDay + 86400 + 50));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
+  EXPECT_EQ(Log(), "Process local file(s)\nProcess local file(s)\n");
 }
 
-// Plain text under a .gz name, a truncated or damaged stream, one that holds
-// no bytes, garbage, an empty file and a missing one end the run, naming the
-// file, and leave no inflated file behind; nothing is read as text. The
-// reader, given such an entry, does the same.
+// Plain text under a .gz name, a truncated or damaged stream (a wrong check
+// sum at its end included), one that holds no bytes, garbage, an empty file
+// and a missing one end the run, naming the file; nothing of such a file
+// reaches the table, and nothing is read as text.
 TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
   const auto options = Options(2, kDay, 2000);
   const std::string text = eggdata::GenerateEggData(options);
@@ -53,8 +61,7 @@ TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
   std::string crc = gz;
   crc[crc.size() - 6] ^= 0x55;
   const std::string second = dir.File("quake_2.gz");
-  context.settings.localEggFile = Write("quake.gz", options, true);
-  context.settings.saveRemoteInput = true;  // the reader inflates into the temporary directory
+  const std::string first = Write("quake.gz", options, true);
   const std::optional<std::string> damaged[] = {text,
                                                 gz.substr(0, gz.size() / 2),
                                                 crc,
@@ -65,23 +72,13 @@ TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
   for (const auto& bytes : damaged) {
     std::filesystem::remove(second);
     if (bytes) WriteFile(second, *bytes);
-    SideRun staged(context.settings);
-    int count = 0;
-    EXPECT_FALSE(ProcessLocalFiles(staged.context, 2, files, count));
-    EXPECT_TRUE(staged.context.Aborted());
-    EXPECT_FALSE(FileExists(dir.File("tmp/data_2.csv")));
     const std::string message = "Quake: Unable to open " + second + " for input";
-    EXPECT_THAT(staged.link.messageTexts(), ElementsAre(message));
-    EXPECT_THAT(Read({context.settings.localEggFile, second}), ElementsAre(message));
-    EXPECT_THAT(files, ElementsAre(dir.File("tmp/data.csv"), second));
+    EXPECT_THAT(Read({first, second}), ElementsAre(message));
+    EXPECT_TRUE(run->context.Aborted());
     EXPECT_EQ(table.sampleCount, 2000);
+    EXPECT_EQ(table.files.at(1).eggCount, 0);
   }
-  EXPECT_THAT(Log(), ::testing::Not(::testing::HasSubstr("Process local file(s)")));
-  // A temporary directory that cannot be written is a failure too.
-  context.settings.tempDirectory = dir.File("no/such/dir/");
-  int count = 0;
-  EXPECT_FALSE(ProcessLocalFiles(context, 1, files, count));
-  EXPECT_EQ(files[0], "");  // named only once written completely
+  EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
 }
 
 class InflateTest : public InputTest {
