@@ -7,7 +7,7 @@
 #include "app/analysis_dialog_internal.h"
 #include "app/persisted_settings.h"
 #include "app/request_values.h"
-#include "core/output_file.h"
+#include "core/summary_line.h"
 #include "core/paths.h"
 #include "core/progress_log.h"
 
@@ -16,10 +16,13 @@ namespace corvane {
 const char* const AnalysisDialog::kRunInProgress =
     "A run is in progress. Wait for it to end, or press Stop.";
 
-bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
+bool AppendToSummary(FormView& view, const std::string& outputRoot, const std::string& dataName,
                      const std::string& text) {
-  return !outputRoot.empty() &&
-         AppendTextLine(WithSeparator(outputRoot) + "summary.tst", dataName + ": " + text);
+  if (outputRoot.empty()) return false;
+  if (auto unwritten = AppendSummaryLine(WithSeparator(outputRoot), dataName, text)) {
+    view.ShowMessage(*unwritten, std::string(kSummaryNotWritten));
+  }
+  return true;
 }
 
 void StartLogIn(const std::string& tempDirectory) {
@@ -85,9 +88,10 @@ void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
 
 void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
                                   const std::optional<std::string>& caption) {
-  // In batch mode no message waits for a click.
-  if (batchMode_ && job_ && job_->id == jobId &&
-      AppendToSummary(job_->outputRoot, job_->dataName, text)) {
+  // In batch mode no message waits for a click; a line the job could not add
+  // to the summary table comes here to be shown.
+  if (batchMode_ && job_ && job_->id == jobId && caption != kSummaryNotWritten &&
+      AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
     return;
   }
   view_.ShowMessage(text, caption);

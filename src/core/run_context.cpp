@@ -1,7 +1,9 @@
 #include "core/run_context.h"
 
-#include "core/output_file.h"
+#include <iostream>
+
 #include "core/progress_log.h"
+#include "core/summary_line.h"
 
 namespace corvane {
 
@@ -15,23 +17,32 @@ void RunContext::PostBytesReceived(std::int64_t count) const {
   if (link_ != nullptr) link_->PostBytesReceived(count);
 }
 
-std::string RunContext::SummaryPath() const { return settings.rootDirectory + "summary.tst"; }
+std::string RunContext::SummaryPath() const { return SummaryTablePath(settings.rootDirectory); }
 
 void RunContext::RunError(const std::string& message) const {
-  const std::string text = settings.dataName + ": " + message;
   if (settings.batchMode) {
-    AppendTextLine(SummaryPath(), text);
+    ShowMessage(message);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(text, std::nullopt);
+    reporter_->ShowMessage(settings.dataName + ": " + message, std::nullopt);
   }
 }
 
 void RunContext::ShowMessage(const std::string& text,
                              const std::optional<std::string>& caption) const {
   if (settings.batchMode) {
-    AppendTextLine(SummaryPath(), settings.dataName + ": " + text);
+    if (auto unwritten = AppendSummaryLine(settings.rootDirectory, settings.dataName, text)) {
+      ShowUnwrittenLine(*unwritten);
+    }
   } else if (reporter_ != nullptr) {
     reporter_->ShowMessage(text, caption);
+  }
+}
+
+void RunContext::ShowUnwrittenLine(const std::string& message) const {
+  if (reporter_ != nullptr) {
+    reporter_->ShowMessage(message, std::string(kSummaryNotWritten));
+  } else {
+    std::cerr << kSummaryNotWritten << ": " << message << std::endl;
   }
 }
 

@@ -12,6 +12,12 @@
 //    mode.
 //  - ShowMessage(text) is a run's own message box; in batch mode no box waits
 //    for a click, and the text goes to the summary table as "data name: text".
+//  - A line that cannot be added to the summary table is shown instead, with
+//    the reason, captioned "Summary table not written" (ShowUnwrittenLine):
+//    through the reporter, or on standard error when there is none.
+//
+// results holds the run's result files while "Write results" writes them
+// (output_file_set.h); outside that step the writers write in place.
 #pragma once
 
 #include <atomic>
@@ -21,6 +27,7 @@
 
 #include "core/analysis_settings.h"
 #include "core/form_link.h"
+#include "core/output_file_set.h"
 
 namespace corvane {
 
@@ -31,6 +38,7 @@ class RunContext {
   RunContext& operator=(const RunContext&) = delete;
 
   AnalysisSettings settings;
+  OutputFileSet results;
 
   // The one stop signal of a run: the user's Stop and every fatal failure set
   // it; every long loop tests it.
@@ -49,6 +57,8 @@ class RunContext {
   void RunError(const std::string& message) const;
   void ShowMessage(const std::string& text,
                    const std::optional<std::string>& caption = std::nullopt) const;
+  // Shows the message of a summary line that could not be added.
+  void ShowUnwrittenLine(const std::string& message) const;
 
   // The root directory's summary table, "summary.tst".
   std::string SummaryPath() const;

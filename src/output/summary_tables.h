@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/analysis_settings.h"
+#include "core/output_file_set.h"
 #include "core/run_context.h"
 #include "input/egg_sample_table.h"
 #include "stats/composite_series.h"
@@ -21,28 +22,28 @@ namespace corvane {
 // The column heading line of the summary table (without its line feeds).
 extern const char* const kSummaryColumnHeading;
 
-// Writes the statistics table at path. Returns the message to show when it
-// could not be created or written completely.
-std::optional<std::string> WriteStatisticsTable(const std::string& path,
+// Writes the statistics table that becomes path, as a file of the run's set.
+// Returns the message to show when it could not be created or written
+// completely.
+std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
                                                 const IntervalComparison& comparison);
 
-// Appends the run line to the summary table at path, after the heading when
-// the table has no heading yet: name, usable eggs, the last cumulative
+// The run line of the summary table, with the heading that goes before it
+// when the table has no heading yet: name, usable eggs, the last cumulative
 // Stouffer deviation, its degrees of freedom (the sample count when every
 // sample has a value), its upper-tail probability, then mean1, mean2 and
-// mean2 - mean1 of each compared variable. False when the table could not be
-// opened or written.
-bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& settings,
-                          const CompositeSeries& series, const IntervalComparison& comparison);
+// mean2 - mean1 of each compared variable.
+TableText SummaryRunText(const AnalysisSettings& settings, const CompositeSeries& series,
+                         const IntervalComparison& comparison);
 
 // The interval comparison of "Write results" (when interval comparison is
 // on and the run has not been stopped): compares the intervals, writes the
-// statistics table and, in batch mode, the summary run line. Refused
-// settings, intervals past the end of the data and a table that cannot be
-// written are shown through the run's message channel, and then neither
-// table is written.
+// statistics table and, in batch mode, the summary run line (added to the
+// table when the run's set is committed). Refused settings, intervals past
+// the end of the data and a table that cannot be written are shown through
+// the run's message channel, and then neither table is written.
 void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series);
 
