@@ -5,6 +5,7 @@
 #include "app/analysis_dialog.h"
 #include "app_test_support.h"
 #include "core/progress_log.h"
+#include "core/summary_line.h"
 
 namespace corvane::testing {
 namespace {
@@ -59,11 +60,15 @@ TEST_F(BatchRunTest, ItemsRunOneAfterAnotherAndRefusalsGoOn) {
   ASSERT_TRUE(WaitUntilBatchEnds());
   EXPECT_EQ(view_.batchFinished, std::make_pair(6, false));
   // Only refusals of the output root are shown (the summary table lives
-  // there); nothing else waited for a click.
-  EXPECT_EQ(view_.Texts(), (std::vector<std::string>{
-                               "Data directory is unspecified",
-                               "Please specify an existing directory for the output: " + missing,
-                               "6 items processed in batch mode"}));
+  // there, so they name the item and why the table did not take them);
+  // nothing else waited for a click.
+  EXPECT_EQ(view_.Texts(),
+            (std::vector<std::string>{
+                "Data directory is unspecified",
+                "MissingRoot: Please specify an existing directory for the output: " + missing +
+                    " (not added to " + missing + "/summary.tst: No such file or directory)",
+                "6 items processed in batch mode"}));
+  EXPECT_EQ(view_.messages[1].caption, kSummaryNotWritten);
   EXPECT_EQ(view_.messages.back().caption, "");
   EXPECT_TRUE(FileExists(root_ + "One/One.dat"));
   EXPECT_TRUE(FileExists(root_ + "Three/Three.dat"));

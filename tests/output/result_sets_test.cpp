@@ -23,6 +23,7 @@
 namespace corvane {
 namespace {
 
+using testing::DifferentFiles;
 using testing::FolderSnapshot;
 using testing::Lines;
 using testing::ReadFile;
@@ -107,7 +108,7 @@ TEST(ResultSetsTest, AStopAtAnyStepLeavesTheEarlierResultsAndTablesAsTheyWere) {
   for (int stopAt = 1;; ++stopAt) {
     SCOPED_TRACE(stopAt);
     RunAll(root.path(), 3000, 2, stopAt);
-    if (FolderSnapshot(root.path()) != earlier) break;
+    if (!DifferentFiles(FolderSnapshot(root.path()), earlier).empty()) break;
     ++stops;
     ASSERT_LT(stopAt, 100) << "the run never got through";
   }
@@ -147,10 +148,10 @@ TEST(ResultSetsTest, AFullDiskIsReportedWithThePathAndTheEarlierResultsStay) {
   auto shown = RunAll(root, 3600, 2, 0, false, false);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, failure);
-  EXPECT_EQ(FolderSnapshot(root + "Quake/"), earlier);
+  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
   EXPECT_TRUE(RunAll(root, 3600, 2, 0, true, false).empty());
   EXPECT_EQ(Lines(ReadFile(root + "summary.tst")).back(), "Quake: " + failure);
-  EXPECT_EQ(FolderSnapshot(root + "Quake/"), earlier);
+  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
 
   // No room at all.
   disk.Fill(0);
@@ -159,7 +160,7 @@ TEST(ResultSetsTest, AFullDiskIsReportedWithThePathAndTheEarlierResultsStay) {
   EXPECT_EQ(shown[0].caption, std::string(kSummaryNotWritten));
   EXPECT_EQ(shown[0].text, "Quake: " + failure + " (not added to " + root +
                                "summary.tst: No space left on device)");
-  EXPECT_EQ(FolderSnapshot(root + "Quake/"), earlier);
+  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
   EXPECT_EQ(Lines(ReadFile(root + "summary.tst")).back(), "Quake: " + failure);
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -19,6 +20,21 @@ inline std::map<std::string, std::string> FolderSnapshot(const std::string& fold
     files[name] = entry.is_directory() ? "<folder>" : ReadFile(entry.path().string());
   }
   return files;
+}
+
+// The names of the files that are in one snapshot only or differ between
+// the two (so that a failed comparison prints names, not contents).
+inline std::vector<std::string> DifferentFiles(const std::map<std::string, std::string>& a,
+                                               const std::map<std::string, std::string>& b) {
+  std::vector<std::string> names;
+  for (const auto& [name, contents] : a) {
+    const auto other = b.find(name);
+    if (other == b.end() || other->second != contents) names.push_back(name);
+  }
+  for (const auto& [name, contents] : b) {
+    if (a.count(name) == 0) names.push_back(name);
+  }
+  return names;
 }
 
 // Makes the folder hold exactly the snapshot's files.
