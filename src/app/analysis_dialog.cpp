@@ -7,9 +7,9 @@
 #include "app/analysis_dialog_internal.h"
 #include "app/persisted_settings.h"
 #include "app/request_values.h"
-#include "core/summary_line.h"
 #include "core/paths.h"
 #include "core/progress_log.h"
+#include "core/summary_line.h"
 
 namespace corvane {
 

@@ -8,14 +8,15 @@ namespace {
 
 // The tables of the output root with a fixed name.
 constexpr std::array<std::string_view, 10> kRootTables = {
-    "summary.tst",      "results.csv",     "series.csv",     "eggvar_dft.dat", "lpdev_dft.dat",
-    "alpdev_dft.dat",   "lpadev_dft.dat",  "lpvar_dft.dat",  "lpmax_dft.dat",  "event_dft.dat",
+    "summary.tst",    "results.csv",    "series.csv",    "eggvar_dft.dat", "lpdev_dft.dat",
+    "alpdev_dft.dat", "lpadev_dft.dat", "lpvar_dft.dat", "lpmax_dft.dat",  "event_dft.dat",
 };
 
 std::string Lower(std::string_view text) {
   std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return lower;
 }
 

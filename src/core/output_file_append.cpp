@@ -29,8 +29,8 @@ std::string JournalPath(const std::string& path) {
 // Opens the table for reading and appending without blocking on a FIFO, and
 // refuses anything but a regular file.
 FileDescriptor OpenTable(const std::string& path, std::string& failure) {
-  FileDescriptor fd(open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY,
-                         0666));
+  FileDescriptor fd(
+      open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
   if (!fd.valid()) {
     failure = Failure(path, errno);
     return fd;
@@ -72,7 +72,8 @@ void CutUnfinishedUnit(int table, const std::string& journal) {
   if (fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode)) n = read(fd.get(), text, kJournalLimit);
   fd.Reset();
   if (n > 0) {
-    const std::optional<long long> size = ParseInteger(std::string_view(text, static_cast<std::size_t>(n)));
+    const std::optional<long long> size =
+        ParseInteger(std::string_view(text, static_cast<std::size_t>(n)));
     if (size && *size >= 0 && *size <= SizeOf(table)) {
       while (ftruncate(table, static_cast<off_t>(*size)) != 0 && errno == EINTR) {
       }
@@ -83,7 +84,8 @@ void CutUnfinishedUnit(int table, const std::string& journal) {
 
 // Notes where the unit starts; the errno when that failed.
 std::optional<int> WriteJournal(const std::string& journal, off_t start) {
-  FileDescriptor fd(open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
+  FileDescriptor fd(
+      open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
   if (!fd.valid()) return errno;
   if (!WriteAll(fd.get(), CFormat("%lld\n", static_cast<long long>(start)))) return errno;
   if (const int error = fd.Close()) return error;

@@ -78,6 +78,8 @@ std::optional<std::string> OutputFileSet::Begin(const std::string& directory,
   if (flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     return "The results of " + name + " are being written by another run";
   }
+  if (fstat(folder.get(), &folder_) != 0)
+    return "Cannot open the folder " + directory + ": " + ErrorText(errno);
   directory_ = directory;
   name_ = name;
   if (auto failure = CompleteEarlierCommit()) return failure;
@@ -147,12 +149,17 @@ void OutputFileSet::RemoveUnfinishedFiles() const {
   closedir(folder);
 }
 
+bool OutputFileSet::InFolder(const std::string& path) const {
+  const std::size_t slash = path.rfind('/');
+  const std::string parent = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct stat info {};
+  return slash + 1 < path.size() && stat(parent.c_str(), &info) == 0 &&
+         info.st_dev == folder_.st_dev && info.st_ino == folder_.st_ino;
+}
+
 bool OutputFileSet::Open(OutputFile& file, const std::string& finalPath, const char* mode) {
   if (!active_) return file.Open(finalPath, mode);
-  const bool inFolder = finalPath.size() > directory_.size() &&
-                        finalPath.compare(0, directory_.size(), directory_) == 0 &&
-                        finalPath.find('/', directory_.size()) == std::string::npos;
-  if (!inFolder || IsFolder(finalPath)) return false;
+  if (!InFolder(finalPath) || IsFolder(finalPath)) return false;
   auto entry = std::find_if(entries_.begin(), entries_.end(),
                             [&](const Entry& e) { return e.finalPath == finalPath; });
   const bool continues = mode[0] == 'a';
@@ -174,8 +181,7 @@ bool OutputFileSet::Finish(OutputFile& file) {
   return written;
 }
 
-std::optional<std::string> OutputFileSet::AddToTable(const std::string& path,
-                                                     const TableText& text,
+std::optional<std::string> OutputFileSet::AddToTable(const std::string& path, const TableText& text,
                                                      const std::string& failure) {
   if (!active_) {
     if (auto reason = AppendToTable(path, text)) return failure + " " + *reason;

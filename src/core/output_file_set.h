@@ -37,6 +37,8 @@
 // One thread uses a set at a time.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,7 +63,8 @@ class OutputFileSet {
   std::optional<std::string> Begin(const std::string& directory, const std::string& name);
   bool Active() const { return active_; }
 
-  // Opens file as the new content of finalPath, a file of the set's folder.
+  // Opens file as the new content of finalPath, a file of the set's folder
+  // (named by any path that leads there).
   // A mode of "w" or "wb" starts it empty; "a" starts it as a copy of the
   // present final file (for files that collect every run's output) and
   // appends from there; opening the same file again in one set goes on with
@@ -101,6 +104,9 @@ class OutputFileSet {
     std::string failure;
   };
 
+  // Whether path names a file directly in the set's folder (by whatever
+  // path: relative, absolute, through links).
+  bool InFolder(const std::string& path) const;
   std::optional<std::string> CompleteEarlierCommit() const;
   void RemoveUnfinishedFiles() const;
   std::optional<std::string> WriteRecord() const;
@@ -109,7 +115,8 @@ class OutputFileSet {
   std::string directory_;
   std::string name_;
   std::string last_;
-  FileDescriptor lock_;  // the folder, flocked while the set is active
+  FileDescriptor lock_;    // the folder, flocked while the set is active
+  struct stat folder_ {};  // the folder's device and inode
   bool active_ = false;
   std::vector<Entry> entries_;
   std::vector<Table> tables_;

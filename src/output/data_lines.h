@@ -13,10 +13,10 @@
 namespace corvane {
 
 struct DataLines {
-  bool readable = false;    // false: reason says why
-  std::string reason;       // "not a regular file", "No such file or directory", ...
+  bool readable = false;      // false: reason says why
+  std::string reason;         // "not a regular file", "No such file or directory", ...
   std::int64_t complete = 0;  // lines that end with a line feed
-  bool unfinished = false;  // text after the last line feed
+  bool unfinished = false;    // text after the last line feed
 };
 
 DataLines CountDataLines(const std::string& path);

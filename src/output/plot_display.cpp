@@ -101,7 +101,8 @@ void RunDisplay(RunContext& context) {
   }
   script.Write(text);
   if (!set.Finish(script)) {
-    return Fail(context, "Failed to write gnuplot gp file " + files->script + ": " + script.Reason());
+    return Fail(context,
+                "Failed to write gnuplot gp file " + files->script + ": " + script.Reason());
   }
   const OutputFileSet::Outcome outcome = set.Commit();
   for (const std::string& failure : outcome.failures) context.ShowMessage(failure);

@@ -24,7 +24,8 @@ std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::s
                                                 const CompositeSeries& series,
                                                 const IntervalComparison& comparison) {
   OutputFile file;
-  if (!set.Open(file, path, "w")) return std::string("Failed to open statistics tst file for output");
+  if (!set.Open(file, path, "w"))
+    return std::string("Failed to open statistics tst file for output");
   file.Write(IntervalSettingsText(settings));
   file.Printf("useableEggs %d\n", series.useableEggs);
   file.Write(SmoothingWindowLine(settings));
@@ -80,16 +81,16 @@ void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
     return;
   }
   const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
-  if (auto failure =
-          WriteStatisticsTable(context.results, settings.outputDirectory + settings.dataName + ".tst",
-                               settings, series, comparison)) {
+  if (auto failure = WriteStatisticsTable(context.results,
+                                          settings.outputDirectory + settings.dataName + ".tst",
+                                          settings, series, comparison)) {
     context.ShowMessage(*failure);
     return;
   }
   if (!settings.batchMode) return;
-  if (auto failure = context.results.AddToTable(context.SummaryPath(),
-                                                SummaryRunText(settings, series, comparison),
-                                                "Failed to add the run line to the summary table")) {
+  if (auto failure = context.results.AddToTable(
+          context.SummaryPath(), SummaryRunText(settings, series, comparison),
+          "Failed to add the run line to the summary table")) {
     context.ShowUnwrittenLine(settings.dataName + ": " + *failure);
   }
 }

@@ -131,8 +131,8 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
                PlotCommand(files->data, 2,
                            CFormat("Composite: %d eggs: p = %.3f", useable, stoufferUpper), true));
   if (!set.Finish(script)) return Fail(context, WriteFailure("gp", files->script, script));
-  information.Write(PlotInformationText(table.sampleCount, title, useable, stoufferUpper,
-                                        covarUpper, settings));
+  information.Write(
+      PlotInformationText(table.sampleCount, title, useable, stoufferUpper, covarUpper, settings));
   if (!set.Finish(information)) {
     return Fail(context, WriteFailure("inf", files->information, information));
   }

@@ -122,7 +122,8 @@ void WriteDftSpectrum(RunContext& context, const DftRequest& request) {
     return;
   }
   if (table.empty()) return;
-  if (auto failure = set.AddToTable(tablePath, {table, {}, {}}, "Failed to write dft summary file")) {
+  if (auto failure =
+          set.AddToTable(tablePath, {table, {}, {}}, "Failed to write dft summary file")) {
     context.ShowMessage(*failure);
   }
 }

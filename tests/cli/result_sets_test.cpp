@@ -175,13 +175,14 @@ TEST_F(ResultSetsTest, AFullOutputRootIsReportedOnStandardError) {
   if (!disk.ok()) GTEST_SKIP() << disk.reason();
   disk.Fill(0);
   const std::string root = disk.path();
-  const auto result = RunBatch("DataDirectory " + root + "\nLocalEggFile " +
-                               EggFile("q.csv", "2011-05-03") +
-                               "\nQuake 2011-05-03 00:00:00 2011-05-03 00:59:59\n");
+  const auto result =
+      RunBatch("DataDirectory " + root + "\nLocalEggFile " + EggFile("q.csv", "2011-05-03") +
+               "\nQuake 2011-05-03 00:00:00 2011-05-03 00:59:59\n");
   const std::string data = root + "Quake/Quake.dat";
-  EXPECT_TRUE(Contains(result.err, "Summary table not written: Quake: Failed to write gnuplot dat file " +
-                                       data + ": No space left on device (not added to " + root +
-                                       "summary.tst: No space left on device)"))
+  EXPECT_TRUE(
+      Contains(result.err, "Summary table not written: Quake: Failed to write gnuplot dat file " +
+                               data + ": No space left on device (not added to " + root +
+                               "summary.tst: No space left on device)"))
       << result.err;
   EXPECT_FALSE(FileExists(data));
   EXPECT_TRUE(std::filesystem::is_empty(root + "Quake"));

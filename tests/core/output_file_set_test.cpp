@@ -54,8 +54,8 @@ struct SetFolder {
   // The earlier files and nothing else.
   void ExpectEarlierSet() const {
     ExpectEarlierFiles();
-    EXPECT_EQ(Entries(folder), (std::set<std::string>{"Quake.dat", "Quake.inf",
-                                                      "Quake_lpvar_dft.dat", "eggs.csv"}));
+    EXPECT_EQ(Entries(folder),
+              (std::set<std::string>{"Quake.dat", "Quake.inf", "Quake_lpvar_dft.dat", "eggs.csv"}));
   }
 };
 
@@ -128,9 +128,8 @@ TEST(OutputFileSetTest, ACommitCutShortIsCompletedByTheNextBeginInformationFileL
   const OutputFileSet::Outcome outcome = set.Commit();
   EXPECT_FALSE(outcome.committed);
   ASSERT_EQ(outcome.failures.size(), 1u);
-  EXPECT_EQ(outcome.failures[0].rfind("The results of Quake are not complete yet: " +
-                                          f.File("Quake.inf") + ": ",
-                                      0),
+  EXPECT_EQ(outcome.failures[0].rfind(
+                "The results of Quake are not complete yet: " + f.File("Quake.inf") + ": ", 0),
             0u);
   EXPECT_EQ(ReadFile(f.File("Quake.dat")), "new data\n");
   EXPECT_EQ(ReadFile(f.File("Quake_lpvar_dft.dat")), "old spectrum\nblock\n");
@@ -153,9 +152,9 @@ TEST(OutputFileSetTest, ACommitCutShortIsCompletedByTheNextBeginInformationFileL
 // run, whatever it says; a second set of the folder waits for the first.
 TEST(OutputFileSetTest, BeginCleansOnlyThisNamesLeftoversAndLocksTheFolder) {
   SetFolder f;
-  for (const char* name : {".Quake.dat.pending", ".Quake_lpmax.wav.pending",
-                           ".Quake.commit.pending", ".Other.dat.pending", "Quake.pending",
-                           ".eggs.csv.pending.txt"}) {
+  for (const char* name :
+       {".Quake.dat.pending", ".Quake_lpmax.wav.pending", ".Quake.commit.pending",
+        ".Other.dat.pending", "Quake.pending", ".eggs.csv.pending.txt"}) {
     WriteFile(f.File(name), "left over");
   }
   WriteFile(f.File(".Quake.x.pending"), "moved");
@@ -175,11 +174,18 @@ TEST(OutputFileSetTest, BeginCleansOnlyThisNamesLeftoversAndLocksTheFolder) {
             "The results of Quake are being written by another run");
   set.Discard();
   EXPECT_EQ(second.Begin(f.folder, "Quake"), std::nullopt);
-  // Outside the folder or in a folder's place, no file is opened.
+  // A path that leads to the folder another way names a file of the set;
+  // outside the folder or in a folder's place, no file is opened.
   OutputFile file;
+  const std::string folderName = std::filesystem::path(f.folder).parent_path().filename();
+  EXPECT_TRUE(second.Open(file, f.folder + "../" + folderName + "/./Quake.gp", "w"));
+  file.Close();
+  EXPECT_TRUE(FileExists(PendingPath(f.File("Quake.gp"))));
   EXPECT_FALSE(second.Open(file, f.dir.File("../Quake.dat"), "w"));
-  ASSERT_EQ(mkdir(f.File("Quake.gp").c_str(), 0755), 0);
-  EXPECT_FALSE(second.Open(file, f.File("Quake.gp"), "w"));
+  EXPECT_FALSE(second.Open(file, f.File("sub/Quake.dat"), "w"));
+  ASSERT_EQ(mkdir(f.File("sub").c_str(), 0755), 0);
+  EXPECT_FALSE(second.Open(file, f.File("sub/Quake.dat"), "w"));
+  EXPECT_FALSE(second.Open(file, f.File("sub"), "w"));
 }
 
 // Without Begin, files are written in place and tables appended at once.

@@ -44,8 +44,8 @@ TEST(RunContextTest, ALineTheSummaryTableCannotTakeIsShownWithItsReason) {
   context.settings.rootDirectory = dir.path();
   context.settings.batchMode = true;
   context.RunError("No useable records");
-  const std::string shown = "Quake: No useable records (not added to " + dir.File("summary.tst") +
-                            ": Is a directory)";
+  const std::string shown =
+      "Quake: No useable records (not added to " + dir.File("summary.tst") + ": Is a directory)";
   ASSERT_EQ(link.messages().size(), 1u);
   EXPECT_EQ(link.messages()[0].text, shown);
   EXPECT_EQ(link.messages()[0].caption, std::string(kSummaryNotWritten));

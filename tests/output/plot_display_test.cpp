@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
+#include "core/output_file_set.h"
 #include "output/plot_script.h"
 #include "results_run.h"
 
@@ -91,10 +92,10 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   WriteFile(run.Path(".inf"), "nRecords 4\ntitle a\nstouffer_legend b\ncovar_legend c\n");
   const std::string incomplete = "The results of Shown are incomplete: ";
   const std::pair<std::string, std::string> data[] = {
-      {DataLines(3), incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") +
-                         " holds 3"},
-      {DataLines(5), incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") +
-                         " holds 5"},
+      {DataLines(3),
+       incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") + " holds 3"},
+      {DataLines(5),
+       incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") + " holds 5"},
       {DataLines(4) + "4 0.5", incomplete + run.Path(".inf") + " counts 4 records, but " +
                                    run.Path(".dat") + " holds 4 and an unfinished line"},
       {"", incomplete + run.Path(".dat") + ": No such file or directory"},
@@ -124,6 +125,23 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   run.Display(2, "Stouffer_Z Deviation");
   EXPECT_NE(run.Read(".gp").find(kHead + " " + title + "\"\n"), std::string::npos);
   EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
+}
+
+// A run killed while its files were being moved into place left a commit
+// record, the new data file and the earlier information file: the display
+// completes the new set first and shows it, never the mix.
+TEST(PlotDisplayTest, ARunCutShortWhileMovingItsFilesIsCompletedBeforeItIsShown) {
+  Displayed run;
+  WriteFile(run.Path(".inf"), "nRecords 3\ntitle Old\nstouffer_legend S\ncovar_legend C\n");
+  WriteFile(run.Path(".dat"), DataLines(5));  // already moved
+  WriteFile(PendingPath(run.Path(".inf")),
+            "nRecords 5\ntitle New\nstouffer_legend S\ncovar_legend C\n");
+  WriteFile(run.context.settings.outputDirectory + ".Shown.commit", "Shown.dat\nShown.inf\n");
+  run.Display(5, "Variable");
+  EXPECT_TRUE(run.link.messages().empty());
+  EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 5\n");
+  EXPECT_EQ(run.Read(".gp").rfind(kHead + " New\"\n", 0), 0u);
+  EXPECT_FALSE(testing::FileExists(run.context.settings.outputDirectory + ".Shown.commit"));
 }
 
 }  // namespace

@@ -98,10 +98,10 @@ TEST(ResultSetsTest, AStopAtAnyStepLeavesTheEarlierResultsAndTablesAsTheyWere) {
   testing::TempDir root;
   ASSERT_TRUE(RunAll(root.path(), 2400, 1, 0).empty());
   const auto earlier = FolderSnapshot(root.path());
-  for (const char* file : {"Quake/Quake.dat", "Quake/Quake.gp", "Quake/Quake.inf",
-                           "Quake/Quake.tst", "Quake/Quake_evcorr.dat", "Quake/Quake_lpvar.wav",
-                           "Quake/Quake_lpmax_dft.dat", "Quake/Quake_event_dft.dat",
-                           "summary.tst", "lpvar_dft.dat", "event_dft.dat"}) {
+  for (const char* file :
+       {"Quake/Quake.dat", "Quake/Quake.gp", "Quake/Quake.inf", "Quake/Quake.tst",
+        "Quake/Quake_evcorr.dat", "Quake/Quake_lpvar.wav", "Quake/Quake_lpmax_dft.dat",
+        "Quake/Quake_event_dft.dat", "summary.tst", "lpvar_dft.dat", "event_dft.dat"}) {
     EXPECT_EQ(earlier.count(file), 1u) << file;
   }
   int stops = 0;
@@ -118,14 +118,29 @@ TEST(ResultSetsTest, AStopAtAnyStepLeavesTheEarlierResultsAndTablesAsTheyWere) {
   EXPECT_EQ(later.size(), earlier.size());
   EXPECT_EQ(Lines(later.at("Quake/Quake.dat")).size(), 3000u);
   EXPECT_EQ(later.at("Quake/Quake.inf").rfind("nRecords 3000\n", 0), 0u);
-  for (const char* file :
-       {"Quake/Quake.gp", "Quake/Quake.tst", "Quake/Quake_lpvar.wav"}) {
+  for (const char* file : {"Quake/Quake.gp", "Quake/Quake.tst", "Quake/Quake_lpvar.wav"}) {
     EXPECT_NE(later.at(file), earlier.at(file)) << file;
   }
   for (const char* file : {"Quake/Quake_lpmax_dft.dat", "summary.tst", "lpvar_dft.dat"}) {
     EXPECT_EQ(later.at(file).rfind(earlier.at(file), 0), 0u) << file << " goes on from before";
     EXPECT_GT(later.at(file).size(), earlier.at(file).size()) << file;
   }
+}
+
+// An output root named relative to the current directory: the plot files
+// are named absolutely, the analyses' files relatively, and all of them go
+// into the one set.
+TEST(ResultSetsTest, ARelativeOutputRootGetsTheWholeSet) {
+  testing::TempDir root;
+  const std::string relative =
+      std::filesystem::relative(root.path(), std::filesystem::current_path()).string() + "/";
+  ASSERT_NE(relative[0], '/');
+  EXPECT_TRUE(RunAll(relative, 2400, 1, 0).empty());
+  const auto files = FolderSnapshot(root.path());
+  EXPECT_EQ(Lines(files.at("Quake/Quake.dat")).size(), 2400u);
+  EXPECT_EQ(files.count("Quake/Quake_lpvar.wav") + files.count("Quake/Quake_lpvar_dft.dat") +
+                files.count("Quake/Quake.tst") + files.count("lpvar_dft.dat"),
+            4u);
 }
 
 // An output root on a full disk: the run says which file could not be
