@@ -78,8 +78,9 @@ std::optional<std::string> OutputFileSet::Begin(const std::string& directory,
   if (flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     return "The results of " + name + " are being written by another run";
   }
-  if (fstat(folder.get(), &folder_) != 0)
+  if (fstat(folder.get(), &folder_) != 0) {
     return "Cannot open the folder " + directory + ": " + ErrorText(errno);
+  }
   directory_ = directory;
   name_ = name;
   if (auto failure = CompleteEarlierCommit()) return failure;
