@@ -205,7 +205,8 @@ std::optional<std::string> OutputFileSet::WriteRecord() const {
     if (entry.finalPath == last_) text += BaseName(entry.finalPath) + "\n";
   }
   const std::string record = directory_ + "." + name_ + ".commit";
-  const std::string pending = PendingPath(record);
+  // Named like the pending files, so that Begin removes one left by a kill.
+  const std::string pending = record + ".pending";
   OutputFile file;
   file.Open(pending, "w");
   file.Write(text);
