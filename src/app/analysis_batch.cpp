@@ -4,8 +4,8 @@
 
 #include "app/analysis_dialog_internal.h"
 #include "app/batch_file.h"
+#include "app/closing_words.h"
 #include "app/file_choosers.h"
-#include "core/c_format.h"
 
 namespace corvane {
 
@@ -23,6 +23,7 @@ int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
   fields.batchFile = path;
   BatchFile file = ReadBatchFile(path, CaptureBatchItem(fields, config, resolution_));
   for (const std::string& message : file.messages) view_.ShowMessage(message, std::nullopt);
+  batchFileWhole_ = file.messages.empty();
   if (file.opened) {
     LoadBatchItem(file.form, fields, config, resolution_);
     batchItems_ = std::move(file.items);
@@ -50,6 +51,7 @@ void AnalysisDialog::RunBatchFile() {
   stopRequested_ = false;
   batchMode_ = true;
   nextBatchIndex_ = 0;
+  batchReports_.clear();
   ContinueBatch();
 }
 
@@ -63,7 +65,13 @@ void AnalysisDialog::ContinueBatch() {
     }
     LoadItem(nextBatchIndex_);
     ++nextBatchIndex_;
+    lastRefusal_.clear();
     if (AnalyzeData()) return;
+    RunReport refused;
+    refused.outcome = RunOutcome::kRefused;
+    refused.message = lastRefusal_;
+    refused.dataName = fields.dataName;
+    batchReports_.push_back(refused);
   }
 }
 
@@ -72,7 +80,7 @@ void AnalysisDialog::FinishBatch() {
   resolution_ = 1;
   const int started = nextBatchIndex_;
   const bool stopped = stopRequested_;
-  view_.ShowMessage(CFormat("%d items processed in batch mode", started), "");
+  view_.ShowMessage(BatchClosingText(started, batchCount_, CountOutcomes(batchReports_)), "");
   view_.BatchFinished(started, stopped);
 }
 

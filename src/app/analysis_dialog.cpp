@@ -5,6 +5,7 @@
 #include <QEventLoop>
 
 #include "app/analysis_dialog_internal.h"
+#include "app/closing_words.h"
 #include "app/persisted_settings.h"
 #include "app/request_values.h"
 #include "core/paths.h"
@@ -97,9 +98,12 @@ void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
   view_.ShowMessage(text, caption);
 }
 
-void AnalysisDialog::OnJobEnded(int jobId) {
+void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
   if (!job_ || job_->id != jobId) return;
   job_->ended = true;
+  job_->report = report;
+  // A job refused before it took its data name still reports under it.
+  if (job_->report.dataName.empty()) job_->report.dataName = job_->dataName;
   if (jobCallDepth_ > 0) {
     jobEndPending_ = true;
     return;
@@ -111,6 +115,8 @@ void AnalysisDialog::HandleJobEnd() {
   jobEndPending_ = false;
   if (!job_ || !job_->ended) return;
   const bool analysis = job_->analysis;
+  const RunReport report = job_->report;
+  const std::string outputRoot = job_->outputRoot;
   fields.status.clear();
   view_.PushStatus();
   progress_ = 0;
@@ -121,11 +127,20 @@ void AnalysisDialog::HandleJobEnd() {
     runInProgress_ = false;
     view_.SetWaitCursor(false);
   }
-  if (!analysis || exiting_) return;
+  if (!analysis) return;
   if (batchMode_) {
-    ContinueBatch();
-  } else {
-    view_.ShowMessage("Finished processing", "");
+    // A stopped item (also when the form is closing) leaves its line.
+    if (const std::optional<std::string> text = ItemSummaryText(report)) {
+      if (!AppendToSummary(view_, outputRoot, report.dataName, *text)) {
+        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt);
+      }
+    }
+    batchReports_.push_back(report);
+    if (!exiting_) ContinueBatch();
+  } else if (!exiting_) {
+    if (const std::optional<std::string> text = RunClosingText(report)) {
+      view_.ShowMessage(*text, "");
+    }
   }
 }
 

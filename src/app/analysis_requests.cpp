@@ -19,6 +19,7 @@
 namespace corvane {
 
 void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption) {
+  lastRefusal_ = text;
   if (batchMode_ && AppendToSummary(view_, fields.outputRoot, fields.dataName, text)) return;
   view_.ShowMessage(text, caption);
 }

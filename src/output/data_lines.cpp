@@ -1,7 +1,5 @@
 #include "output/data_lines.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,19 +8,16 @@
 
 #include "core/file_descriptor.h"
 #include "core/output_file.h"
+#include "core/regular_file.h"
 
 namespace corvane {
 
 DataLines CountDataLines(const std::string& path) {
   DataLines lines;
-  const FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  struct stat info {};
-  if (!fd.valid() || fstat(fd.get(), &info) != 0) {
-    lines.reason = ErrorText(errno);
-    return lines;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    lines.reason = "not a regular file";
+  std::string notRegular;
+  const FileDescriptor fd(OpenRegularFileDescriptor(path, &notRegular));
+  if (!fd.valid()) {
+    lines.reason = notRegular.empty() ? ErrorText(errno) : notRegular;
     return lines;
   }
   std::vector<char> buffer(1 << 20);

@@ -14,7 +14,7 @@ namespace corvane {
 
 struct DataLines {
   bool readable = false;      // false: reason says why
-  std::string reason;         // "not a regular file", "No such file or directory", ...
+  std::string reason;         // "it is a FIFO", "No such file or directory", ...
   std::int64_t complete = 0;  // lines that end with a line feed
   bool unfinished = false;    // text after the last line feed
 };

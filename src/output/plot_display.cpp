@@ -30,20 +30,16 @@ bool Exists(const std::string& path) {
   return stat(path.c_str(), &info) == 0;
 }
 
-bool IsRegularFile(const std::string& path) {
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
 // Why the run's information and data files are not a whole set, or nullopt
 // when they are (the information is read into *information).
 std::optional<std::string> NotWhole(const std::string& name, const PlotFiles& files,
                                     PlotInformation& information) {
-  if (!Exists(files.information)) return std::string("Failed to open gnuplot inf file for input");
-  if (!IsRegularFile(files.information)) return files.information + " is not a regular file";
   switch (ReadPlotInformation(files.information, information)) {
     case InformationStatus::kMissing:
       return std::string("Failed to open gnuplot inf file for input");
+    case InformationStatus::kNotRegular:
+      return "Failed to open gnuplot inf file for input: " + files.information +
+             " is not a regular file";
     case InformationStatus::kMalformed:
       return "Malformed gnuplot inf file " + files.information;
     case InformationStatus::kOk:

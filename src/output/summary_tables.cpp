@@ -2,6 +2,7 @@
 
 #include "core/c_format.h"
 #include "core/output_file.h"
+#include "input/input_notes.h"
 #include "output/smoothing_line.h"
 
 namespace corvane {
@@ -22,12 +23,14 @@ std::string IntervalSettingsText(const AnalysisSettings& settings) {
 std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
-                                                const IntervalComparison& comparison) {
+                                                const IntervalComparison& comparison,
+                                                const std::string& inputNotes) {
   OutputFile file;
   if (!set.Open(file, path, "w"))
     return std::string("Failed to open statistics tst file for output");
   file.Write(IntervalSettingsText(settings));
   file.Printf("useableEggs %d\n", series.useableEggs);
+  file.Write(inputNotes);
   file.Write(SmoothingWindowLine(settings));
   if ((settings.echoMethod != kEchoNone && settings.eventTime > 0) || settings.eventDuration > 0) {
     file.Write(settings.echoMethod == kEchoEuclidean ? "Event echo method: Euclidean distance\n"
@@ -70,7 +73,7 @@ TableText SummaryRunText(const AnalysisSettings& settings, const CompositeSeries
   return table;
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
+void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
   if (!settings.compareIntervals || context.Aborted()) return;
@@ -81,9 +84,9 @@ void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
     return;
   }
   const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
-  if (auto failure = WriteStatisticsTable(context.results,
-                                          settings.outputDirectory + settings.dataName + ".tst",
-                                          settings, series, comparison)) {
+  if (auto failure = WriteStatisticsTable(
+          context.results, settings.outputDirectory + settings.dataName + ".tst", settings, series,
+          comparison, InputNoteLines(table, false))) {
     context.ShowMessage(*failure);
     return;
   }

@@ -22,13 +22,14 @@ namespace corvane {
 // The column heading line of the summary table (without its line feeds).
 extern const char* const kSummaryColumnHeading;
 
-// Writes the statistics table that becomes path, as a file of the run's set.
-// Returns the message to show when it could not be created or written
-// completely.
+// Writes the statistics table that becomes path, as a file of the run's set;
+// inputNotes (InputNoteLines) follow the useableEggs line. Returns the
+// message to show when it could not be created or written completely.
 std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
-                                                const IntervalComparison& comparison);
+                                                const IntervalComparison& comparison,
+                                                const std::string& inputNotes = "");
 
 // The run line of the summary table, with the heading that goes before it
 // when the table has no heading yet: name, usable eggs, the last cumulative

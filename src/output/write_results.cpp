@@ -7,6 +7,7 @@
 #include "core/c_format.h"
 #include "core/data_name.h"
 #include "core/output_file.h"
+#include "input/input_notes.h"
 #include "input/local_staging.h"
 #include "output/cumulative_statistics.h"
 #include "output/gnuplot_launcher.h"
@@ -22,10 +23,11 @@ constexpr char kStoufferLabel[] = "Stouffer_Z Deviation";
 
 // Ends the step: what the run wrote so far is discarded first, so that the
 // message has room on a full disk.
-void Fail(RunContext& context, const std::string& message) {
+bool Fail(RunContext& context, const std::string& message) {
   context.results.Discard();
   context.ShowMessage(message);
   context.Abort();
+  return false;
 }
 
 // "Failed to write gnuplot dat file <path>: <reason>".
@@ -65,17 +67,17 @@ void KeepFinalValues(const CumulativeStatistics& cumulative, int written, Compos
 
 }  // namespace
 
-void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSeries& series,
+bool WriteResults(RunContext& context, const EggSampleTable& table, CompositeSeries& series,
                   const ResultSteps& steps) {
   const AnalysisSettings& settings = context.settings;
   if (std::optional<std::string> error = DataNameError(settings.dataName)) {
     context.RunError(*error);
     context.Abort();
-    return;
+    return false;
   }
   if (!EnsureOutputDirectory(context)) {
     context.Abort();
-    return;
+    return false;
   }
   const std::optional<PlotFiles> files = PlotFilesOf(settings);
   if (!files) return Fail(context, "Failed to get current directory");
@@ -90,7 +92,7 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
   RunStep(context, steps.createAudioFiles, settings.audio, "Creating audio");
   RunStep(context, steps.eventEcho, true);
   RunStep(context, steps.dftSpectra, settings.dft);
-  if (context.Aborted()) return;
+  if (context.Aborted()) return false;
 
   OutputFile script, data, information;
   if (!set.Open(script, files->script, "w")) {
@@ -109,17 +111,17 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
   try {
     const CumulativeStatistics cumulative = ComputeCumulativeStatistics(context, series);
     const int written = WritePlotData(context, series, cumulative, data);
-    if (context.Aborted()) return;
+    if (context.Aborted()) return false;
     KeepFinalValues(cumulative, written, series);
   } catch (const std::exception& error) {
     context.RunError(error.what());
     context.Abort();
-    return;
+    return false;
   }
   if (!set.Finish(data)) return Fail(context, WriteFailure("dat", files->data, data));
 
   RunStep(context, steps.compareIntervals, settings.compareIntervals, "Comparing intervals");
-  if (context.Aborted()) return;
+  if (context.Aborted()) return false;
 
   const int useable = series.useableEggs;
   const double stoufferUpper = 1.0 - series.finalStoufferProb;
@@ -132,7 +134,8 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
                            CFormat("Composite: %d eggs: p = %.3f", useable, stoufferUpper), true));
   if (!set.Finish(script)) return Fail(context, WriteFailure("gp", files->script, script));
   information.Write(
-      PlotInformationText(table.sampleCount, title, useable, stoufferUpper, covarUpper, settings));
+      PlotInformationText(table.sampleCount, title, useable, stoufferUpper, covarUpper, settings) +
+      InputNoteLines(table, true));
   if (!set.Finish(information)) {
     return Fail(context, WriteFailure("inf", files->information, information));
   }
@@ -141,7 +144,7 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
   for (const std::string& failure : outcome.failures) context.ShowMessage(failure);
   if (!outcome.committed) {
     context.Abort();
-    return;
+    return false;
   }
   context.AdvanceJobStage();
 
@@ -149,6 +152,7 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
     context.PostStatus("Generating plot");
     LaunchPlot(context, files->script);
   }
+  return true;
 }
 
 }  // namespace corvane

@@ -51,7 +51,9 @@ struct ResultSteps {
   std::function<void()> compareIntervals;  // the interval comparison and its tables
 };
 
-void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSeries& series,
+// True when the run's new results are in place (a Stop that comes after
+// that only skips the launch).
+bool WriteResults(RunContext& context, const EggSampleTable& table, CompositeSeries& series,
                   const ResultSteps& steps);
 
 }  // namespace corvane

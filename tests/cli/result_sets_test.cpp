@@ -179,6 +179,7 @@ TEST_F(ResultSetsTest, AFullOutputRootIsReportedOnStandardError) {
       RunBatch("DataDirectory " + root + "\nLocalEggFile " + EggFile("q.csv", "2011-05-03") +
                "\nQuake 2011-05-03 00:00:00 2011-05-03 00:59:59\n");
   const std::string data = root + "Quake/Quake.dat";
+  EXPECT_EQ(result.exitCode, kExitItemsFailed);
   EXPECT_TRUE(
       Contains(result.err, "Summary table not written: Quake: Failed to write gnuplot dat file " +
                                data + ": No space left on device (not added to " + root +
@@ -201,7 +202,7 @@ TEST_F(ResultSetsTest, ADataNameOfATableOfTheOutputRootIsRefused) {
                                "2011-05-03 00:20:00 0.1\nsummary.tst 2011-05-03 00:00:00 "
                                "2011-05-03 00:59:59\nLPVAR_dft.dat 2011-05-03 00:00:00 "
                                "2011-05-03 00:59:59\n");
-  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
+  EXPECT_EQ(result.exitCode, kExitItemsFailed) << "two items refused\n" << result.err;
   int tables = 0;
   for (const auto& entry : std::filesystem::directory_iterator(root_)) {
     if (!entry.is_regular_file()) continue;

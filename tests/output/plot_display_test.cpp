@@ -9,6 +9,7 @@
 #include "core/output_file_set.h"
 #include "output/plot_script.h"
 #include "results_run.h"
+#include "support/fifo.h"
 
 namespace corvane {
 namespace {
@@ -99,7 +100,7 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
       {DataLines(4) + "4 0.5", incomplete + run.Path(".inf") + " counts 4 records, but " +
                                    run.Path(".dat") + " holds 4 and an unfinished line"},
       {"", incomplete + run.Path(".dat") + ": No such file or directory"},
-      {"fifo", incomplete + run.Path(".dat") + ": not a regular file"}};
+      {"fifo", incomplete + run.Path(".dat") + ": it is a FIFO"}};
   for (const auto& [text, message] : data) {
     SCOPED_TRACE(message);
     unlink(run.Path(".dat").c_str());
@@ -142,6 +143,25 @@ TEST(PlotDisplayTest, ARunCutShortWhileMovingItsFilesIsCompletedBeforeItIsShown)
   EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 5\n");
   EXPECT_EQ(run.Read(".gp").rfind(kHead + " New\"\n", 0), 0u);
   EXPECT_FALSE(testing::FileExists(run.context.settings.outputDirectory + ".Shown.commit"));
+}
+
+// An information file that is a FIFO or a directory is refused at once,
+// naming it; the script stays.
+TEST(PlotDisplayTest, AnInformationFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  Displayed run;
+  unlink(run.Path(".inf").c_str());
+  const testing::Fifo fifo(run.Path(".inf"));
+  const std::string message =
+      "Failed to open gnuplot inf file for input: " + run.Path(".inf") + " is not a regular file";
+  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.Display(5, "Variable"); }));
+  EXPECT_EQ(run.link.messageTexts().back(), message);
+  unlink(run.Path(".inf").c_str());
+  mkdir(run.Path(".inf").c_str(), 0755);
+  run.context.ClearAbort();
+  run.Display(5, "Variable");
+  EXPECT_TRUE(run.context.Aborted());
+  EXPECT_EQ(run.link.messageTexts().back(), message);
+  EXPECT_EQ(run.Read(".gp"), "earlier script");
 }
 
 }  // namespace
