@@ -1,5 +1,7 @@
 #include "output/summary_tables.h"
 
+#include <algorithm>
+
 #include "core/c_format.h"
 #include "core/output_file.h"
 #include "input/input_notes.h"
@@ -10,6 +12,11 @@ namespace corvane {
 const char* const kSummaryColumnHeading =
     "name\tnEggs\tStouf\tDf\tProb\tcvar1\tcvar2\tdiff\teggvar1\teggvar2\tdiff\tlpvar1\tlpvar2\t"
     "diff\talpdev1\talpdev2\tdiff\tlpadev1\tlpadev2\tdiff\tlpmax1\tlpmax2\tdiff";
+
+const char* const kDependentSamplesNote =
+    "Note: the t-tests of the filtered and cumulative variables (cvar, lpvar, alpdev, lpadev, "
+    "lpmax) are not valid significance tests, as their samples are dependent; the test of the "
+    "unfiltered eggvar remains valid.";
 
 namespace {
 
@@ -41,7 +48,10 @@ std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::s
                   series.echoPeakMean);
     }
   }
-  file.Printf("\ntDF %lld\n", static_cast<long long>(comparison.tests[0].df));
+  // The degrees of freedom of two complete intervals; a variable whose
+  // intervals hold undefined seconds says how many its test had.
+  const long long degrees = 2LL * comparison.duration - 2;
+  file.Printf("\ntDF %lld\n", degrees);
   for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
     const char* name = kComparedVariables[v].name;
     const TTestResult& test = comparison.tests[v];
@@ -49,7 +59,10 @@ std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::s
     file.Printf("interval2Mean_%s %f\n", name, test.mean2);
     file.Printf("t-value %f\n", test.t);
     file.Printf("tProb %f\n", test.prob);
+    if (test.df != degrees) file.Printf("tDF_%s %lld\n", name, static_cast<long long>(test.df));
   }
+  // Last, so that the lines above stay where readers of the table find them.
+  file.Printf("\n%s\n", kDependentSamplesNote);
   if (!set.Finish(file)) {
     return "Failed to write statistics tst file " + path + ": " + file.Reason();
   }
@@ -77,8 +90,25 @@ void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
   if (!settings.compareIntervals || context.Aborted()) return;
-  auto outcome = CompareSeriesIntervals(series, settings.interval1Start, settings.interval2Start,
-                                        settings.intervalDuration);
+  if (auto error = IntervalSettingsError(settings.interval1Start, settings.interval2Start,
+                                         settings.intervalDuration)) {
+    context.ShowMessage(*error);
+    return;
+  }
+  // The settings are seconds from the first sample; a sample spans
+  // `resolution` of them, and the duration is rounded up to whole samples.
+  const int resolution = std::max(1, table.resolution);
+  const int duration = settings.intervalDuration / resolution +
+                       (settings.intervalDuration % resolution != 0 ? 1 : 0);
+  if (duration < 2) {
+    context.ShowMessage(
+        CFormat("The interval duration must be at least %d seconds at %d "
+                "seconds per sample",
+                resolution + 1, resolution));
+    return;
+  }
+  auto outcome = CompareSeriesIntervals(series, settings.interval1Start / resolution,
+                                        settings.interval2Start / resolution, duration);
   if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
     context.ShowMessage(*refusal);
     return;

@@ -1,7 +1,9 @@
 // The tables that record the outcome of an interval comparison:
 //  - the run's statistics table "<output dir><data name>.tst", rewritten by
-//    each run: interval and filter settings, the event echo settings, and
-//    the means, t-values and probabilities of the six compared variables;
+//    each run: interval and filter settings, the event echo settings, the
+//    means, t-values and probabilities of the six compared variables (with
+//    the degrees of freedom of a variable whose test had fewer than tDF),
+//    and last a line saying which of the tests are valid;
 //  - the batch summary table "<root>summary.tst", only appended to: a
 //    heading (written whenever the table has none yet, also after run-error
 //    lines) and one 23-field line per batch run.
@@ -21,6 +23,9 @@ namespace corvane {
 
 // The column heading line of the summary table (without its line feeds).
 extern const char* const kSummaryColumnHeading;
+// The statistics table's last line (without its line feed): the tests of
+// filtered and cumulative variables compare dependent samples.
+extern const char* const kDependentSamplesNote;
 
 // Writes the statistics table that becomes path, as a file of the run's set;
 // inputNotes (InputNoteLines) follow the useableEggs line. Returns the
@@ -42,9 +47,13 @@ TableText SummaryRunText(const AnalysisSettings& settings, const CompositeSeries
 // The interval comparison of "Write results" (when interval comparison is
 // on and the run has not been stopped): compares the intervals, writes the
 // statistics table and, in batch mode, the summary run line (added to the
-// table when the run's set is committed). Refused settings, intervals past
-// the end of the data and a table that cannot be written are shown through
-// the run's message channel, and then neither table is written.
+// table when the run's set is committed). The interval settings are seconds
+// from the first sample: at a resolution R the intervals start at sample
+// start / R and span the duration / R samples, rounded up (the tables show
+// the settings as given). Refused settings, a duration of fewer than two
+// samples, intervals past the end of the data and a table that cannot be
+// written are shown through the run's message channel, and then neither
+// table is written.
 void CompareIntervals(RunContext& context, const EggSampleTable& table,
                       const CompositeSeries& series);
 
