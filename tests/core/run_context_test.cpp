@@ -1,6 +1,7 @@
 #include "core/run_context.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,10 @@ using testing::TempDir;
 
 // Interactive runs show errors (prefixed with the data name) and messages in
 // message boxes (RunEndTest, LocalRunTest); batch runs write both to the
-// summary table.
-TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTable) {
+// summary table. A line the table cannot take is shown instead, naming the
+// item, the table and the reason: in a box, or on standard error when there
+// is no one to show it.
+TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTableOrAreShownWithTheReason) {
   TempDir dir;
   testing::RecordingLink link;
   RunContext context(&link, &link);
@@ -30,19 +33,9 @@ TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTable) {
   EXPECT_EQ(link.messages().size(), 0u);
   EXPECT_EQ(ReadFile(dir.File("summary.tst")),
             "Quake: No useable records\nQuake: Record 5 is out of sync\n");
-}
 
-// A line that cannot be added to the summary table is shown instead, naming
-// the item, the table and the reason: in a box, or on standard error when
-// there is no one to show it.
-TEST(RunContextTest, ALineTheSummaryTableCannotTakeIsShownWithItsReason) {
-  TempDir dir;
+  ASSERT_EQ(unlink(dir.File("summary.tst").c_str()), 0);
   ASSERT_EQ(mkdir(dir.File("summary.tst").c_str(), 0755), 0);
-  testing::RecordingLink link;
-  RunContext context(&link, &link);
-  context.settings.dataName = "Quake";
-  context.settings.rootDirectory = dir.path();
-  context.settings.batchMode = true;
   context.RunError("No useable records");
   const std::string shown =
       "Quake: No useable records (not added to " + dir.File("summary.tst") + ": Is a directory)";
