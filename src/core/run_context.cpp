@@ -22,16 +22,16 @@ void RunContext::RunError(const std::string& message) const {
   if (settings.batchMode) {
     AppendTextLine(SummaryPath(), text);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(text, std::nullopt);
+    reporter_->ShowMessage(text, std::nullopt, MessageKind::kCritical);
   }
 }
 
-void RunContext::ShowMessage(const std::string& text,
-                             const std::optional<std::string>& caption) const {
+void RunContext::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                             MessageKind kind) const {
   if (settings.batchMode) {
     AppendTextLine(SummaryPath(), settings.dataName + ": " + text);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(text, caption);
+    reporter_->ShowMessage(text, caption, kind);
   }
 }
 

@@ -27,6 +27,7 @@
 #include "gui/qt_choosers.h"
 
 class QAction;
+class QShortcut;
 
 namespace corvane {
 
@@ -63,9 +64,11 @@ class AnalysisWindow : public QMainWindow, public FormView {
   // FormView.
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
-  std::string ChooseFile(const std::string& title, const std::string& filter) override;
-  std::string ChooseFolder(const std::string& title) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
+  std::string ChooseFile(const std::string& title, const std::string& filter,
+                         const std::string& current) override;
+  std::string ChooseFolder(const std::string& title, const std::string& current) override;
   void PushStatus() override;
   void SetWaitCursor(bool on) override;
   void SetProgress(int percent) override;
@@ -91,6 +94,7 @@ class AnalysisWindow : public QMainWindow, public FormView {
   RequestForm* form_ = nullptr;
   QtChoosers choosers_;
   Actions actions_;
+  QShortcut* stopShortcut_ = nullptr;
   bool closing_ = false;
   // Declared last: made once the controls exist (the window then pushes the
   // loaded fields to them), destroyed before them.

@@ -31,7 +31,8 @@ class AudioWindow : public QDialog, public DialogView {
 
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
 
   void accept() override;
 

@@ -26,7 +26,8 @@ class CalculatorWindow : public QDialog, public DialogView {
 
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
 
   // The controls, for tests.
   QLineEdit* deviation = nullptr;
@@ -35,6 +36,8 @@ class CalculatorWindow : public QDialog, public DialogView {
   QPushButton* calculateButton = nullptr;
 
  private:
+  void ShowProbability();
+
   ChiSquareCalculator model_;
 };
 

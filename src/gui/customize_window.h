@@ -32,7 +32,8 @@ class CustomizeWindow : public QDialog, public DialogView {
 
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
 
   void accept() override;
   void reject() override;
@@ -57,6 +58,7 @@ class CustomizeWindow : public QDialog, public DialogView {
   QPushButton* defaultPseudoDataUrl = nullptr;
 
  private:
+  void AddToolTips();
   QLineEdit* AddField(QGridLayout* grid, int row, const char* label, QPushButton** button,
                       const char* buttonText);
 
