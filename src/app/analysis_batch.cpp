@@ -12,7 +12,8 @@ namespace corvane {
 void AnalysisDialog::OpenBatchFile() {
   if (RefuseWhileBusy()) return;
   if (!view_.PullFields()) return;
-  const std::string path = view_.ChooseFile(kOpenBatchFileTitle, kBatchFileFilter);
+  const std::string path =
+      view_.ChooseFile(kOpenBatchFileTitle, kBatchFileFilter, fields.batchFile);
   if (path.empty()) return;
   OpenBatchFileAt(path);
 }
@@ -22,12 +23,15 @@ int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
   if (!view_.PullFields()) return -1;
   fields.batchFile = path;
   BatchFile file = ReadBatchFile(path, CaptureBatchItem(fields, config, resolution_));
-  for (const std::string& message : file.messages) view_.ShowMessage(message, std::nullopt);
+  for (const std::string& message : file.messages) {
+    view_.ShowMessage(message, std::nullopt, MessageKind::kWarning);
+  }
   if (file.opened) {
     LoadBatchItem(file.form, fields, config, resolution_);
     batchItems_ = std::move(file.items);
     batchCount_ = file.count;
     nextBatchIndex_ = 0;
+    fields.status = CFormat(batchCount_ == 1 ? "%d item loaded" : "%d items loaded", batchCount_);
   }
   view_.PushFields();
   if (file.opened && batchCount_ >= 1) LoadItem(0);
@@ -36,6 +40,8 @@ int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
 
 void AnalysisDialog::LoadItem(int index) {
   LoadBatchItem(batchItems_.at(static_cast<size_t>(index)), fields, config, resolution_);
+  // The item's stop is its own, not one the form completed.
+  completedStop_ = CompletedStop{};
   view_.PushFields();
 }
 
@@ -43,7 +49,7 @@ void AnalysisDialog::RunBatchFile() {
   if (RefuseWhileBusy()) return;
   if (!view_.PullFields()) return;
   if (batchCount_ <= 0) {
-    view_.ShowMessage("There are no batch items to process", std::nullopt);
+    view_.ShowMessage("There are no batch items to process", std::nullopt, MessageKind::kWarning);
     return;
   }
   if (startNewLog_) StartLogIn(config.tempDirectory);
@@ -72,7 +78,8 @@ void AnalysisDialog::FinishBatch() {
   resolution_ = 1;
   const int started = nextBatchIndex_;
   const bool stopped = stopRequested_;
-  view_.ShowMessage(CFormat("%d items processed in batch mode", started), "");
+  view_.ShowMessage(CFormat("%d items processed in batch mode", started), "",
+                    MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 

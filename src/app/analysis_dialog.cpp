@@ -46,7 +46,7 @@ const CEggStatistics* AnalysisDialog::CurrentJob() const {
 
 bool AnalysisDialog::RefuseWhileBusy() {
   if (!job_) return false;
-  view_.ShowMessage(kRunInProgress, std::nullopt);
+  view_.ShowMessage(kRunInProgress, std::nullopt, MessageKind::kWarning);
   return true;
 }
 
@@ -84,13 +84,13 @@ void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
 }
 
 void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
-                                  const std::optional<std::string>& caption) {
+                                  const std::optional<std::string>& caption, MessageKind kind) {
   // In batch mode no message waits for a click.
   if (batchMode_ && job_ && job_->id == jobId &&
       AppendToSummary(job_->outputRoot, job_->dataName, text)) {
     return;
   }
-  view_.ShowMessage(text, caption);
+  view_.ShowMessage(text, caption, kind);
 }
 
 void AnalysisDialog::OnJobEnded(int jobId) {
@@ -121,7 +121,7 @@ void AnalysisDialog::HandleJobEnd() {
   if (batchMode_) {
     ContinueBatch();
   } else {
-    view_.ShowMessage("Finished processing", "");
+    view_.ShowMessage("Finished processing", "", MessageKind::kInformation);
   }
 }
 
