@@ -62,10 +62,13 @@ TEST_F(FormStopCompletionTest, TheFormCompletesAStaleStopAgainButNotABatchItemsS
 
   // A batch item that happens to end where the last completion did keeps
   // its stop, in batch mode and when the user runs it from the form.
-  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("Item 2011-05-01 00:00:00 2011-05-04 23:59:59\n")), 1);
+  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("DataDirectory " + root_ +
+                                            "\nItem 2011-05-01 00:00:00 2011-05-04 23:59:59\n")),
+            1);
   form.fields.remoteAccess = false;
   form.fields.localEggFile = "";
   EXPECT_EQ(analyze("2011-05-02 00:00:00"), "2011-05-04 23:59:59");
+  EXPECT_EQ(view_.Texts(), std::vector<std::string>(3, "Specify egg file name for local access"));
 }
 
 }  // namespace
