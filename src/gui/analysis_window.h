@@ -2,8 +2,16 @@
 // request form (RequestForm) with the menu bar "File", "Options", "Help",
 // and binds both to the form model AnalysisDialog, which it owns: the
 // buttons and menu commands run the model's operations, and the window is
-// the model's view (field exchange, message boxes, choosers, wait cursor,
-// progress bar, the user's default opener for web pages and the help page).
+// the model's view (field exchange, message boxes with the icon of their
+// kind, choosers, wait cursor, progress bar, the user's default opener for
+// web pages and the help page, see desktop_opener.h).
+//
+// Keyboard: the menus and their items carry access keys (the menu titles
+// take F, O and H; the form takes the other letters, see request_form.h);
+// Ctrl+O "Open Batch File", Ctrl+L "Open Local EGG file", Ctrl+Q "Exit",
+// F1 "Help", Ctrl+R "Analyze data" (as Enter in the form does) and, while
+// the form holds a job, Esc "Stop". The Help menu lists Help, About and
+// Kelmar Home.
 //
 // While the model holds a job, the buttons and menu commands that would
 // start another run ("Analyze data", "Display", "Run batch file", "Open

@@ -2,10 +2,11 @@
 // deviation from the median for a number of degrees of freedom, on the model
 // ChiSquareCalculator.
 //
-// "Calculate" pulls the deviation (a number) and the DF (an integer), shows
-// the probability with up to 15 significant digits, or shows why it cannot
-// be computed and leaves the probability empty. The dialog has no OK or
-// Cancel button; it is closed with the window's close control (or Escape).
+// "Calculate" (also Enter) pulls the deviation (a number) and the DF (an
+// integer), shows the probability with up to 15 significant digits, or shows
+// why it cannot be computed and leaves the probability empty; a field that
+// is not a number clears the probability too. The dialog has no OK or Cancel
+// button; it is closed with the window's close control (or Escape).
 #pragma once
 
 #include <QDialog>
