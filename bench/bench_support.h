@@ -75,7 +75,7 @@ class RunEndWaiter : public FormLink, public MessageReporter {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!message_) message_ = text;
   }
-  void NotifyRunEnded() override {
+  void NotifyRunEnded(const RunReport&) override {
     std::lock_guard<std::mutex> lock(mutex_);
     ended_ = true;
     changed_.notify_all();

@@ -4,6 +4,7 @@
 
 #include "app/analysis_dialog_internal.h"
 #include "app/batch_file.h"
+#include "app/closing_words.h"
 #include "app/file_choosers.h"
 #include "core/c_format.h"
 
@@ -26,6 +27,7 @@ int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
   for (const std::string& message : file.messages) {
     view_.ShowMessage(message, std::nullopt, MessageKind::kWarning);
   }
+  batchFileWhole_ = file.messages.empty();
   if (file.opened) {
     LoadBatchItem(file.form, fields, config, resolution_);
     batchItems_ = std::move(file.items);
@@ -56,6 +58,7 @@ void AnalysisDialog::RunBatchFile() {
   stopRequested_ = false;
   batchMode_ = true;
   nextBatchIndex_ = 0;
+  batchReports_.clear();
   ContinueBatch();
 }
 
@@ -69,7 +72,13 @@ void AnalysisDialog::ContinueBatch() {
     }
     LoadItem(nextBatchIndex_);
     ++nextBatchIndex_;
+    lastRefusal_.clear();
     if (AnalyzeData()) return;
+    RunReport refused;
+    refused.outcome = RunOutcome::kRefused;
+    refused.message = lastRefusal_;
+    refused.dataName = fields.dataName;
+    batchReports_.push_back(refused);
   }
 }
 
@@ -78,8 +87,12 @@ void AnalysisDialog::FinishBatch() {
   resolution_ = 1;
   const int started = nextBatchIndex_;
   const bool stopped = stopRequested_;
-  view_.ShowMessage(CFormat("%d items processed in batch mode", started), "",
-                    MessageKind::kInformation);
+  const BatchTally tally = CountOutcomes(batchReports_);
+  // Items that did not complete have their lines in the summary table; the
+  // closing box warns of them.
+  view_.ShowMessage(BatchClosingText(started, batchCount_, tally), "",
+                    tally.failed + tally.refused > 0 ? MessageKind::kWarning
+                                                     : MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 

@@ -5,6 +5,7 @@
 #include <QEventLoop>
 
 #include "app/analysis_dialog_internal.h"
+#include "app/closing_words.h"
 #include "app/persisted_settings.h"
 #include "app/request_values.h"
 #include "core/output_file.h"
@@ -12,6 +13,26 @@
 #include "core/progress_log.h"
 
 namespace corvane {
+
+namespace {
+
+// The icon of the words the form adds at a run's end: what the user asked
+// for (results, or a stop) is information; a run that ended without results
+// and without saying why is a failure.
+MessageKind ClosingKind(const RunReport& report) {
+  switch (report.outcome) {
+    case RunOutcome::kCompleted:
+    case RunOutcome::kStopped:
+      return MessageKind::kInformation;
+    case RunOutcome::kRefused:
+      return MessageKind::kWarning;
+    case RunOutcome::kFailed:
+      break;
+  }
+  return MessageKind::kCritical;
+}
+
+}  // namespace
 
 const char* const AnalysisDialog::kRunInProgress =
     "A run is in progress. Wait for it to end, or press Stop.";
@@ -93,9 +114,12 @@ void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
   view_.ShowMessage(text, caption, kind);
 }
 
-void AnalysisDialog::OnJobEnded(int jobId) {
+void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
   if (!job_ || job_->id != jobId) return;
   job_->ended = true;
+  job_->report = report;
+  // A job refused before it took its data name still reports under it.
+  if (job_->report.dataName.empty()) job_->report.dataName = job_->dataName;
   if (jobCallDepth_ > 0) {
     jobEndPending_ = true;
     return;
@@ -107,6 +131,8 @@ void AnalysisDialog::HandleJobEnd() {
   jobEndPending_ = false;
   if (!job_ || !job_->ended) return;
   const bool analysis = job_->analysis;
+  const RunReport report = job_->report;
+  const std::string outputRoot = job_->outputRoot;
   fields.status.clear();
   view_.PushStatus();
   progress_ = 0;
@@ -117,11 +143,20 @@ void AnalysisDialog::HandleJobEnd() {
     runInProgress_ = false;
     view_.SetWaitCursor(false);
   }
-  if (!analysis || exiting_) return;
+  if (!analysis) return;
   if (batchMode_) {
-    ContinueBatch();
-  } else {
-    view_.ShowMessage("Finished processing", "", MessageKind::kInformation);
+    // A stopped item (also when the form is closing) leaves its line.
+    if (const std::optional<std::string> text = ItemSummaryText(report)) {
+      if (!AppendToSummary(outputRoot, report.dataName, *text)) {
+        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt, ClosingKind(report));
+      }
+    }
+    batchReports_.push_back(report);
+    if (!exiting_) ContinueBatch();
+  } else if (!exiting_) {
+    if (const std::optional<std::string> text = RunClosingText(report)) {
+      view_.ShowMessage(*text, "", ClosingKind(report));
+    }
   }
 }
 

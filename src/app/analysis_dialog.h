@@ -17,10 +17,18 @@
 // for its end, still showing the job's messages meanwhile; the job no longer
 // waits for them to be acknowledged.
 //
+// Closing words: after an interactive run, "Finished processing" with the
+// result folder only when the run wrote its results, "name: Stopped by user"
+// after Stop, and nothing more after a failure (its own message stands
+// alone).
+//
 // Batch mode: a refusal of an item goes to the output root's "summary.tst"
-// as "name: message" and the batch goes on with the next item; the batch
-// ends after its last item or after "Stop", with the number of items taken
-// up, and the resolution goes back to 1.
+// as "name: message" and the batch goes on with the next item; so does the
+// line "name: Stopped by user" of a stopped item. Every item taken up leaves
+// its report (BatchReports, in item order). The batch ends after its last
+// item or after "Stop" with the number of items taken up and how many
+// completed, failed, were refused or stopped, and the resolution goes back
+// to 1.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +46,7 @@
 #include "app/job_channel.h"
 #include "app/settings_store.h"
 #include "app/time_completion.h"
+#include "core/run_report.h"
 
 namespace corvane {
 
@@ -92,6 +101,13 @@ class AnalysisDialog : private JobEvents {
   int BatchItemCount() const { return batchCount_; }
   int NextBatchIndex() const { return nextBatchIndex_; }
   const std::vector<BatchItem>& BatchItems() const { return batchItems_; }
+  // The reports of the items taken up by the last batch run, in item order:
+  // the job's report of each item that ran, a refused report (with the
+  // refusal's text) for each item the form refused.
+  const std::vector<RunReport>& BatchReports() const { return batchReports_; }
+  // False when reading the last batch file stopped at a line it refused (or
+  // at the item limit), so that some of its lines were never loaded.
+  bool BatchFileReadWhole() const { return batchFileWhole_; }
   bool StartNewLog() const { return startNewLog_; }
   int ProgressPercent() const { return progress_; }
   // The job made for the last request, until the form has released it
@@ -113,7 +129,7 @@ class AnalysisDialog : private JobEvents {
   void OnJobBytes(int jobId, std::int64_t count) override;
   void OnJobMessage(int jobId, const std::string& text, const std::optional<std::string>& caption,
                     MessageKind kind) override;
-  void OnJobEnded(int jobId) override;
+  void OnJobEnded(int jobId, const RunReport& report) override;
 
   // Keeps a job's end from being handled while the form is inside a call to
   // that job (a message box shown meanwhile runs a nested event loop).
@@ -152,6 +168,9 @@ class AnalysisDialog : private JobEvents {
   int batchCount_ = -1;
   int nextBatchIndex_ = 0;
   bool batchMode_ = false;
+  bool batchFileWhole_ = true;
+  std::vector<RunReport> batchReports_;
+  std::string lastRefusal_;  // the text of the form's latest refusal
 
   int lastJobId_ = 0;
   std::unique_ptr<OwnedJob> job_;

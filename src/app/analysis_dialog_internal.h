@@ -21,6 +21,7 @@ struct AnalysisDialog::OwnedJob {
   std::unique_ptr<CEggStatistics> job;
   bool analysis = false;  // started by StartAnalysis: its end continues a batch
   bool ended = false;     // its end-of-run report has arrived
+  RunReport report;       // that report
   std::string dataName;   // for the summary table in batch mode
   std::string outputRoot;
 

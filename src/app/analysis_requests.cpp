@@ -27,6 +27,7 @@ const char* const kSetInCustomize = "Set it in Options > Customize.";
 
 void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption,
                             MessageKind kind) {
+  lastRefusal_ = text;
   if (batchMode_ && AppendToSummary(fields.outputRoot, fields.dataName, text)) return;
   view_.ShowMessage(text, caption, kind);
 }

@@ -18,57 +18,66 @@ namespace corvane {
 
 namespace {
 
-constexpr size_t kMaxLineLength = 254;  // characters before the line end
 constexpr size_t kMaxPathLength = 199;
 constexpr size_t kMaxNameLength = 99;
 constexpr size_t kMaxTimeLength = 39;
 
 const char* const kRecordMessage = "Invalid batch file record:\n";
+const char* const kTooLong = "A number in a batch file is at most 256 characters long.";
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// One line of the file, without its line end. A line over the accepted
-// length is only shown in a message: at most kMaxShownLength of it is kept,
-// so a huge line costs no memory.
-struct Line {
-  std::string text;
-  bool tooLong = false;
-};
-
+// Lines may be of any length, but only what reading can use is kept, so a
+// huge line costs no memory: the first kKeptWords words, each cut after
+// kMaxWordLength + 1 characters (longer than every field, so a cut word is
+// still refused as too long), and the line's first kMaxShownLength
+// characters for messages.
+constexpr size_t kKeptWords = 16;
+constexpr size_t kMaxWordLength = 256;
 constexpr size_t kMaxShownLength = 4096;
 
+struct Line {
+  std::string shown;  // the line without its line end ("..." when cut)
+  std::vector<std::string> words;
+  size_t length = 0;  // characters before the line end
+  bool comment = false;
+};
+
+bool IsSpace(int c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
 std::optional<Line> ReadLine(std::FILE* file) {
-  Line line;
-  size_t length = 0;
   int c = std::getc(file);
   if (c == EOF) return std::nullopt;
-  while (c != EOF && c != '\n') {
-    if (length < kMaxShownLength) line.text.push_back(static_cast<char>(c));
-    ++length;
-    c = std::getc(file);
+  Line line;
+  line.comment = c == '#';
+  bool inWord = false;
+  std::string* word = nullptr;  // the word being read, when it is kept
+  bool endsWithCr = false;
+  for (; c != EOF && c != '\n'; c = std::getc(file)) {
+    ++line.length;
+    endsWithCr = c == '\r';
+    if (line.shown.size() < kMaxShownLength) line.shown.push_back(static_cast<char>(c));
+    if (line.comment) continue;
+    if (IsSpace(c)) {
+      inWord = false;
+      continue;
+    }
+    if (!inWord) {
+      inWord = true;
+      word = nullptr;
+      if (line.words.size() < kKeptWords) word = &line.words.emplace_back();
+    }
+    if (word != nullptr && word->size() <= kMaxWordLength) word->push_back(static_cast<char>(c));
   }
-  if (length <= kMaxShownLength && !line.text.empty() && line.text.back() == '\r') {
-    line.text.pop_back();
-    --length;
+  // A CR before the LF belongs to the line end.
+  if (endsWithCr) {
+    --line.length;
+    if (line.shown.size() > line.length) line.shown.pop_back();
   }
-  line.tooLong = length > kMaxLineLength;
-  if (length > kMaxShownLength) line.text += "...";
+  if (line.length > line.shown.size()) line.shown += "...";
   return line;
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
-    size_t end = i;
-    while (end < text.size() && !std::isspace(static_cast<unsigned char>(text[end]))) ++end;
-    if (end > i) words.push_back(text.substr(i, end - i));
-    i = end;
-  }
-  return words;
 }
 
 bool IsKeyword(const std::string& word) {
@@ -88,18 +97,15 @@ class BatchFileReader {
  public:
   explicit BatchFileReader(BatchFile& result) : result_(result) {}
 
-  // Handles one line; false when reading stops.
+  // Handles one line; false when reading stops. Comments and blank lines
+  // are skipped whatever their length.
   bool Handle(const Line& line) {
-    if (line.tooLong) return Refuse(kRecordMessage + line.text);
     // The length rules count the line end.
-    const size_t length = line.text.size() + 1;
-    if (length < 10) return true;
-    if (line.text[0] == '#') return true;
-    const std::vector<std::string> words = Words(line.text);
-    if (words.empty()) return true;
+    const size_t length = line.length + 1;
+    if (length < 10 || line.comment || line.words.empty()) return true;
     if (!collecting_ && !BeginItem()) return false;
-    if (IsKeyword(words[0])) return Keyword(words, line.text);
-    return Record(words, line.text, length);
+    if (IsKeyword(line.words[0])) return Keyword(line.words, line.shown);
+    return Record(line.words, line.shown, length);
   }
 
  private:
@@ -142,6 +148,7 @@ class BatchFileReader {
   bool Integer(const std::vector<std::string>& words, size_t index, const std::string& line,
                int& value) {
     if (index >= words.size()) return true;
+    if (words[index].size() > kMaxWordLength) return RefuseLine(line, kTooLong);
     const std::optional<int> number = IntegerFromField(words[index]);
     if (!number) return RefuseLine(line, "\"" + words[index] + "\" is not a whole number.");
     value = *number;
@@ -206,6 +213,7 @@ class BatchFileReader {
     } else if (keyword == "SmoothingWindowType") {
       ok = Integer(words, 1, line, item.smoothWindowType);
     } else if (keyword == "ExpFilterCoeff" && words.size() > 1) {
+      if (words[1].size() > kMaxWordLength) return RefuseLine(line, kTooLong);
       const std::optional<double> value = ParseDouble(words[1]);
       if (!value) return RefuseLine(line, "\"" + words[1] + "\" is not a number.");
       item.expCoeff = *value;
@@ -251,6 +259,7 @@ class BatchFileReader {
     }
     double hours = 0.0;
     if (words.size() > 7) {
+      if (words[7].size() > kMaxWordLength) return Refuse(kRecordMessage + line);
       const std::optional<double> value = ParseDouble(words[7]);
       if (!value) return Refuse(kRecordMessage + line);
       hours = *value;

@@ -1,22 +1,23 @@
 // Reading a batch file (".ebb") into batch items.
 //
 // A batch file is plain text, one line at a time (LF or CR LF line ends; a
-// last line without a line end counts as if it had one). Lines shorter than
-// 10 characters with their line end are skipped, lines beginning with "#"
-// are comments, lines whose first word is a keyword set values for the item
-// being collected and for every later item (LocalEggFile: this item only),
-// and any other line is a data record that completes an item:
+// last line without a line end counts as if it had one), lines of any
+// length. Lines shorter than 10 characters with their line end and blank
+// lines are skipped, lines beginning with "#" are comments, lines whose
+// first word is a keyword set values for the item being collected and for
+// every later item (LocalEggFile: this item only), and any other line is a
+// data record that completes an item:
 //   name start-date start-time stop-date stop-time [event-date event-time [hours]]
 //
 // Reading stops, keeping the items completed so far, at the first line it
-// refuses: a line over 254 characters, a record of 40 characters or fewer or
-// whose start date begins with a letter, a record text over its capacity
-// (name 99, a date and time joined 39 characters) or an event duration that is
-// not a number ("Invalid batch file record:\n" and the line), a keyword
-// argument that is not a 0/1 flag, a whole number, a number or a text of at
-// most 199 characters where one is needed, or a keyword value outside its
-// range ("Invalid batch file line:\n", the line and the reason). At most
-// 5000 items are read.
+// refuses: a record of 40 characters or fewer or whose start date begins
+// with a letter, a record text over its capacity (name 99, a date and time
+// joined 39 characters) or an event duration that is not a number ("Invalid
+// batch file record:\n" and the line), a keyword argument that is not a 0/1
+// flag, a whole number, a number or a text of at most 199 characters where
+// one is needed, or a keyword value outside its range ("Invalid batch file
+// line:\n", the line and the reason). A line is shown in a message up to its
+// first 4096 characters. At most 5000 items are read.
 #pragma once
 
 #include <string>

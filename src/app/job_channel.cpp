@@ -51,11 +51,11 @@ void JobChannel::PostBytesReceived(std::int64_t count) {
       context_, [events, id, count] { events->OnJobBytes(id, count); }, Qt::QueuedConnection);
 }
 
-void JobChannel::NotifyRunEnded() {
+void JobChannel::NotifyRunEnded(const RunReport& report) {
   JobEvents* events = events_;
   const int id = jobId_;
   QMetaObject::invokeMethod(
-      context_, [events, id] { events->OnJobEnded(id); }, Qt::QueuedConnection);
+      context_, [events, id, report] { events->OnJobEnded(id, report); }, Qt::QueuedConnection);
 }
 
 void JobChannel::ShowMessage(const std::string& text, const std::optional<std::string>& caption,

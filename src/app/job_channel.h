@@ -32,7 +32,7 @@ class JobEvents {
   virtual void OnJobBytes(int jobId, std::int64_t count) = 0;
   virtual void OnJobMessage(int jobId, const std::string& text,
                             const std::optional<std::string>& caption, MessageKind kind) = 0;
-  virtual void OnJobEnded(int jobId) = 0;
+  virtual void OnJobEnded(int jobId, const RunReport& report) = 0;
 };
 
 class JobChannel : public FormLink, public MessageReporter {
@@ -46,7 +46,7 @@ class JobChannel : public FormLink, public MessageReporter {
 
   void PostStatus(const std::string& text) override;
   void PostBytesReceived(std::int64_t count) override;
-  void NotifyRunEnded() override;
+  void NotifyRunEnded(const RunReport& report) override;
   void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
                    MessageKind kind = MessageKind::kCritical) override;
 

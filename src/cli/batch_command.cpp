@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "app/analysis_dialog.h"
+#include "app/closing_words.h"
 #include "app/persisted_settings.h"
 #include "app/settings_store.h"
 #include "cli/cli_options.h"
@@ -32,6 +33,12 @@ void PrintResultPlaces(const AnalysisDialog& form, ConsoleView& view) {
 
 }  // namespace
 
+int BatchExitStatus(bool stopped, const BatchTally& tally, bool fileReadWhole) {
+  if (stopped) return kExitInterrupted;
+  if (tally.failed > 0 || tally.refused > 0 || !fileReadWhole) return kExitItemsFailed;
+  return kExitOk;
+}
+
 int RunBatchCommand(const std::string& batchFile,
                     const std::vector<std::pair<std::string, std::string>>& overrides,
                     std::ostream& err) {
@@ -55,7 +62,8 @@ int RunBatchCommand(const std::string& batchFile,
   bool finished = false;
   view.SetBatchFinishedHandler([&](int, bool stopped) {
     finished = true;
-    status = stopped ? kExitInterrupted : kExitOk;
+    status =
+        BatchExitStatus(stopped, CountOutcomes(form.BatchReports()), form.BatchFileReadWhole());
     QCoreApplication::exit(status);
   });
   InterruptWatch interrupts([&](int count) {
@@ -67,7 +75,7 @@ int RunBatchCommand(const std::string& batchFile,
       if (!form.BatchMode()) QCoreApplication::exit(kExitInterrupted);
       return;
     }
-    view.Print("Stopping after the current run (Ctrl-C again quits at once).");
+    view.Print("Stopping the current run and the batch (Ctrl-C again quits at once).");
     form.Stop();
   });
 

@@ -8,13 +8,20 @@
 #include <utility>
 #include <vector>
 
+#include "app/closing_words.h"
+
 namespace corvane {
 
-// Returns the process exit status: 0 when the batch ran to its end, 1 when it
-// could not run (an unreadable file, no items), 2 for an unusable override,
-// 130 when Ctrl-C stopped it. Status changes and messages go to err.
+// Returns the process exit status (BatchExitStatus once the batch has run; 1
+// when it could not run: an unreadable file, no items; 2 for an unusable
+// override). Status changes and messages go to err.
 int RunBatchCommand(const std::string& batchFile,
                     const std::vector<std::pair<std::string, std::string>>& overrides,
                     std::ostream& err);
+
+// The exit status of a batch that ran: 130 when Ctrl-C stopped it, else 3
+// when an item failed or was refused or the batch file was not read whole,
+// else 0 (every item completed).
+int BatchExitStatus(bool stopped, const BatchTally& tally, bool fileReadWhole);
 
 }  // namespace corvane

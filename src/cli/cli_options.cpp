@@ -22,8 +22,11 @@ const char* const kBatchHelp =
     "Runs the batch file as the window's \"Run batch file\" does, with the stored\n"
     "settings: each item one after another, refusals and run errors as lines\n"
     "\"name: message\" of the output root's summary.tst. Status changes and\n"
-    "messages (\"caption: text\") are printed on standard error. Ctrl-C stops the\n"
-    "batch after the current run.\n"
+    "messages (\"caption: text\") are printed on standard error, and the closing\n"
+    "line counts the items: \"N items processed in batch mode: C completed,\n"
+    "F failed, R refused, S stopped\". Ctrl-C stops the current run (its line in\n"
+    "summary.tst says \"Stopped by user\") and the batch; Ctrl-C again quits at\n"
+    "once.\n"
     "\n"
     "  --set NAME=VALUE   use VALUE for the setting NAME in this run only (it is\n"
     "                     never stored), e.g. --set TempDir=/scratch/ or\n"
@@ -36,8 +39,14 @@ const char* const kBatchHelp =
     "                     SmoothWindowType, DFT, DFTSize, ExpCoeff, EventDuration,\n"
     "                     LogProgress.\n"
     "\n"
-    "Exit status: 0 when the batch ran to its end, 1 when it could not run (an\n"
-    "unreadable file, no items), 2 for a wrong command line, 130 when stopped.\n";
+    "Exit status:\n"
+    "  0    every item completed (wrote its results)\n"
+    "  1    the batch could not run (an unreadable file, no items)\n"
+    "  2    wrong command line\n"
+    "  3    the batch ran to its end, but an item failed or was refused, or\n"
+    "       reading the batch file stopped early (at a line it refused, or\n"
+    "       after 5000 items)\n"
+    "  130  stopped with Ctrl-C\n";
 
 const char* const kChisqHelp =
     "Usage: corvane-cli chisq DEVIATION DF\n"

@@ -32,6 +32,7 @@ std::string CliHelp(const std::string& topic);
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;         // could not run, or invalid input
 inline constexpr int kExitUsage = 2;          // wrong command line
+inline constexpr int kExitItemsFailed = 3;    // batch: an item failed or was refused
 inline constexpr int kExitInterrupted = 130;  // stopped with Ctrl-C
 
 }  // namespace corvane

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+#include "core/run_report.h"
+
 namespace corvane {
 
 // What a message box tells, shown by its icon.
@@ -38,8 +40,9 @@ class FormLink {
   // The bytes received so far by the download in progress.
   virtual void PostBytesReceived(std::int64_t count) = 0;
   // Called exactly once per job, as the last thing the job does on its
-  // thread. The job may be joined and destroyed once this has been called.
-  virtual void NotifyRunEnded() = 0;
+  // thread, with how the run ended. The job may be joined and destroyed once
+  // this has been called.
+  virtual void NotifyRunEnded(const RunReport& report) = 0;
 };
 
 }  // namespace corvane

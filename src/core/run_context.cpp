@@ -17,7 +17,52 @@ void RunContext::PostBytesReceived(std::int64_t count) const {
 
 std::string RunContext::SummaryPath() const { return settings.rootDirectory + "summary.tst"; }
 
+void RunContext::Abort() noexcept {
+  if (!SetAbort(kFailed)) return;
+  try {
+    std::lock_guard<std::mutex> lock(message_mutex_);
+    if (!failure_taken_ && !last_message_.empty()) {
+      failure_ = last_message_;
+      failure_taken_ = true;
+    }
+  } catch (...) {
+    // The flag is set; only the failure's text is lost.
+  }
+}
+
+void RunContext::ClearAbort() {
+  std::lock_guard<std::mutex> lock(message_mutex_);
+  abort_.store(kRunning);
+  last_message_.clear();
+  failure_.clear();
+  failure_taken_ = false;
+}
+
+std::string RunContext::FailureMessage() const {
+  if (!Failed()) return std::string();
+  std::lock_guard<std::mutex> lock(message_mutex_);
+  return failure_;
+}
+
+bool RunContext::NoteMessage(const std::string& text) const {
+  const int state = abort_.load();
+  if (state == kStopped) {
+    corvane::LogLine("Not reported after Stop: " + text);
+    return false;
+  }
+  std::lock_guard<std::mutex> lock(message_mutex_);
+  if (state == kRunning) {
+    last_message_ = text;
+  } else if (!failure_taken_) {
+    // A failure that aborts first and reports afterwards.
+    failure_ = text;
+    failure_taken_ = true;
+  }
+  return true;
+}
+
 void RunContext::RunError(const std::string& message) const {
+  if (!NoteMessage(message)) return;
   const std::string text = settings.dataName + ": " + message;
   if (settings.batchMode) {
     AppendTextLine(SummaryPath(), text);
@@ -28,6 +73,7 @@ void RunContext::RunError(const std::string& message) const {
 
 void RunContext::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
                              MessageKind kind) const {
+  if (!NoteMessage(text)) return;
   if (settings.batchMode) {
     AppendTextLine(SummaryPath(), settings.dataName + ": " + text);
   } else if (reporter_ != nullptr) {

@@ -13,10 +13,19 @@
 //  - ShowMessage(text) is a run's own message box (a failure unless its kind
 //    says otherwise); in batch mode no box waits for a click, and the text
 //    goes to the summary table as "data name: text".
+//  - Once the user has stopped the run (RequestStop), RunError and
+//    ShowMessage only write their text to the progress log: whatever the
+//    steps say as they wind down follows from the stop, not from the data.
+//
+// Outcome: the context tells a failure from the user's stop. The first
+// setting of the abort flag decides: Abort() is a failure, RequestStop() a
+// stop. The failure's message is the last message reported before that
+// Abort() (steps report, then abort), or else the first one after it.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -35,9 +44,22 @@ class RunContext {
 
   // The one stop signal of a run: the user's Stop and every fatal failure set
   // it; every long loop tests it.
-  bool Aborted() const { return abort_.load(std::memory_order_relaxed) != 0; }
-  void Abort() { abort_.store(1, std::memory_order_relaxed); }
-  void ClearAbort() { abort_.store(0, std::memory_order_relaxed); }
+  bool Aborted() const { return abort_.load(std::memory_order_relaxed) != kRunning; }
+  // A fatal failure: sets the abort flag (see Outcome above).
+  void Abort() noexcept;
+  // The user's Stop: sets the abort flag as a stop. Any thread.
+  void RequestStop() noexcept { SetAbort(kStopped); }
+  // A fresh start of the run: clears the abort flag, the stop and the
+  // failure.
+  void ClearAbort();
+
+  // The first setting of the abort flag was the user's Stop.
+  bool StopRequested() const { return abort_.load() == kStopped; }
+  // The first setting of the abort flag was a failure.
+  bool Failed() const { return abort_.load() == kFailed; }
+  // The failure's message (see Outcome above); empty when it reported none
+  // or the run has not failed.
+  std::string FailureMessage() const;
 
   // The stage counter that the form turns into its progress bar (stage x 20).
   int JobStage() const { return stage_.load(std::memory_order_relaxed); }
@@ -59,10 +81,30 @@ class RunContext {
   MessageReporter* reporter() const { return reporter_; }
 
  private:
+  // Notes a message the run reports for the outcome; false when the user
+  // has stopped the run and the message is only to be logged.
+  bool NoteMessage(const std::string& text) const;
+
+  // The abort flag: who set it first.
+  static constexpr int kRunning = 0;
+  static constexpr int kFailed = 1;
+  static constexpr int kStopped = 2;
+  // Sets the flag unless it is set; true when this call set it.
+  bool SetAbort(int state) noexcept {
+    int running = kRunning;
+    return abort_.compare_exchange_strong(running, state);
+  }
+
   FormLink* link_;
   MessageReporter* reporter_;
-  std::atomic<int> abort_{0};
+  std::atomic<int> abort_{kRunning};
   std::atomic<int> stage_{0};
+
+  // The failure's message, guarded by message_mutex_.
+  mutable std::mutex message_mutex_;
+  mutable std::string last_message_;  // the latest message before a failure
+  mutable std::string failure_;
+  mutable bool failure_taken_ = false;  // failure_ is final
 };
 
 }  // namespace corvane

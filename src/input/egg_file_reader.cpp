@@ -158,7 +158,9 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   bool ok = false;
   const RecordLoopResult result =
       ReadRecords(context, reader, header.recordCount, column_of, table, ok);
-  if (!ok) return;
+  // A stopped run ends here: where its reading stopped says nothing about
+  // the file.
+  if (!ok || context.Aborted()) return;
   if (table.sampleCount == 0 && inputFileCount < 2) {
     CheckUseableRecords(context, table);
   } else if (result.anyInRange) {

@@ -26,6 +26,7 @@ JobState::JobState(FormLink* link, MessageReporter* reporter)
     : context(link, reporter), now_seconds(MonotonicSeconds) {}
 
 void JobState::RefuseRun(const std::string& message) {
+  refused = true;
   context.RunError(message);
   context.Abort();
   thread.PostTick();  // end the job now rather than at the next period
@@ -33,6 +34,7 @@ void JobState::RefuseRun(const std::string& message) {
 
 bool JobState::RefuseWithoutRootDirectory() {
   if (!context.settings.rootDirectory.empty()) return false;
+  refused = true;
   context.ShowMessage("You must specify a root directory for the output");
   context.Abort();
   thread.PostTick();
@@ -150,7 +152,7 @@ void JobState::RequestStop() {
     std::lock_guard<std::mutex> lock(remote_mutex);
     if (remote != nullptr) remote->RequestStop();
   }
-  context.Abort();
+  context.RequestStop();
 }
 
 }  // namespace corvane

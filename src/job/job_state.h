@@ -13,8 +13,8 @@
 //
 // Cleanup runs at most once per job: it releases the run's memory, writes the
 // closing log lines, clears the status line, ends the thread's loop and sends
-// the one end-of-run notification. Nothing of the job may be used by its
-// thread after that notification.
+// the one end-of-run notification with the run's report (MakeReport). Nothing
+// of the job may be used by its thread after that notification.
 #pragma once
 
 #include <atomic>
@@ -29,6 +29,7 @@
 #include "core/form_link.h"
 #include "core/job_thread.h"
 #include "core/run_context.h"
+#include "core/run_report.h"
 #include "input/egg_sample_table.h"
 #include "job/remote_input.h"
 #include "stats/composite_series.h"
@@ -61,6 +62,11 @@ class JobState {
   // thread). Returns early once the abort flag is set.
   void RunSequence();
 
+  // How the run ended: completed once its results were written (a Stop
+  // arriving later changes nothing), refused or failed with the failure's
+  // message, or stopped by the user.
+  RunReport MakeReport() const;
+
   // The run's settings, abort flag, stage and report channels.
   RunContext context;
   JobThread thread;
@@ -73,6 +79,10 @@ class JobState {
   std::atomic<bool> ended{false};
 
   std::mutex run_mutex;
+
+  // The run's outcome so far; under run_mutex.
+  bool refused = false;          // refused before it read anything
+  bool results_written = false;  // its results (or a re-display) are done
 
   // The run's input: day segments and one input file per segment.
   std::vector<DaySegment> segments;

@@ -22,6 +22,7 @@ void JobState::Tick() {
     } else if (display_requested.exchange(false, std::memory_order_acquire)) {
       finished = true;
       RunDisplay(context);
+      results_written = !context.Aborted();
     }
   } catch (const std::bad_alloc&) {
     finished = true;
@@ -37,12 +38,12 @@ void JobState::Tick() {
 }
 
 void JobState::ReportFailure(const std::string& message) noexcept {
-  context.Abort();
   try {
     context.RunError(message);
   } catch (...) {
-    // The report itself failed (no memory, no reporter): the abort stands.
+    // The report itself failed (no memory, no reporter): the run still ends.
   }
+  context.Abort();
 }
 
 void JobState::ReleaseRemoteInput() {
@@ -54,9 +55,34 @@ void JobState::ReleaseRemoteInput() {
   if (released != nullptr) released->Release();
 }
 
+RunReport JobState::MakeReport() const {
+  RunReport report;
+  const AnalysisSettings& settings = context.settings;
+  report.dataName = settings.dataName;
+  report.outputDirectory = settings.outputDirectory;
+  // Results written before a Stop arrived still count; a failure reported
+  // before the Stop decides over the Stop.
+  if (results_written) {
+    report.outcome = RunOutcome::kCompleted;
+  } else if (context.StopRequested()) {
+    report.outcome = RunOutcome::kStopped;
+  } else {
+    report.outcome = refused ? RunOutcome::kRefused : RunOutcome::kFailed;
+    report.message = context.FailureMessage();
+  }
+  return report;
+}
+
 void JobState::Cleanup() {
   if (ended.exchange(true)) return;
   context.SetJobStage(0);
+  RunReport report;
+  try {
+    report = MakeReport();
+  } catch (...) {
+    // Without memory for its texts the report still tells the outcome.
+    report.outcome = results_written ? RunOutcome::kCompleted : RunOutcome::kFailed;
+  }
   try {
     ReleaseRemoteInput();
   } catch (...) {
@@ -76,7 +102,7 @@ void JobState::Cleanup() {
     // Losing a log line must not keep the form from hearing of the end.
   }
   thread.Quit();
-  if (context.link() != nullptr) context.link()->NotifyRunEnded();
+  if (context.link() != nullptr) context.link()->NotifyRunEnded(report);
 }
 
 }  // namespace corvane

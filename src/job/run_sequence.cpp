@@ -39,6 +39,7 @@ void JobState::RunSequence() {
 
   context.LogLine("Write results");
   WriteResults(context, table, series, BuildResultSteps(*this));
+  results_written = !context.Aborted();
   context.AdvanceJobStage();
 }
 

@@ -218,7 +218,8 @@ TEST_F(AnalysisDialogTest, WhileARunIsInProgressOtherRequestsOnlySaySo) {
   EXPECT_FALSE(form.Exit());
   view_.onPull = nullptr;
   ASSERT_TRUE(WaitUntilIdle());
-  EXPECT_EQ(view_.messages.back().text, "Finished processing");
+  EXPECT_EQ(view_.messages.back().text,
+            "Finished processing. The results are in " + root_ + "Busy/");
   EXPECT_EQ(view_.messages.back().caption, "");
   EXPECT_TRUE(FileExists(root_ + "Busy/Busy.dat"));
 

@@ -159,7 +159,8 @@ TEST_F(BatchFileTest, BadRecordsStopReadingAndKeepTheItemsBefore) {
       {"date and time joined over 39 characters",
        "Quake 2011-05-03 00:00:00.000000000000000000000000 2011-05-03 23:59:59"},
       {"event duration that is not a number", kRecord2 + " 2011-05-04 12:00:00 2,5"},
-      {"line over 254 characters", kRecord2 + " " + std::string(230, 'x')},
+      {"300 characters with a 254-character name",
+       std::string(254, 'N') + " 2011-05-03 00:00:00 2011-05-03 23:59:59"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -172,13 +173,53 @@ TEST_F(BatchFileTest, BadRecordsStopReadingAndKeepTheItemsBefore) {
   const std::string shortest = "Quak 2011-05-03 00:00:00 2011-05-03 23:5";
   ASSERT_EQ(shortest.size(), 40u);
   ASSERT_EQ(cases[0].line.size(), 39u);
-  // So is a line of 254 characters, here with a CR LF.
-  const std::string record = kRecord2 + " 2011-05-04 12:00:00 1.5";
-  const std::string longest = record + std::string(254 - record.size(), ' ');
-  const BatchFile ok = Read(shortest + "\n" + longest + "\r\n");
+  ASSERT_EQ(cases[5].line.size(), 294u);
+  const BatchFile ok = Read(shortest + "\n");
   EXPECT_TRUE(ok.messages.empty());
-  ASSERT_EQ(ok.count, 2);
-  EXPECT_DOUBLE_EQ(ok.items[1].eventDuration, 1.5);
+  EXPECT_EQ(ok.count, 1);
+}
+
+// Lines of any length: comments and blank lines are skipped, a record is
+// read whenever its fields fit, and only what reading needs is kept.
+TEST_F(BatchFileTest, LongLinesAreReadWhenTheirFieldsFit) {
+  const std::string record = kRecord2 + " 2011-05-04 12:00:00 1.5";
+  const std::string spaced = "Quake2   " + record.substr(7) + std::string(300, ' ') + "  extra";
+  ASSERT_GT(spaced.size(), 300u);
+  const std::string name99(99, 'n');
+  const BatchFile file = Read("# " + std::string(298, 'c') + "\n" + std::string(300, ' ') + "\n" +
+                              "#" + std::string(1 << 20, '#') + "\r\n" + spaced + "\r\n" + name99 +
+                              record.substr(6) + std::string(300, '\t') + "\n");
+  EXPECT_TRUE(file.messages.empty()) << file.messages[0].substr(0, 100);
+  ASSERT_EQ(file.count, 2);
+  EXPECT_EQ(std::tie(file.items[0].dataName, file.items[0].eventTime),
+            std::tie("Quake2", "2011-05-04 12:00:00"));
+  EXPECT_DOUBLE_EQ(file.items[0].eventDuration, 1.5);
+  EXPECT_EQ(file.items[1].dataName, name99);
+
+  // A huge bad record is shown by its beginning.
+  const std::string huge = std::string(1 << 20, 'x') + " 2011-05-04 00:00:00 2011-05-04 23:59:59";
+  const BatchFile refused = Read(kRecord1 + "\n" + huge + "\n");
+  EXPECT_EQ(refused.count, 1);
+  ASSERT_EQ(refused.messages.size(), 1u);
+  EXPECT_EQ(refused.messages[0], "Invalid batch file record:\n" + huge.substr(0, 4096) + "...");
+}
+
+// Numbers are read up to 256 characters (leading zeros included); a longer
+// one is refused rather than cut.
+TEST_F(BatchFileTest, ANumberOver256CharactersIsRefused) {
+  const std::string two = std::string(255, '0') + "2";
+  const BatchFile fits = Read("Resolution " + two + "\n" + kRecord1 + "\n");
+  EXPECT_TRUE(fits.messages.empty());
+  ASSERT_EQ(fits.count, 1);
+  EXPECT_EQ(fits.items[0].resolution, 2);
+  const BatchFile over = Read("Resolution 0" + two + "\n" + kRecord1 + "\n");
+  EXPECT_EQ(over.count, 0);
+  ASSERT_EQ(over.messages.size(), 1u);
+  EXPECT_EQ(over.messages[0], "Invalid batch file line:\nResolution 0" + two +
+                                  "\nA number in a batch file is at most 256 characters long.");
+  const BatchFile hours = Read(kRecord2 + " 2011-05-04 12:00:00 0" + two + "\n");
+  EXPECT_EQ(hours.count, 0);
+  EXPECT_EQ(hours.messages.size(), 1u);
 }
 
 TEST_F(BatchFileTest, KeywordValuesARunCannotUseAreRefused) {

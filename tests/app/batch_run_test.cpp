@@ -70,7 +70,8 @@ TEST_F(BatchRunTest, ItemsRunOneAfterAnotherAndRefusalsGoOn) {
                                "Root directory for output is not specified: enter the folder below "
                                "which each run writes its results.",
                                "Please specify an existing directory for the output: " + missing,
-                               "6 items processed in batch mode"}));
+                               "6 items processed in batch mode: 2 completed, 1 failed, "
+                               "3 refused, 0 stopped"}));
   EXPECT_EQ(view_.messages.back().caption, "");
   EXPECT_TRUE(FileExists(root_ + "One/One.dat"));
   EXPECT_TRUE(FileExists(root_ + "Three/Three.dat"));
@@ -115,7 +116,15 @@ TEST_F(BatchRunTest, StopEndsTheCurrentItemAndTheBatch) {
   form.Stop();
   ASSERT_TRUE(WaitUntilBatchEnds());
   EXPECT_EQ(view_.batchFinished, std::make_pair(1, true));
-  EXPECT_EQ(view_.messages.back().text, "1 items processed in batch mode");
+  // The first item ended as stopped (with its summary line), or, when its
+  // run was quicker than the press, as completed.
+  const bool stopped = form.BatchReports().at(0).outcome == RunOutcome::kStopped;
+  EXPECT_EQ(view_.messages.back().text,
+            std::string("1 items processed in batch mode: ") +
+                (stopped ? "0 completed, 0 failed, 0 refused, 1 stopped; 2 not started"
+                         : "1 completed, 0 failed, 0 refused, 0 stopped; 2 not started"));
+  EXPECT_EQ(ReadFile(root_ + "summary.tst").find("First: Stopped by user\n") != std::string::npos,
+            stopped);
   EXPECT_FALSE(FileExists(root_ + "Second"));
   // The items stay loaded and can be run again.
   form.RunBatchFile();

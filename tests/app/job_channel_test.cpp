@@ -29,7 +29,9 @@ class RecordingEvents : public JobEvents {
     Record(jobId, "message " + text + " / " + caption.value_or("(default)") + " / " +
                       kinds[static_cast<int>(kind)]);
   }
-  void OnJobEnded(int jobId) override { Record(jobId, "ended"); }
+  void OnJobEnded(int jobId, const RunReport& report) override {
+    Record(jobId, "ended " + report.dataName + " " + report.message);
+  }
 
   std::vector<std::string> events;
   std::vector<bool> onFormThread;
@@ -51,14 +53,17 @@ TEST(JobChannelTest, ReportsArriveInOrderOnTheFormsThread) {
     channel.PostBytesReceived(32768);
     channel.ShowMessage("Trialsize changed from 200 to 100", std::nullopt, MessageKind::kWarning);
     channel.PostStatus("");
-    channel.NotifyRunEnded();
+    RunReport report;
+    report.dataName = "Quake";
+    report.message = "No useable records";
+    channel.NotifyRunEnded(report);
   });
   ASSERT_TRUE(RunEventsUntil([&events] { return events.events.size() == 5; }));
   job.join();
   EXPECT_EQ(events.events, (std::vector<std::string>{
                                "7 status Reading local file", "7 bytes 32768",
                                "7 message Trialsize changed from 200 to 100 / (default) / warning",
-                               "7 status ", "7 ended"}));
+                               "7 status ", "7 ended Quake No useable records"}));
   for (const bool onForm : events.onFormThread) EXPECT_TRUE(onForm);
   // On the form's thread itself a message is shown at once.
   channel.ShowMessage("from a setter", "Setup error", MessageKind::kInformation);

@@ -16,14 +16,11 @@ namespace corvane {
 namespace {
 
 using testing::CliTest;
+using testing::Contains;
 using testing::Lines;
 using testing::ReadFile;
 
 const std::string kNumber = "-?[0-9]+\\.[0-9]{6}";  // "%f"
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // The lines of the file that match the pattern.
 int Matching(const std::string& file, const std::string& pattern) {

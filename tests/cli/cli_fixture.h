@@ -19,6 +19,10 @@ struct ProgramResult {
   std::string out, err;
 };
 
+inline bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override;

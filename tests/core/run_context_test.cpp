@@ -29,6 +29,73 @@ TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTable) {
             "Quake: No useable records\nQuake: Record 5 is out of sync\n");
 }
 
+// The first setting of the abort flag tells a failure from the user's Stop;
+// the failure's message is what the run reported as it failed, whichever
+// came first, the report or the abort.
+TEST(RunContextTest, TheFirstAbortTellsAFailureFromAStopAndKeepsTheFailuresMessage) {
+  testing::RecordingLink link;
+  {
+    RunContext context(&link, &link);
+    context.ShowMessage("Record 5 is out of sync");  // the run goes on
+    EXPECT_FALSE(context.Aborted() || context.Failed() || context.StopRequested());
+    context.RunError("No useable records");
+    context.Abort();
+    context.RequestStop();  // too late: the run had failed
+    context.RunError("Failed to write gnuplot dat file");
+    EXPECT_TRUE(context.Aborted() && context.Failed());
+    EXPECT_FALSE(context.StopRequested());
+    EXPECT_EQ(context.FailureMessage(), "No useable records");
+  }
+  {
+    RunContext context(&link, &link);
+    context.Abort();  // aborts first, reports afterwards
+    EXPECT_EQ(context.FailureMessage(), "");
+    context.RunError("Unexpected failure");
+    context.RunError("Later");
+    EXPECT_EQ(context.FailureMessage(), "Unexpected failure");
+    // A fresh start forgets it all.
+    context.ClearAbort();
+    EXPECT_FALSE(context.Aborted() || context.Failed());
+    EXPECT_EQ(context.FailureMessage(), "");
+  }
+  {
+    RunContext context(&link, &link);
+    context.RequestStop();
+    context.Abort();  // a step failing as the stop winds it down
+    EXPECT_TRUE(context.Aborted() && context.StopRequested());
+    EXPECT_FALSE(context.Failed());
+    EXPECT_EQ(context.FailureMessage(), "");
+  }
+}
+
+// Whatever the steps say after the user's Stop goes to the progress log
+// only: no box, no line of the summary table.
+TEST(RunContextTest, AfterStopMessagesOnlyReachTheProgressLog) {
+  TempDir dir;
+  SetLogPath(dir.File("egg.log"));
+  SetLogProgress(true);
+  StartLog();
+  for (const bool batch : {false, true}) {
+    testing::RecordingLink link;
+    RunContext context(&link, &link);
+    context.settings.dataName = "Quake";
+    context.settings.rootDirectory = dir.path();
+    context.settings.batchMode = batch;
+    context.RequestStop();
+    context.RunError("Insufficient data in the file");
+    context.ShowMessage("Timed out waiting for internet thread handle");
+    EXPECT_EQ(link.messages().size(), 0u);
+  }
+  EXPECT_FALSE(testing::FileExists(dir.File("summary.tst")));
+  EXPECT_EQ(ReadFile(dir.File("egg.log")),
+            "\nNot reported after Stop: Insufficient data in the file\n"
+            "Not reported after Stop: Timed out waiting for internet thread handle\n"
+            "Not reported after Stop: Insufficient data in the file\n"
+            "Not reported after Stop: Timed out waiting for internet thread handle\n");
+  SetLogProgress(false);
+  SetLogPath("");
+}
+
 // Switched off, nothing is written: see LocalRunTest.
 TEST(ProgressLogTest, StartsFresh) {
   TempDir dir;

@@ -110,6 +110,11 @@ class WindowTest : public ::testing::Test {
   void TypeLocalRequest(const std::string& eggFile, const std::string& start,
                         const std::string& stop, const std::string& dataName);
 
+  // The closing box of a run of TypeLocalRequest that wrote its results.
+  std::string FinishedText(const std::string& dataName) const {
+    return "Finished processing. The results are in " + dir.path() + "results/" + dataName + "/";
+  }
+
   AnalysisWindow& window() { return *window_; }
   RequestForm& form() { return window_->form(); }
   AnalysisDialog& model() { return window_->model(); }

@@ -73,8 +73,7 @@ void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
 
 // Presses Alt and the access key.
 void PressAlt(QWidget& window, char key) {
-  Press(window, static_cast<Qt::Key>(QChar::fromLatin1(key).toUpper().unicode()),
-        Qt::AltModifier);
+  Press(window, static_cast<Qt::Key>(QChar::fromLatin1(key).toUpper().unicode()), Qt::AltModifier);
 }
 
 TEST_F(KeyboardTest, EveryLabelButtonAndMenuHasAnAccessKeyNoneTwiceInAWindow) {
@@ -217,7 +216,7 @@ TEST_F(KeyboardTest, ShortcutsDoWhatTheyName) {
   const std::string hour = WriteEggData("hour.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   TypeLocalRequest(hour, "2011-05-03 00:00:00", "2011-05-03 00:59:59", "Entered");
   QTest::keyClick(form().dataName, Qt::Key_Return);
-  ASSERT_TRUE(WaitFor([&] { return answerer->HasBox("Finished processing", ""); }))
+  ASSERT_TRUE(WaitFor([&] { return answerer->HasBox(FinishedText("Entered"), ""); }))
       << ::testing::PrintToString(answerer->Texts());
   QSignalSpy displayed(form().displayButton, &QPushButton::clicked);
   form().displayButton->setFocus();

@@ -33,14 +33,14 @@ TEST_F(WindowFeedbackTest, EachKindOfMessageHasItsIcon) {
   const std::string egg = WriteEggData("hour.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   TypeLocalRequest(egg, "2011-05-03 00:00:00", "2011-05-03 00:59:59", "Fine");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  ASSERT_TRUE(WaitFor([&] { return answerer->HasBox("Finished processing", ""); }));
+  ASSERT_TRUE(WaitFor([&] { return answerer->HasBox(FinishedText("Fine"), ""); }));
 
   ASSERT_GE(answerer->boxes.size(), 3u) << ::testing::PrintToString(answerer->Texts());
   EXPECT_EQ(answerer->boxes[0].text, "Data name not specified");
   EXPECT_EQ(answerer->boxes[0].icon, QMessageBox::Warning);
   EXPECT_EQ(answerer->boxes[1].text.rfind("Failing: ", 0), 0u) << answerer->boxes[1].text;
   EXPECT_EQ(answerer->boxes[1].icon, QMessageBox::Critical);
-  EXPECT_EQ(answerer->boxes.back().text, "Finished processing");
+  EXPECT_EQ(answerer->boxes.back().text, FinishedText("Fine"));
   EXPECT_EQ(answerer->boxes.back().icon, QMessageBox::Information);
 }
 
@@ -55,7 +55,7 @@ TEST_F(WindowFeedbackTest, ACompletedStopFollowsANewStart) {
   TypeLocalRequest(may3, "2011-05-03", "", "First");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return !model().Busy() && !answerer->boxes.empty(); }));
-  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"Finished processing"});
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{FinishedText("First")});
   EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
 
   answerer->boxes.clear();
@@ -64,7 +64,7 @@ TEST_F(WindowFeedbackTest, ACompletedStopFollowsANewStart) {
   form().dataName->setText("Second");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return !model().Busy() && !answerer->boxes.empty(); }));
-  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"Finished processing"});
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{FinishedText("Second")});
   EXPECT_EQ(form().stopTime->text(), "2011-05-04 23:59:59");
 
   // Typed by the user: kept, and refused when it lies before the start.
@@ -86,7 +86,7 @@ TEST_F(WindowFeedbackTest, BytesReceivedStartFromZeroWithEachRun) {
   TypeLocalRequest("", "2011-05-03 00:00:00", "2011-05-03 00:59:59", "Remote");
   form().remoteAccess->setChecked(true);
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  ASSERT_TRUE(WaitFor([&] { return answerer->HasBox("Finished processing", ""); }))
+  ASSERT_TRUE(WaitFor([&] { return answerer->HasBox(FinishedText("Remote"), ""); }))
       << ::testing::PrintToString(answerer->Texts());
   const long long downloaded = form().bytesReceived->text().toLongLong();
   EXPECT_GT(downloaded, 1000);

@@ -64,7 +64,9 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
   ASSERT_TRUE(model().Busy()) << ::testing::PrintToString(answerer->Texts());
 
   RunObservation seen;
-  ASSERT_TRUE(Observe(window(), seen, [&] { return answerer->HasBox("Finished processing", ""); }))
+  const std::string closing =
+      "Finished processing. The results are in " + dir.path() + "results/GuiRun/";
+  ASSERT_TRUE(Observe(window(), seen, [&] { return answerer->HasBox(closing, ""); }))
       << ::testing::PrintToString(answerer->Texts());
   EXPECT_GT(seen.maxProgress, 0);
   EXPECT_TRUE(seen.sawBusyButtons);
@@ -129,12 +131,13 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
 
   QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
   RunObservation seen;
-  ASSERT_TRUE(Observe(window(), seen, [&] {
-    return answerer->HasBox("2 items processed in batch mode", "");
-  })) << ::testing::PrintToString(answerer->Texts());
+  const std::string counts =
+      "2 items processed in batch mode: 2 completed, 0 failed, 0 refused, 0 stopped";
+  ASSERT_TRUE(Observe(window(), seen, [&] { return answerer->HasBox(counts, ""); }))
+      << ::testing::PrintToString(answerer->Texts());
   EXPECT_TRUE(seen.sawBusyButtons);
   // In batch mode no box waits for a click: only the closing count is shown.
-  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"2 items processed in batch mode"});
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{counts});
   // Each run has its line in the summary table; a batch shows no plot.
   const std::string summaryPath = dir.path() + "results/summary.tst";
   const std::string summary = ReadFile(summaryPath);
@@ -151,7 +154,15 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   ASSERT_TRUE(model().Busy());
   QTest::mouseClick(form().stopButton, Qt::LeftButton);
   ASSERT_TRUE(WaitFor([&] { return !model().BatchMode() && !model().Busy(); }));
-  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{"1 items processed in batch mode"});
+  // Hour0 ended as stopped, or as completed when it was quicker than the
+  // click.
+  const bool stopped = model().BatchReports().at(0).outcome == RunOutcome::kStopped;
+  EXPECT_EQ(answerer->Texts(),
+            std::vector<std::string>{
+                std::string("1 items processed in batch mode: ") +
+                (stopped ? "0 completed, 0 failed, 0 refused, 1 stopped; 1 not started"
+                         : "1 completed, 0 failed, 0 refused, 0 stopped; 1 not started")});
+  EXPECT_EQ(ReadFile(summaryPath).find("Hour0: Stopped by user\n") != std::string::npos, stopped);
   EXPECT_EQ(ReadFile(summaryPath).find("\nHour1"), std::string::npos);
   EXPECT_TRUE(form().runBatchButton->isEnabled());
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -64,6 +65,20 @@ struct ProgressLogCapture {
   }
   std::string Contents() const { return ReadFile(path); }
   std::string path;
+};
+
+// A form link that, when the run posts the trigger status, presses Stop (as
+// the form's thread would at that moment) or fails.
+struct ActingLink : RecordingLink {
+  void PostStatus(const std::string& text) override {
+    RecordingLink::PostStatus(text);
+    if (text != trigger) return;
+    if (fail) throw std::runtime_error("status line unavailable");
+    job->StopAnalysis();
+  }
+  std::string trigger = "-";
+  bool fail = false;
+  CEggStatistics* job = nullptr;
 };
 
 struct JobHarness {
@@ -124,7 +139,9 @@ struct JobHarness {
 struct RemoteHarness : JobHarness {
   static constexpr int kServerEggs = 8;
   static constexpr std::uint64_t kServerSeed = 11;
-  RemoteHarness() { EXPECT_TRUE(server->Start()); }
+  explicit RemoteHarness(RecordingLink* external = nullptr) : JobHarness(external) {
+    EXPECT_TRUE(server->Start());
+  }
 
   // The form's setters for a remote run and StartAnalysis.
   void StartRemoteRun(const std::string& dataName, const std::string& start,

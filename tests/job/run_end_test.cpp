@@ -1,9 +1,9 @@
 // How a job ends: on every road exactly once, with one end-of-run
-// notification and one Cleanup (and the whole progress log of a normal end);
-// requests it refuses, and files without a record in range, end it before
-// anything is written; the writability probes of its directories.
+// notification and one Cleanup (and the whole progress log of a normal end),
+// and a report of its outcome; requests it refuses, and files without a
+// record in range, end it before anything is written; the writability probes
+// of its directories.
 #include <filesystem>
-#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -14,26 +14,13 @@ namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::ActingLink;
 using testing::DataRange;
 using testing::JobHarness;
 using testing::ReadFile;
 
 constexpr const char* kStart = "2011-05-03 10:00:00";
 constexpr const char* kStop = "2011-05-03 12:00:00";
-
-// A form link that, when the run posts the trigger status, presses Stop (as
-// the form's thread would at that moment) or fails.
-struct ActingLink : testing::RecordingLink {
-  void PostStatus(const std::string& text) override {
-    RecordingLink::PostStatus(text);
-    if (text != trigger) return;
-    if (fail) throw std::runtime_error("status line unavailable");
-    job->StopAnalysis();
-  }
-  std::string trigger = "-";
-  bool fail = false;
-  CEggStatistics* job = nullptr;
-};
 
 TEST(RunEndTest, EveryRoadEndsTheJobOnceWithOneNotificationAndOneCleanup) {
   const struct {
@@ -42,13 +29,21 @@ TEST(RunEndTest, EveryRoadEndsTheJobOnceWithOneNotificationAndOneCleanup) {
     std::string trigger = "-";
     std::vector<std::string> messages = {};
     const char* neverLogged = nullptr;
+    RunOutcome outcome = RunOutcome::kStopped;
+    std::string failure = "";
   } cases[] = {
       {"Stop twice before the first tick"},
       {"refused by the form after it was made"},
-      {"empty root directory", false, "-", {"You must specify a root directory for the output"}},
+      {"empty root directory",
+       false,
+       "-",
+       {"You must specify a root directory for the output"},
+       nullptr,
+       RunOutcome::kRefused,
+       "You must specify a root directory for the output"},
       {"destroyed early", true},
-      {"normal end"},
-      {"normal end", true},
+      {"normal end", false, "-", {}, nullptr, RunOutcome::kCompleted},
+      {"normal end", true, "-", {}, nullptr, RunOutcome::kCompleted},
       {"Stop", false, "Reading local file", {}, "Write results"},
       {"Stop", false, "Smoothing data", {}, "Write results"},
       {"Stop", false, "Writing results file", {}, "Launching wgnuplot"},
@@ -56,7 +51,9 @@ TEST(RunEndTest, EveryRoadEndsTheJobOnceWithOneNotificationAndOneCleanup) {
        true,
        "Computing statistics",
        {"Quake: Unexpected failure: status line unavailable"},
-       "Write results"},
+       "Write results",
+       RunOutcome::kFailed,
+       "Unexpected failure: status line unavailable"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.road + (c.thread ? " on its thread " : " ") + c.trigger);
@@ -104,6 +101,9 @@ TEST(RunEndTest, EveryRoadEndsTheJobOnceWithOneNotificationAndOneCleanup) {
     h.job.reset();
     EXPECT_EQ(link.runEndedCount(), 1);
     EXPECT_EQ(link.messageTexts(), c.messages);
+    const RunReport report = link.report();
+    EXPECT_EQ(report.outcome, c.outcome);
+    EXPECT_EQ(report.message, c.failure);
     const std::string text = log.Contents();
     EXPECT_EQ(testing::Count(text, "CEggStatistics::Cleanup done\nExit CEggStatistics\n"), 1);
     EXPECT_EQ(c.neverLogged ? text.find(c.neverLogged) : text.npos, text.npos);
@@ -122,6 +122,7 @@ TEST(RunEndTest, RequestsThatCannotRunEndBeforeAnythingIsWritten) {
     const char* name = "Quake";
     const char* start = kStart;
     const char* stop = kStop;
+    RunOutcome outcome = RunOutcome::kRefused;  // before reading; after: failed
   } cases[] = {
       {[](CEggStatistics& job) { job.SetResolution(0); }, resolution(0)},
       {[](CEggStatistics& job) { job.SetResolution(kMaxResolution + 1); },
@@ -135,7 +136,7 @@ TEST(RunEndTest, RequestsThatCannotRunEndBeforeAnythingIsWritten) {
        },
        "Quake: The interval starts must not be negative"},
       {[](CEggStatistics&) {}, "Quake: No useable records", false, "Quake", "2011-06-03 10:00:00",
-       "2011-06-03 11:00:00"},
+       "2011-06-03 11:00:00", RunOutcome::kFailed},
       {[](CEggStatistics&) {},
        "../escape: The data name \"../escape\" must not contain a path separator", false,
        "../escape"},
@@ -152,6 +153,8 @@ TEST(RunEndTest, RequestsThatCannotRunEndBeforeAnythingIsWritten) {
     h.job->StartAnalysis(c.batch, c.name, c.start, c.stop);
     h.TickUntilEnded();
     EXPECT_EQ(h.link.runEndedCount(), 1);
+    EXPECT_EQ(h.link.report().outcome, c.outcome);
+    EXPECT_EQ(c.name + (": " + h.link.report().message), c.message);
     // In batch mode the refusal is a line of the summary table, not a box.
     EXPECT_EQ(h.link.messageTexts(), c.batch ? std::vector<std::string>{} : std::vector{c.message});
     EXPECT_EQ(ReadFile(h.root + "summary.tst"), c.batch ? c.message + "\n" : "");

@@ -12,10 +12,11 @@ void RecordingLink::PostBytesReceived(std::int64_t count) {
   bytes_ = count;
 }
 
-void RecordingLink::NotifyRunEnded() {
+void RecordingLink::NotifyRunEnded(const RunReport& report) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     ++run_ended_;
+    report_ = report;
   }
   ended_.notify_all();
 }
@@ -51,6 +52,11 @@ std::int64_t RecordingLink::bytesReceived() const {
 int RecordingLink::runEndedCount() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return run_ended_;
+}
+
+RunReport RecordingLink::report() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return report_;
 }
 
 bool RecordingLink::WaitForRunEnded(std::chrono::milliseconds timeout) {

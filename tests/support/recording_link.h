@@ -24,7 +24,7 @@ class RecordingLink : public FormLink, public MessageReporter {
  public:
   void PostStatus(const std::string& text) override;
   void PostBytesReceived(std::int64_t count) override;
-  void NotifyRunEnded() override;
+  void NotifyRunEnded(const RunReport& report) override;
   void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
                    MessageKind kind = MessageKind::kCritical) override;
 
@@ -33,6 +33,8 @@ class RecordingLink : public FormLink, public MessageReporter {
   std::vector<std::string> messageTexts() const;
   std::int64_t bytesReceived() const;
   int runEndedCount() const;
+  // The report of the last end-of-run notification.
+  RunReport report() const;
 
   // Waits until NotifyRunEnded has been called at least once.
   bool WaitForRunEnded(std::chrono::milliseconds timeout);
@@ -44,6 +46,7 @@ class RecordingLink : public FormLink, public MessageReporter {
   std::vector<ShownMessage> messages_;
   std::int64_t bytes_ = 0;
   int run_ended_ = 0;
+  RunReport report_;
 };
 
 }  // namespace corvane::testing

@@ -1,0 +1,147 @@
+// The user's Stop at every stage of a local and of a remote run: the run ends
+// as stopped, and nothing it says as it winds down reaches the user as a
+// fault of the data (no box, no line of the summary table).
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "job_harness.h"
+
+namespace corvane {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ActingLink;
+using testing::DataRange;
+using testing::FileExists;
+using testing::JobHarness;
+using testing::ProgressLogCapture;
+using testing::RemoteHarness;
+
+constexpr const char* kStart = "2011-05-03 10:00:00";
+constexpr const char* kHourLater = "2011-05-03 10:59:59";
+
+bool Saw(const testing::RecordingLink& link, const std::string& status) {
+  for (const std::string& seen : link.statuses()) {
+    if (seen == status) return true;
+  }
+  return false;
+}
+
+// Texts a stop must never produce, even in the progress log.
+void ExpectNoDataFault(const std::string& log) {
+  for (const char* fault : {"Insufficient data", "No useable", "Damaged data", "No data received",
+                            "Internet error", "Initiating retry"}) {
+    EXPECT_EQ(log.find(fault), std::string::npos) << fault << " in\n" << log;
+  }
+}
+
+TEST(RunStopTest, StopAtEveryStageOfALocalRunEndsItAsStoppedAndSilent) {
+  const char* stages[] = {"Reading local file",   "Computing statistics",       "Smoothing data",
+                          "Creating audio",       "Searching for event echoes", "DFT of variables",
+                          "Writing results file", "Comparing intervals"};
+  for (const bool batch : {false, true}) {
+    for (const char* stage : stages) {
+      SCOPED_TRACE(std::string(stage) + (batch ? " in batch mode" : ""));
+      ActingLink link;
+      JobHarness h(&link);
+      link.job = h.job.get();
+      link.trigger = stage;
+      ProgressLogCapture log(h.dir.File("egg.log"));
+      const std::string data = h.WriteData("q.csv", DataRange(kStart, kHourLater));
+      h.job->SetAudio(true, AudioSettings());
+      h.job->SetEchoMethod(1);
+      h.job->SetEventTime("2011-05-03 10:30:00", 1800, 5);
+      h.job->SetDft(true, 1024);
+      h.job->SetCompareIntervals(true);
+      h.job->SetIntervals(0, 1800, 1800);
+      h.RunLocal("Quake", data, kStart, kHourLater, batch);
+      ASSERT_TRUE(h.job->Ended());
+      EXPECT_TRUE(Saw(link, stage));
+      EXPECT_EQ(link.report().outcome, RunOutcome::kStopped);
+      EXPECT_EQ(link.report().message, "");
+      EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
+      EXPECT_FALSE(FileExists(h.root + "summary.tst"));
+      if (!batch) {
+        EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
+      }
+      ExpectNoDataFault(log.Contents());
+    }
+  }
+}
+
+// The reader stops within its record loop: where it stopped says nothing
+// about the file. Stops at several delays after reading begins, so that some
+// land inside the loop of this long file.
+TEST(RunStopTest, StopWhileReadingALongFileIsNoShortageOfData) {
+  JobHarness source;
+  const std::string data =
+      source.WriteData("long.csv", DataRange("2011-05-03 00:00:00", "2011-05-03 23:59:59", 60));
+  for (const auto delay : {0ms, 1ms, 5ms, 20ms}) {
+    SCOPED_TRACE(delay.count());
+    testing::RecordingLink link;
+    JobHarness h(&link);
+    ProgressLogCapture log(h.dir.File("egg.log"));
+    ASSERT_TRUE(h.job->StartThread());
+    std::thread stopper([&] {
+      testing::WaitFor([&] { return Saw(link, "Reading local file"); });
+      std::this_thread::sleep_for(delay);  // where the stop lands, not a wait
+      h.job->StopAnalysis();
+    });
+    h.StartLocalRun("Long", data, "2011-05-03 00:00:00", "2011-05-03 23:59:59", true);
+    ASSERT_TRUE(link.WaitForRunEnded(120s));
+    stopper.join();
+    const RunOutcome outcome = link.report().outcome;
+    EXPECT_TRUE(outcome == RunOutcome::kStopped || outcome == RunOutcome::kCompleted);
+    EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
+    if (outcome == RunOutcome::kStopped) {
+      EXPECT_FALSE(FileExists(h.root + "summary.tst"));
+      ExpectNoDataFault(log.Contents());
+    }
+  }
+}
+
+// A day at a time from the stand-in server: Stop as a download starts, while
+// it stalls halfway, while the day is inflated, and while it is read.
+TEST(RunStopTest, StopAtEveryStageOfARemoteRunEndsItAsStoppedAndSilent) {
+  const struct {
+    const char* stage;
+    bool stall = false;
+  } cases[] = {{"Getting data from internet"},
+               {"(stalled download)", true},
+               {"Uncompressing data file"},
+               {"Reading local file"},
+               {"Computing statistics"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stage);
+    ActingLink link;
+    RemoteHarness h(&link);
+    link.job = h.job.get();
+    link.trigger = c.stage;
+    ProgressLogCapture log(h.dir.File("egg.log"));
+    if (c.stall) {
+      dataserver::FaultPlan plan;
+      plan.stallRequests = 1;
+      plan.stallAfterBytes = 100;
+      h.server->SetFaults(plan);
+    }
+    h.StartRemoteRun("Quake", "2011-05-03 22:00:00", "2011-05-04 01:00:00");
+    if (c.stall) {
+      ASSERT_TRUE(h.TickUntil([&] { return h.link.bytesReceived() == 100; }));
+      h.job->StopAnalysis();
+    }
+    h.TickToEnd();
+    ASSERT_TRUE(h.job->Ended());
+    EXPECT_TRUE(c.stall || Saw(link, c.stage));
+    EXPECT_EQ(link.report().outcome, RunOutcome::kStopped);
+    EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
+    EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
+    h.job.reset();
+    ExpectNoDataFault(log.Contents());
+    EXPECT_LE(h.DataRequests(), 2);
+  }
+}
+
+}  // namespace
+}  // namespace corvane
