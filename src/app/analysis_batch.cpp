@@ -90,9 +90,9 @@ void AnalysisDialog::FinishBatch() {
   const BatchTally tally = CountOutcomes(batchReports_);
   // Items that did not complete have their lines in the summary table; the
   // closing box warns of them.
-  view_.ShowMessage(BatchClosingText(started, batchCount_, tally), "",
-                    tally.failed + tally.refused > 0 ? MessageKind::kWarning
-                                                     : MessageKind::kInformation);
+  view_.ShowMessage(
+      BatchClosingText(started, batchCount_, tally), "",
+      tally.failed + tally.refused > 0 ? MessageKind::kWarning : MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 

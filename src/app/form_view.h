@@ -38,7 +38,7 @@ class DialogView {
 // The platform's choosers. Titles are shown as given; filters are in the
 // "Description (*.a;*.b)|*.a;*.b|...||" form (see file_choosers.h). current
 // is the value of the field being chosen for: a chooser opens where it
-// points (ChooserStartPath).
+// points (ChooserStartDirectory in file_choosers.h).
 class Choosers {
  public:
   virtual ~Choosers() = default;
