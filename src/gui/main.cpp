@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int kExposeTimeoutMs = 10000;
+constexpr int kExposeTimeoutMs = 60000;
 
 struct Options {
   QCommandLineOption loadBatch{QStringLiteral("load-batch"),

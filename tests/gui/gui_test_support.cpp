@@ -54,7 +54,7 @@ class GuiEnvironment : public QtTestEnvironment<QApplication> {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-constexpr auto kUnhandledLimit = std::chrono::seconds(8);
+constexpr auto kUnhandledLimit = std::chrono::seconds(60);
 
 }  // namespace
 
