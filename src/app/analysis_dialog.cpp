@@ -14,6 +14,26 @@
 
 namespace corvane {
 
+namespace {
+
+// The icon of the words the form adds at a run's end: what the user asked
+// for (results, or a stop) is information; a run that ended without results
+// and without saying why is a failure.
+MessageKind ClosingKind(const RunReport& report) {
+  switch (report.outcome) {
+    case RunOutcome::kCompleted:
+    case RunOutcome::kStopped:
+      return MessageKind::kInformation;
+    case RunOutcome::kRefused:
+      return MessageKind::kWarning;
+    case RunOutcome::kFailed:
+      break;
+  }
+  return MessageKind::kCritical;
+}
+
+}  // namespace
+
 const char* const AnalysisDialog::kRunInProgress =
     "A run is in progress. Wait for it to end, or press Stop.";
 
@@ -21,7 +41,7 @@ bool AppendToSummary(FormView& view, const std::string& outputRoot, const std::s
                      const std::string& text) {
   if (outputRoot.empty()) return false;
   if (auto unwritten = AppendSummaryLine(WithSeparator(outputRoot), dataName, text)) {
-    view.ShowMessage(*unwritten, std::string(kSummaryNotWritten));
+    view.ShowMessage(*unwritten, std::string(kSummaryNotWritten), MessageKind::kCritical);
   }
   return true;
 }
@@ -50,7 +70,7 @@ const CEggStatistics* AnalysisDialog::CurrentJob() const {
 
 bool AnalysisDialog::RefuseWhileBusy() {
   if (!job_) return false;
-  view_.ShowMessage(kRunInProgress, std::nullopt);
+  view_.ShowMessage(kRunInProgress, std::nullopt, MessageKind::kWarning);
   return true;
 }
 
@@ -90,14 +110,14 @@ void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
 }
 
 void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
-                                  const std::optional<std::string>& caption) {
+                                  const std::optional<std::string>& caption, MessageKind kind) {
   // In batch mode no message waits for a click; a line the job could not add
   // to the summary table comes here to be shown.
   if (batchMode_ && job_ && job_->id == jobId && caption != kSummaryNotWritten &&
       AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
     return;
   }
-  view_.ShowMessage(text, caption);
+  view_.ShowMessage(text, caption, kind);
 }
 
 void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
@@ -134,14 +154,14 @@ void AnalysisDialog::HandleJobEnd() {
     // A stopped item (also when the form is closing) leaves its line.
     if (const std::optional<std::string> text = ItemSummaryText(report)) {
       if (!AppendToSummary(view_, outputRoot, report.dataName, *text)) {
-        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt);
+        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt, ClosingKind(report));
       }
     }
     batchReports_.push_back(report);
     if (!exiting_) ContinueBatch();
   } else if (!exiting_) {
     if (const std::optional<std::string> text = RunClosingText(report)) {
-      view_.ShowMessage(*text, "");
+      view_.ShowMessage(*text, "", ClosingKind(report));
     }
   }
 }

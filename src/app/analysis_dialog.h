@@ -45,6 +45,7 @@
 #include "app/form_view.h"
 #include "app/job_channel.h"
 #include "app/settings_store.h"
+#include "app/time_completion.h"
 #include "core/run_report.h"
 
 namespace corvane {
@@ -126,8 +127,8 @@ class AnalysisDialog : private JobEvents {
   // JobEvents, on the form's thread.
   void OnJobStatus(int jobId, const std::string& text) override;
   void OnJobBytes(int jobId, std::int64_t count) override;
-  void OnJobMessage(int jobId, const std::string& text,
-                    const std::optional<std::string>& caption) override;
+  void OnJobMessage(int jobId, const std::string& text, const std::optional<std::string>& caption,
+                    MessageKind kind) override;
   void OnJobEnded(int jobId, const RunReport& report) override;
 
   // Keeps a job's end from being handled while the form is inside a call to
@@ -137,7 +138,8 @@ class AnalysisDialog : private JobEvents {
   bool RefuseWhileBusy();
   // A refusal of the request: a message box, or in batch mode a line of the
   // summary table.
-  void Refuse(const std::string& text, const std::optional<std::string>& caption);
+  void Refuse(const std::string& text, const std::optional<std::string>& caption,
+              MessageKind kind = MessageKind::kWarning);
   std::optional<std::string> CheckRequest() const;
   std::unique_ptr<OwnedJob> MakeJob();
   bool StartAnalysisJob();
@@ -159,6 +161,8 @@ class AnalysisDialog : private JobEvents {
   bool runInProgress_ = false;
   bool exiting_ = false;
   int progress_ = 0;
+  // The stop text that "Analyze data" completed last, outside batch mode.
+  CompletedStop completedStop_;
 
   std::vector<BatchItem> batchItems_;
   int batchCount_ = -1;

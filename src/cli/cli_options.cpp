@@ -13,7 +13,8 @@ const char* const kProgramHelp =
     "  batch [--set NAME=VALUE]... FILE.ebb   run a batch file of analyses\n"
     "  chisq DEVIATION DF                     probability of a chi-square deviation\n"
     "\n"
-    "  corvane-cli COMMAND --help             help on one command\n";
+    "  corvane-cli COMMAND --help             help on one command\n"
+    "  corvane-cli --version                  the program's version\n";
 
 const char* const kBatchHelp =
     "Usage: corvane-cli batch [--set NAME=VALUE]... FILE.ebb\n"
@@ -121,6 +122,11 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return Error("a command is needed");
   const std::string& command = arguments[0];
   if (IsHelp(command)) return Help("");
+  if (command == "--version") {
+    CliOptions options;
+    options.command = CliOptions::Command::kVersion;
+    return options;
+  }
   if (command == "batch") return ParseBatch(arguments);
   if (command == "chisq") return ParseChisq(arguments);
   return Error("unknown command \"" + command + "\"");

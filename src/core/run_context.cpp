@@ -75,17 +75,18 @@ void RunContext::RunError(const std::string& message) const {
   if (settings.batchMode) {
     AddSummaryLine(message);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(settings.dataName + ": " + message, std::nullopt);
+    reporter_->ShowMessage(settings.dataName + ": " + message, std::nullopt,
+                           MessageKind::kCritical);
   }
 }
 
-void RunContext::ShowMessage(const std::string& text,
-                             const std::optional<std::string>& caption) const {
+void RunContext::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                             MessageKind kind) const {
   if (!NoteMessage(text)) return;
   if (settings.batchMode) {
     AddSummaryLine(text);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(text, caption);
+    reporter_->ShowMessage(text, caption, kind);
   }
 }
 
@@ -97,7 +98,7 @@ void RunContext::AddSummaryLine(const std::string& text) const {
 
 void RunContext::ShowUnwrittenLine(const std::string& message) const {
   if (reporter_ != nullptr) {
-    reporter_->ShowMessage(message, std::string(kSummaryNotWritten));
+    reporter_->ShowMessage(message, std::string(kSummaryNotWritten), MessageKind::kCritical);
   } else {
     std::cerr << kSummaryNotWritten << ": " << message << std::endl;
   }

@@ -10,8 +10,9 @@
 //  - RunError(message) reports "data name: message": a message box in an
 //    interactive run, a line appended to the root's "summary.tst" in batch
 //    mode.
-//  - ShowMessage(text) is a run's own message box; in batch mode no box waits
-//    for a click, and the text goes to the summary table as "data name: text".
+//  - ShowMessage(text) is a run's own message box (a failure unless its kind
+//    says otherwise); in batch mode no box waits for a click, and the text
+//    goes to the summary table as "data name: text".
 //  - A line that cannot be added to the summary table is shown instead, with
 //    the reason, captioned "Summary table not written" (ShowUnwrittenLine):
 //    through the reporter, or on standard error when there is none.
@@ -86,7 +87,8 @@ class RunContext {
   void PostBytesReceived(std::int64_t count) const;
   void RunError(const std::string& message) const;
   void ShowMessage(const std::string& text,
-                   const std::optional<std::string>& caption = std::nullopt) const;
+                   const std::optional<std::string>& caption = std::nullopt,
+                   MessageKind kind = MessageKind::kCritical) const;
   // Shows the message of a summary line that could not be added.
   void ShowUnwrittenLine(const std::string& message) const;
 

@@ -30,16 +30,22 @@ TEST_F(BatchRunTest, OpeningABatchFileShowsItsFirstItem) {
   form.OpenBatchFile();  // its chooser: the window's test
   EXPECT_EQ(form.fields.batchFile, path);
   EXPECT_EQ(form.BatchItemCount(), 2);
+  EXPECT_EQ(form.fields.status, "2 items loaded");
   EXPECT_EQ(form.fields.dataName, "First");
   EXPECT_EQ(form.resolution(), 2);
   EXPECT_FALSE(form.BatchMode());
 
+  EXPECT_EQ(form.OpenBatchFileAt(LocalBatch({"Only"})), 1);
+  EXPECT_EQ(form.fields.status, "1 item loaded");
+
   // A file of keywords only loads no items.
   EXPECT_EQ(form.OpenBatchFileAt(WriteBatch("Resolution 3\n")), 0);
+  EXPECT_EQ(form.fields.status, "0 items loaded");
   form.RunBatchFile();
   ASSERT_EQ(view_.messages.size(), 1u);
   EXPECT_EQ(view_.messages[0].text, "There are no batch items to process");
   EXPECT_EQ(view_.messages[0].caption, std::nullopt);
+  EXPECT_EQ(view_.messages[0].kind, MessageKind::kWarning);
   EXPECT_FALSE(form.BatchMode());
 }
 
@@ -64,7 +70,8 @@ TEST_F(BatchRunTest, ItemsRunOneAfterAnotherAndRefusalsGoOn) {
   // nothing else waited for a click.
   EXPECT_EQ(view_.Texts(),
             (std::vector<std::string>{
-                "Data directory is unspecified",
+                "Root directory for output is not specified: enter the folder below "
+                "which each run writes its results.",
                 "MissingRoot: Please specify an existing directory for the output: " + missing +
                     " (not added to " + missing + "/summary.tst: No such file or directory)",
                 "6 items processed in batch mode: 2 completed, 1 failed, "

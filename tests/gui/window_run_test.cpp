@@ -38,7 +38,7 @@ bool Observe(AnalysisWindow& window, RunObservation& seen, const std::function<b
   const QMetaObject::Connection progress =
       QObject::connect(f.progress, &QProgressBar::valueChanged,
                        [&](int value) { seen.maxProgress = std::max(seen.maxProgress, value); });
-  const bool done = RunEventsUntil([&] {
+  const bool done = WaitFor([&] {
     if (window.model().Busy()) {
       seen.sawBusyButtons |= !f.analyzeButton->isEnabled() && !f.displayButton->isEnabled() &&
                              !f.runBatchButton->isEnabled() &&
@@ -127,6 +127,7 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   EXPECT_EQ(form().batchFile->text().toStdString(), batch);
   EXPECT_EQ(form().dataName->text(), "Hour0");
   ASSERT_EQ(model().BatchItemCount(), 2);
+  EXPECT_EQ(form().status->text(), "2 items loaded");
 
   QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
   RunObservation seen;
@@ -152,7 +153,7 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
   ASSERT_TRUE(model().Busy());
   QTest::mouseClick(form().stopButton, Qt::LeftButton);
-  ASSERT_TRUE(RunEventsUntil([&] { return !model().BatchMode() && !model().Busy(); }));
+  ASSERT_TRUE(WaitFor([&] { return !model().BatchMode() && !model().Busy(); }));
   // Hour0 ended as stopped, or as completed when it was quicker than the
   // click.
   const bool stopped = model().BatchReports().at(0).outcome == RunOutcome::kStopped;
@@ -195,7 +196,7 @@ TEST_F(WindowRunTest, ClosingDuringARunStopsItAndWaitsForItsEnd) {
     box->button(QMessageBox::Ok)->click();
   });
   answer.start(5);
-  ASSERT_TRUE(RunEventsUntil([&] { return !texts.empty() && !model().Busy(); }));
+  ASSERT_TRUE(WaitFor([&] { return !texts.empty() && !model().Busy(); }));
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].rfind("Closed: The smoothing window of 30000", 0), 0u) << texts[0];
 }

@@ -194,7 +194,11 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
   failing.context.settings.batchMode = false;
   failing.context.settings.gnuplotPath = failing.root.File("no-such-gnuplot");
   failing.Run({{100, 104, 96}}, "2011-05-03 10:00:00");
-  EXPECT_EQ(failing.link.messageTexts(), std::vector<std::string>{"Failed to launch Gnuplot"});
+  EXPECT_EQ(failing.link.messageTexts(),
+            std::vector<std::string>{
+                "Failed to launch Gnuplot: " + failing.root.File("no-such-gnuplot") +
+                ": No such file or directory. Set the gnuplot executable in Options > "
+                "Customize."});
 }
 
 TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
