@@ -52,6 +52,7 @@ void AnalysisDialog::RunBatchFile() {
   batchMode_ = true;
   nextBatchIndex_ = 0;
   batchReports_.clear();
+  results_.BeginBatch(fields.batchFile, CurrentTimeText());
   ContinueBatch();
 }
 
@@ -72,6 +73,8 @@ void AnalysisDialog::ContinueBatch() {
     refused.message = lastRefusal_;
     refused.dataName = fields.dataName;
     batchReports_.push_back(refused);
+    results_.RecordItem(fields.outputRoot, nextBatchIndex_,
+                        ResultRequestOf(fields, config, resolution_), refused);
   }
 }
 
@@ -80,7 +83,11 @@ void AnalysisDialog::FinishBatch() {
   resolution_ = 1;
   const int started = nextBatchIndex_;
   const bool stopped = stopRequested_;
-  view_.ShowMessage(BatchClosingText(started, batchCount_, CountOutcomes(batchReports_)), "");
+  std::string closing = BatchClosingText(started, batchCount_, CountOutcomes(batchReports_));
+  if (const std::string series = results_.FinishBatch(); !series.empty()) {
+    closing += "\n\n" + series;
+  }
+  view_.ShowMessage(closing, "");
   view_.BatchFinished(started, stopped);
 }
 

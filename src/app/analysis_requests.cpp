@@ -186,6 +186,7 @@ bool AnalysisDialog::StartAnalysisJob() {
   progress_ = 0;
   progressTimer_.start();
   job_->analysis = true;
+  job_->request = ResultRequestOf(fields, config, resolution_);
   job.StartAnalysis(batchMode_, fields.dataName, fields.startTime, fields.stopTime);
   view_.SetWaitCursor(true);
   runInProgress_ = true;

@@ -1,6 +1,7 @@
 #include "input/egg_file_reader.h"
 #include "job/job_state.h"
 #include "job/result_steps.h"
+#include "output/run_statistics.h"
 #include "output/write_results.h"
 #include "stats/composite_statistics.h"
 #include "stats/smoothing_settings.h"
@@ -40,6 +41,7 @@ void JobState::RunSequence() {
   context.LogLine("Write results");
   WriteResults(context, table, series, BuildResultSteps(*this));
   results_written = !context.Aborted();
+  if (results_written) statistics = RunStatisticsOf(series, table.sampleCount);
   context.AdvanceJobStage();
 }
 

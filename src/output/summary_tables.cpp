@@ -84,26 +84,36 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
   return file.Close();
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
-                      const CompositeSeries& series) {
+std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
+                                               const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
-  if (!settings.compareIntervals || context.Aborted()) return;
+  if (!settings.compareIntervals || context.Aborted()) return std::nullopt;
+  IntervalReport report;
   auto outcome = CompareSeriesIntervals(series, settings.interval1Start, settings.interval2Start,
                                         settings.intervalDuration);
   if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
     context.ShowMessage(*refusal);
-    return;
+    report.message = *refusal;
+    return report;
   }
   const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
+  report.ran = true;
+  for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
+    const TTestResult& test = comparison.tests[v];
+    report.tests.push_back(
+        {kComparedVariables[v].name, test.mean1, test.mean2, test.t, test.df, test.prob});
+  }
   if (auto failure = WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst",
                                           settings, series, comparison)) {
     context.ShowMessage(*failure);
-    return;
+    report.message = *failure;
+    return report;
   }
   if (settings.batchMode &&
       !AppendSummaryRunLine(context.SummaryPath(), settings, series, comparison)) {
     context.LogLine("Failed to append the run line to " + context.SummaryPath());
   }
+  return report;
 }
 
 }  // namespace corvane

@@ -12,6 +12,7 @@
 
 #include "core/analysis_settings.h"
 #include "core/run_context.h"
+#include "core/run_report.h"
 #include "input/egg_sample_table.h"
 #include "stats/composite_series.h"
 #include "stats/interval_comparison.h"
@@ -42,8 +43,9 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
 // statistics table and, in batch mode, the summary run line. Refused
 // settings, intervals past the end of the data and a table that cannot be
 // written are shown through the run's message channel, and then neither
-// table is written.
-void CompareIntervals(RunContext& context, const EggSampleTable& table,
-                      const CompositeSeries& series);
+// table is written. Returns what the run's report says of the comparison
+// (nullopt when it was not run).
+std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& table,
+                                               const CompositeSeries& series);
 
 }  // namespace corvane
