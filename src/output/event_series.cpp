@@ -15,7 +15,8 @@ EventSeries CombineEvents(const std::vector<SeriesItem>& items) {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   EventSeries series;
   series.items = static_cast<int>(items.size());
-  series.expected = kSignificanceLevel * series.items;
+  // n / 20 rather than 0.05 n, which prints as 0.15000000000000002 for 3.
+  series.expected = series.items / (1.0 / kSignificanceLevel);
   if (items.empty()) {
     series.stoufferZ = series.stoufferP = kNaN;
     series.chisqSum = series.chisqDeviation = series.chisqP = kNaN;

@@ -64,7 +64,7 @@ TEST_F(ResultsRecorderTest, ATableWithOtherColumnsIsLeftAloneAndNamed) {
   form.RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
   ASSERT_EQ(view_.Texts().size(), 1u);
-  const std::string& closing = view_.Texts()[0];
+  const std::string closing = view_.Texts()[0];
   EXPECT_NE(closing.find("\n\nEvent series of 2 completed items:\n"), std::string::npos) << closing;
   EXPECT_EQ(closing.find("other columns"), closing.rfind("other columns")) << closing;
   EXPECT_NE(closing.find("other columns"), std::string::npos) << closing;

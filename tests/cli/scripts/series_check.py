@@ -55,7 +55,7 @@ if abs(series.chisq_deviation - (chisq - stats.chi2.median(df))) > 1e-8 * df:
     failures.append(f"chi-square deviation {series.chisq_deviation}")
 
 significant = int((items.stouffer_p < 0.05).sum())
-if series.significant_items != significant or series.expected_items != 0.05 * n:
+if series.significant_items != significant or not math.isclose(series.expected_items, 0.05 * n):
     failures.append(f"count {series.significant_items} / {series.expected_items}")
 close(series.count_p, stats.binom.sf(significant - 1, n, 0.05), 1e-10, "count p")
 
