@@ -35,10 +35,9 @@ std::optional<std::string> FirstRecord(const std::string& path, std::size_t limi
 }  // namespace
 
 std::string CsvField(const std::string& text) {
-  const bool quote =
-      text.find_first_of(",\"\r\n") != std::string::npos ||
-      (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.back() == ' ' ||
-                         text.back() == '\t'));
+  const bool quote = text.find_first_of(",\"\r\n") != std::string::npos ||
+                     (!text.empty() && (text.front() == ' ' || text.front() == '\t' ||
+                                        text.back() == ' ' || text.back() == '\t'));
   if (!quote) return text;
   std::string field = "\"";
   for (char c : text) {

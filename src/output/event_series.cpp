@@ -43,29 +43,28 @@ EventSeries CombineEvents(const std::vector<SeriesItem>& items) {
 }
 
 const std::string& SeriesHeader() {
-  static const std::string header = CsvRecord(
-      {"batch_start", "batch_file", "items_taken_up", "items_combined", "stouffer_z",
-       "stouffer_p", "chisq_sum", "chisq_df", "chisq_deviation", "chisq_p", "significant_items",
-       "expected_items", "count_p"});
+  static const std::string header =
+      CsvRecord({"batch_start", "batch_file", "items_taken_up", "items_combined", "stouffer_z",
+                 "stouffer_p", "chisq_sum", "chisq_df", "chisq_deviation", "chisq_p",
+                 "significant_items", "expected_items", "count_p"});
   return header;
 }
 
 std::string SeriesRecord(const SeriesRequest& request, const EventSeries& series) {
-  return CsvRecord({CsvField(request.batchStart), CsvField(request.batchFile),
-                    CsvInteger(request.itemsTakenUp), CsvInteger(series.items),
-                    CsvNumber(series.stoufferZ), CsvNumber(series.stoufferP),
-                    CsvNumber(series.chisqSum), CsvInteger(series.chisqDf),
-                    CsvNumber(series.chisqDeviation), CsvNumber(series.chisqP),
-                    CsvInteger(series.significant), CsvNumber(series.expected),
-                    CsvNumber(series.countP)});
+  return CsvRecord(
+      {CsvField(request.batchStart), CsvField(request.batchFile), CsvInteger(request.itemsTakenUp),
+       CsvInteger(series.items), CsvNumber(series.stoufferZ), CsvNumber(series.stoufferP),
+       CsvNumber(series.chisqSum), CsvInteger(series.chisqDf), CsvNumber(series.chisqDeviation),
+       CsvNumber(series.chisqP), CsvInteger(series.significant), CsvNumber(series.expected),
+       CsvNumber(series.countP)});
 }
 
 std::string SeriesClosingBlock(const EventSeries& series) {
   if (series.items == 0) return "Event series: no completed item to combine";
   std::string block = CFormat("Event series of %d completed items:\n", series.items);
   block += CFormat("  Stouffer Z = %.4f, p = %.4g\n", series.stoufferZ, series.stoufferP);
-  block += CFormat("  chi-square %.6g with %lld df (deviation %.6g), p = %.4g\n",
-                   series.chisqSum, series.chisqDf, series.chisqDeviation, series.chisqP);
+  block += CFormat("  chi-square %.6g with %lld df (deviation %.6g), p = %.4g\n", series.chisqSum,
+                   series.chisqDf, series.chisqDeviation, series.chisqP);
   block += CFormat("  %d items with p < %.2f (%.4g expected), p = %.4g", series.significant,
                    kSignificanceLevel, series.expected, series.countP);
   return block;

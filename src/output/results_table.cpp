@@ -32,21 +32,18 @@ const char* SmoothingName(int mode) {
 }
 
 std::string MakeHeader() {
-  std::vector<std::string> names = {
-      "batch_start",       "batch_file",      "item",           "data_name",
-      "start",             "stop",            "event_time",     "event_duration_h",
-      "resolution",        "smoothing",       "smoothing_window", "smoothing_coeff",
-      "subgroup_file",     "source",          "input",          "status",
-      "message",           "eggs",            "samples",        "stouffer_chisq",
-      "stouffer_df",       "stouffer_deviation", "stouffer_p",  "stouffer_z",
-      "covar_sum",         "covar_df",        "covar_p",        "compare_intervals",
-      "interval1_start",   "interval2_start", "interval_duration", "interval_message"};
+  std::string header =
+      "batch_start,batch_file,item,data_name,start,stop,event_time,event_duration_h,"
+      "resolution,smoothing,smoothing_window,smoothing_coeff,subgroup_file,source,input,"
+      "status,message,eggs,samples,stouffer_chisq,stouffer_df,stouffer_deviation,stouffer_p,"
+      "stouffer_z,covar_sum,covar_df,covar_p,compare_intervals,interval1_start,"
+      "interval2_start,interval_duration,interval_message";
   for (const ComparedVariable& variable : kComparedVariables) {
     for (const char* part : {"_mean1", "_mean2", "_t", "_df", "_p"}) {
-      names.push_back(std::string(variable.name) + part);
+      header += std::string(",") + variable.name + part;
     }
   }
-  return CsvRecord(names);
+  return header;
 }
 
 }  // namespace

@@ -112,9 +112,9 @@ TEST_F(BatchFileTest, EveryKeywordSetsItsValuesOnAClearedRequest) {
 // "SubgroupFile -" clears the subgroup file for later items; a keyword line
 // without its argument keeps the value; "Resolution 1" goes back to 1.
 TEST_F(BatchFileTest, CarriedOverValuesCanBeCleared) {
-  const BatchFile file = Read("SubgroupFile /data/europe.esg\nResolution 2\n" + kRecord1 +
-                              "\nSubgroupFile\n" + kRecord2 + "\nSubgroupFile -\nResolution 1\n" +
-                              kRecord3 + "\n");
+  const BatchFile file =
+      Read("SubgroupFile /data/europe.esg\nResolution 2\n" + kRecord1 + "\nSubgroupFile\n" +
+           kRecord2 + "\nSubgroupFile -\nResolution 1\n" + kRecord3 + "\n");
   ASSERT_EQ(file.count, 3) << ::testing::PrintToString(file.messages);
   using Values = std::pair<std::string, int>;
   auto values = [&](int i) { return Values(file.items[i].eggGroupFile, file.items[i].resolution); };

@@ -60,11 +60,12 @@ TEST_F(BatchRunTest, ItemsRunOneAfterAnotherAndRefusalsGoOn) {
   EXPECT_EQ(view_.batchFinished, std::make_pair(6, false));
   // Only refusals of the output root are shown (the summary table lives
   // there); nothing else waited for a click.
-  EXPECT_EQ(WithoutSeries(view_.Texts()), (std::vector<std::string>{
-                               "Data directory is unspecified",
-                               "Please specify an existing directory for the output: " + missing,
-                               "6 items processed in batch mode: 2 completed, 1 failed, "
-                               "3 refused, 0 stopped"}));
+  EXPECT_EQ(
+      WithoutSeries(view_.Texts()),
+      (std::vector<std::string>{"Data directory is unspecified",
+                                "Please specify an existing directory for the output: " + missing,
+                                "6 items processed in batch mode: 2 completed, 1 failed, "
+                                "3 refused, 0 stopped"}));
   EXPECT_EQ(view_.messages.back().caption, "");
   EXPECT_TRUE(FileExists(root_ + "One/One.dat"));
   EXPECT_TRUE(FileExists(root_ + "Three/Three.dat"));

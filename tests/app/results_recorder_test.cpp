@@ -31,8 +31,7 @@ TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
     const std::string& line = lines[name[0] == 'F' ? 1 : 2];
     // batch_start is the run's time, then no batch file and item 0.
     EXPECT_EQ(line.find(std::string(",,0,") + name + ",2011-05-03 00:00:00,"), 19u) << line;
-    EXPECT_NE(line.find(",local," + eggFile_ + ",completed,,60,3600,"), std::string::npos)
-        << line;
+    EXPECT_NE(line.find(",local," + eggFile_ + ",completed,,60,3600,"), std::string::npos) << line;
   }
   // The second run's comparison was refused; its run completed.
   EXPECT_NE(lines[2].find(",1,0,3000,1800,The second interval extends past the end of data,"),
@@ -57,8 +56,8 @@ TEST_F(ResultsRecorderTest, ATableWithOtherColumnsIsLeftAloneAndNamed) {
   const std::string item = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
   const std::string local = "LocalEggFile " + eggFile_ + "\n";
   AnalysisDialog& form = MakeForm();
-  ASSERT_EQ(form.OpenBatchFileAt(
-                WriteBatch("DataDirectory " + root_ + "\n" + local + "A" + item + local + "B" + item)),
+  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("DataDirectory " + root_ + "\n" + local + "A" + item +
+                                            local + "B" + item)),
             2);
   view_.messages.clear();
   form.RunBatchFile();

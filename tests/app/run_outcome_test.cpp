@@ -132,7 +132,7 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   ASSERT_TRUE(WaitUntilBatchEnds());
   EXPECT_EQ(WithoutSeries(view_.Texts()),
             std::vector<std::string>{"1 items processed in batch mode: 1 completed, "
-                                                    "0 failed, 0 refused, 0 stopped"});
+                                     "0 failed, 0 refused, 0 stopped"});
   EXPECT_EQ(form.BatchReports().size(), 1u);
 }
 

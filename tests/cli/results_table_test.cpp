@@ -57,9 +57,9 @@ class ResultsTableTest : public CliTest {
   std::string EventBatch(int events, double shift, std::uint64_t seed) {
     std::string text = "DataDirectory " + root_ + "\n";
     for (int i = 0; i < events; ++i) {
-      const std::string date = DateTime(SecondsFromText("2011-05-01 00:00:00") +
-                                        i * DateTime::kSecondsPerDay)
-                                   .DateText();
+      const std::string date =
+          DateTime(SecondsFromText("2011-05-01 00:00:00") + i * DateTime::kSecondsPerDay)
+              .DateText();
       eggdata::EggDataOptions options;
       options.seed = seed;
       options.start = SecondsFromText(date + " 12:00:00");
@@ -68,8 +68,8 @@ class ResultsTableTest : public CliTest {
       options.shiftStart = options.start;
       options.shiftStop = options.stop;
       const std::string name = "Event" + std::to_string(i + 1);
-      text += "LocalEggFile " + EggFile(name + ".csv", date, options) + "\n" + name + " " +
-              date + " 12:00:00 " + date + " 12:59:59 " + date + " 12:30:00 0.5\n";
+      text += "LocalEggFile " + EggFile(name + ".csv", date, options) + "\n" + name + " " + date +
+              " 12:00:00 " + date + " 12:59:59 " + date + " 12:30:00 0.5\n";
     }
     return text;
   }
@@ -92,8 +92,9 @@ TEST_F(ResultsTableTest, EveryItemHasItsRecordAndToolsReadThemAsWritten) {
   const ProgramResult run = RunAndInterrupt(batch, "Far: Getting data from internet",
                                             {"--set", "DataURL=" + server.DataUrl()});
   server.ReleaseStalls();
-  ASSERT_TRUE(Contains(run.err, "5 items processed in batch mode: 2 completed, 1 failed, "
-                                "1 refused, 1 stopped; 1 not started\n"))
+  ASSERT_TRUE(Contains(run.err,
+                       "5 items processed in batch mode: 2 completed, 1 failed, "
+                       "1 refused, 1 stopped; 1 not started\n"))
       << run.err;
 
   const ProgramResult pandas = Python({kScripts + "results_check.py", root_ + "results.csv", kCli});
@@ -188,8 +189,8 @@ TEST_F(ResultsTableTest, TheHelpPageExamplesRunAsWritten) {
   EXPECT_NE(python.out.find("Missing", python.out.find("not completed:")), std::string::npos);
 
   // The worked example of the event series is what scipy computes.
-  const ProgramResult worked = Python(
-      {kScripts + "series_example_check.py", CORVANE_SOURCE_DIR "/docs/help/index.html"});
+  const ProgramResult worked =
+      Python({kScripts + "series_example_check.py", CORVANE_SOURCE_DIR "/docs/help/index.html"});
   EXPECT_EQ(worked.exitCode, 0) << worked.out << worked.err;
 }
 

@@ -162,11 +162,10 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   const bool stopped = model().BatchReports().at(0).outcome == RunOutcome::kStopped;
   std::vector<std::string> texts = answerer->Texts();
   for (std::string& text : texts) text = text.substr(0, text.find("\n\n"));
-  EXPECT_EQ(texts,
-            std::vector<std::string>{
-                std::string("1 items processed in batch mode: ") +
-                (stopped ? "0 completed, 0 failed, 0 refused, 1 stopped; 1 not started"
-                         : "1 completed, 0 failed, 0 refused, 0 stopped; 1 not started")});
+  EXPECT_EQ(texts, std::vector<std::string>{
+                       std::string("1 items processed in batch mode: ") +
+                       (stopped ? "0 completed, 0 failed, 0 refused, 1 stopped; 1 not started"
+                                : "1 completed, 0 failed, 0 refused, 0 stopped; 1 not started")});
   EXPECT_EQ(ReadFile(summaryPath).find("Hour0: Stopped by user\n") != std::string::npos, stopped);
   EXPECT_EQ(ReadFile(summaryPath).find("\nHour1"), std::string::npos);
   EXPECT_TRUE(form().runBatchButton->isEnabled());

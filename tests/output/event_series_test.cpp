@@ -31,9 +31,8 @@ SeriesItem Item(double s, long long k) {
 }
 
 TEST(EventSeriesTest, CombinesItemsAsTheReferenceDoes) {
-  const std::vector<SeriesItem> items = {Item(3700.0, 3600), Item(3590.0, 3600),
-                                         Item(3800.0, 3600), Item(1850.0, 1800),
-                                         Item(7450.0, 7200)};
+  const std::vector<SeriesItem> items = {Item(3700.0, 3600), Item(3590.0, 3600), Item(3800.0, 3600),
+                                         Item(1850.0, 1800), Item(7450.0, 7200)};
   const EventSeries series = CombineEvents(items);
   EXPECT_EQ(series.items, 5);
 
@@ -48,9 +47,8 @@ TEST(EventSeriesTest, CombinesItemsAsTheReferenceDoes) {
   }
   const double z = zSum / std::sqrt(5.0);
   EXPECT_LT(RelativeError(series.stoufferZ, z), 1e-12);
-  EXPECT_LT(RelativeError(series.stoufferP,
-                          boost::math::cdf(boost::math::complement(
-                              boost::math::normal_distribution<>(), z))),
+  EXPECT_LT(RelativeError(series.stoufferP, boost::math::cdf(boost::math::complement(
+                                                boost::math::normal_distribution<>(), z))),
             1e-12);
   const boost::math::chi_squared_distribution<double> chi(static_cast<double>(kSum));
   EXPECT_EQ(series.chisqSum, sSum);
@@ -73,9 +71,9 @@ TEST(EventSeriesTest, HandlesTheLargestBatch) {
   const EventSeries series = CombineEvents(items);
   EXPECT_EQ(series.chisqDf, 432000000LL);
   const boost::math::chi_squared_distribution<double> chi(432000000.0);
-  EXPECT_LT(RelativeError(series.chisqP,
-                          boost::math::cdf(boost::math::complement(chi, series.chisqSum))),
-            1e-8);
+  EXPECT_LT(
+      RelativeError(series.chisqP, boost::math::cdf(boost::math::complement(chi, series.chisqSum))),
+      1e-8);
   EXPECT_TRUE(std::isfinite(series.chisqDeviation));
 }
 

@@ -34,8 +34,7 @@ TEST(NormalDistributionTest, UpperTailKeepsItsPrecisionFarOut) {
   // Far out the tail is as sensitive to z as its z^2 condition number says:
   // rounding z / sqrt(2) alone costs that much.
   for (double z = -8.0; z <= 37.5; z += 0.37) {
-    EXPECT_LT(RelativeError(NormalUpperTail(z), ReferenceUpperTail(z)), 1e-14 + 4e-16 * z * z)
-        << z;
+    EXPECT_LT(RelativeError(NormalUpperTail(z), ReferenceUpperTail(z)), 1e-14 + 4e-16 * z * z) << z;
   }
   EXPECT_EQ(NormalUpperTail(0.0), 0.5);
   EXPECT_EQ(NormalUpperTail(-kInf), 1.0);
@@ -43,8 +42,8 @@ TEST(NormalDistributionTest, UpperTailKeepsItsPrecisionFarOut) {
 }
 
 TEST(NormalDistributionTest, UpperQuantileInvertsTheTailOnBothSides) {
-  for (double q : {1e-300, 1e-100, 1e-20, 1e-8, 3.3e-5, 0.001, 0.02425, 0.025, 0.05, 0.3, 0.5,
-                   0.7, 0.9, 0.97575, 0.99, 0.999999}) {
+  for (double q : {1e-300, 1e-100, 1e-20, 1e-8, 3.3e-5, 0.001, 0.02425, 0.025, 0.05, 0.3, 0.5, 0.7,
+                   0.9, 0.97575, 0.99, 0.999999}) {
     const double z = NormalUpperQuantile(q);
     const double reference = ReferenceUpperQuantile(q);
     EXPECT_LT(std::fabs(z - reference), 1e-13 * std::max(1.0, std::fabs(reference))) << q;
