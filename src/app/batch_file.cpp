@@ -10,6 +10,7 @@
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "core/c_format.h"
+#include "core/regular_file.h"
 #include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
@@ -24,10 +25,6 @@ constexpr size_t kMaxTimeLength = 39;
 
 const char* const kRecordMessage = "Invalid batch file record:\n";
 const char* const kTooLong = "A number in a batch file is at most 256 characters long.";
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // Lines may be of any length, but only what reading can use is kept, so a
 // huge line costs no memory: the first kKeptWords words, each cut after
@@ -292,9 +289,11 @@ class BatchFileReader {
 BatchFile ReadBatchFile(const std::string& path, const BatchItem& form) {
   BatchFile result;
   result.form = form;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::string not_regular;
+  const StdioFile file = OpenRegularFile(path, &not_regular);
   if (!file) {
-    result.messages.push_back("Cannot open the batch file " + path);
+    result.messages.push_back("Cannot open the batch file " + path +
+                              (not_regular.empty() ? "" : ": " + not_regular));
     return result;
   }
   result.opened = true;

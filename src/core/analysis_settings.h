@@ -39,6 +39,7 @@ struct AnalysisSettings {
   // Local input.
   std::string localEggFile;
   std::vector<int> eggSubgroup;  // empty: every egg is selected
+  std::string eggSubgroupError;  // why the named subgroup file was refused
   int resolution = 1;            // records per sample
 
   // Smoothing.

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kExposeTimeoutMs = 10000;
+constexpr int kExposeTimeoutMs = 60000;
 
 }  // namespace
 

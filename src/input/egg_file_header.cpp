@@ -59,7 +59,8 @@ HeaderStatus ReadEggFileHeader(LineReader& reader, const RunContext& context, bo
     if (type == kCountRecord && key == kEggCountKey) header.eggCount = value;
     if (type == kCountRecord && key == kRecordCountKey) header.recordCount = value;
   }
-  if (header.eggCount < 0 || header.eggCount > kMaxEggs || header.recordCount < 0) {
+  if (header.eggCount < 0 || header.eggCount > kMaxEggs || header.recordCount < 0 ||
+      header.recordCount > kMaxRecordCount) {
     return HeaderStatus::kImproper;
   }
   return TakeEggIds(line, header) ? HeaderStatus::kComplete : HeaderStatus::kImproper;

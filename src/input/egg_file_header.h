@@ -27,15 +27,20 @@ struct EggFileHeader {
   std::vector<std::int32_t> eggIds;  // eggCount ids, in column order
 };
 
+// The most records a file's header may announce: the table counts its
+// records and samples in 32 bits.
+inline constexpr long long kMaxRecordCount = 2'147'483'647;
+
 enum class HeaderStatus {
-  kComplete,  // a sound header: 0 <= N <= kMaxEggs, N ids, R >= 0
+  kComplete,  // a sound header: 0 <= N <= kMaxEggs, N ids, 0 <= R <= kMaxRecordCount
   kAborted,   // the run's abort flag was set during the scan
   kImproper,  // no type-12 record, or counts or ids the table cannot hold
 };
 
 // Reads header lines from the start of the file until the type-12 record,
 // testing the abort flag before each line. With requireMarker, a first line
-// without "Samples per record" ends the scan at once as kImproper.
+// without "Samples per record" ends the scan at once as kImproper; so does a
+// line longer than the reader takes (reader.TooLong() tells).
 HeaderStatus ReadEggFileHeader(LineReader& reader, const RunContext& context, bool requireMarker,
                                EggFileHeader& header);
 

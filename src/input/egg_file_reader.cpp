@@ -46,21 +46,30 @@ bool OpenEntry(RunContext& context, SegmentFileList& files, int index, std::stri
   shown = files[static_cast<size_t>(index)];
   if (Extension(shown) == kCompressed) {
     context.settings.saveRemoteInput = false;
-    if (!InflateDataFile(context, shown, index, files)) {
-      Fail(context, CFormat("Unable to open %s for input", shown.c_str()));
+    if (std::string failure; !InflateDataFile(context, shown, index, files, &failure)) {
+      Fail(context,
+           failure.empty() ? CFormat("Unable to open %s for input", shown.c_str()) : failure);
       return false;
     }
   }
   const std::string& path = files[static_cast<size_t>(index)];
   if (!reader.Open(path)) {
-    Fail(context, CFormat("Unable to open %s for input", path.c_str()));
+    std::string message = CFormat("Unable to open %s for input", path.c_str());
+    if (!reader.NotRegular().empty()) message += ": " + reader.NotRegular();
+    Fail(context, message);
     return false;
   }
   return true;
 }
 
-void FailImproper(RunContext& context, const std::string& shown) {
-  Fail(context, CFormat("%s is not a proper data file for analysis", shown.c_str()));
+// Refuses the file; names the over-long line when that is what ended it.
+void FailImproper(RunContext& context, const std::string& shown, const LineReader& reader) {
+  std::string message = CFormat("%s is not a proper data file for analysis", shown.c_str());
+  if (reader.TooLong()) {
+    message += CFormat(": line %lld is longer than %zu bytes",
+                       static_cast<long long>(reader.LineCount() + 1), LineReader::kMaxLineLength);
+  }
+  Fail(context, message);
 }
 
 // Checks that `extra` more samples fit the table, and sizes every used column
@@ -116,6 +125,23 @@ RecordLoopResult ReadRecords(RunContext& context, LineReader& reader, long long 
   return result;
 }
 
+// Records (and logs, as one line) the subgroup's ids that the first file
+// does not hold, in ascending order: they select nothing, and the run's
+// notes count them.
+void NoteAbsentSubgroupIds(RunContext& context, const std::vector<std::int32_t>& fileIds,
+                           EggSampleTable& table) {
+  std::vector<int> ids = context.settings.eggSubgroup;
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  std::string listed;
+  for (const int id : ids) {
+    if (std::find(fileIds.begin(), fileIds.end(), id) != fileIds.end()) continue;
+    table.absentSubgroupIds.push_back(id);
+    listed += CFormat(" %d", id);
+  }
+  if (!listed.empty()) context.LogLine("Egg subgroup ids not in the data:" + listed);
+}
+
 }  // namespace
 
 void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFileCount,
@@ -131,10 +157,12 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   EggFileHeader header;
   const HeaderStatus status = ReadEggFileHeader(reader, context, true, header);
   if (status == HeaderStatus::kAborted) return;
+  // The trial size of a sample (trial size x resolution) must fit 32 bits;
+  // tested by division, so no header value can overflow the product.
   const long long trial_size = header.trialSize.value_or(0);
   if (status != HeaderStatus::kComplete || trial_size <= 0 ||
-      trial_size * resolution > std::numeric_limits<std::int32_t>::max()) {
-    FailImproper(context, shown);
+      trial_size > std::numeric_limits<std::int32_t>::max() / resolution) {
+    FailImproper(context, shown, reader);
     return;
   }
 
@@ -151,6 +179,7 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
     column.selected = IsEggSelected(context.settings.eggSubgroup, column.eggId) ? 1 : 0;
     column_of[static_cast<size_t>(k)] = k;
   }
+  NoteAbsentSubgroupIds(context, header.eggIds, table);
   FileEggs& entry = FileEntry(table, 0);
   entry.eggCount = table.eggCount;
   entry.eggIds = std::move(header.eggIds);
@@ -161,6 +190,7 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   // A stopped run ends here: where its reading stopped says nothing about
   // the file.
   if (!ok || context.Aborted()) return;
+  if (result.lineTooLong) return FailImproper(context, shown, reader);
   if (table.sampleCount == 0 && inputFileCount < 2) {
     CheckUseableRecords(context, table);
   } else if (result.anyInRange) {
@@ -181,7 +211,7 @@ void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggS
   const HeaderStatus status = ReadEggFileHeader(reader, context, false, header);
   if (status == HeaderStatus::kAborted) return;
   if (status != HeaderStatus::kComplete) {
-    FailImproper(context, shown);
+    FailImproper(context, shown, reader);
     return;
   }
   if (header.trialSize && *header.trialSize != table.recordTrialSize) {
@@ -210,6 +240,7 @@ void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggS
   bool ok = false;
   const RecordLoopResult result =
       ReadRecords(context, reader, header.recordCount, column_of, table, ok);
+  if (ok && result.lineTooLong) return FailImproper(context, shown, reader);
   if (ok && result.anyInRange) table.lastRecordTime = DateTime(result.lastSeenTime);
 }
 

@@ -12,13 +12,19 @@
 //   "Resolution %d is outside the allowed range 1 to %d";
 //   "No data file for day %d of the run" for an empty entry;
 //   "Unable to open %s for input" for a file that cannot be opened, or a
-//     compressed one that cannot be inflated (the compressed name);
+//     compressed one that cannot be inflated (the compressed name); with
+//     ": it is a FIFO" (a directory, a device) for a name that is not a
+//     regular file, which is refused without waiting on it; a compressed file
+//     over the inflation bounds or one that cannot be inflated for want of
+//     space gets InflateDataFile's own message;
 //   "%s is not a proper data file for analysis" for a first file whose first
-//     line lacks "Samples per record" or whose trial size is missing or not
-//     positive, and for any file whose header ends without a type-12 record,
-//     counts more than kMaxEggs eggs (or a negative egg or record count), or
-//     lists fewer ids than its egg count (the name the entry had before
-//     inflation);
+//     line lacks "Samples per record" or whose trial size is missing, not
+//     positive or so large that trial size x resolution exceeds 32 bits, and
+//     for any file whose header ends without a type-12 record, counts more
+//     than kMaxEggs eggs, a negative egg count or a record count outside
+//     0..kMaxRecordCount, or lists fewer ids than its egg count (the name the
+//     entry had before inflation); with ": line %lld is longer than %zu
+//     bytes" for any file with a line longer than LineReader::kMaxLineLength;
 //   "Failed to allocate memory" when the samples do not fit.
 // Message boxes (ShowMessage; the run goes on): "Record %d is out of sync"
 // for a data line that does not start with type 13 or a file that ends
@@ -34,6 +40,11 @@
 // else is computed. The first sample time is set by whichever file gives the
 // table its first sample; the last record time by each file with an
 // in-range record.
+//
+// The first file also notes in table.absentSubgroupIds the subgroup's ids
+// that it does not hold, and logs them in one line "Egg subgroup ids not in
+// the data: ...". Repeated and backward time stamps and gaps are counted in
+// the table as the record loop describes.
 //
 // Appended files: each egg is stored in the column of the first file's egg
 // with the same id (eggs the first file lacks are ignored; a repeated id

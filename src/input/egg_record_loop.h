@@ -11,7 +11,16 @@
 // sample time. A line that does not start with type 13 (or the end of the
 // file before `recordCount` records) shows "Record %d is out of sync" and
 // ends the file; the samples stored so far stay, an unfinished group is
-// dropped.
+// dropped. A line longer than the line reader takes ends the file too, with
+// lineTooLong set and nothing shown: the caller refuses the file.
+//
+// Time stamps: a record whose time stamp is not later than that of the
+// record before it in the same file (a repeated or backward second) is
+// skipped: it takes no place in a group, and table.skippedRecords counts it
+// when it lies in range. A step of more than one second between consecutive
+// records (the last record of the previous file included) adds the seconds
+// between them that lie in range to table.missingSeconds; the grouping goes
+// on by records, so at a resolution above 1 a group may span a gap.
 //
 // A column too short for the next sample grows (doubling); callers size the
 // columns ahead for the records they expect. Columns that no file egg maps
@@ -30,6 +39,7 @@ namespace corvane {
 struct RecordLoopResult {
   bool anyInRange = false;        // at least one record lay in the time range
   std::int64_t lastSeenTime = 0;  // time stamp of the last in-range record
+  bool lineTooLong = false;       // reading ended at an over-long line
 };
 
 // The most samples that recordCount records can give.

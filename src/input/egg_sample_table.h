@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "core/date_time.h"
@@ -44,6 +45,17 @@ struct EggSampleTable {
   std::vector<FileEggs> files;  // one entry per input file read
   DateTime firstSampleTime;
   DateTime lastRecordTime;
+
+  // What the input lacked, for the run's notes: in-range records skipped
+  // because their time stamp repeated or went back, in-range seconds with no
+  // record between two records, and the subgroup's ids that the first file
+  // does not hold.
+  std::int64_t skippedRecords = 0;
+  std::int64_t missingSeconds = 0;
+  std::vector<int> absentSubgroupIds;
+  // The time stamp of the last record read (skipped ones aside), so that a
+  // gap between two files counts too.
+  std::optional<std::int64_t> lastTimeStamp;
 
   // Egg k has a value at sample i that the statistics may use.
   bool ValidCell(int k, int i) const {

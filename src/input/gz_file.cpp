@@ -1,8 +1,11 @@
 #include "input/gz_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <climits>
+
+#include "core/regular_file.h"
 
 namespace corvane {
 
@@ -10,11 +13,19 @@ GzFile::~GzFile() { Close(); }
 
 bool GzFile::OpenForReading(const std::string& path) {
   Close();
+  const int fd = OpenRegularFileDescriptor(path, &not_regular_);
+  if (fd < 0) return false;
   struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (fstat(fd, &info) != 0) {
+    close(fd);
+    return false;
+  }
   length_ = static_cast<std::int64_t>(info.st_size);
-  stream_ = gzopen(path.c_str(), "rb");
-  if (stream_ == nullptr) return false;
+  stream_ = gzdopen(fd, "rb");  // owns fd from here on
+  if (stream_ == nullptr) {
+    close(fd);
+    return false;
+  }
   failed_ = false;
   // zlib passes a file without a gzip header through unchanged; such a file
   // is not compressed data.
@@ -49,13 +60,14 @@ long GzFile::Read(char* buffer, size_t size) {
 bool GzFile::ReadAllAsText(std::string& text) {
   text.clear();
   if (mode_ != kReading || length_ == 0) return false;
-  // Chunks as large as the compressed file (at least 64 KiB), appended in order.
-  const size_t chunk = static_cast<size_t>(std::max<std::int64_t>(length_, 1 << 16));
+  // Chunks as large as the compressed file (64 KiB to 16 MiB), appended in
+  // order; never more than one chunk beyond the limit.
+  const size_t chunk = static_cast<size_t>(std::clamp<std::int64_t>(length_, 1 << 16, 1 << 24));
   for (;;) {
     const size_t used = text.size();
     text.resize(used + chunk);
     const long got = Read(text.data() + used, chunk);
-    if (got < 0) {
+    if (got < 0 || static_cast<std::int64_t>(used) + got > kMaxInflatedBytes) {
       text.clear();
       text.shrink_to_fit();
       return false;

@@ -2,7 +2,8 @@
 //
 // OpenForReading succeeds only for an existing regular file that holds a
 // gzip stream (or is empty); a file in any other format is refused, never
-// passed through as plain text. The object closes itself when destroyed.
+// passed through as plain text, and a FIFO or device is refused without
+// waiting on it. The object closes itself when destroyed.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,11 @@
 #include <zlib.h>
 
 namespace corvane {
+
+// The most bytes a compressed egg data file may inflate to. A day of the
+// network's data is some tens of megabytes, and even 200 eggs a second for
+// a day stay under 80 MB; a stream beyond this is refused, not stored.
+inline constexpr std::int64_t kMaxInflatedBytes = std::int64_t{1} << 30;
 
 class GzFile {
  public:
@@ -25,6 +31,10 @@ class GzFile {
   // open (mode kReading).
   bool OpenForReading(const std::string& path);
 
+  // After a failed open of a name that is not a regular file: why ("it is
+  // a FIFO"); empty otherwise.
+  const std::string& NotRegular() const { return not_regular_; }
+
   Mode mode() const { return mode_; }
   std::int64_t compressedLength() const { return length_; }
 
@@ -33,8 +43,8 @@ class GzFile {
   long Read(char* buffer, size_t size);
 
   // Reads the whole decompressed stream into text. False on a stream error
-  // (text cleared), when not open, for an empty compressed file, or when the
-  // stream holds no bytes.
+  // or a stream of more than kMaxInflatedBytes (text cleared), when not
+  // open, for an empty compressed file, or when the stream holds no bytes.
   bool ReadAllAsText(std::string& text);
 
   // Closes the stream. True only when it was open and zlib reported no error
@@ -46,6 +56,7 @@ class GzFile {
   Mode mode_ = kClosed;
   std::int64_t length_ = 0;
   bool failed_ = false;
+  std::string not_regular_;
 };
 
 }  // namespace corvane

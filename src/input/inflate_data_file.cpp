@@ -4,15 +4,15 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string_view>
 #include <vector>
 
 #include "core/c_format.h"
-#include "core/output_file.h"
 #include "input/first_word.h"
 #include "input/gz_file.h"
+#include "input/line_reader.h"
 
 namespace corvane {
 namespace {
@@ -33,26 +33,48 @@ int CreateSibling(const std::string& target, std::string& path) {
 }
 
 // A file in the output's directory that becomes the output only on Commit;
-// otherwise it is removed.
+// otherwise it is removed. The first failure's system error text is kept
+// (a full disk says "No space left on device").
 class PendingFile {
  public:
   explicit PendingFile(const std::string& target) : target_(target) {
-    const int fd = CreateSibling(target, path_);
-    if (fd < 0) {
+    fd_ = CreateSibling(target, path_);
+    if (fd_ < 0) {
+      error_ = std::strerror(errno);
       path_.clear();
-      return;
     }
-    close(fd);
-    file_.Open(path_, "wb");
   }
   ~PendingFile() {
+    if (fd_ >= 0) close(fd_);
     if (!path_.empty()) std::remove(path_.c_str());
   }
-  bool IsOpen() const { return file_.IsOpen(); }
-  bool Write(std::string_view bytes) { return file_.Write(bytes); }
-  bool Close() { return file_.Close(); }
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+
+  bool Ok() const { return error_.empty(); }
+  const std::string& Error() const { return error_; }
+
+  bool Write(std::string_view bytes) {
+    while (Ok() && !bytes.empty()) {
+      const ssize_t put = write(fd_, bytes.data(), bytes.size());
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        error_ = std::strerror(put < 0 ? errno : EIO);
+      } else {
+        bytes.remove_prefix(static_cast<size_t>(put));
+      }
+    }
+    return Ok();
+  }
+  bool Close() {
+    if (fd_ < 0) return Ok();
+    const int status = close(fd_);
+    fd_ = -1;
+    if (status != 0 && Ok()) error_ = std::strerror(errno);
+    return Ok();
+  }
   bool Commit() {
-    if (std::rename(path_.c_str(), target_.c_str()) != 0) return false;
+    if (!Close() || std::rename(path_.c_str(), target_.c_str()) != 0) return false;
     path_.clear();
     return true;
   }
@@ -60,8 +82,12 @@ class PendingFile {
  private:
   std::string target_;
   std::string path_;
-  OutputFile file_;
+  int fd_ = -1;
+  std::string error_;
 };
+
+// How the stream ended.
+enum class Stream { kEnded, kDamaged, kTooLarge, kLineTooLong };
 
 }  // namespace
 
@@ -78,10 +104,19 @@ std::string InflatedFileName(const AnalysisSettings& settings, int index) {
 }
 
 bool InflateDataFile(RunContext& context, const std::string& compressedPath, int index,
-                     SegmentFileList& files) {
+                     SegmentFileList& files, std::string* failure) {
+  std::string ignored;
+  std::string& why = failure != nullptr ? *failure : ignored;
+  why.clear();
   if (index < 0) return false;
   GzFile gz;
-  if (!gz.OpenForReading(compressedPath)) return false;
+  if (!gz.OpenForReading(compressedPath)) {
+    if (!gz.NotRegular().empty()) {
+      why = CFormat("Unable to open %s for input: %s", compressedPath.c_str(),
+                    gz.NotRegular().c_str());
+    }
+    return false;
+  }
   context.LogLine("Opened compressed file");
   context.PostStatus("Uncompressing data file");
 
@@ -89,39 +124,60 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
   PendingFile output(target);
   std::vector<char> chunk(kChunkSize);
   FirstWord first_word;
+  LineLimit lines;
   std::int64_t total = 0;
-  bool stream_ok = true;
-  bool write_ok = output.IsOpen();
+  Stream stream = Stream::kEnded;
   for (;;) {
     const long got = gz.Read(chunk.data(), chunk.size());
     if (got <= 0) {
-      stream_ok = got == 0;
+      if (got < 0) stream = Stream::kDamaged;
+      break;
+    }
+    if (got > kMaxInflatedBytes - total) {
+      stream = Stream::kTooLarge;
       break;
     }
     const std::string_view bytes(chunk.data(), static_cast<size_t>(got));
     first_word.Feed(bytes);
-    if (write_ok) write_ok = output.Write(bytes);
+    // A message page is reported as such, whatever its lines.
+    if (!lines.Feed(bytes) && !first_word.IsMessagePage()) {
+      stream = Stream::kLineTooLong;
+      break;
+    }
+    output.Write(bytes);
     total += got;
   }
+  if (stream == Stream::kEnded && !lines.Finish() && !first_word.IsMessagePage()) {
+    stream = Stream::kLineTooLong;
+  }
   context.LogLine("Inflated data");
-  if (!output.Close()) write_ok = false;
+  output.Close();
 
   bool success = false;
-  if (stream_ok && total > 0 && first_word.IsMessagePage()) {
+  if (stream == Stream::kTooLarge) {
+    why = CFormat("%s is too large: its data exceed %lld bytes when inflated",
+                  compressedPath.c_str(), static_cast<long long>(kMaxInflatedBytes));
+    context.LogLine(why);
+  } else if (stream == Stream::kLineTooLong) {
+    why = CFormat("%s is not a proper data file for analysis: line %lld is longer than %zu bytes",
+                  compressedPath.c_str(), static_cast<long long>(lines.LongLine()),
+                  LineReader::kMaxLineLength);
+    context.LogLine(why);
+  } else if (stream == Stream::kEnded && total > 0 && first_word.IsMessagePage()) {
     context.LogLine("Received message instead of data from remote server");
     if (!context.settings.batchMode) {
       context.ShowMessage(
           CFormat("%s: Failed to receive data from server", context.settings.dataName.c_str()),
           std::nullopt);
     }
-  } else if (stream_ok && total > 0) {
-    success = write_ok;
-    context.LogLine(write_ok ? std::string("Uncompressed data written to file")
-                             : CFormat("Could not write %s", target.c_str()));
+  } else if (stream == Stream::kEnded && total > 0) {
+    success = output.Ok();
+    if (!success) why = CFormat("Failed to write %s: %s", target.c_str(), output.Error().c_str());
+    context.LogLine(success ? std::string("Uncompressed data written to file") : why);
   } else {
-    context.LogLine(
-        CFormat(stream_ok ? "Compressed file %s holds no data" : "Compressed file %s is damaged",
-                compressedPath.c_str()));
+    context.LogLine(CFormat(stream == Stream::kEnded ? "Compressed file %s holds no data"
+                                                     : "Compressed file %s is damaged",
+                            compressedPath.c_str()));
   }
 
   if (gz.Close()) {
@@ -132,7 +188,9 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
   }
   if (!success) return false;
   if (!output.Commit()) {
-    context.LogLine(CFormat("Could not write %s", target.c_str()));
+    why = CFormat("Failed to write %s: %s", target.c_str(),
+                  output.Ok() ? std::strerror(errno) : output.Error().c_str());
+    context.LogLine(why);
     return false;
   }
   if (static_cast<size_t>(index) >= files.size()) files.resize(static_cast<size_t>(index) + 1);

@@ -19,11 +19,23 @@
 // remote server" and, unless in batch mode, shows "<data name>: Failed to
 // receive data from server" in a box with the program's name as caption.
 //
-// Returns false, with files[index] unchanged and nothing written under the
-// output name, for a file that cannot be opened or is not gzip data, a
-// damaged or truncated stream, a stream that holds no bytes, a message page,
-// or an output file that cannot be written completely. Reporting that as a
-// run error and ending the run is the caller's part.
+// Returns false, with files[index] unchanged and nothing left under the
+// output name or beside it, for a file that cannot be opened or is not gzip
+// data, a damaged or truncated stream, a stream that holds no bytes, a
+// message page, or an output file that cannot be written completely. Two
+// bounds protect the disk and the reader: the inflated text may not exceed
+// kMaxInflatedBytes, and (unless it is a message page) no line of it may be
+// longer than LineReader::kMaxLineLength; reading stops at either. Reporting
+// the failure as a run error and ending the run is the caller's part: when
+// failure is given it receives the message for the failures that need their
+// own words, and stays empty for the others, for which "Unable to open %s
+// for input" (or the caller's own text) fits:
+//   "Unable to open %s for input: it is a FIFO" (or a directory, a device);
+//   "%s is too large: its data exceed %lld bytes when inflated";
+//   "%s is not a proper data file for analysis: line %lld is longer than %zu
+//     bytes" (these three name the compressed file);
+//   "Failed to write %s: %s" with the output name and the system's reason
+//     ("No space left on device").
 #pragma once
 
 #include <string>
@@ -34,7 +46,7 @@
 namespace corvane {
 
 bool InflateDataFile(RunContext& context, const std::string& compressedPath, int index,
-                     SegmentFileList& files);
+                     SegmentFileList& files, std::string* failure = nullptr);
 
 // The output name InflateDataFile uses for the entry.
 std::string InflatedFileName(const AnalysisSettings& settings, int index);

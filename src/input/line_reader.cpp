@@ -4,25 +4,32 @@
 #include <cstring>
 
 namespace corvane {
+namespace {
+
+// The longest text a line may take before its line feed: the line and the
+// carriage return that is not part of it.
+constexpr size_t kMaxRawLine = LineReader::kMaxLineLength + 1;
+
+}  // namespace
 
 bool LineReader::Open(const std::string& path) {
-  file_.reset(std::fopen(path.c_str(), "rb"));
+  file_ = OpenRegularFile(path, &not_regular_);
   if (!file_) return false;
   struct stat info {};
-  if (fstat(fileno(file_.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fileno(file_.get()), &info) != 0) {
     file_.reset();
     return false;
   }
   file_size_ = static_cast<std::int64_t>(info.st_size);
-  buffer_.assign(kBlockSize, '\0');
+  buffer_.assign(kBlockSize + kMaxRawLine + 1, '\0');
   begin_ = end_ = 0;
-  eof_ = failed_ = false;
-  consumed_ = 0;
+  eof_ = failed_ = too_long_ = false;
+  consumed_ = line_count_ = 0;
   return true;
 }
 
-// Moves the unread text to the front of the buffer (growing the buffer when
-// the unread text fills it) and reads the next block behind it.
+// Moves the unread text (never longer than kMaxRawLine) to the front of the
+// buffer and reads the next block behind it.
 bool LineReader::Fill() {
   if (eof_ || !file_) return false;
   if (begin_ > 0) {
@@ -30,7 +37,6 @@ bool LineReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
   const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
   end_ += got;
   if (got == 0) {
@@ -41,31 +47,70 @@ bool LineReader::Fill() {
   return true;
 }
 
+// Hands out the `length` bytes at begin_ as the next line and moves past
+// `taken` bytes (the line and its terminator); refuses a line over the limit.
+bool LineReader::Return(std::string_view& line, size_t length, size_t taken) {
+  std::string_view text(buffer_.data() + begin_, length);
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (text.size() > kMaxLineLength) {
+    too_long_ = true;
+    return false;
+  }
+  consumed_ += static_cast<std::int64_t>(taken);
+  begin_ += taken;
+  ++line_count_;
+  line = text;
+  return true;
+}
+
 bool LineReader::NextLine(std::string_view& line) {
+  if (too_long_ || !file_) return false;
   size_t searched = begin_;
   for (;;) {
     const char* start = buffer_.data() + begin_;
     const void* feed = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
     if (feed != nullptr) {
       const size_t length = static_cast<size_t>(static_cast<const char*>(feed) - start);
-      consumed_ += static_cast<std::int64_t>(length + 1);
-      begin_ += length + 1;
-      line = std::string_view(start, length);
-      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-      return true;
+      return Return(line, length, length + 1);
     }
     const size_t pending = end_ - begin_;
+    if (pending > kMaxRawLine) {
+      too_long_ = true;
+      return false;
+    }
     if (!Fill()) {
       if (pending == 0 || failed_) return false;
-      // The last line of the file, without a line feed.
-      line = std::string_view(buffer_.data() + begin_, pending);
-      consumed_ += static_cast<std::int64_t>(pending);
-      begin_ = end_;
-      if (line.back() == '\r') line.remove_suffix(1);
-      return true;
+      return Return(line, pending, pending);  // the last line, without a line feed
     }
     searched = begin_ + pending;
   }
 }
+
+bool LineLimit::Close() {
+  const size_t length = length_ - (length_ > 0 && last_ == '\r' ? 1 : 0);
+  over_ = length > LineReader::kMaxLineLength;
+  return !over_;
+}
+
+bool LineLimit::Feed(std::string_view bytes) {
+  while (!over_ && !bytes.empty()) {
+    const void* feed = std::memchr(bytes.data(), '\n', bytes.size());
+    const size_t length = feed == nullptr
+                              ? bytes.size()
+                              : static_cast<size_t>(static_cast<const char*>(feed) - bytes.data());
+    if (length > 0) last_ = bytes[length - 1];
+    length_ += length;
+    if (length_ > kMaxRawLine) over_ = true;
+    if (over_ || feed == nullptr) break;
+    if (!Close()) break;
+    ++complete_lines_;
+    length_ = 0;
+    last_ = '\0';
+    bytes.remove_prefix(length + 1);
+  }
+  return !over_;
+}
+
+bool LineLimit::Finish() { return !over_ && Close(); }
 
 }  // namespace corvane

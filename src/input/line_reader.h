@@ -2,27 +2,36 @@
 // reader: one pass, no per-character stdio calls.
 //
 // A line ends at a line feed; a carriage return right before it is not part
-// of the line, and the last line may lack its line feed. Lines of any length
-// are returned whole (the buffer grows to hold the longest line). A line is
-// valid until the next call of NextLine.
+// of the line, and the last line may lack its line feed. A line is valid
+// until the next call of NextLine. Lines longer than kMaxLineLength (without
+// their terminator) are refused rather than held: reading stops there and
+// TooLong() tells, so no file can make the reader hold more than a block and
+// one longest line.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/regular_file.h"
 
 namespace corvane {
 
 class LineReader {
  public:
   static constexpr size_t kBlockSize = size_t{1} << 20;
+  // No egg data file comes near this: a record of 200 eggs takes about a
+  // kilobyte.
+  static constexpr size_t kMaxLineLength = size_t{64} << 10;
 
   // Opens path for reading. False when it cannot be opened or is not a
-  // regular file.
+  // regular file (a FIFO or a device is refused without waiting on it).
   bool Open(const std::string& path);
+
+  // After a failed Open of a name that is not a regular file: why ("it is a
+  // FIFO", see NotRegularFile); empty otherwise.
+  const std::string& NotRegular() const { return not_regular_; }
 
   // The file's size in bytes when it was opened.
   std::int64_t FileSize() const { return file_size_; }
@@ -30,27 +39,54 @@ class LineReader {
   // Bytes of the file taken by the lines returned so far.
   std::int64_t Consumed() const { return consumed_; }
 
-  // The next line, without its terminator. False at the end of the file or
-  // after a read error.
+  // Lines returned so far.
+  std::int64_t LineCount() const { return line_count_; }
+
+  // The next line, without its terminator. False at the end of the file,
+  // after a read error and at a line longer than kMaxLineLength.
   bool NextLine(std::string_view& line);
 
   // True when reading stopped on an error rather than at the end of the file.
   bool Failed() const { return failed_; }
 
+  // True when reading stopped at a line longer than kMaxLineLength (line
+  // number LineCount() + 1).
+  bool TooLong() const { return too_long_; }
+
  private:
   bool Fill();
+  bool Return(std::string_view& line, size_t length, size_t taken);
 
-  struct Closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, Closer> file_;
-  std::vector<char> buffer_;
-  size_t begin_ = 0;  // start of the unread text in buffer_
-  size_t end_ = 0;    // end of the valid text in buffer_
+  StdioFile file_;
+  std::vector<char> buffer_;  // kBlockSize + kMaxLineLength + 1 bytes
+  size_t begin_ = 0;          // start of the unread text in buffer_
+  size_t end_ = 0;            // end of the valid text in buffer_
   bool eof_ = false;
   bool failed_ = false;
+  bool too_long_ = false;
+  std::string not_regular_;
   std::int64_t file_size_ = 0;
   std::int64_t consumed_ = 0;
+  std::int64_t line_count_ = 0;
+};
+
+// The same line limit for text that streams past in pieces before it is
+// read (an inflated file on its way to disk). Feed the bytes in order, then
+// Finish at the end of the text; both return false, from then on, once a
+// line is longer than LineReader::kMaxLineLength.
+class LineLimit {
+ public:
+  bool Feed(std::string_view bytes);
+  bool Finish();
+  // The number (from 1) of the first line over the limit.
+  std::int64_t LongLine() const { return complete_lines_ + 1; }
+
+ private:
+  bool Close();                      // ends the current line
+  size_t length_ = 0;                // bytes of the current line so far
+  char last_ = '\0';                 // its last byte
+  std::int64_t complete_lines_ = 0;  // lines ended by a line feed
+  bool over_ = false;
 };
 
 }  // namespace corvane

@@ -44,8 +44,9 @@ bool ProcessLocalFiles(RunContext& context, int segmentCount, SegmentFileList& f
     const std::string name = LocalFileName(first, i);
     if (!compressed) {
       files[static_cast<size_t>(i)] = name;
-    } else if (!InflateDataFile(context, name, i, files)) {
-      context.RunError(CFormat("Unable to open %s for input", name.c_str()));
+    } else if (std::string failure; !InflateDataFile(context, name, i, files, &failure)) {
+      context.RunError(failure.empty() ? CFormat("Unable to open %s for input", name.c_str())
+                                       : failure);
       context.Abort();
       return false;
     }

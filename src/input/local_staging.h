@@ -10,8 +10,11 @@
 // segment count and the log line "Process local file(s)" is written. No
 // file's existence is tested, except that a compressed file must inflate: one
 // that cannot (missing, damaged, empty) is reported as the run error "Unable
-// to open %s for input", sets the abort flag and makes the function return
-// false (the run must end). Returns true otherwise.
+// to open %s for input", or with InflateDataFile's own message for a file
+// that is not a regular file, one over its bounds and an inflated text that
+// cannot be written (a full temporary directory); that sets the abort flag
+// and makes the function return false (the run must end). Returns true
+// otherwise.
 //
 // EnsureOutputDirectory makes sure settings.outputDirectory exists, creating
 // its last level when needed (never the levels above it). The process's

@@ -52,7 +52,9 @@ void CEggStatistics::SetLocalEggFile(const std::string& path) {
 }
 
 void CEggStatistics::ReadEggGroupFile(const std::string& path) {
-  state_->context.settings.eggSubgroup = corvane::ReadEggGroupFile(path);
+  EggSubgroup subgroup = corvane::ReadEggGroupFile(path);
+  state_->context.settings.eggSubgroup = std::move(subgroup.ids);
+  state_->context.settings.eggSubgroupError = subgroup.error.value_or("");
 }
 
 void CEggStatistics::SetResolution(int recordsPerSample) {

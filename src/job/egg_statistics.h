@@ -48,6 +48,9 @@ class CEggStatistics {
                               bool saveCompressed);
   void SetDataUrls(const std::string& dataUrl, const std::string& pseudoDataUrl);
   void SetLocalEggFile(const std::string& path);
+  // Loads the egg subgroup (an empty path: every egg). A named file that is
+  // refused (unreadable, no ids, a token that is not a whole number) makes
+  // StartAnalysis refuse the run with the reader's message.
   void ReadEggGroupFile(const std::string& path);
   void SetResolution(int recordsPerSample);
   void SetSmoothing(int mode, int windowSize, double coefficient);

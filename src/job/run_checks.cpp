@@ -11,6 +11,7 @@ namespace corvane {
 
 std::optional<std::string> RunSettingsProblem(const AnalysisSettings& settings) {
   if (auto problem = DataNameError(settings.dataName)) return problem;
+  if (!settings.eggSubgroupError.empty()) return settings.eggSubgroupError;
   if (settings.resolution < 1 || settings.resolution > kMaxResolution) {
     return CFormat("Resolution %d is outside the allowed range 1 to %d", settings.resolution,
                    kMaxResolution);

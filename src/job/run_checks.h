@@ -10,7 +10,7 @@
 
 namespace corvane {
 
-// Data name, resolution and smoothing settings; the DFT size when spectra
+// Data name, the egg subgroup file, resolution and smoothing settings; the DFT size when spectra
 // are asked for and the intervals when they are to be compared.
 std::optional<std::string> RunSettingsProblem(const AnalysisSettings& settings);
 

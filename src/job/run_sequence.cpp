@@ -1,4 +1,5 @@
 #include "input/egg_file_reader.h"
+#include "input/input_notes.h"
 #include "job/job_state.h"
 #include "job/result_steps.h"
 #include "output/run_statistics.h"
@@ -18,6 +19,7 @@ void JobState::RunSequence() {
     context.LogLine("Append local file");
     AppendDataFile(context, segment_files, i, table);
   }
+  LogInputNotes(context, table);
   // A run whose files hold no in-range record at all ends here, however many
   // files it has; so does one whose smoothing window outgrows its data.
   if (input_file_count > 1) CheckUseableRecords(context, table);

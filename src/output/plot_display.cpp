@@ -38,6 +38,9 @@ void RunDisplay(RunContext& context) {
   switch (ReadPlotInformation(files->information, information)) {
     case InformationStatus::kMissing:
       return Fail(context, "Failed to open gnuplot inf file for input");
+    case InformationStatus::kNotRegular:
+      return Fail(context, "Failed to open gnuplot inf file for input: " + files->information +
+                               " is not a regular file");
     case InformationStatus::kMalformed:
       return Fail(context, "Malformed gnuplot inf file " + files->information);
     case InformationStatus::kOk:

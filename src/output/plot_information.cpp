@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/c_format.h"
+#include "core/regular_file.h"
 #include "output/smoothing_line.h"
 
 namespace corvane {
@@ -43,6 +44,7 @@ std::string PlotInformationText(std::int64_t records, const std::string& title, 
 }
 
 InformationStatus ReadPlotInformation(const std::string& path, PlotInformation& information) {
+  if (NotRegularFile(path)) return InformationStatus::kNotRegular;
   std::ifstream in(path, std::ios::binary);
   if (!in) return InformationStatus::kMissing;
   std::string line, count;

@@ -32,7 +32,9 @@ std::string PlotInformationText(std::int64_t records, const std::string& title, 
                                 double stoufferUpper, double covarUpper,
                                 const AnalysisSettings& settings);
 
-enum class InformationStatus { kOk, kMissing, kMalformed };
+// kNotRegular: the name is a FIFO, a device or a directory (refused without
+// waiting on it).
+enum class InformationStatus { kOk, kMissing, kMalformed, kNotRegular };
 
 InformationStatus ReadPlotInformation(const std::string& path, PlotInformation& information);
 

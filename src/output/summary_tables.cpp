@@ -1,8 +1,11 @@
 #include "output/summary_tables.h"
 
+#include <algorithm>
 #include <fstream>
 
+#include "core/c_format.h"
 #include "core/output_file.h"
+#include "input/input_notes.h"
 #include "output/smoothing_line.h"
 
 namespace corvane {
@@ -10,6 +13,11 @@ namespace corvane {
 const char* const kSummaryColumnHeading =
     "name\tnEggs\tStouf\tDf\tProb\tcvar1\tcvar2\tdiff\teggvar1\teggvar2\tdiff\tlpvar1\tlpvar2\t"
     "diff\talpdev1\talpdev2\tdiff\tlpadev1\tlpadev2\tdiff\tlpmax1\tlpmax2\tdiff";
+
+const char* const kDependentSamplesNote =
+    "Note: the t-tests of the filtered and cumulative variables (cvar, lpvar, alpdev, lpadev, "
+    "lpmax) are not valid significance tests, as their samples are dependent; the test of the "
+    "unfiltered eggvar remains valid.";
 
 namespace {
 
@@ -35,11 +43,13 @@ bool HasSummaryHeading(const std::string& path) {
 std::optional<std::string> WriteStatisticsTable(const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
-                                                const IntervalComparison& comparison) {
+                                                const IntervalComparison& comparison,
+                                                const std::string& inputNotes) {
   OutputFile file;
   if (!file.Open(path, "w")) return std::string("Failed to open statistics tst file for output");
   WriteIntervalSettings(file, settings);
   file.Printf("useableEggs %d\n", series.useableEggs);
+  file.Write(inputNotes);
   file.Write(SmoothingWindowLine(settings));
   if ((settings.echoMethod != kEchoNone && settings.eventTime > 0) || settings.eventDuration > 0) {
     file.Write(settings.echoMethod == kEchoEuclidean ? "Event echo method: Euclidean distance\n"
@@ -50,7 +60,10 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
                   series.echoPeakMean);
     }
   }
-  file.Printf("\ntDF %lld\n", static_cast<long long>(comparison.tests[0].df));
+  // The degrees of freedom of two complete intervals; a variable whose
+  // intervals hold undefined seconds says how many its test had.
+  const long long degrees = 2LL * comparison.duration - 2;
+  file.Printf("\ntDF %lld\n", degrees);
   for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
     const char* name = kComparedVariables[v].name;
     const TTestResult& test = comparison.tests[v];
@@ -58,7 +71,10 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
     file.Printf("interval2Mean_%s %f\n", name, test.mean2);
     file.Printf("t-value %f\n", test.t);
     file.Printf("tProb %f\n", test.prob);
+    if (test.df != degrees) file.Printf("tDF_%s %lld\n", name, static_cast<long long>(test.df));
   }
+  // Last, so that the lines above stay where readers of the table find them.
+  file.Printf("\n%s\n", kDependentSamplesNote);
   if (!file.Close()) return std::string("Failed to write statistics tst file");
   return std::nullopt;
 }
@@ -84,13 +100,32 @@ bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& setti
   return file.Close();
 }
 
-std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& /*table*/,
+std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& table,
                                                const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
   if (!settings.compareIntervals || context.Aborted()) return std::nullopt;
   IntervalReport report;
-  auto outcome = CompareSeriesIntervals(series, settings.interval1Start, settings.interval2Start,
-                                        settings.intervalDuration);
+  if (auto error = IntervalSettingsError(settings.interval1Start, settings.interval2Start,
+                                         settings.intervalDuration)) {
+    context.ShowMessage(*error);
+    report.message = *error;
+    return report;
+  }
+  // The settings are seconds from the first sample; a sample spans
+  // `resolution` of them, and the duration is rounded up to whole samples.
+  const int resolution = std::max(1, table.resolution);
+  const int duration = settings.intervalDuration / resolution +
+                       (settings.intervalDuration % resolution != 0 ? 1 : 0);
+  if (duration < 2) {
+    report.message = CFormat(
+        "The interval duration must be at least %d seconds at %d "
+        "seconds per sample",
+        resolution + 1, resolution);
+    context.ShowMessage(report.message);
+    return report;
+  }
+  auto outcome = CompareSeriesIntervals(series, settings.interval1Start / resolution,
+                                        settings.interval2Start / resolution, duration);
   if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
     context.ShowMessage(*refusal);
     report.message = *refusal;
@@ -103,8 +138,9 @@ std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSam
     report.tests.push_back(
         {kComparedVariables[v].name, test.mean1, test.mean2, test.t, test.df, test.prob});
   }
-  if (auto failure = WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst",
-                                          settings, series, comparison)) {
+  if (auto failure =
+          WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst", settings,
+                               series, comparison, InputNoteLines(table, false))) {
     context.ShowMessage(*failure);
     report.message = *failure;
     return report;

@@ -7,6 +7,7 @@
 #include "core/c_format.h"
 #include "core/data_name.h"
 #include "core/output_file.h"
+#include "input/input_notes.h"
 #include "input/local_staging.h"
 #include "output/cumulative_statistics.h"
 #include "output/gnuplot_launcher.h"
@@ -123,7 +124,8 @@ void WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
                   true);
   if (!WriteAndClose(script, scriptText)) return Fail(context, "Failed to write gnuplot gp file");
   if (!WriteAndClose(information, PlotInformationText(table.sampleCount, title, useable,
-                                                      stoufferUpper, covarUpper, settings))) {
+                                                      stoufferUpper, covarUpper, settings) +
+                                      InputNoteLines(table, true))) {
     return Fail(context, "Failed to write gnuplot inf file");
   }
   context.AdvanceJobStage();

@@ -39,6 +39,10 @@ struct CompositeSeries {
 
   int useableEggs = 0;
   double meanMaxAbsDev = 0.0;
+  // The variance of a fair trial sum at the table's trial size N (N / 4: 50
+  // for 200-bit trials), which cvar subtracts at every sample and lpvar's
+  // exponential filter starts from.
+  double fairVariance = 50.0;
 
   // Values of "Write results" that the summary tables read.
   double lastCumulativeDeviation = 0.0;  // D, the last cumulative Stouffer deviation

@@ -65,6 +65,8 @@ void ComputeStatistics(RunContext& context, const EggSampleTable& table, Composi
   context.SetJobStage(0);
 
   const double trialSize = table.trialSize;
+  // A fair N-bit trial sum has variance N / 4 (50 for N = 200).
+  series.fairVariance = trialSize * 0.25;
   const double s = 1.0 / std::sqrt(trialSize * 0.25);
   const double h = table.trialSize / 2;
   const std::vector<const std::int32_t*> eggs = CandidateEggs(table);
@@ -108,7 +110,7 @@ void ComputeStatistics(RunContext& context, const EggSampleTable& table, Composi
     ++definedSamples;
     series.meanAbsDev[at] = absDevSum / n;
     series.eggvar[at] = SampleVariance(raw.data(), n);
-    series.cvar[at] = previousCvar + series.eggvar[at] - kFairVariance;
+    series.cvar[at] = previousCvar + series.eggvar[at] - series.fairVariance;
     const double mean = sum / n;
     series.stoufZ[at] = (mean - h) / (std::sqrt(trialSize * 0.25) / std::sqrt(n));
     series.meanDev[at] = mean - h;

@@ -6,6 +6,7 @@
 // usable eggs (none: RunError "No useable eggs" and the run stops), sets the
 // job stage to 0, makes one pass over the samples (testing the abort flag
 // before each), advances the job stage, posts "Smoothing data" and smooths.
+// cvar sums eggvar less the fair variance N / 4 of the table's trial size N.
 // Samples without a valid egg, and covar with one valid egg, hold NaN (see
 // composite_series.h); cvar carries its last value over a sample without a
 // valid egg, and meanMaxAbsDev averages the samples that have one.

@@ -41,11 +41,14 @@ void WriteHeading(OutputFile& file, const AnalysisSettings& settings, const DftR
 void WriteBlock(OutputFile& spectrum, OutputFile& table, const AnalysisSettings& settings,
                 const DftRequest& request, const std::vector<double>& power) {
   spectrum.Write("\ncyclePerSec\tcyclePerHr\thrPerCycle\tpower\n");
+  // A block of M samples spans M * secondsPerSample seconds.
+  const double blockSeconds =
+      static_cast<double>(request.size) * std::max(1, request.secondsPerSample);
   for (std::size_t j = 0; j < power.size(); ++j) {
-    const double perSample = static_cast<double>(j) / request.size;
-    const double perHour = perSample * 3600.0;
+    const double perSecond = static_cast<double>(j) / blockSeconds;
+    const double perHour = perSecond * 3600.0;
     const double hoursPerCycle = j == 0 ? 0.0 : 1.0 / perHour;
-    spectrum.Printf("%f\t%f\t%f\t%f\n", perSample, perHour, hoursPerCycle, power[j]);
+    spectrum.Printf("%f\t%f\t%f\t%f\n", perSecond, perHour, hoursPerCycle, power[j]);
   }
   if (request.label) {
     table.Printf("%s\t%s\t", settings.dataName.c_str(), request.label->c_str());
@@ -134,7 +137,8 @@ void RunDftSpectra(RunContext& context, const EggSampleTable& table,
     return;
   }
   // The event's offset is in seconds; a sample spans `resolution` of them.
-  const std::int64_t offset = seconds / std::max(1, table.resolution);
+  const int resolution = std::max(1, table.resolution);
+  const std::int64_t offset = seconds / resolution;
 
   struct Variable {
     const char* name;
@@ -155,6 +159,7 @@ void RunDftSpectra(RunContext& context, const EggSampleTable& table,
     request.data = *variable.values;
     request.offset = offset;
     request.step = settings.dftSize / 2;
+    request.secondsPerSample = resolution;
     WriteDftSpectrum(context, request);
   }
 }

@@ -35,6 +35,7 @@ struct DftRequest {
   std::int64_t offset = 0;           // first sample of data used
   int step = 0;                      // block advance in samples, >= 1
   std::optional<std::string> label;  // "Signature", "Pre-event", ...
+  int secondsPerSample = 1;          // the resolution: what a bin's frequency is counted in
 };
 
 // The powers of bins 0 .. min(M/2, 30) - 1 of the block of M = window.size()
@@ -49,7 +50,9 @@ std::vector<double> BlockPower(std::span<const double> segment, std::int64_t sta
 // files. A segment of no samples writes only the heading. Refuses a bad size
 // or step with a message; failures to open or write a file are shown with
 // their message, and nothing more is written for the call. Stops between
-// blocks when the run is aborted.
+// blocks when the run is aborted. Bin j of a block lies at j / M cycles per
+// sample, written as cycles per second, cycles per hour and hours per cycle
+// with a sample spanning secondsPerSample seconds.
 void WriteDftSpectrum(const RunContext& context, const DftRequest& request);
 
 // The six spectra of "Write results" (eggvar, lpdev, alpdev, lpadev, lpvar,
@@ -57,6 +60,7 @@ void WriteDftSpectrum(const RunContext& context, const DftRequest& request);
 // set to the start time first, and stays so for the rest of the run. The
 // blocks start at the event (its offset from the start, in samples) and
 // advance by half the DFT size; an event before the start gives no spectra.
+// Frequencies are per second of the table's resolution.
 void RunDftSpectra(RunContext& context, const EggSampleTable& table, const CompositeSeries& series);
 
 }  // namespace corvane

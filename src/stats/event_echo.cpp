@@ -29,6 +29,7 @@ struct EchoSearch {
   std::int64_t eventIndex = 0;   // b, in samples
   std::int64_t eventLength = 0;  // the unclipped duration, in samples
   std::size_t signatureLength = 0;
+  int resolution = 1;  // seconds per sample
 };
 
 std::int64_t CeilDivide(std::int64_t value, std::int64_t divisor) {
@@ -63,13 +64,18 @@ bool WriteEchoFile(const RunContext& context, const EchoSearch& search, const Ec
               settings.eventDuration / 3600.0);
   WriteSmoothingLine(file, settings);
   file.Write("PeakSec\tPeakHr\tPeakMag\n");
+  // Peaks are found at sample indices and written at their seconds.
+  const auto seconds = [&search](std::int64_t index) {
+    return static_cast<long long>(index * search.resolution);
+  };
   for (const EchoPeak& peak : peaks.peaks) {
-    file.Printf("%lld\t%f\t%f\n", static_cast<long long>(peak.index),
-                static_cast<double>(peak.index) / 3600.0, peak.magnitude);
+    file.Printf("%lld\t%f\t%f\n", seconds(peak.index),
+                static_cast<double>(seconds(peak.index)) / 3600.0, peak.magnitude);
   }
   if (peaks.hasMaximum) {
-    file.Printf("MaxCorr after event:\t%lld\t%f\t%f\n", static_cast<long long>(peaks.maximum.index),
-                static_cast<double>(peaks.maximum.index) / 3600.0, peaks.maximum.magnitude);
+    file.Printf("MaxCorr after event:\t%lld\t%f\t%f\n", seconds(peaks.maximum.index),
+                static_cast<double>(seconds(peaks.maximum.index)) / 3600.0,
+                peaks.maximum.magnitude);
     file.Printf("Mean of %d highest event echo correlation peaks= %f\n", peaks.topCount,
                 peaks.topMean);
   }
@@ -80,8 +86,8 @@ bool WriteEchoFile(const RunContext& context, const EchoSearch& search, const Ec
   return true;
 }
 
-void WriteEventSpectrum(const RunContext& context, std::span<const double> data, int size, int step,
-                        const char* label) {
+void WriteEventSpectrum(const RunContext& context, const EchoSearch& search,
+                        std::span<const double> data, int size, int step, const char* label) {
   DftRequest request;
   request.name = "event";
   request.gainDb = kEventGainDb;
@@ -90,6 +96,7 @@ void WriteEventSpectrum(const RunContext& context, std::span<const double> data,
   request.offset = 0;
   request.step = step;
   request.label = label;
+  request.secondsPerSample = search.resolution;
   WriteDftSpectrum(context, request);
 }
 
@@ -98,14 +105,14 @@ void WriteEventSpectrum(const RunContext& context, std::span<const double> data,
 void WriteEventSpectra(const RunContext& context, const EchoSearch& search,
                        std::span<const double> signature, std::span<const double> echo,
                        std::int64_t count) {
-  WriteEventSpectrum(context, signature, kSignatureDftSize, kSignatureDftSize, "Signature");
+  WriteEventSpectrum(context, search, signature, kSignatureDftSize, kSignatureDftSize, "Signature");
   if (context.Aborted()) return;
 
   const std::int64_t b = search.eventIndex;
   const std::int64_t preStart = std::max<std::int64_t>(0, b - kPreEventReach);
   const std::int64_t preEnd = std::min(preStart + kEchoDftSize, b - kEventGuard);
   if (preEnd - preStart >= kPreEventMinimum) {
-    WriteEventSpectrum(context,
+    WriteEventSpectrum(context, search,
                        echo.subspan(static_cast<std::size_t>(preStart),
                                     static_cast<std::size_t>(preEnd - preStart)),
                        kEchoDftSize, kEchoDftSize, "Pre-event");
@@ -118,7 +125,7 @@ void WriteEventSpectra(const RunContext& context, const EchoSearch& search,
     context.LogLine("No post-event echo spectrum: no echo values after the event");
     return;
   }
-  WriteEventSpectrum(context,
+  WriteEventSpectrum(context, search,
                      echo.subspan(static_cast<std::size_t>(postStart),
                                   static_cast<std::size_t>(count - postStart)),
                      kEchoDftSize, kEchoDftSize / 2, "Post-event");
@@ -162,7 +169,8 @@ void RunEventEcho(RunContext& context, const EggSampleTable& table, CompositeSer
   context.LogLine(CFormat("Event echo detection using variable %s", search.variable.name));
 
   // The event's place and length in samples.
-  const std::int64_t resolution = std::max(1, table.resolution);
+  search.resolution = std::max(1, table.resolution);
+  const std::int64_t resolution = search.resolution;
   const std::int64_t seconds = settings.eventTime - settings.startTime;
   if (seconds < 0) {
     context.LogLine("Can't do it - event lies before the start of the data");

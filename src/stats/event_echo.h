@@ -18,7 +18,9 @@
 //    after the event (variable "event").
 // The event index and the event length are in samples: the event's seconds
 // from the start time divided by the table's resolution (rounded up for the
-// length). Undefined samples of the variable count as its mean.
+// length). The echo file and the spectra state places and frequencies in
+// seconds and hours (a sample spans the resolution's seconds). Undefined
+// samples of the variable count as its mean.
 #pragma once
 
 #include <string>

@@ -37,6 +37,7 @@ std::variant<IntervalComparison, std::string> CompareSeriesIntervals(const Compo
   }
   const auto length = static_cast<std::size_t>(duration);
   IntervalComparison comparison;
+  comparison.duration = duration;
   for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
     const std::vector<double>& values = series.*(kComparedVariables[v].values);
     const std::span<const double> all(values);

@@ -39,6 +39,7 @@ inline constexpr std::array<ComparedVariable, 6> kComparedVariables = {{
 
 // One t-test per compared variable, in the order of kComparedVariables.
 struct IntervalComparison {
+  int duration = 0;  // L, the samples of each interval
   std::array<TTestResult, kComparedVariables.size()> tests;
 };
 

@@ -43,7 +43,7 @@ void ComputeLowPassVariables(RunContext& context, CompositeSeries& series, doubl
     const double a = settings.expCoefficient;
     ExponentialFilter(a, 0.0, series.meanDev.data(), series.lpdev.data(), n);
     ExponentialFilter(a, kFairMeanAbsDev, series.meanAbsDev.data(), series.lpadev.data(), n);
-    ExponentialFilter(a, kFairVariance, series.eggvar.data(), series.lpvar.data(), n);
+    ExponentialFilter(a, series.fairVariance, series.eggvar.data(), series.lpvar.data(), n);
     ExponentialFilter(a, meanMaxAbsDev, series.maxAbsDev.data(), series.lpmax.data(), n);
   } else {
     if (context.Aborted()) return;

@@ -2,8 +2,8 @@
 // lpdev, alpdev, lpadev, lpvar and lpmax of a CompositeSeries from meanDev,
 // meanAbsDev, eggvar and maxAbsDev with the run's smoothing settings.
 //
-// Exponential (mode 0) always runs, seeded with 0, 0, 5.63, 50.0 and
-// meanMaxAbsDev. Rectangle and triangle (modes 1, 2) do nothing once the run
+// Exponential (mode 0) always runs, seeded with 0, 0, 5.63, the series'
+// fairVariance and meanMaxAbsDev. Rectangle and triangle (modes 1, 2) do nothing once the run
 // has been stopped. Settings that SmoothingSettingsError refuses, or a window
 // longer than the data, are reported through RunError and stop the run.
 // alpdev is |lpdev| in every mode. The filtered arrays are allocated afresh
@@ -14,10 +14,6 @@
 #include "stats/composite_series.h"
 
 namespace corvane {
-
-// The variance of a fair 200-bit trial sum, whatever the trial size: the seed
-// of lpvar, and what cvar subtracts at every sample.
-inline constexpr double kFairVariance = 50.0;
 
 void ComputeLowPassVariables(RunContext& context, CompositeSeries& series, double meanMaxAbsDev);
 

@@ -20,8 +20,11 @@ struct TTestResult {
 // with the unbiased variances, prob = I_x(df/2, 1/2) with x = df/(df + t^2).
 //
 // A variance that rounding makes slightly negative counts as 0. Two groups
-// without variance give t = 0 and prob = 1 when their means are equal, an
-// infinite t and prob = 0 when they differ.
+// that are constant up to rounding (no value strays from its group's mean by
+// more than 1e-9 of the largest value) give t = 0 and prob = 1 when their
+// means agree to the same share, an infinite t and prob = 0 when they
+// differ by more: the residues that a running-sum filter leaves in a flat
+// series are no difference.
 //
 // An undefined value (NaN) is left out of its group: the means are those of
 // the defined values, and groups of n1 and n2 defined values are compared by

@@ -4,8 +4,10 @@
 
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "app/batch_file.h"
+#include "support/fifo.h"
 #include "support/temp_dir.h"
 
 namespace corvane {
@@ -283,6 +285,26 @@ TEST_F(BatchFileTest, PathsOverTheirCapacityAreRefused) {
   EXPECT_EQ(fits.items[0].outputRoot.size(), 199u);
 }
 
+// Both sides of two limits: a line of 9 characters with its line end is
+// skipped, one of 10 is read (here as a record too short to be one); a date
+// and time of 39 characters are read, one more is refused.
+TEST_F(BatchFileTest, ShortLinesAndTimeTextsOnBothSidesOfTheirLimits) {
+  const BatchFile skipped = Read("abcdefgh\n" + kRecord1 + "\n");
+  EXPECT_TRUE(skipped.messages.empty());
+  EXPECT_EQ(skipped.count, 1);
+  const BatchFile read = Read("abcdefghi\n" + kRecord1 + "\n");
+  EXPECT_EQ(read.messages, std::vector<std::string>{"Invalid batch file record:\nabcdefghi"});
+  EXPECT_EQ(read.count, 0);
+
+  const std::string time = "00:00:00." + std::string(19, '0');  // 39 with its date
+  const BatchFile fits = Read("Quake 2011-05-03 " + time + " 2011-05-03 23:59:59\n");
+  ASSERT_EQ(fits.count, 1);
+  EXPECT_EQ(fits.items[0].startTime, "2011-05-03 " + time);
+  const BatchFile over = Read("Quake 2011-05-03 " + time + "0 2011-05-03 23:59:59\n");
+  EXPECT_EQ(over.count, 0);
+  EXPECT_EQ(over.messages.size(), 1u);
+}
+
 TEST_F(BatchFileTest, AtMost5000ItemsAreRead) {
   std::string text;
   for (int i = 0; i < 5001; ++i) {
@@ -306,6 +328,21 @@ TEST_F(BatchFileTest, AFileThatCannotBeOpenedChangesNothing) {
   const BatchFile file = ReadBatchFile(dir_.File("missing.ebb"), form_);
   EXPECT_EQ(std::tie(file.opened, file.count, file.form.dataName), std::tuple(false, -1, "Kept"));
   EXPECT_EQ(file.messages.size(), 1u);
+}
+
+// A FIFO, a device or a directory is refused at once, naming it.
+TEST_F(BatchFileTest, ANameThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  const testing::Fifo fifo(dir_.File("pipe.ebb"));
+  const std::pair<std::string, std::string> cases[] = {{fifo.path(), "it is a FIFO"},
+                                                       {"/dev/zero", "it is a device"},
+                                                       {dir_.path(), "it is a directory"}};
+  for (const auto& [path, reason] : cases) {
+    BatchFile file;
+    EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { file = ReadBatchFile(path, form_); }));
+    EXPECT_FALSE(file.opened);
+    EXPECT_EQ(file.messages,
+              std::vector<std::string>{"Cannot open the batch file " + path + ": " + reason});
+  }
 }
 
 }  // namespace

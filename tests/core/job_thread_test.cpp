@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -11,15 +12,25 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// Waits for a condition with a deadline generous enough for a loaded
+// machine; true when it holds.
+bool WaitFor(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
 TEST(JobThreadTest, TicksPeriodicallyOrWhenPostedUntilQuitAndStartsOnce) {
   JobThread periodic(20ms);
   std::atomic<int> ticks{0};
   ASSERT_TRUE(periodic.Start([&] { ++ticks; }));
   EXPECT_FALSE(periodic.Start([] {}));
-  std::this_thread::sleep_for(150ms);
+  EXPECT_TRUE(WaitFor([&] { return ticks.load() >= 3; }));
   periodic.Quit();
   periodic.Join();
-  EXPECT_GE(ticks.load(), 3);
   EXPECT_FALSE(periodic.Running());
 
   // A posted tick runs at once; Quit from within the tick ends the loop.
@@ -30,11 +41,7 @@ TEST(JobThreadTest, TicksPeriodicallyOrWhenPostedUntilQuitAndStartsOnce) {
     posted.Quit();
   }));
   posted.PostTick();
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (posted.Running() && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(1ms);
-  }
-  EXPECT_FALSE(posted.Running());
+  EXPECT_TRUE(WaitFor([&] { return !posted.Running(); }));
   posted.Join();
   EXPECT_EQ(ticks.load(), 1);
 }

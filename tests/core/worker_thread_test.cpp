@@ -36,8 +36,10 @@ class PollingWorker : public WorkerThread {
   const int poll_ms_;
 };
 
+// Waits for a condition with a deadline generous enough for a loaded
+// machine; true when it holds.
 bool WaitFor(const std::function<bool()>& condition) {
-  const auto deadline = Clock::now() + 5s;
+  const auto deadline = Clock::now() + 60s;
   while (!condition()) {
     if (Clock::now() > deadline) return false;
     std::this_thread::sleep_for(1ms);
@@ -45,24 +47,25 @@ bool WaitFor(const std::function<bool()>& condition) {
   return true;
 }
 
-TEST(WorkerThreadTest, PollingBodyEndsSoonAfterStopAndStartsAgain) {
+// A stop is answered within the stop time-out, here a generous minute: a
+// body that did not hear it would be abandoned.
+TEST(WorkerThreadTest, PollingBodyEndsAfterStopAndStartsAgain) {
   PollingWorker worker(100);
+  worker.SetStopTimeout(60s);
   ASSERT_NE(worker.Start(WorkerThread::kStartAtOnce, ThreadPriority::kBelowNormal, "m_internet"),
             0);
-  ASSERT_TRUE(worker.ReadyEvent().Wait(5s));
+  ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
   EXPECT_TRUE(worker.Running());
   // A second Start while the body runs changes nothing.
   EXPECT_NE(worker.Start(0, ThreadPriority::kNormal, "other"), 0);
-  const auto before = Clock::now();
   worker.Stop();
-  EXPECT_LT(Clock::now() - before, 2s);  // one poll period, not the 10 s of an unanswered stop
   EXPECT_FALSE(worker.Running());
   EXPECT_FALSE(worker.Abandoned());
   EXPECT_EQ(worker.runs.load(), 1);
 
   // Start resets the events: the stop of the first run does not end the second.
   ASSERT_NE(worker.Start(0, ThreadPriority::kNormal, ""), 0);
-  ASSERT_TRUE(worker.ReadyEvent().Wait(5s));
+  ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
   EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() > 1; }));
   worker.Stop();
   EXPECT_EQ(worker.runs.load(), 2);
@@ -77,7 +80,7 @@ class ThrowingWorker : public WorkerThread {
 TEST(WorkerThreadTest, ExceptionInTheBodyEndsTheThreadQuietlyAndSignalsDone) {
   ThrowingWorker worker;
   ASSERT_NE(worker.Start(0, ThreadPriority::kNormal, ""), 0);
-  EXPECT_TRUE(worker.DoneEvent().Wait(5s));
+  EXPECT_TRUE(worker.DoneEvent().Wait(60s));
   worker.Stop();
   EXPECT_FALSE(worker.Abandoned());
   EXPECT_EQ(worker.ExitCode(), 0);
@@ -108,7 +111,7 @@ TEST(WorkerThreadTest, UnansweredStopAbandonsTheBodyWhichDeletesItsWorkerLater) 
   auto worker = std::make_unique<DeafWorker>(release, deleted);
   worker->SetStopTimeout(50ms);
   ASSERT_NE(worker->Start(0, ThreadPriority::kNormal, ""), 0);
-  ASSERT_TRUE(worker->ReadyEvent().Wait(5s));
+  ASSERT_TRUE(worker->ReadyEvent().Wait(60s));
   worker->Stop();
   EXPECT_TRUE(worker->Abandoned());
   EXPECT_EQ(worker->ExitCode(), 1);
@@ -128,31 +131,60 @@ TEST(WorkerThreadTest, UnansweredStopAbandonsTheBodyWhichDeletesItsWorkerLater) 
   EXPECT_TRUE(deleted->load());
 }
 
+// A body that makes one round per step the test gives, each round passing
+// a suspension point: a step given after Suspend meets the pause.
+class SteppedWorker : public WorkerThread {
+ public:
+  ~SteppedWorker() override { EndThread(); }
+  void Run() override {
+    ReadyEvent().Set();
+    while (!StopRequested()) {
+      if (!step.Wait(1ms)) continue;
+      ++arrivals;
+      SuspensionPoint();
+      ++rounds;
+    }
+  }
+  AutoResetEvent step;
+  std::atomic<int> arrivals{0};  // rounds that reached the suspension point
+  std::atomic<int> rounds{0};    // rounds that passed it
+};
+
 TEST(WorkerThreadTest, SuspendPausesTheBodyAtItsSuspensionPoints) {
   // Started suspended, the body runs only after Resume.
-  PollingWorker worker(2);
+  SteppedWorker worker;
+  worker.SetStopTimeout(60s);
   ASSERT_NE(worker.Start(WorkerThread::kStartSuspended, ThreadPriority::kNormal, ""), 0);
   EXPECT_FALSE(worker.ReadyEvent().Wait(50ms));
   worker.Resume();
-  ASSERT_TRUE(WaitFor([&] { return worker.rounds.load() > 2; }));
+  worker.step.Set();
+  ASSERT_TRUE(WaitFor([&] { return worker.rounds.load() == 1; }));
   worker.Suspend();
   worker.Suspend();  // counts once: one Resume goes on
   EXPECT_EQ(worker.SuspendCount(), 1);
-  std::this_thread::sleep_for(20ms);  // let a round in progress finish
-  const int paused_at = worker.rounds.load();
+  worker.step.Set();
+  ASSERT_TRUE(WaitFor([&] { return worker.arrivals.load() == 2; }));
   std::this_thread::sleep_for(50ms);
-  EXPECT_LE(worker.rounds.load(), paused_at + 1);
+  EXPECT_EQ(worker.rounds.load(), 1) << "the round went on while suspended";
   worker.Resume();
-  EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() > paused_at + 3; }));
+  ASSERT_TRUE(WaitFor([&] { return worker.rounds.load() == 2; }));
+  worker.step.Set();
+  EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() == 3; }));
+  // Stop releases a body held at its suspension point.
+  worker.Suspend();
+  worker.step.Set();
+  ASSERT_TRUE(WaitFor([&] { return worker.arrivals.load() == 4; }));
   worker.Stop();
+  EXPECT_FALSE(worker.Abandoned());
+  EXPECT_FALSE(worker.Running());
 
   // Stop releases a body that was never resumed.
   PollingWorker held(100);
+  held.SetStopTimeout(60s);
   ASSERT_NE(held.Start(WorkerThread::kStartSuspended, ThreadPriority::kNormal, ""), 0);
-  const auto before = Clock::now();
   held.Stop();
-  EXPECT_LT(Clock::now() - before, 2s);
   EXPECT_FALSE(held.Abandoned());
+  EXPECT_FALSE(held.Running());
 }
 
 }  // namespace

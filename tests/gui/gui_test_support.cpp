@@ -58,7 +58,7 @@ class GuiEnvironment : public QtTestEnvironment<QApplication> {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-constexpr auto kUnhandledLimit = std::chrono::seconds(8);
+constexpr auto kUnhandledLimit = std::chrono::seconds(60);
 
 }  // namespace
 
@@ -140,7 +140,7 @@ void WindowTest::SetUp() {
   WriteGnuplotRecorder(dir.File("gnuplot"), gnuplotRecord);
   model().config.gnuplotPath = dir.File("gnuplot");
   window_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), 60000));
   answerer = std::make_unique<ModalAnswerer>();
 }
 

@@ -7,7 +7,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "input/egg_group_file.h"
 #include "input/line_reader.h"
 #include "input_fixture.h"
 
@@ -222,42 +221,18 @@ TEST_F(ReaderTest, AppendedFilesLackingOrAddingEggsMatchById) {
   EXPECT_EQ(Sample(2, 0), Value(day2, 1003, kDay + 86400 + 1));
 }
 
-TEST_F(ReaderTest, SubgroupFilesHoldCommentsThenTheCountThenTheIds) {
-  const struct {
-    const char* text;
-    std::vector<int> ids;
-  } cases[] = {
-      {"3 1004\n\t1021\r\n\n  1066 1099 1100\n", {1004, 1021, 1066}},
-      {"# Europe\n#second line, with 12 numbers 34\n  #indented\n2\n+7 -3\n", {7, -3}},
-      {"3\n1 # two\n3\n", {1}},  // after the count a "#" ends the list
-      {"-2\n5 6\n", {}},
-      {"many\n5 6\n", {}},
-      {"# only a comment\n", {}},
-      {"5\n1 2\n", {1, 2}},
-      {"4\n1 2 x 3\n", {1, 2}},
-      {"3\n1004,1021,1066\n", {1004}},
-      {"3\n1 99999999999 2\n", {1}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ReadEggGroupFile(Hand("group.esg", c.text)), c.ids) << c.text;
-  }
-  // Unreadable files select every egg and are logged; no file is no failure.
-  EXPECT_TRUE(ReadEggGroupFile("").empty());
-  EXPECT_TRUE(ReadEggGroupFile(dir.File("none.esg")).empty());
-  EXPECT_TRUE(ReadEggGroupFile(dir.path()).empty());
-  EXPECT_EQ(Log(), "Failed to open egg group file '" + dir.File("none.esg") +
-                       "'\nFailed to open egg group file '" + dir.path() + "'\n");
-}
-
-TEST_F(ReaderTest, LinesAcrossBlocksAndLongerThanABlockStayWhole) {
+// Lines of every length up to the limit, with their ends on every kind of
+// block edge; the last line lacks its line feed.
+TEST_F(ReaderTest, LinesAcrossBlocksStayWholeUpToTheLimit) {
+  constexpr size_t kMax = LineReader::kMaxLineLength;
   std::string text = "\r\ncr\r\r\n";
   std::vector<std::string> expected = {"", "cr\r"};
-  // Lines of many lengths, so that line ends fall on every kind of block edge.
   for (size_t i = 0; text.size() < 3 * LineReader::kBlockSize; ++i) {
-    expected.push_back(std::string(1 + (i * 7919) % 3001, static_cast<char>('a' + i % 26)));
+    const size_t length = i % 50 == 49 ? kMax : 1 + (i * 7919) % 3001;
+    expected.push_back(std::string(length, static_cast<char>('a' + i % 26)));
     text += expected.back() + ((i % 3 == 0) ? "\r\n" : "\n");
   }
-  expected.push_back(std::string(LineReader::kBlockSize * 2 + 5, 'z'));  // no line feed
+  expected.push_back(std::string(kMax, 'z'));
   text += expected.back() + "\r";
   WriteFile(dir.File("big.txt"), text);
 
@@ -266,10 +241,13 @@ TEST_F(ReaderTest, LinesAcrossBlocksAndLongerThanABlockStayWhole) {
   std::vector<std::string> lines;
   for (std::string_view line; reader.NextLine(line);) lines.emplace_back(line);
   EXPECT_FALSE(reader.Failed());
+  EXPECT_FALSE(reader.TooLong());
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(reader.Consumed(), static_cast<std::int64_t>(text.size()));
+  EXPECT_EQ(reader.LineCount(), static_cast<std::int64_t>(expected.size()));
   EXPECT_FALSE(reader.Open(dir.File("none")));
   EXPECT_FALSE(reader.Open(dir.path()));
+  EXPECT_EQ(reader.NotRegular(), "it is a directory");
 }
 
 }  // namespace

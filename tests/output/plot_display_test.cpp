@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
-#include "output/plot_script.h"
 #include "results_run.h"
+#include "support/fifo.h"
 
 namespace corvane {
 namespace {
@@ -52,9 +52,6 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
   EXPECT_EQ(run.Read(".gp"),
             kHead + "  Empty\"\nset ylabel \"Variance\"\nset xlabel \"Hours Elapsed\"\n");
   EXPECT_EQ(testing::WaitForRecord(run.record, std::chrono::milliseconds(200)), "");
-  // Two records per sample: hours count seconds, positions samples.
-  EXPECT_EQ(TickBlock(SecondsFromText("2011-05-03 00:59:58"), 2, 1802),
-            "set xtics ( \\\n\"0\" 1,\\\n\"1\" 1801\\\n    )\n");
 }
 
 TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
@@ -83,6 +80,25 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   run.Display(2, "Stouffer_Z Deviation");
   EXPECT_NE(run.Read(".gp").find(kHead + " " + title + "\"\n"), std::string::npos);
   EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
+}
+
+// An information file that is a FIFO or a directory is refused at once,
+// naming it; the script stays.
+TEST(PlotDisplayTest, AnInformationFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  Displayed run;
+  unlink(run.Path(".inf").c_str());
+  const testing::Fifo fifo(run.Path(".inf"));
+  const std::string message =
+      "Failed to open gnuplot inf file for input: " + run.Path(".inf") + " is not a regular file";
+  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.Display(5, "Variable"); }));
+  EXPECT_EQ(run.link.messageTexts().back(), message);
+  unlink(run.Path(".inf").c_str());
+  mkdir(run.Path(".inf").c_str(), 0755);
+  run.context.ClearAbort();
+  run.Display(5, "Variable");
+  EXPECT_TRUE(run.context.Aborted());
+  EXPECT_EQ(run.link.messageTexts().back(), message);
+  EXPECT_EQ(run.Read(".gp"), "earlier script");
 }
 
 }  // namespace

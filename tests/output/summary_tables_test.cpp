@@ -30,6 +30,7 @@ struct TablesTest : ::testing::Test, testing::RunFolders {
             .push_back(10.0 * (v + 1) + std::cos(i * (v + 2.0)) + i / 80.0);
       }
     }
+    series.eggvar[20] = NAN;  // a second without a valid egg in the first interval
     series.useableEggs = 12;
     series.lastCumulativeDeviation = 3.25;
     series.finalStoufferProb = 0.875;
@@ -67,7 +68,13 @@ TEST_F(TablesTest, StatisticsTableLinesInOrder) {
     const TTestResult& test = comparison.tests[v];
     expected += CFormat("\ninterval1Mean_%s %f\ninterval2Mean_%s %f\nt-value %f\ntProb %f\n",
                         names[v], test.mean1, names[v], test.mean2, test.t, test.prob);
+    // The undefined second leaves 39 + 40 values: 77 degrees of freedom.
+    if (v == 1) expected += "tDF_eggvar 77\n";
   }
+  expected +=
+      "\nNote: the t-tests of the filtered and cumulative variables (cvar, lpvar, alpdev, lpadev, "
+      "lpmax) are not valid significance tests, as their samples are dependent; the test of the "
+      "unfiltered eggvar remains valid.\n";
   EXPECT_EQ(ReadFile(Output("Quake.tst")), expected);
   EXPECT_EQ(Summary(), "") << "only batch runs add to the summary";
   context.settings.outputDirectory = root.path() + "missing/";
@@ -105,6 +112,32 @@ TEST_F(TablesTest, StatisticsTableLinesInOrder) {
     const size_t from = text.find("useableEggs 12\n") + 15;
     EXPECT_EQ(text.substr(from, text.find("\ntDF") - from), c.lines);
   }
+}
+
+// At two seconds per sample the interval settings, seconds from the first
+// sample, start at half their value and span half the duration, rounded up;
+// the table shows the settings as given.
+TEST_F(TablesTest, IntervalsInSecondsAtTwoSecondsPerSample) {
+  table.resolution = 2;
+  context.settings.interval1Start = 21;
+  context.settings.interval2Start = 101;
+  context.settings.intervalDuration = 79;
+  CompareIntervals(context, table, series);
+  EXPECT_TRUE(link.messages().empty());
+  const std::string text = ReadFile(Output("Quake.tst"));
+  EXPECT_EQ(text.substr(0, text.find("useableEggs")),
+            "interval1Start 21\ninterval2Start 101\nintervalDuration 79\n");
+  const IntervalComparison comparison = Compared(series, 10);  // samples 10 and 50, 40 each
+  EXPECT_NE(text.find("\ntDF 78\n\ninterval1Mean_cvar " + CFormat("%f", comparison.tests[0].mean1)),
+            std::string::npos);
+  EXPECT_NE(text.find(CFormat("interval2Mean_lpmax %f\nt-value %f\n", comparison.tests[5].mean2,
+                              comparison.tests[5].t)),
+            std::string::npos);
+  // Two seconds are one sample: too few for a variance.
+  context.settings.intervalDuration = 2;
+  CompareIntervals(context, table, series);
+  EXPECT_EQ(link.messageTexts(),
+            Strings{"The interval duration must be at least 3 seconds at 2 seconds per sample"});
 }
 
 TEST_F(TablesTest, SummaryHeadingOnceEvenAfterAFailedFirstItemAndRunErrors) {

@@ -207,6 +207,14 @@ TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
   EXPECT_EQ(column(1, 7), 0.0) << "undefined eggvar is written as 0";
   EXPECT_EQ(column(1, 11), column(0, 11)) << "cvar carries";
   EXPECT_EQ(column(1, 5), column(0, 5)) << "the filters carry their last value";
+  // lpmax starts from the mean largest deviation of the four defined seconds
+  // (10, 20, 10, 2) and carries its value over the empty one.
+  const double a = run.context.settings.expCoefficient, lpmax0 = 42.0 / 4;
+  const double lpmax2 = a * 20 + (1 - a) * lpmax0;
+  EXPECT_NEAR(column(0, 10), lpmax0, 1.5e-6);
+  EXPECT_NEAR(column(1, 10), lpmax0, 1.5e-6);
+  EXPECT_NEAR(column(2, 10), lpmax2, 1.5e-6);
+  EXPECT_NEAR(column(4, 10), a * 2 + (1 - a) * (a * 10 + (1 - a) * lpmax2), 1.5e-6);
   // After the gap the Stouffer sum has three degrees of freedom, not four.
   double s = 0;
   for (size_t i : {0u, 2u, 3u}) s += run.series.stoufZ[i] * run.series.stoufZ[i];

@@ -1,6 +1,8 @@
 #include "stats/composite_statistics.h"
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -51,12 +53,105 @@ TEST(CompositeStatisticsTest, SingleEggOf110AndOnlyValidCellsTakePart) {
   EXPECT_EQ(s.eggvar, (Series{50, 0, 18}));
   EXPECT_EQ(s.cvar, (Series{0, -50, -82}));
   // An odd trial size: deviations from N/2 = 100.5, the mean deviation from
-  // the integer 100, and cvar still subtracts 50.
+  // the integer 100, and cvar subtracts N/4 = 50.25.
   ComputeStatistics(run.context, MakeSampleTable({{110, 90}, {103, 100}}, 201), run.series);
   EXPECT_EQ(s.meanDev[0], 6.5);
   EXPECT_EQ(s.meanAbsDev[0], 6);
   EXPECT_DOUBLE_EQ(s.stoufZ[0], 6.5 / (std::sqrt(201 * 0.25) / std::sqrt(2.0)));
-  EXPECT_DOUBLE_EQ(s.cvar[1], s.eggvar[0] + s.eggvar[1] - 100);
+  EXPECT_DOUBLE_EQ(s.cvar[1], s.eggvar[0] + s.eggvar[1] - 100.5);
+}
+
+// covar is the sum over pairs of eggs of (z_j^2 - 1)(z_k^2 - 1) divided by
+// sqrt(n (n - 1)), with z the egg's deviation in standard deviations of a
+// fair N-bit trial sum; the Stouffer Z uses the same scale.
+TEST(CompositeStatisticsTest, CovarianceAndStoufferScaleFollowTheTrialSize) {
+  const std::vector<std::vector<std::int32_t>> eggs = {
+      {110, 95, 100}, {95, 113, 100}, {104, 84, 100}, {88, 101, kMissing}, {117, kMissing, 100}};
+  for (const int trialSize : {200, 400}) {
+    SCOPED_TRACE(trialSize);
+    const double sd = std::sqrt(trialSize / 4.0);
+    std::vector<std::vector<std::int32_t>> scaled = eggs;
+    for (auto& egg : scaled) {
+      for (auto& v : egg) {
+        if (v != kMissing) v = (v - 100) * trialSize / 200 + trialSize / 2;
+      }
+    }
+    StatsRun run;
+    ComputeStatistics(run.context, MakeSampleTable(scaled, trialSize), run.series);
+    for (std::size_t i = 0; i < 3; ++i) {
+      std::vector<double> z;
+      for (const auto& egg : scaled) {
+        if (egg[i] != kMissing) z.push_back((egg[i] - trialSize / 2.0) / sd);
+      }
+      const double n = static_cast<double>(z.size());
+      double pairs = 0, sum = 0;
+      for (std::size_t j = 0; j < z.size(); ++j) {
+        sum += z[j];
+        for (std::size_t k = j + 1; k < z.size(); ++k)
+          pairs += (z[j] * z[j] - 1) * (z[k] * z[k] - 1);
+      }
+      EXPECT_NEAR(run.series.covar[i], pairs / std::sqrt(n * (n - 1)), 1e-12) << i;
+      EXPECT_NEAR(run.series.stoufZ[i], sum / std::sqrt(n), 1e-12) << i;
+    }
+  }
+}
+
+// At two records per sample a trial sum has 400 bits: a fair egg's variance
+// is 100, which cvar subtracts and lpvar starts from, so that on pure noise
+// cvar wanders around 0 instead of climbing by 50 a sample.
+TEST(CompositeStatisticsTest, FairVarianceIsAQuarterOfTheTrialSize) {
+  std::mt19937 rng(29);
+  std::binomial_distribution<int> trial(400, 0.5);
+  std::vector<std::vector<std::int32_t>> eggs(20, std::vector<std::int32_t>(7200));
+  for (auto& egg : eggs) {
+    for (auto& v : egg) v = trial(rng);
+  }
+  StatsRun run;
+  EggSampleTable table = MakeSampleTable(eggs, 400);
+  table.resolution = 2;
+  ComputeStatistics(run.context, table, run.series);
+  const CompositeSeries& s = run.series;
+  double excess = 0;
+  for (std::size_t i = 0; i < 7200; ++i) {
+    excess += s.eggvar[i] - 100.0;
+    ASSERT_NEAR(s.cvar[i], excess, 1e-9 * (1 + std::fabs(excess))) << i;
+  }
+  // The variance of 20 values has a standard deviation of 100 sqrt(2/19)
+  // = 32.4; the sum of 7200 of them 2750.
+  EXPECT_LT(std::fabs(s.cvar.back()), 4 * 2750.0);
+  EXPECT_EQ(s.lpvar[0], 100.0);
+  EXPECT_NEAR(s.lpvar.back(), 100.0, 10.0);
+}
+
+// Seconds without any valid egg: lpmax starts from the mean of maxAbsDev
+// over the defined seconds and carries its value over the others.
+TEST(CompositeStatisticsTest, LpmaxOfARunWithGaps) {
+  std::vector<std::vector<std::int32_t>> eggs(3);
+  for (int i = 0; i < 40; ++i) {
+    for (int k = 0; k < 3; ++k) {
+      const bool gap = (i >= 5 && i < 9) || i == 0 || i == 39;
+      eggs[k].push_back(gap ? kMissing : 100 + (i * (k + 2)) % 17 - 8);
+    }
+  }
+  Series maxDev(40, NAN);
+  double total = 0;
+  int defined = 0;
+  for (int i = 0; i < 40; ++i) {
+    if (eggs[0][i] == kMissing) continue;
+    maxDev[i] = 0;
+    for (const auto& egg : eggs) maxDev[i] = std::max(maxDev[i], std::fabs(egg[i] - 100.0));
+    total += maxDev[i];
+    ++defined;
+  }
+  StatsRun run;
+  run.context.settings.expCoefficient = 0.25;
+  ComputeStatistics(run.context, MakeSampleTable(eggs), run.series);
+  double expected = total / defined;
+  EXPECT_EQ(run.series.meanMaxAbsDev, expected);
+  for (int i = 0; i < 40; ++i) {
+    if (i > 0 && !std::isnan(maxDev[i])) expected = 0.25 * maxDev[i] + 0.75 * expected;
+    EXPECT_NEAR(run.series.lpmax[i], expected, 1e-12) << i;
+  }
 }
 
 // Six samples smoothed with the given settings.

@@ -14,6 +14,7 @@
 #include "stats/block_power.h"
 #include "stats/complex_fft.h"
 #include "support/run_folders.h"
+#include "support/spectrum_oracle.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -38,16 +39,8 @@ Complex DirectDft(const std::vector<Complex>& x, std::size_t j, int sign) {
 // removed, zero-filled, gain, window).
 double ExpectedPower(const Values& data, std::size_t offset, std::size_t start, std::size_t m,
                      double gainDb, std::size_t j) {
-  double mean = 0;
-  for (std::size_t i = offset; i < data.size(); ++i) mean += data[i] / (data.size() - offset);
-  std::vector<Complex> x(m);
-  for (std::size_t k = 0; k < m; ++k) {
-    const std::size_t at = offset + start + k;
-    const double w = 1.0 - (0.42 + 0.5 * std::cos(2 * std::numbers::pi * k / (m - 1)) +
-                            0.08 * std::cos(4 * std::numbers::pi * k / (m - 1)));
-    x[k] = at < data.size() ? (data[at] - mean) * std::pow(10.0, gainDb / 10) * w : 0.0;
-  }
-  return std::norm(DirectDft(x, j, +1) / (j == 0 ? double(m) : m / 2.0));
+  return testing::ExpectedBlockPowers(Values(data.begin() + offset, data.end()), start, m,
+                                      gainDb)[j];
 }
 
 Values Wave(std::size_t n, double amplitude) {
@@ -102,22 +95,19 @@ struct DftFixture : ::testing::Test, testing::RunFolders {
   // The power column of every block in the spectrum file, block by block.
   std::vector<Values> SpectrumBlocks(const std::string& name) const {
     std::vector<Values> blocks;
-    for (const std::string& line : Lines(ReadFile(SpectrumPath(name)))) {
-      double f, perHour, hours, power;
-      if (line == "cyclePerSec\tcyclePerHr\thrPerCycle\tpower") {
-        blocks.emplace_back();
-      } else if (!blocks.empty() && std::sscanf(line.c_str(), "%lf\t%lf\t%lf\t%lf", &f, &perHour,
-                                                &hours, &power) == 4) {
-        blocks.back().push_back(power);
-      }
+    for (const auto& call : testing::ReadSpectrumFile(ReadFile(SpectrumPath(name)))) {
+      for (const auto& block : call.blocks) blocks.push_back(block.power);
     }
     return blocks;
   }
   void ExpectBlock(const Values& powers, const Values& data, std::size_t offset, std::size_t start,
                    std::size_t m, double gainDb) const {
+    const Values want =
+        testing::ExpectedBlockPowers(Values(data.begin() + offset, data.end()), start, m, gainDb);
+    ASSERT_EQ(powers.size(), want.size());
     for (std::size_t j = 0; j < powers.size(); ++j) {
-      const double want = ExpectedPower(data, offset, start, m, gainDb, j);
-      EXPECT_NEAR(powers[j], want, 1e-5 * want + 1e-6) << "block at " << start << " bin " << j;
+      EXPECT_NEAR(powers[j], want[j], 1e-5 * want[j] + 1e-6)
+          << "block at " << start << " bin " << j;
     }
   }
 };
@@ -232,14 +222,31 @@ TEST_F(DftFixture, SixVariablesOfARunFromTheEventWithTheirGains) {
     ASSERT_EQ(blocks.size(), 8u);  // 500 samples from the event, step 64
     ExpectBlock(blocks[0], v == 0 ? filled : wave, 100, 0, 128, gains[v]);
   }
-  // Ten seconds per sample: the event 1000 s after the start lies at sample
-  // 100, so the spectra are those above.
-  testing::TempDir other;
-  settings.rootDirectory = settings.outputDirectory = other.path();
-  settings.eventTime = settings.startTime + 1000;
-  table.resolution = 10;
+  // No second of eggvar's segment defined (no valid egg from the event on):
+  // its spectrum is zero, never NaN.
+  std::fill(series.eggvar.begin() + 100, series.eggvar.end(), NAN);
   RunDftSpectra(context, table, series);
-  EXPECT_EQ(ReadFile(other.path() + "Quake_lpvar_dft.dat"), ReadFile(SpectrumPath("lpvar")));
+  const auto undefined = SpectrumBlocks("eggvar");
+  ASSERT_EQ(undefined.size(), 16u);
+  for (std::size_t b = 8; b < 16; ++b) EXPECT_EQ(undefined[b], Values(30, 0.0)) << b;
+
+  // Ten seconds per sample: the event 1000 s after the start lies at sample
+  // 100, and the frequencies are per second and per hour of those seconds.
+  table.resolution = 10;
+  settings.eventTime = settings.startTime + 1000;
+  RunDftSpectra(context, table, series);
+  const auto calls = testing::ReadSpectrumFile(ReadFile(SpectrumPath("lpvar")));
+  ASSERT_EQ(calls.size(), 3u);
+  ASSERT_EQ(calls[2].blocks.size(), 8u);
+  for (std::size_t b = 0; b < 8; ++b) {
+    const testing::SpectrumBlock& block = calls[2].blocks[b];
+    ExpectBlock(block.power, wave, 100, 64 * b, 128, 20.0);
+    for (std::size_t j = 0; j < 30; ++j) {
+      EXPECT_NEAR(block.perSecond[j], j / 1280.0, 6e-7);
+      EXPECT_NEAR(block.perHour[j], j * 3600 / 1280.0, 6e-7);
+      EXPECT_NEAR(block.hoursPerCycle[j], j == 0 ? 0.0 : 1280.0 / (j * 3600), 6e-7);
+    }
+  }
 }
 
 }  // namespace

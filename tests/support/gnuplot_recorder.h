@@ -14,6 +14,6 @@ void WriteGnuplotRecorder(const std::string& script, const std::string& record);
 // The recorded arguments once the record exists; "" when it does not appear
 // within the timeout (the launch is detached, so the record comes late).
 std::string WaitForRecord(const std::string& record,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
+                          std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 }  // namespace corvane::testing
