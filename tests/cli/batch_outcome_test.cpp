@@ -89,11 +89,7 @@ TEST_F(BatchOutcomeTest, TheClosingLineAndExitStatusCountCompletedFailedAndRefus
 // stopped.
 TEST_F(BatchOutcomeTest, AStoppedItemIsCountedAndToldAsStopped) {
   dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
-  ASSERT_TRUE(server.Start());
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 100;
-  server.SetFaults(plan);
+  ASSERT_TRUE(StartHoldingFirstDownload(server));
   const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
   const auto result = RunAndInterrupt(
       "DataDirectory " + root_ + "\n" + local + "Done" + kHour + "LocalEggFile " +

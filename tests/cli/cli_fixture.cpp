@@ -94,6 +94,15 @@ ProgramResult CliTest::RunAndInterrupt(const std::string& text, const std::strin
   return {process.exitCode(), process.readAllStandardOutput().toStdString(), err};
 }
 
+bool CliTest::StartHoldingFirstDownload(dataserver::DataServer& server) {
+  if (!server.Start()) return false;
+  dataserver::FaultPlan plan;
+  plan.stallRequests = 1;
+  plan.stallAfterBytes = 100;
+  server.SetFaults(plan);
+  return true;
+}
+
 std::string CliTest::EggFile(const std::string& name, const std::string& date,
                              eggdata::EggDataOptions options) {
   if (options.stop == 0) {

@@ -77,11 +77,7 @@ class ResultsTableTest : public CliTest {
 
 TEST_F(ResultsTableTest, EveryItemHasItsRecordAndToolsReadThemAsWritten) {
   dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
-  ASSERT_TRUE(server.Start());
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 100;
-  server.SetFaults(plan);
+  ASSERT_TRUE(StartHoldingFirstDownload(server));
   const std::string hour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
   const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
   const std::string batch = "DataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\n" +
