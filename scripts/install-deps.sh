@@ -11,6 +11,7 @@ packages=(
   gnuplot-qt
   libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
   xvfb xauth sox libsox-fmt-all python3
+  python3-numpy python3-scipy python3-pandas r-base-core
   xdg-utils x11-utils
   locales
 )

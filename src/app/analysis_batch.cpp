@@ -59,6 +59,7 @@ void AnalysisDialog::RunBatchFile() {
   batchMode_ = true;
   nextBatchIndex_ = 0;
   batchReports_.clear();
+  results_.BeginBatch(fields.batchFile, CurrentTimeText());
   ContinueBatch();
 }
 
@@ -79,6 +80,8 @@ void AnalysisDialog::ContinueBatch() {
     refused.message = lastRefusal_;
     refused.dataName = fields.dataName;
     batchReports_.push_back(refused);
+    results_.RecordItem(fields.outputRoot, nextBatchIndex_,
+                        ResultRequestOf(fields, config, resolution_), refused);
   }
 }
 
@@ -90,9 +93,13 @@ void AnalysisDialog::FinishBatch() {
   const BatchTally tally = CountOutcomes(batchReports_);
   // Items that did not complete have their lines in the summary table; the
   // closing box warns of them.
-  view_.ShowMessage(
-      BatchClosingText(started, batchCount_, tally), "",
-      tally.failed + tally.refused > 0 ? MessageKind::kWarning : MessageKind::kInformation);
+  std::string closing = BatchClosingText(started, batchCount_, tally);
+  if (const std::string series = results_.FinishBatch(); !series.empty()) {
+    closing += "\n\n" + series;
+  }
+  view_.ShowMessage(closing, "",
+                    tally.failed + tally.refused > 0 ? MessageKind::kWarning
+                                                     : MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 

@@ -139,6 +139,7 @@ void AnalysisDialog::HandleJobEnd() {
   const bool analysis = job_->analysis;
   const RunReport report = job_->report;
   const std::string outputRoot = job_->outputRoot;
+  const ResultRequest request = job_->request;
   fields.status.clear();
   view_.PushStatus();
   progress_ = 0;
@@ -150,7 +151,12 @@ void AnalysisDialog::HandleJobEnd() {
     view_.SetWaitCursor(false);
   }
   if (!analysis) return;
+  // The results table says why an item ended without results, also when
+  // the run itself said nothing.
+  RunReport recorded = report;
+  if (recorded.message.empty()) recorded.message = ItemSummaryText(report).value_or("");
   if (batchMode_) {
+    results_.RecordItem(outputRoot, nextBatchIndex_, request, recorded);
     // A stopped item (also when the form is closing) leaves its line.
     if (const std::optional<std::string> text = ItemSummaryText(report)) {
       if (!AppendToSummary(view_, outputRoot, report.dataName, *text)) {
@@ -159,10 +165,13 @@ void AnalysisDialog::HandleJobEnd() {
     }
     batchReports_.push_back(report);
     if (!exiting_) ContinueBatch();
-  } else if (!exiting_) {
+  } else {
+    const std::optional<std::string> failure = results_.RecordRun(outputRoot, request, recorded);
+    if (exiting_) return;
     if (const std::optional<std::string> text = RunClosingText(report)) {
       view_.ShowMessage(*text, "", ClosingKind(report));
     }
+    if (failure) view_.ShowMessage(*failure, std::nullopt);
   }
 }
 
@@ -192,6 +201,7 @@ void AnalysisDialog::Shutdown() {
   if (batchMode_) {
     batchMode_ = false;
     resolution_ = 1;
+    results_.FinishBatch();
   }
   exiting_ = false;
 }

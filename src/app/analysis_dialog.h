@@ -27,8 +27,12 @@
 // line "name: Stopped by user" of a stopped item. Every item taken up leaves
 // its report (BatchReports, in item order). The batch ends after its last
 // item or after "Stop" with the number of items taken up and how many
-// completed, failed, were refused or stopped, and the resolution goes back
-// to 1.
+// completed, failed, were refused or stopped, followed by the event series
+// of the completed items, and the resolution goes back to 1.
+//
+// Results table: every batch item taken up and every interactive analysis
+// run gets its record in the output root's "results.csv"; each batch adds
+// its event series to "series.csv" (results_recorder.h).
 #pragma once
 
 #include <cstdint>
@@ -44,6 +48,7 @@
 #include "app/form_fields.h"
 #include "app/form_view.h"
 #include "app/job_channel.h"
+#include "app/results_recorder.h"
 #include "app/settings_store.h"
 #include "app/time_completion.h"
 #include "core/run_report.h"
@@ -171,6 +176,7 @@ class AnalysisDialog : private JobEvents {
   bool batchFileWhole_ = true;
   std::vector<RunReport> batchReports_;
   std::string lastRefusal_;  // the text of the form's latest refusal
+  ResultsRecorder results_;
 
   int lastJobId_ = 0;
   std::unique_ptr<OwnedJob> job_;

@@ -9,6 +9,7 @@
 #include "app/analysis_dialog.h"
 #include "app/job_channel.h"
 #include "job/egg_statistics.h"
+#include "output/results_table.h"
 
 namespace corvane {
 
@@ -24,6 +25,7 @@ struct AnalysisDialog::OwnedJob {
   RunReport report;       // that report
   std::string dataName;   // for the summary table in batch mode
   std::string outputRoot;
+  ResultRequest request;  // for the results table
 
   ~OwnedJob() {
     if (channel) channel->Abandon();

@@ -205,6 +205,7 @@ bool AnalysisDialog::StartAnalysisJob() {
   progress_ = 0;
   progressTimer_.start();
   job_->analysis = true;
+  job_->request = ResultRequestOf(fields, config, resolution_);
   job.StartAnalysis(batchMode_, fields.dataName, fields.startTime, fields.stopTime);
   // Only a request that starts is remembered.
   if (fields.dft) WriteDftSize(store_, fields.dftSize);

@@ -2,6 +2,7 @@
 #include "input/input_notes.h"
 #include "job/job_state.h"
 #include "job/result_steps.h"
+#include "output/run_statistics.h"
 #include "output/write_results.h"
 #include "stats/composite_statistics.h"
 #include "stats/smoothing_settings.h"
@@ -41,6 +42,7 @@ void JobState::RunSequence() {
 
   context.LogLine("Write results");
   results_written = WriteResults(context, table, series, BuildResultSteps(*this));
+  if (results_written) statistics = RunStatisticsOf(series, table.sampleCount);
   context.AdvanceJobStage();
 }
 

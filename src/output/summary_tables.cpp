@@ -86,14 +86,16 @@ TableText SummaryRunText(const AnalysisSettings& settings, const CompositeSeries
   return table;
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& table,
-                      const CompositeSeries& series) {
+std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& table,
+                                               const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
-  if (!settings.compareIntervals || context.Aborted()) return;
+  if (!settings.compareIntervals || context.Aborted()) return std::nullopt;
+  IntervalReport report;
   if (auto error = IntervalSettingsError(settings.interval1Start, settings.interval2Start,
                                          settings.intervalDuration)) {
     context.ShowMessage(*error);
-    return;
+    report.message = *error;
+    return report;
   }
   // The settings are seconds from the first sample; a sample spans
   // `resolution` of them, and the duration is rounded up to whole samples.
@@ -101,31 +103,41 @@ void CompareIntervals(RunContext& context, const EggSampleTable& table,
   const int duration = settings.intervalDuration / resolution +
                        (settings.intervalDuration % resolution != 0 ? 1 : 0);
   if (duration < 2) {
-    context.ShowMessage(
-        CFormat("The interval duration must be at least %d seconds at %d "
-                "seconds per sample",
-                resolution + 1, resolution));
-    return;
+    report.message = CFormat(
+        "The interval duration must be at least %d seconds at %d "
+        "seconds per sample",
+        resolution + 1, resolution);
+    context.ShowMessage(report.message);
+    return report;
   }
   auto outcome = CompareSeriesIntervals(series, settings.interval1Start / resolution,
                                         settings.interval2Start / resolution, duration);
   if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
     context.ShowMessage(*refusal);
-    return;
+    report.message = *refusal;
+    return report;
   }
   const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
+  report.ran = true;
+  for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
+    const TTestResult& test = comparison.tests[v];
+    report.tests.push_back(
+        {kComparedVariables[v].name, test.mean1, test.mean2, test.t, test.df, test.prob});
+  }
   if (auto failure = WriteStatisticsTable(
           context.results, settings.outputDirectory + settings.dataName + ".tst", settings, series,
           comparison, InputNoteLines(table, false))) {
     context.ShowMessage(*failure);
-    return;
+    report.message = *failure;
+    return report;
   }
-  if (!settings.batchMode) return;
+  if (!settings.batchMode) return report;
   if (auto failure = context.results.AddToTable(
           context.SummaryPath(), SummaryRunText(settings, series, comparison),
           "Failed to add the run line to the summary table")) {
     context.ShowUnwrittenLine(settings.dataName + ": " + *failure);
   }
+  return report;
 }
 
 }  // namespace corvane

@@ -15,6 +15,7 @@
 #include "core/analysis_settings.h"
 #include "core/output_file_set.h"
 #include "core/run_context.h"
+#include "core/run_report.h"
 #include "input/egg_sample_table.h"
 #include "stats/composite_series.h"
 #include "stats/interval_comparison.h"
@@ -53,8 +54,9 @@ TableText SummaryRunText(const AnalysisSettings& settings, const CompositeSeries
 // the settings as given). Refused settings, a duration of fewer than two
 // samples, intervals past the end of the data and a table that cannot be
 // written are shown through the run's message channel, and then neither
-// table is written.
-void CompareIntervals(RunContext& context, const EggSampleTable& table,
-                      const CompositeSeries& series);
+// table is written. Returns what the run's report says of the comparison
+// (nullopt when it was not asked for).
+std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& table,
+                                               const CompositeSeries& series);
 
 }  // namespace corvane

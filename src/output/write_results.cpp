@@ -57,12 +57,18 @@ void KeepFinalValues(const CumulativeStatistics& cumulative, int written, Compos
   series.finalStoufferProb = 0.0;
   series.finalCovarProb = 0.0;
   series.finalStoufferDegrees = 0;
+  series.finalStoufferSum = 0.0;
+  series.finalCovarSum = 0.0;
+  series.finalCovarDegrees = 0;
   if (written <= 0) return;
   const auto last = static_cast<size_t>(written - 1);
   series.lastCumulativeDeviation = cumulative.deviation[last];
   series.finalStoufferProb = cumulative.stoufferProb[last];
   series.finalCovarProb = cumulative.covarProb[last];
   series.finalStoufferDegrees = cumulative.stoufferDegrees[last];
+  series.finalStoufferSum = cumulative.stoufferSum[last];
+  series.finalCovarSum = cumulative.covarSum[last];
+  series.finalCovarDegrees = cumulative.covarDegrees[last];
 }
 
 }  // namespace
