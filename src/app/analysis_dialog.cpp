@@ -64,7 +64,9 @@ void AnalysisDialog::Stop() {
 }
 
 void AnalysisDialog::OnProgressTimer() {
-  const ProgressReading reading = ProgressFromStage(job_ ? job_->job->JobStage() : 0);
+  const ProgressReading reading =
+      job_ ? ProgressFromStage(job_->job->JobStage(), job_->job->context().InputFraction())
+           : ProgressFromStage(0);
   if (reading.stop) progressTimer_.stop();
   if (reading.percent != progress_) {
     progress_ = reading.percent;

@@ -42,9 +42,13 @@ int EventDurationSeconds(double hours) {
   return static_cast<int>(whole);
 }
 
-ProgressReading ProgressFromStage(int stage) {
+ProgressReading ProgressFromStage(int stage, double inputFraction) {
   if (stage == 5) return {0, true};
-  return {std::clamp(stage * 20, 0, 100), false};
+  int percent = stage * 20;
+  if (stage == 1 && inputFraction > 0.0) {
+    percent += static_cast<int>(std::lround(std::min(inputFraction, 1.0) * 20.0));
+  }
+  return {std::clamp(percent, 0, 100), false};
 }
 
 const DisplayVariable& DisplayVariableAt(int index) {

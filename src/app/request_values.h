@@ -26,11 +26,13 @@ const DisplayVariable& DisplayVariableAt(int index);
 constexpr int kDisplayVariableCount = 12;
 
 // The progress bar for a job's stage: stage x 20 (within 0..100), and whether
-// the progress timer stops (at stage 5, with the bar back at 0).
+// the progress timer stops (at stage 5, with the bar back at 0). During the
+// input stage (1) the share of the input that is in (0..1, the days of a
+// remote run downloaded so far) moves the bar on from 20 towards 40.
 struct ProgressReading {
   int percent = 0;
   bool stop = false;
 };
-ProgressReading ProgressFromStage(int stage);
+ProgressReading ProgressFromStage(int stage, double inputFraction = 0.0);
 
 }  // namespace corvane

@@ -15,6 +15,13 @@ void RunContext::PostBytesReceived(std::int64_t count) const {
   if (link_ != nullptr) link_->PostBytesReceived(count);
 }
 
+void RunContext::NameInput(int index, const std::string& name) { input_names_[index] = name; }
+
+std::string RunContext::InputName(int index, const std::string& path) const {
+  const auto it = input_names_.find(index);
+  return it != input_names_.end() ? it->second : path;
+}
+
 std::string RunContext::SummaryPath() const { return settings.rootDirectory + "summary.tst"; }
 
 void RunContext::Abort() noexcept {

@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -65,12 +66,26 @@ class RunContext {
   void SetJobStage(int stage) { stage_.store(stage, std::memory_order_relaxed); }
   void AdvanceJobStage() { stage_.fetch_add(1, std::memory_order_relaxed); }
 
+  // How far the input stage has come, 0 to 1 (the days of a remote run
+  // downloaded so far): a finer reading of the progress within stage 1.
+  double InputFraction() const { return input_fraction_.load(std::memory_order_relaxed); }
+  void SetInputFraction(double fraction) {
+    input_fraction_.store(fraction, std::memory_order_relaxed);
+  }
+
   void LogLine(const std::string& text) const;
   void PostStatus(const std::string& text) const;
   void PostBytesReceived(std::int64_t count) const;
   void RunError(const std::string& message) const;
   void ShowMessage(const std::string& text,
                    const std::optional<std::string>& caption = std::nullopt) const;
+
+  // What messages call the run's input file `index` when its path would not
+  // tell the user which input it is (a downloaded day, inflated into the
+  // temporary directory): NameInput gives it a name, InputName returns that
+  // name, or `path` when there is none. Used on the job's thread.
+  void NameInput(int index, const std::string& name);
+  std::string InputName(int index, const std::string& path) const;
 
   // The root directory's summary table, "summary.tst".
   std::string SummaryPath() const;
@@ -97,6 +112,8 @@ class RunContext {
   MessageReporter* reporter_;
   std::atomic<int> abort_{kRunning};
   std::atomic<int> stage_{0};
+  std::atomic<double> input_fraction_{0.0};
+  std::map<int, std::string> input_names_;
 
   // The failure's message, guarded by message_mutex_.
   mutable std::mutex message_mutex_;

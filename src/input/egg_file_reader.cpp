@@ -35,7 +35,8 @@ bool CheckResolution(RunContext& context) {
 }
 
 // Opens entry index as text, inflating a compressed entry first. `shown` is
-// the name the user knows the file by (the entry before inflation).
+// the name the user knows the file by: the run's name for the input, or the
+// entry before inflation.
 bool OpenEntry(RunContext& context, SegmentFileList& files, int index, std::string& shown,
                LineReader& reader) {
   if (index < 0 || static_cast<size_t>(index) >= files.size() ||
@@ -59,6 +60,7 @@ bool OpenEntry(RunContext& context, SegmentFileList& files, int index, std::stri
     Fail(context, message);
     return false;
   }
+  shown = context.InputName(index, shown);
   return true;
 }
 

@@ -22,9 +22,10 @@
 //     positive or so large that trial size x resolution exceeds 32 bits, and
 //     for any file whose header ends without a type-12 record, counts more
 //     than kMaxEggs eggs, a negative egg count or a record count outside
-//     0..kMaxRecordCount, or lists fewer ids than its egg count (the name the
-//     entry had before inflation); with ": line %lld is longer than %zu
-//     bytes" for any file with a line longer than LineReader::kMaxLineLength;
+//     0..kMaxRecordCount, or lists fewer ids than its egg count (the run's
+//     name for the input, see RunContext::InputName, else the name the entry
+//     had before inflation); with ": line %lld is longer than %zu bytes" for
+//     any file with a line longer than LineReader::kMaxLineLength;
 //   "Failed to allocate memory" when the samples do not fit.
 // Message boxes (ShowMessage; the run goes on): "Record %d is out of sync"
 // for a data line that does not start with type 13 or a file that ends

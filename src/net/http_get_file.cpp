@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "core/c_format.h"
 #include "net/internet_url.h"
 
 namespace corvane {
@@ -83,6 +84,7 @@ struct Download {
   bool status_error = false;
   bool cancelled = false;
   bool callback_failed = false;
+  bool too_large = false;
   int file_error = 0;
   std::int64_t bytes = 0;
 
@@ -126,11 +128,16 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     if (!download.BeginBody()) return 0;
     download.transfer.lastDataTime.store(download.Now());
     if (length > 0) {
+      if (static_cast<std::int64_t>(length) > download.options.maxBodyBytes - download.bytes) {
+        download.too_large = true;
+        return 0;
+      }
       if (const int error = download.out.Write(data, length); error != 0) {
         download.file_error = error;
         return 0;
       }
       download.bytes += static_cast<std::int64_t>(length);
+      download.transfer.bytesReceived.store(download.bytes);
       if (download.options.onBlock) download.options.onBlock(download.bytes);
     }
     if (download.StopAsked()) {
@@ -174,6 +181,7 @@ void SetOptions(CurlHandle& handle, const std::string& url, const HttpGetOptions
                    static_cast<long>(options.connectTimeout.count()));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, static_cast<long>(kHttpBlockSize));
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.maxBodyBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &download);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -227,6 +235,7 @@ HttpGetResult httpGetFile(const std::string& url, const std::string& file, HttpT
     SetOptions(handle, normalised, options, download, error_text);
 
     transfer.lastDataTime.store(download.Now());
+    transfer.bytesReceived.store(0);
     transfer.reading.store(true);
     const CURLcode performed = curl_easy_perform(handle.curl);
     transfer.reading.store(false);
@@ -246,9 +255,17 @@ HttpGetResult httpGetFile(const std::string& url, const std::string& file, HttpT
     } else if (download.cancelled) {
       result.cancelled = true;
       log.Line("Http data read");
-    } else if (download.status_error) {
+    } else if (download.status_error ||
+               (performed == CURLE_FILESIZE_EXCEEDED && result.httpStatus >= 400)) {
       log.Line("Http status error");
       code = ResultOfHttpStatus(result.httpStatus);
+    } else if (download.too_large || performed == CURLE_FILESIZE_EXCEEDED) {
+      log.Line(
+          CFormat("Answer larger than %lld bytes", static_cast<long long>(options.maxBodyBytes)));
+      code = kInternetTooLarge;
+    } else if (performed == CURLE_PARTIAL_FILE) {
+      log.Line("Transfer ended before the announced length");
+      code = kInternetConnectionFailed;
     } else if (performed != CURLE_OK) {
       log.Line(download.body_started ? "Internet exception occurred" : "OpenURL failed");
       log.Line(error_text[0] != '\0' ? error_text : curl_easy_strerror(performed));

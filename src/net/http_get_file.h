@@ -14,15 +14,19 @@
 //    (or truncated) and the body streamed into it block by block (blocks of
 //    at most 32768 bytes), each block followed by onBlock with the bytes so
 //    far. A status of 400 or above gives its code (ResultOfHttpStatus) and
-//    leaves any existing file untouched. A connection that fails or breaks
-//    gives code 3.
+//    leaves any existing file untouched, whatever its body holds. A
+//    connection that fails or breaks, and a body that ends before the length
+//    its answer announced, give code 3.
+//  - A body larger than maxBodyBytes (announced, or as it arrives) ends the
+//    transfer with code 8 "Answer too large"; what was written stays.
 //  - A file error (creating, writing or closing the file) gives code
 //    100 + errno.
 //  - abortRequest or cancelled() ends the transfer after the block in
 //    progress: the bytes received so far stay in the file, the code is 0 and
 //    the result says cancelled, so nobody mistakes the file for complete.
 //  - reading is true while the response is awaited and read; lastDataTime is
-//    set (from clock) when the session opens and whenever data arrive.
+//    set (from clock) when the session opens and whenever data arrive;
+//    bytesReceived counts the body bytes written so far.
 //  - Lines go to the network log as the download proceeds.
 #pragma once
 
@@ -42,7 +46,12 @@ struct HttpTransfer {
   std::atomic<bool> abortRequest{false};
   std::atomic<bool> reading{false};
   std::atomic<std::int64_t> lastDataTime{0};
+  std::atomic<std::int64_t> bytesReceived{0};
 };
+
+// The largest answer a download accepts. The largest real day (200 eggs,
+// 86,400 records) is well under 100 MB of text before compression.
+inline constexpr std::int64_t kMaxDownloadBytes = std::int64_t{256} << 20;
 
 struct HttpGetOptions {
   static constexpr std::chrono::milliseconds kDefaultConnectTimeout{30000};
@@ -50,6 +59,7 @@ struct HttpGetOptions {
 
   std::chrono::milliseconds connectTimeout = kDefaultConnectTimeout;
   long maxRedirects = kDefaultMaxRedirects;
+  std::int64_t maxBodyBytes = kMaxDownloadBytes;
   NetworkLog log;
   // Whole seconds for lastDataTime; the system clock when empty.
   std::function<std::int64_t()> clock;

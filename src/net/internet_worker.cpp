@@ -19,6 +19,7 @@ void CInternet::SetOptions(const HttpGetOptions& options) {
   std::lock_guard<std::mutex> lock(mutex_);
   options_.connectTimeout = options.connectTimeout;
   options_.maxRedirects = options.maxRedirects;
+  options_.maxBodyBytes = options.maxBodyBytes;
   options_.clock = options.clock;
 }
 
@@ -56,7 +57,7 @@ void CInternet::Execute() {
   ReadyEvent().Set();
   bool first_poll = true;
   for (;;) {
-    if (StopEvent().Wait(kPollPeriod) || owner_->Cancelled()) {
+    if (StopEvent().Wait(kRequestPoll) || owner_->Cancelled()) {
       Log("CInternet: Breaking out");
       Log("Exit CInternet::Execute");
       Report(kInternetSuccess, std::string(), true);

@@ -4,17 +4,18 @@
 // Life of a worker (one request only): the job makes it with its owner link
 // and a generation number, sets its logging and options, starts it
 // (priority below normal, name "m_internet") and waits for it to become
-// ready; then hands it the request with GetInternetData. The body polls for
-// the request every 100 ms, runs httpGetFile, and reports through the
-// owner's ExitInternetThread as its last act. A stop (Stop, or the owner's
+// ready; then hands it the request with GetInternetData. The body looks for
+// the request every few milliseconds (kRequestPoll), so a download starts
+// at once, runs httpGetFile, and reports through the owner's
+// ExitInternetThread as its last act. A stop (Stop, or the owner's
 // cancellation) ends the wait loop at once and a download in progress after
 // the block in progress; the report then says cancelled.
 //
 // Thread rules: the configuration calls (SetLogging, SetOptions) come before
 // Start or from the owner's thread; GetInternetData and RequestAbort from the
-// owner's thread; Reading and LastDataTime may be read at any time. Only the
-// worker touches its connection and its file. Release a worker with
-// WorkerThread::Dispose.
+// owner's thread; Reading, LastDataTime and BytesReceived may be read at any
+// time. Only the worker touches its connection and its file. Release a worker
+// with WorkerThread::Dispose.
 #pragma once
 
 #include <atomic>
@@ -35,7 +36,7 @@ namespace corvane {
 class CInternet : public WorkerThread {
  public:
   static constexpr const char* kThreadName = "m_internet";
-  static constexpr std::chrono::milliseconds kPollPeriod{100};
+  static constexpr std::chrono::milliseconds kRequestPoll{5};
 
   CInternet(std::shared_ptr<InternetOwnerLink> owner, std::uint64_t generation);
   ~CInternet() override;
@@ -43,8 +44,9 @@ class CInternet : public WorkerThread {
   // The worker's network log; when enabled, startFresh set and the path not
   // empty, the log is truncated to one empty line.
   void SetLogging(bool enabled, bool startFresh, const std::string& path);
-  // Connect time-out, redirect limit and the clock of the last-data time
-  // (the log and the callbacks of the options are the worker's own).
+  // Connect time-out, redirect and size limits and the clock of the
+  // last-data time (the log and the callbacks of the options are the
+  // worker's own).
   void SetOptions(const HttpGetOptions& options);
 
   // Waits for the ready event at most ReadyTimeout(); logs the outcome.
@@ -58,6 +60,7 @@ class CInternet : public WorkerThread {
 
   bool Reading() const { return transfer_.reading.load(); }
   std::int64_t LastDataTime() const { return transfer_.lastDataTime.load(); }
+  std::int64_t BytesReceived() const { return transfer_.bytesReceived.load(); }
 
  protected:
   void Run() override { Execute(); }

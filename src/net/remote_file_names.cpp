@@ -8,6 +8,10 @@ std::string DownloadFileName(const std::string& tempDirectory) {
   return tempDirectory + "data.txt.gz";
 }
 
+std::string StagedDownloadFileName(const std::string& tempDirectory, int index) {
+  return CFormat("%sdata_%d.txt.gz", tempDirectory.c_str(), index + 1);
+}
+
 std::string RemoteSaveDirectory(const AnalysisSettings& settings) {
   return settings.remoteSaveDirectory.empty() ? settings.rootDirectory
                                               : settings.remoteSaveDirectory;

@@ -12,7 +12,8 @@
 namespace corvane {
 namespace {
 
-bool EndRun(RunContext& context, const std::string& message) {
+bool EndRun(RunContext& context, const std::string& download, const std::string& message) {
+  std::remove(download.c_str());
   context.RunError(message);
   context.Abort();
   return false;
@@ -26,20 +27,19 @@ void Name(SegmentFileList& files, int index, const std::string& path) {
 }  // namespace
 
 bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& segment,
-                           SegmentFileList& files) {
+                           SegmentFileList& files, const std::string& download) {
   const AnalysisSettings& settings = context.settings;
-  const std::string download = DownloadFileName(settings.tempDirectory);
   const std::string day = SegmentDateText(segment);
   const bool keep_compressed = settings.saveRemoteInput && settings.saveCompressed;
 
   switch (InspectDownload(download, keep_compressed)) {
     case DownloadContent::kMessagePage:
       context.LogLine("Received message instead of data from remote server");
-      return EndRun(context, "No data received for " + day);
+      return EndRun(context, download, "No data received for " + day);
     case DownloadContent::kEmpty:
-      return EndRun(context, "No data received for " + day);
+      return EndRun(context, download, "No data received for " + day);
     case DownloadContent::kDamaged:
-      return EndRun(context, "Damaged data received for " + day);
+      return EndRun(context, download, "Damaged data received for " + day);
     case DownloadContent::kData:
       break;
   }
@@ -50,17 +50,21 @@ bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& seg
     if (!MoveFileReplacing(download, target, &error)) {
       context.LogLine("Compressed data file not moved");
       context.LogLine(error);
-      return EndRun(context, CFormat("Compressed data file not moved from %s to %s",
-                                     download.c_str(), target.c_str()));
+      return EndRun(context, download,
+                    CFormat("Compressed data file not moved from %s to %s (%s)", download.c_str(),
+                            target.c_str(), error.c_str()));
     }
     Name(files, index, target);
     context.LogLine("Compressed data file moved");
     return true;
   }
 
-  const bool inflated = InflateDataFile(context, download, index, files);
+  std::string refusal;
+  const bool inflated = InflateDataFile(context, download, index, files, &refusal);
   std::string failure;
-  if (!inflated) {
+  if (!inflated && !refusal.empty()) {
+    failure = "Data received for " + day + " refused: " + refusal;  // over a bound, or no space
+  } else if (!inflated) {
     // The beginning was data: either the stream breaks later, or the text
     // could not be written.
     failure = InspectDownload(download, true) == DownloadContent::kData
@@ -68,11 +72,9 @@ bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& seg
                         InflatedFileName(settings, index)
                   : "Damaged data received for " + day;
   }
-  if (!settings.saveRemoteInput) {
-    context.LogLine(std::remove(download.c_str()) == 0 ? "Deleted temp file"
-                                                       : "Could not delete temp file");
-  }
-  if (!inflated) return EndRun(context, failure);
+  context.LogLine(std::remove(download.c_str()) == 0 ? "Deleted temp file"
+                                                     : "Could not delete temp file");
+  if (!inflated) return EndRun(context, download, failure);
   return true;
 }
 

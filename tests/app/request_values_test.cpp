@@ -70,6 +70,17 @@ TEST(ProgressTest, StageTimesTwentyUntilStageFive) {
   EXPECT_EQ(ProgressFromStage(7).percent, 100);  // the bar's range holds
 }
 
+TEST(ProgressTest, TheDaysOfTheInputMoveTheBarWithinTheInputStage) {
+  EXPECT_EQ(ProgressFromStage(1, 0.0).percent, 20);
+  EXPECT_EQ(ProgressFromStage(1, 1.0 / 3).percent, 27);
+  EXPECT_EQ(ProgressFromStage(1, 2.0 / 3).percent, 33);
+  EXPECT_EQ(ProgressFromStage(1, 1.0).percent, 40);
+  EXPECT_EQ(ProgressFromStage(1, 5.0).percent, 40);
+  // Later stages no longer count the input.
+  EXPECT_EQ(ProgressFromStage(2, 1.0).percent, 40);
+  EXPECT_EQ(ProgressFromStage(3, 1.0).percent, 60);
+}
+
 TEST(RequestChecksTest, ResolutionsARunCannotUseAreRefused) {
   EXPECT_FALSE(CheckResolution(1));
   EXPECT_FALSE(CheckResolution(1000000));

@@ -5,6 +5,8 @@
 // unless a test starts it: tests tick the job themselves.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -12,6 +14,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -136,26 +139,41 @@ struct JobHarness {
   std::unique_ptr<CEggStatistics> job;
 };
 
+// The last status says that a failed download waits for its retry.
+inline bool RetryWaiting(const RecordingLink& link) {
+  const std::vector<std::string> statuses = link.statuses();
+  return !statuses.empty() && statuses.back().find("; retry ") != std::string::npos;
+}
+
 struct RemoteHarness : JobHarness {
   static constexpr int kServerEggs = 8;
   static constexpr std::uint64_t kServerSeed = 11;
+  // The longest wait between two tries of a download.
+  static constexpr std::int64_t kLongestRetryWait = 30;
   explicit RemoteHarness(RecordingLink* external = nullptr) : JobHarness(external) {
     EXPECT_TRUE(server->Start());
   }
 
   // The form's setters for a remote run and StartAnalysis.
   void StartRemoteRun(const std::string& dataName, const std::string& start,
-                      const std::string& stop, bool pseudoEggs = false) {
+                      const std::string& stop, bool pseudoEggs = false, bool batch = false) {
     Configure();
-    job->SetDataUrls(server->DataUrl(), server->PseudoDataUrl());
+    job->SetDataUrls(dataUrl.empty() ? server->DataUrl() : dataUrl, server->PseudoDataUrl());
     job->SetRemoteAccess(true, pseudoEggs);
-    job->StartAnalysis(false, dataName, start, stop);
+    job->StartAnalysis(batch, dataName, start, stop);
+  }
+  // Gives the job the harness's clock, which TickUntil moves on past every
+  // wait for a retry, so that no test waits for one.
+  void UseTestClock() {
+    testClock = true;
+    job->SetClock([this] { return clock.load(); });
   }
   // Ticks until the condition holds (true) or the job has ended.
   bool TickUntil(const std::function<bool()>& condition) {
     return WaitFor(
                [&] {
                  if (condition() || job->Ended()) return true;
+                 if (testClock && RetryWaiting(link)) clock += kLongestRetryWait;
                  job->OnJobTimer();
                  return false;
                },
@@ -166,6 +184,20 @@ struct RemoteHarness : JobHarness {
     TickUntil([] { return false; });
   }
   int DataRequests() const { return server->DataRequestCount(); }
+  // The files of the temporary directory besides the network log.
+  std::vector<std::string> TempLeftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(temp)) {
+      const std::string name = entry.path().filename().string();
+      if (name != "eggnet.log") names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::string dataUrl;  // the server's when empty
+  std::atomic<std::int64_t> clock{1000};
+  bool testClock = false;
 
   std::unique_ptr<dataserver::DataServer> server = std::make_unique<dataserver::DataServer>(
       dataserver::ServerOptions{"127.0.0.1", 0, "", "", kServerEggs, kServerSeed});

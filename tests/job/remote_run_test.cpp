@@ -1,14 +1,13 @@
 // Remote runs: day-by-day downloads from the stand-in data server over
-// loopback, kept or inflated, with their retries, stalls and Stop, and the
-// network log.
+// loopback, kept or inflated, with their retries, failures and Stop, the
+// status and progress they show and the network log.
 #include <filesystem>
 #include <map>
 #include <thread>
+#include <utility>
 
 #include <gtest/gtest.h>
 
-#include "job/job_state.h"
-#include "job/remote_download.h"
 #include "job_harness.h"
 #include "support/gunzip_bytes.h"
 
@@ -71,6 +70,7 @@ TEST(RemoteRunTest, AThreeDayRunRequestsEachDayOnceKeepsItAndEndsLikeALocalRunOf
     remote.StartRemoteRun("Quake", kStart, kStop);
     remote.TickToEnd();
     EXPECT_EQ(Count(log.Contents(), "Internet thread created and ready\n"), 3);
+    EXPECT_EQ(Count(log.Contents(), "Compressed data file moved\n"), 3);
     EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
   }
   const std::string query = "/cgi-bin/eggdatareq.pl?z=1&year=2011&month=5&day=";
@@ -83,18 +83,76 @@ TEST(RemoteRunTest, AThreeDayRunRequestsEachDayOnceKeepsItAndEndsLikeALocalRunOf
   for (int i = 0; i < 3; ++i) {
     EXPECT_EQ(testing::GunzipBytes(ReadFile(save + kept[i])).value_or(""), kDays[i]) << i;
   }
-  EXPECT_FALSE(FileExists(remote.temp + "data.txt.gz"));
   // The network log starts afresh with the run, and each day adds to it.
   const std::string eggnet = ReadFile(remote.temp + "eggnet.log");
   EXPECT_EQ(eggnet.rfind("\nSignaling EThreadReady\n", 0), 0u);
   EXPECT_EQ(Count(eggnet, "Enter httpGetFile\n"), 3);
-  EXPECT_EQ(remote.link.statuses().at(0), "Getting data from internet");
   EXPECT_GT(remote.link.bytesReceived(), 0);
   EXPECT_EQ(remote.link.runEndedCount(), 1);
 
   testing::JobHarness local;
   local.RunLocal("Quake", save + "Quake.gz", kStart, kStop);
   EXPECT_EQ(remote.link.messageTexts(), local.link.messageTexts());
+  const auto remoteTree = Tree(remote.root);
+  EXPECT_EQ(remoteTree.count("Quake/Quake.dat"), 1u);
+  EXPECT_TRUE(remoteTree == Tree(local.root));
+}
+
+// Records, with every status text, how far the job says its input is.
+class ProgressLink : public testing::RecordingLink {
+ public:
+  void PostStatus(const std::string& text) override {
+    if (fraction) seen.emplace_back(text, fraction());
+    RecordingLink::PostStatus(text);
+  }
+  std::function<double()> fraction;
+  std::vector<std::pair<std::string, double>> seen;
+};
+
+// Each day is requested while the one before is inflated; the days, the
+// results and the order of the requests are those of one day after another.
+TEST(RemoteRunTest, AnInflatedRunShowsItsDaysAndMatchesALocalRunOfTheSameDays) {
+  ProgressLink link;
+  RemoteHarness remote(&link);
+  link.fraction = [&] { return remote.job->context().InputFraction(); };
+  {
+    ProgressLogCapture log(remote.dir.File("egg.log"));
+    remote.StartRemoteRun("Quake", kStart, kStop);
+    remote.TickToEnd();
+    const std::string text = log.Contents();
+    EXPECT_EQ(Count(text, "Get internet data using\n"), 3);
+    EXPECT_EQ(Count(text, "Uncompressed data written to file\n"), 3);
+    EXPECT_EQ(Count(text, "Deleted temp file\n"), 3);
+    EXPECT_EQ(Count(text, "Append local file\n"), 2);
+  }
+  EXPECT_EQ(Targets(*remote.server).size(), 3u);
+  EXPECT_EQ(remote.link.messageTexts(), std::vector<std::string>{});
+  // The inflated days stay, as those of a local run do; the downloads go.
+  EXPECT_EQ(remote.TempLeftovers(),
+            (std::vector<std::string>{"data.csv", "data_2.csv", "data_3.csv"}));
+
+  // "day i of 3" in order, and the input fraction moves by a third a day.
+  std::vector<std::string> days;
+  std::vector<double> fractions;
+  for (const auto& [text, fraction] : link.seen) {
+    if (text.rfind("Getting data from internet: ", 0) == 0 &&
+        (days.empty() || days.back() != text)) {
+      days.push_back(text);
+    }
+    if (fractions.empty() || fractions.back() != fraction) fractions.push_back(fraction);
+  }
+  EXPECT_EQ(days, (std::vector<std::string>{"Getting data from internet: day 1 of 3",
+                                            "Getting data from internet: day 2 of 3",
+                                            "Getting data from internet: day 3 of 3"}));
+  EXPECT_EQ(fractions, (std::vector<double>{0.0, 1.0 / 3, 2.0 / 3, 1.0}));
+
+  // The same days written by the generator, read from local files.
+  testing::JobHarness local;
+  const auto files =
+      eggdata::WriteEggDataDays(local.dir.File("days.gz"), ServerData(kStart, kStop), true);
+  ASSERT_EQ(files.size(), 3u);
+  local.RunLocal("Quake", files[0], kStart, kStop);
+  EXPECT_EQ(local.link.messageTexts(), std::vector<std::string>{});
   const auto remoteTree = Tree(remote.root);
   EXPECT_EQ(remoteTree.count("Quake/Quake.dat"), 1u);
   EXPECT_TRUE(remoteTree == Tree(local.root));
@@ -108,26 +166,27 @@ TEST(RemoteRunTest, APseudoEggRunFetchesTheWholeDayAndWithLoggingOffLeavesTheNet
   EXPECT_EQ(
       Targets(*h.server),
       std::vector<std::string>{"/pseudoeggs.dir/pseudoeggs/2011/basketdata-2011-05-03.csv.gz"});
-  EXPECT_EQ(h.link.statuses().at(0), "Getting pseudo egg data from internet");
+  EXPECT_EQ(h.link.statuses().at(0), "Getting pseudo egg data from internet: day 1 of 1");
   EXPECT_TRUE(FileExists(h.Output("MyPEDrun", "MyPEDrun.dat")));
   EXPECT_EQ(ReadFile(h.temp + "eggnet.log"), "untouched");
 }
 
 TEST(RemoteRunTest, FailedDownloadsAreRetriedUntilTheTenthFailureEndsTheRun) {
   RemoteHarness h;
+  h.UseTestClock();
   ProgressLogCapture log(h.dir.File("egg.log"));
   // The first day after four failures, the second never: ten in all.
   dataserver::FaultPlan plan;
   plan.statuses = {404, 407, 500, 403, 0};
-  plan.statuses.insert(plan.statuses.end(), 8, 500);
+  plan.statuses.insert(plan.statuses.end(), 8, 503);
   h.server->SetFaults(plan);
   h.StartRemoteRun("Quake", "2011-05-03 23:00:00", "2011-05-04 01:00:00");
   h.TickToEnd();
   const std::string text = log.Contents();
-  const char* errors[] = {"Not found", "Not authorized", "Connection failed", "Not authorized"};
+  const char* errors[] = {"Not found", "Not authorized", "Server error 500", "Not authorized"};
   size_t at = 0;
   for (int i = 0; i < 10; ++i) {
-    at = text.find(std::string("Internet error\n") + (i < 4 ? errors[i] : "Connection failed"), at);
+    at = text.find(std::string("Internet error\n") + (i < 4 ? errors[i] : "Server error 503"), at);
     at = text.find("Initiating retry number " + std::to_string(i + 1) + " after connection error\n",
                    at);
     ASSERT_NE(at, std::string::npos) << i;
@@ -137,15 +196,50 @@ TEST(RemoteRunTest, FailedDownloadsAreRetriedUntilTheTenthFailureEndsTheRun) {
             at);
   EXPECT_EQ(Count(text, "Read local file"), 0);
   EXPECT_EQ(h.link.messageTexts(),
-            std::vector<std::string>{
-                "Quake: Aborted during internet read after max retries (Connection failed)"});
+            std::vector<std::string>{"Quake: Aborted during internet read after max retries "
+                                     "(Server error 503 for 2011-05-04 from " +
+                                     h.server->DataUrl() + ")"});
   EXPECT_EQ(h.link.runEndedCount(), 1);
   EXPECT_EQ(h.DataRequests(), 11);
+  // Nothing of the run stays behind: not the first day, not a download.
+  EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
+  h.clock += 100;
+  h.job->OnJobTimer();
   std::this_thread::sleep_for(300ms);
   EXPECT_EQ(h.DataRequests(), 11);
 }
 
-TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetry) {
+TEST(RemoteRunTest, AWrongDataUrlBaseIsNamedInTheMessageAndStopEndsTheWaitForARetry) {
+  RemoteHarness h;
+  h.UseTestClock();
+  h.dataUrl = h.server->BaseUrl() + "cgi-bin/eggdata.pl?z=1";
+  h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:09:59");
+  h.TickToEnd();
+  EXPECT_EQ(h.link.messageTexts(),
+            std::vector<std::string>{"Quake: Aborted during internet read after max retries "
+                                     "(Not found for 2011-05-03 from " +
+                                     h.dataUrl + ")"});
+  EXPECT_EQ(h.server->Requests().size(), 10u);
+
+  RemoteHarness stopped;
+  stopped.UseTestClock();
+  stopped.server->SetFaults(dataserver::FaultPlan{.statuses = {503}});
+  stopped.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:09:59");
+  ASSERT_TRUE(testing::WaitFor([&] {
+    stopped.job->OnJobTimer();
+    return testing::RetryWaiting(stopped.link);
+  }));
+  EXPECT_EQ(stopped.link.statuses().back(),
+            "Getting data from internet: day 1 of 1 (Server error 503; retry 1 in 1 s)");
+  stopped.job->StopAnalysis();
+  stopped.clock += 100;
+  stopped.job->OnJobTimer();
+  EXPECT_TRUE(stopped.job->Ended());
+  EXPECT_EQ(stopped.link.messageTexts(), std::vector<std::string>{});
+  EXPECT_EQ(stopped.DataRequests(), 1);
+}
+
+TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetryOrItsFile) {
   RemoteHarness h;
   ProgressLogCapture log(h.dir.File("egg.log"));
   dataserver::FaultPlan plan;
@@ -154,6 +248,7 @@ TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetry) {
   h.server->SetFaults(plan);
   h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   ASSERT_TRUE(h.TickUntil([&] { return h.link.bytesReceived() == 100; }));
+  EXPECT_TRUE(FileExists(h.temp + "data.txt.gz"));
   h.job->StopAnalysis();
   h.job->OnJobTimer();
   EXPECT_TRUE(h.job->Ended());
@@ -163,112 +258,53 @@ TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetry) {
   EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
   EXPECT_EQ(h.DataRequests(), 1);
   EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
+  EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
 }
 
-// The download supervision driven directly: one ten-minute segment, and a
-// clock of the test's own.
-struct Supervision {
-  Supervision() {
-    AnalysisSettings& settings = job.context.settings;
-    settings.dataName = "Quake";
-    settings.tempDirectory = settings.rootDirectory = h.temp;
-    settings.remoteAccess = true;
-    settings.dataUrl = h.server->DataUrl();
-    settings.startTime = SecondsFromText("2011-05-03 00:00:00");
-    settings.stopTime = settings.startTime + 599;
-    EXPECT_TRUE(job.BuildDaySegments());
-    job.now_seconds = [this] { return clock.load(); };
-  }
-  // Ticks until the input is in; the retries it took.
-  int TickToInput(RemoteDownload& remote) {
-    EXPECT_TRUE(testing::WaitFor([&] {
-      remote.OnTick();
-      return job.input_complete.load() || job.context.Aborted();
-    }));
-    EXPECT_FALSE(job.context.Aborted());
-    EXPECT_EQ(ReadFile(job.segment_files[0]),
-              eggdata::GenerateEggData(ServerData("2011-05-03 00:00:00", "2011-05-03 00:09:59")));
-    remote.Release();
-    return Count(log.Contents(), "Initiating retry");
-  }
-
-  RemoteHarness h;
-  ProgressLogCapture log{h.dir.File("egg.log")};
-  JobState job{&h.link, &h.link};
-  std::atomic<std::int64_t> clock{500};
-};
-
-TEST(SupervisionTest, AStallIsRetriedAndLateReportsOfTheStalledWorkerAreIgnored) {
-  Supervision s;
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 2;
-  plan.stallAfterBytes = 100;
-  s.h.server->SetFaults(plan);
-  RemoteDownload remote(s.job);
-  remote.Start();
-  ASSERT_TRUE(testing::WaitFor([&] { return s.h.link.bytesReceived() == 100; }));
-  // Thirty seconds without data are not yet a stall; more are.
-  s.clock += 30;
-  remote.OnTick();
-  EXPECT_EQ(Count(s.log.Contents(), "Initiating retry"), 0);
-  s.clock += 1;
-  remote.OnTick();
-  EXPECT_NE(s.log.Contents().find("Initiating retry number 1\n"), std::string::npos);
-  ASSERT_TRUE(testing::WaitFor([&] { return s.h.DataRequests() == 2; }));
-
-  // The first worker's reports, however late, are not the second's.
-  InternetReport late;
-  late.generation = 1;
-  late.resultText = "Successful";
-  remote.ExitInternetThread(late);
-  late.resultCode = 5;
-  late.resultText = "Not found";
-  remote.ExitInternetThread(late);
-  remote.OnTick();
-  EXPECT_FALSE(s.job.input_complete.load());
-  EXPECT_EQ(Count(s.log.Contents(), "Report of a stopped internet thread ignored\n"), 3);
-
-  // The second worker's own failure counts; the third download completes.
-  s.h.server->ReleaseStalls();
-  EXPECT_EQ(s.TickToInput(remote), 2);
-  EXPECT_EQ(s.h.DataRequests(), 3);
-  EXPECT_EQ(Targets(*s.h.server)[0], Targets(*s.h.server)[2]);
-}
-
-// A worker that never becomes ready.
-class MuteWorker : public CInternet {
- public:
-  MuteWorker(std::shared_ptr<InternetOwnerLink> owner, std::uint64_t generation)
-      : CInternet(std::move(owner), generation) {
-    SetReadyTimeout(50ms);
-  }
-  ~MuteWorker() override { EndThread(); }
-
- protected:
-  void Run() override { StopEvent().Wait(); }
-};
-
-TEST(SupervisionTest, AWorkerThatCannotStartOrIsNotReadyCountsAsAFailedDownload) {
-  Supervision s;
-  int made = 0;
-  RemoteDownload remote(s.job,
-                        [&](std::shared_ptr<InternetOwnerLink> owner,
-                            std::uint64_t generation) -> std::unique_ptr<CInternet> {
-                          if (++made == 1) return nullptr;
-                          if (made == 2)
-                            return std::make_unique<MuteWorker>(std::move(owner), generation);
-                          return std::make_unique<CInternet>(std::move(owner), generation);
-                        });
-  remote.Start();
-  EXPECT_EQ(s.TickToInput(remote), 2);
-  EXPECT_EQ(s.h.DataRequests(), 1);
-  const std::string text = s.log.Contents();
-  size_t at = 0;
-  for (const char* line :
-       {"Failed to start internet thread\n", "retry number 1 after", "Internet thread not ready\n",
-        "retry number 2 after", "Internet thread created and ready\n"}) {
-    at = text.find(line, at);
-    ASSERT_NE(at, std::string::npos) << line;
+// The second of two days fails in a way no retry mends; the first day's
+// inflated file and the failed download go with the run.
+TEST(RemoteRunTest, ADayThatIsNoDataEndsTheRunNamingItAndLeavesNothingBehind) {
+  dataserver::FaultPlan page;
+  page.messagePageRequests = 1;
+  dataserver::FaultPlan plainPage = page;
+  plainPage.plainMessagePage = true;
+  dataserver::FaultPlan otherPage = page;
+  otherPage.doctypeMessagePage = true;
+  dataserver::FaultPlan damaged;
+  damaged.truncatedRequests = 1;
+  const struct {
+    const char* what;
+    dataserver::FaultPlan plan;
+    bool batch;
+    const char* message;
+    int pageLines;  // "Received message instead of data" in the log
+  } cases[] = {
+      {"message page", page, false, "No data received for 2011-05-04", 1},
+      {"plain message page", plainPage, true, "No data received for 2011-05-04", 1},
+      {"unrecognised page", otherPage, false,
+       "data received for 2011-05-04 is not a proper data file for analysis", 0},
+      {"damaged", damaged, false, "Damaged data received for 2011-05-04", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    RemoteHarness h;
+    ProgressLogCapture log(h.dir.File("egg.log"));
+    dataserver::FaultPlan plan = c.plan;
+    plan.skipRequests = 1;
+    h.server->SetFaults(plan);
+    h.StartRemoteRun("Quake", "2011-05-03 23:00:00", "2011-05-04 01:00:00", false, c.batch);
+    h.TickToEnd();
+    const std::string expected = std::string("Quake: ") + c.message;
+    if (c.batch) {
+      EXPECT_EQ(ReadFile(h.root + "summary.tst"), expected + "\n");
+    } else {
+      EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{expected});
+    }
+    EXPECT_EQ(Count(log.Contents(), "Received message instead of data from remote server\n"),
+              c.pageLines);
+    EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
+    EXPECT_EQ(h.DataRequests(), 2);
+    EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
   }
 }
 

@@ -108,7 +108,7 @@ TEST(RunStopTest, StopAtEveryStageOfARemoteRunEndsItAsStoppedAndSilent) {
   const struct {
     const char* stage;
     bool stall = false;
-  } cases[] = {{"Getting data from internet"},
+  } cases[] = {{"Getting data from internet: day 1 of 2"},
                {"(stalled download)", true},
                {"Uncompressing data file"},
                {"Reading local file"},

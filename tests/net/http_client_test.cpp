@@ -28,6 +28,13 @@ class HttpClientTest : public ::testing::Test {
     return server_.DataUrl() +
            "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A09%3A59&gzip=Yes&idate=Yes";
   }
+  // What the server's day data hold for that span.
+  static std::string TenMinutes() {
+    eggdata::EggDataOptions options;
+    options.start = 1304380800;
+    options.stop = options.start + 599;
+    return eggdata::GenerateEggData(options);
+  }
   HttpGetResult Get(const std::string& url) { return httpGetFile(url, file_, transfer_, options_); }
   void Faults(std::vector<int> statuses, int messagePages = 0) {
     dataserver::FaultPlan plan;
@@ -55,10 +62,7 @@ TEST_F(HttpClientTest, DataArriveUnchangedThroughRedirectsWithTheirCountAndTheLo
   const std::string body = ReadFile(file_);
   EXPECT_EQ(result.bytes, std::int64_t(body.size()));
   EXPECT_FALSE(transfer_.reading.load());
-  eggdata::EggDataOptions expected;
-  expected.start = 1304380800;
-  expected.stop = expected.start + 599;
-  EXPECT_EQ(GunzipBytes(body), eggdata::GenerateEggData(expected));
+  EXPECT_EQ(GunzipBytes(body), TenMinutes());
   ASSERT_EQ(server_.Requests().size(), 3u);
   EXPECT_EQ(server_.Requests()[2].accept, "*/*");
   EXPECT_EQ(server_.Requests()[2].cacheControl, "no-cache");
@@ -68,7 +72,7 @@ TEST_F(HttpClientTest, DataArriveUnchangedThroughRedirectsWithTheirCountAndTheLo
 }
 
 TEST_F(HttpClientTest, TheStatusGivesTheCodeAndOnlyASuccessReplacesTheFile) {
-  Faults({404, 407, 500, 204}, 5);
+  Faults({404, 407, 400, 500, 503, 599, 204}, 8);
   const struct {
     int code;
     const char* text;
@@ -76,6 +80,9 @@ TEST_F(HttpClientTest, TheStatusGivesTheCodeAndOnlyASuccessReplacesTheFile) {
   } cases[] = {{5, "Not found", "previous"},
                {6, "Not authorized", "previous"},
                {3, "Connection failed", "previous"},
+               {500, "Server error 500", "previous"},
+               {503, "Server error 503", "previous"},
+               {599, "Server error 599", "previous"},
                {0, "Successful", ""},
                {0, "Successful", nullptr}};
   for (const auto& c : cases) {
@@ -87,6 +94,62 @@ TEST_F(HttpClientTest, TheStatusGivesTheCodeAndOnlyASuccessReplacesTheFile) {
     const std::string body = ReadFile(file_);
     EXPECT_EQ(c.file != nullptr ? body : GunzipBytes(body).value_or("").substr(0, 6),
               c.file != nullptr ? c.file : "<html>");
+  }
+}
+
+TEST_F(HttpClientTest, AnErrorStatusIsNeverTakenForDataWhateverItsBody) {
+  dataserver::FaultPlan plan;
+  plan.statuses = {400, 500};
+  plan.statusBodyIsData = true;
+  server_.SetFaults(plan);
+  for (int code : {3, 500}) {
+    WriteFile(file_, "previous");
+    const HttpGetResult result = Get(DayUrl());
+    EXPECT_EQ(result.code, code);
+    EXPECT_EQ(result.bytes, 0);
+    EXPECT_EQ(ReadFile(file_), "previous");
+  }
+  // The same body under status 200 is the day's data.
+  EXPECT_EQ(Get(DayUrl()).code, 0);
+  EXPECT_EQ(GunzipBytes(ReadFile(file_)), TenMinutes());
+}
+
+TEST_F(HttpClientTest, ABodyShorterThanItsAnnouncedLengthFails) {
+  options_.log = NetworkLog(log_, true);
+  dataserver::FaultPlan plan;
+  plan.shortBodyRequests = 1;
+  server_.SetFaults(plan);
+  const HttpGetResult cut = Get(DayUrl());
+  EXPECT_EQ(cut.code, 3);
+  EXPECT_FALSE(cut.cancelled);
+  EXPECT_GT(cut.bytes, 0);
+  EXPECT_NE(ReadFile(log_).find("Transfer ended before the announced length\n"), std::string::npos);
+  const HttpGetResult whole = Get(DayUrl());
+  EXPECT_EQ(whole.code, 0);
+  EXPECT_GT(whole.bytes, cut.bytes);
+  EXPECT_EQ(transfer_.bytesReceived.load(), whole.bytes);
+  EXPECT_TRUE(GunzipBytes(ReadFile(file_)));
+}
+
+// The limit holds for an answer that announces its length and for one sent
+// in chunks without it.
+TEST_F(HttpClientTest, AnAnswerLargerThanTheLimitIsRefusedAndOneAtTheLimitAccepted) {
+  ASSERT_EQ(Get(DayUrl()).code, 0);
+  const std::int64_t size = static_cast<std::int64_t>(ReadFile(file_).size());
+  for (bool chunked : {false, true}) {
+    SCOPED_TRACE(chunked ? "chunked" : "with length");
+    dataserver::FaultPlan plan;
+    plan.chunkedRequests = chunked ? 2 : 0;
+    server_.SetFaults(plan);
+    options_.maxBodyBytes = size - 1;
+    const HttpGetResult refused = Get(DayUrl());
+    EXPECT_EQ(refused.code, 8);
+    EXPECT_EQ(refused.text, "Answer too large");
+    EXPECT_LE(refused.bytes, size - 1);
+    options_.maxBodyBytes = size;
+    const HttpGetResult accepted = Get(DayUrl());
+    EXPECT_EQ(accepted.code, 0);
+    EXPECT_EQ(accepted.bytes, size);
   }
 }
 

@@ -48,7 +48,9 @@ struct SegmentRun {
     WriteFile(download, eggdata::GzipCompress(text).value());
     return text;
   }
-  bool Finish(int index) { return FinishSegmentDownload(context, index, segments[index], files); }
+  bool Finish(int index) {
+    return FinishSegmentDownload(context, index, segments[index], files, download);
+  }
 
   testing::TempDir dir;
   std::string download = dir.File("tmp/data.txt.gz");
@@ -79,8 +81,8 @@ TEST(SegmentDownloadTest, EachDayIsKeptOrInflatedUnderItsName) {
     ASSERT_TRUE(run.Finish(c.index));
     EXPECT_EQ(run.files[c.index], run.dir.File(c.file));
     EXPECT_EQ(ReadFile(run.files[c.index]), c.compressed ? bytes : text);
-    // Inflated and kept, the download stays until the next one replaces it.
-    EXPECT_EQ(FileExists(run.download), c.keep && !c.compressed);
+    // The download has become the day's file, or is gone.
+    EXPECT_FALSE(FileExists(run.download));
     EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
   }
 }
@@ -121,15 +123,19 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
     std::string message;
   } cases[] = {
       {"message page", *eggdata::GzipCompress(page), nullptr, "No data received for 2011-05-04"},
+      {"plain message page", page, nullptr, "No data received for 2011-05-04"},
+      {"plain page, kept", page, "", "No data received for 2011-05-04"},
+      {"plain text", "\n<html>x</html>\n", nullptr, "Damaged data received for 2011-05-04"},
       {"empty stream", *eggdata::GzipCompress(""), nullptr, "No data received for 2011-05-04"},
       {"truncated", day.substr(0, day.size() / 2), nullptr, "Damaged data received for 2011-05-04"},
       {"damaged, kept", damaged, "", "Damaged data received for 2011-05-04"},
       {"not gzip", "plain text", nullptr, "Damaged data received for 2011-05-04"},
       {"missing", std::nullopt, nullptr, "Damaged data received for 2011-05-04"},
       {"text not writable", day, nullptr,
-       "Could not write the data received for 2011-05-04 to %stmp/data_2.csv"},
+       "Data received for 2011-05-04 refused: Failed to write %stmp/data_2.csv: Is a directory"},
       {"move failed", day, "gone/",
-       "Compressed data file not moved from %stmp/data.txt.gz to %sgone/Quake_2.gz"},
+       "Compressed data file not moved from %stmp/data.txt.gz to %sgone/Quake_2.gz (cannot "
+       "rename %stmp/data.txt.gz to %sgone/Quake_2.gz: No such file or directory)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -147,6 +153,9 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
     EXPECT_EQ(run.link.messageTexts(), std::vector{message});
     EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.gz")));
     EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.csv")));
+    EXPECT_FALSE(FileExists(run.download));
+    EXPECT_FALSE(FileExists(run.dir.File("tmp/data_2.csv")) &&
+                 !std::filesystem::is_directory(run.dir.File("tmp/data_2.csv")));
   }
   // In batch mode only the summary table hears of it.
   SegmentRun batch;

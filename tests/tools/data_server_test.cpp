@@ -135,6 +135,46 @@ TEST_F(DataServerTest, ATruncatedAnswerCarriesHalfItsBodyAndTheNextIsWhole) {
   EXPECT_EQ(GunzipBytes(whole->body), eggdata::GenerateEggData(Range(kMay3, kMay3 + 599, 60)));
 }
 
+TEST_F(DataServerTest, FaultsServeStatusesWithDataPlainPagesShortAndChunkedBodiesInTurn) {
+  StartServer(2);
+  FaultPlan plan;
+  plan.skipRequests = 1;
+  plan.statuses = {503};
+  plan.statusBodyIsData = true;
+  plan.messagePageRequests = 2;
+  plan.plainMessagePage = true;
+  plan.shortBodyRequests = 3;
+  server_->SetFaults(plan);
+  const std::string target =
+      "/cgi-bin/eggdatareq.pl?year=2011&month=5&day=3&etime=00:09:59&gzip=Yes";
+  const std::string day = eggdata::GenerateEggData(Range(kMay3, kMay3 + 599, 2));
+
+  const auto skipped = Get(target);
+  ASSERT_TRUE(skipped);
+  EXPECT_EQ(skipped->status, 200);
+  EXPECT_EQ(GunzipBytes(skipped->body), day);
+  const auto status = Get(target);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(status->status, 503);
+  EXPECT_EQ(GunzipBytes(status->body), day);
+  const auto page = Get(target);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->body.rfind("<html>", 0), 0u);
+  // The third answer announces more than it sends.
+  EXPECT_FALSE(Get(target));
+  FaultPlan chunks;
+  chunks.chunkedRequests = 1;
+  server_->SetFaults(chunks);
+  const auto chunked = Get(target);
+  ASSERT_TRUE(chunked);
+  EXPECT_FALSE(chunked->has_header("Content-Length"));
+  EXPECT_EQ(GunzipBytes(chunked->body), day);
+  const auto normal = Get(target);
+  ASSERT_TRUE(normal);
+  EXPECT_TRUE(normal->has_header("Content-Length"));
+  EXPECT_EQ(server_->DataRequestCount(), 6);
+}
+
 TEST(DataServerStartTest, APortInUseIsReportedAndStopWithoutStartIsHarmless) {
   ServerOptions options;
   options.port = 0;

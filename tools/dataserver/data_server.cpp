@@ -169,7 +169,7 @@ void DataServer::Impl::AnswerData(const std::optional<DataRequest>& request,
     ++data_requests;
   }
   const Fault fault = faults.Next();
-  if (fault.status != 0) {
+  if (fault.status != 0 && !fault.statusBodyIsData) {
     res.status = fault.status;
     res.set_content(StatusPage(fault.status), kHtmlType);
     return;
@@ -195,10 +195,11 @@ void DataServer::Impl::AnswerData(const std::optional<DataRequest>& request,
         return;
       }
       day.text = MessagePage(request->DateText());
+      if (fault.doctypeMessagePage) day.text.insert(0, "<!DOCTYPE html>\n");
     }
     auto made = std::make_shared<Answer>();
     made->type = day.kind == DayAnswer::kData ? kTextType : kHtmlType;
-    if (request->gzip) {
+    if (request->gzip && !fault.plainMessagePage) {
       std::optional<std::string> compressed = eggdata::GzipCompress(day.text, kGzipLevel);
       if (!compressed) throw std::runtime_error("gzip compression failed");
       made->body = std::move(*compressed);
@@ -209,24 +210,41 @@ void DataServer::Impl::AnswerData(const std::optional<DataRequest>& request,
     answer = made;
     if (!fault.messagePage) cache.Store(key, answer);
   }
+  if (fault.status != 0) res.status = fault.status;
   SendBody(answer, fault, res);
 }
 
 void DataServer::Impl::SendBody(std::shared_ptr<const Answer> answer, const Fault& fault,
                                 httplib::Response& res) {
+  if (fault.chunked) {
+    res.set_chunked_content_provider(
+        answer->type, [answer](size_t offset, httplib::DataSink& sink) {
+          const size_t end = std::min(answer->body.size(), offset + kSendPiece);
+          if (!sink.write(answer->body.data() + offset, end - offset)) {
+            return false;
+          }
+          if (end == answer->body.size()) sink.done();
+          return true;
+        });
+    return;
+  }
   size_t size = answer->body.size();
   if (fault.truncate) size /= 2;
+  // What is sent before the connection is dropped (or held, for a stall).
+  size_t sent = size;
+  if (fault.shortBody) sent = size / 2;
+  if (fault.stall) sent = std::min(sent, fault.stallAfterBytes);
   const std::uint64_t generation = StallGeneration();
   res.set_content_provider(
       size, answer->type,
-      [this, answer, size, fault, generation](size_t offset, size_t, httplib::DataSink& sink) {
-        if (fault.stall && offset >= fault.stallAfterBytes) {
-          Pause(fault.stallLimit, generation);
+      [this, answer, size, sent, fault, generation](size_t offset, size_t,
+                                                    httplib::DataSink& sink) {
+        if (offset >= sent) {
+          if (fault.stall) Pause(fault.stallLimit, generation);
           return false;  // drops the connection
         }
-        size_t end = size;
-        if (fault.stall) end = std::min(end, fault.stallAfterBytes);
-        end = std::min(end, offset + (fault.trickleBytes > 0 ? fault.trickleBytes : kSendPiece));
+        const size_t end =
+            std::min(sent, offset + (fault.trickleBytes > 0 ? fault.trickleBytes : kSendPiece));
         if (!sink.write(answer->body.data() + offset, end - offset)) return false;
         if (fault.trickleBytes > 0 && end < size) return Pause(fault.trickleInterval, generation);
         return true;

@@ -37,9 +37,17 @@ constexpr const char* kUsage =
     "\n"
     "Faults, for tests (each applies to the first data requests):\n"
     "  --fail-status LIST    answer the first requests with these HTTP statuses\n"
-    "                        (comma-separated, e.g. 404,500)\n"
+    "                        (comma-separated, e.g. 404,500; 503*3 repeats a status)\n"
+    "  --status-with-data    send the day's data as the body of those answers\n"
+    "  --skip N              answer the first N data requests normally; the faults\n"
+    "                        below count from the next one\n"
     "  --message-page N      answer the first N requests with the message page\n"
+    "  --plain-page          send that page uncompressed even when gzip was asked for\n"
+    "  --doctype-page        begin that page with a document-type line\n"
     "  --truncate N          send only the first half of the gzip body, N times\n"
+    "  --short-body N        announce the whole body but end the connection after\n"
+    "                        its first half, N times\n"
+    "  --chunked N           send the first N bodies in chunks, without their length\n"
     "  --stall-after BYTES   stop sending after BYTES body bytes and hold the connection\n"
     "  --stall-requests N    how many answers stall (default 1)\n"
     "  --stall-limit MS      longest stall before the connection is dropped (default 60000)\n"
@@ -59,15 +67,21 @@ std::optional<long long> Number(const std::string& text, long long low, long lon
   return value;
 }
 
+// "404,500" or "503*3,404": statuses, each optionally repeated.
 std::optional<std::vector<int>> Statuses(const std::string& text) {
+  constexpr long long kMaxRepeat = 1000;
   std::vector<int> statuses;
   size_t begin = 0;
   while (begin <= text.size()) {
     size_t comma = text.find(',', begin);
     if (comma == std::string::npos) comma = text.size();
-    const std::optional<long long> status = Number(text.substr(begin, comma - begin), 100, 599);
-    if (!status) return std::nullopt;
-    statuses.push_back(static_cast<int>(*status));
+    const std::string item = text.substr(begin, comma - begin);
+    const size_t star = item.find('*');
+    const std::optional<long long> status = Number(item.substr(0, star), 100, 599);
+    const std::optional<long long> repeat =
+        star == std::string::npos ? 1 : Number(item.substr(star + 1), 1, kMaxRepeat);
+    if (!status || !repeat) return std::nullopt;
+    statuses.insert(statuses.end(), static_cast<size_t>(*repeat), static_cast<int>(*status));
     begin = comma + 1;
   }
   return statuses;
@@ -86,6 +100,12 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       return 0;
+    }
+    if (arg == "--status-with-data" || arg == "--plain-page" || arg == "--doctype-page") {
+      (arg == "--plain-page"     ? faults.plainMessagePage
+       : arg == "--doctype-page" ? faults.doctypeMessagePage
+                                 : faults.statusBodyIsData) = true;
+      continue;
     }
     if (i + 1 >= argc) return Fail("unknown option or missing value: " + arg);
     const std::string value = argv[++i];
@@ -112,11 +132,15 @@ int main(int argc, char** argv) {
       const auto statuses = Statuses(value);
       if (!statuses) return Fail("--fail-status needs statuses from 100 to 599, not " + value);
       faults.statuses = *statuses;
-    } else if (arg == "--message-page" || arg == "--truncate" || arg == "--stall-requests") {
+    } else if (arg == "--message-page" || arg == "--truncate" || arg == "--short-body" ||
+               arg == "--chunked" || arg == "--skip" || arg == "--stall-requests") {
       const auto count = number(0, INT32_MAX);
       if (!count) return Fail(arg + " needs a count, not " + value);
       if (arg == "--message-page") faults.messagePageRequests = static_cast<int>(*count);
       if (arg == "--truncate") faults.truncatedRequests = static_cast<int>(*count);
+      if (arg == "--short-body") faults.shortBodyRequests = static_cast<int>(*count);
+      if (arg == "--chunked") faults.chunkedRequests = static_cast<int>(*count);
+      if (arg == "--skip") faults.skipRequests = static_cast<int>(*count);
       if (arg == "--stall-requests") {
         faults.stallRequests = static_cast<int>(*count);
         stall_requests_given = true;
