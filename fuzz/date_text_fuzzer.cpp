@@ -5,10 +5,14 @@
 // are completed as the form completes them, parsed, and the range is cut
 // into day segments. Checks that a parsed time is a real instant that
 // prints and parses back to itself, and that the day segments cover the
-// range one calendar date each; the token split of the day segments must
-// take any text without fault.
+// range one calendar date each, and that a parsed time names exactly the
+// fields its text gives (so "2011-02-30" or hour 24 are refused, never
+// moved to another instant); the token split of the day segments must take
+// any text without fault.
+#include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -27,6 +31,36 @@ using fuzz::Require;
 // 9999-12-31 23:59:59, the last instant a date text may name.
 constexpr std::int64_t kLastInstant = 253402300799;
 
+// The fields the text gives, read independently with the scan the text
+// format was made for: year, month, day, hour, minute, second, each after
+// the first behind one separator of any kind; a field not read, or one
+// beyond an int and every field after it, keeps its start value.
+CalendarFields ScannedFields(const std::string& text) {
+  long long values[6] = {1970, 1, 1, 0, 0, 0};
+  char separators[5];
+  const int items =
+      std::sscanf(text.c_str(), "%lld%c%lld%c%lld%c%lld%c%lld%c%lld", &values[0], &separators[0],
+                  &values[1], &separators[1], &values[2], &separators[2], &values[3],
+                  &separators[3], &values[4], &separators[4], &values[5]);
+  const long long starts[6] = {1970, 1, 1, 0, 0, 0};
+  bool beyond = false;
+  for (int field = 0; field < 6; ++field) {
+    const bool read = items > 2 * field;
+    beyond = beyond || !read || values[field] > INT_MAX || values[field] < INT_MIN;
+    if (beyond) values[field] = starts[field];
+  }
+  CalendarFields fields;
+  fields.year = static_cast<int>(values[0]);
+  fields.month = static_cast<int>(values[1]);
+  fields.day = static_cast<int>(values[2]);
+  fields.hour = static_cast<int>(values[3]);
+  fields.minute = static_cast<int>(values[4]);
+  fields.second = static_cast<int>(values[5]);
+  return fields;
+}
+
+bool SameFields(const CalendarFields& a, const CalendarFields& b) { return !CalendarDiffers(a, b); }
+
 std::optional<std::int64_t> Parsed(const std::string& text) {
   std::int64_t seconds = 0;
   try {
@@ -39,10 +73,14 @@ std::optional<std::int64_t> Parsed(const std::string& text) {
   const DateTime value(seconds);
   Require(SecondsFromText(value.DateText() + " " + value.TimeText()) == seconds,
           "a parsed time prints and parses back to itself");
+  // The scan reads a C string: it stops at a zero byte, which the parser
+  // takes as a separator like any other character.
+  if (text.find('\0') == std::string::npos) {
+    Require(SameFields(value.ToCalendarFields(), ScannedFields(text)),
+            "a parsed time names the fields of its text");
+  }
   return seconds;
 }
-
-bool SameFields(const CalendarFields& a, const CalendarFields& b) { return !CalendarDiffers(a, b); }
 
 void CheckSegments(std::int64_t start, std::int64_t stop) {
   const std::vector<DaySegment> segments = BuildDaySegments(start, stop);
