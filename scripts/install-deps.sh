@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
+  clang libclang-rt-14-dev
   zlib1g-dev libcurl4-openssl-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-wayland
   libcpp-httplib-dev

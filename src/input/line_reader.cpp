@@ -9,6 +9,8 @@ namespace {
 // The longest text a line may take before its line feed: the line and the
 // carriage return that is not part of it.
 constexpr size_t kMaxRawLine = LineReader::kMaxLineLength + 1;
+// A block behind the unread rest of a line.
+constexpr size_t kBufferSize = LineReader::kBlockSize + kMaxRawLine + 1;
 
 }  // namespace
 
@@ -21,7 +23,7 @@ bool LineReader::Open(const std::string& path) {
     return false;
   }
   file_size_ = static_cast<std::int64_t>(info.st_size);
-  buffer_.assign(kBlockSize + kMaxRawLine + 1, '\0');
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   begin_ = end_ = 0;
   eof_ = failed_ = too_long_ = false;
   consumed_ = line_count_ = 0;
@@ -33,11 +35,11 @@ bool LineReader::Open(const std::string& path) {
 bool LineReader::Fill() {
   if (eof_ || !file_) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_.get());
+  const size_t got = std::fread(buffer_.get() + end_, 1, kBufferSize - end_, file_.get());
   end_ += got;
   if (got == 0) {
     eof_ = true;
@@ -50,7 +52,7 @@ bool LineReader::Fill() {
 // Hands out the `length` bytes at begin_ as the next line and moves past
 // `taken` bytes (the line and its terminator); refuses a line over the limit.
 bool LineReader::Return(std::string_view& line, size_t length, size_t taken) {
-  std::string_view text(buffer_.data() + begin_, length);
+  std::string_view text(buffer_.get() + begin_, length);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   if (text.size() > kMaxLineLength) {
     too_long_ = true;
@@ -67,8 +69,8 @@ bool LineReader::NextLine(std::string_view& line) {
   if (too_long_ || !file_) return false;
   size_t searched = begin_;
   for (;;) {
-    const char* start = buffer_.data() + begin_;
-    const void* feed = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
+    const char* start = buffer_.get() + begin_;
+    const void* feed = std::memchr(buffer_.get() + searched, '\n', end_ - searched);
     if (feed != nullptr) {
       const size_t length = static_cast<size_t>(static_cast<const char*>(feed) - start);
       return Return(line, length, length + 1);

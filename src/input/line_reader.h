@@ -10,9 +10,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/regular_file.h"
 
@@ -58,9 +58,11 @@ class LineReader {
   bool Return(std::string_view& line, size_t length, size_t taken);
 
   StdioFile file_;
-  std::vector<char> buffer_;  // kBlockSize + kMaxLineLength + 1 bytes
-  size_t begin_ = 0;          // start of the unread text in buffer_
-  size_t end_ = 0;            // end of the valid text in buffer_
+  // kBufferSize bytes, left uninitialised: a small file touches only the
+  // pages it fills.
+  std::unique_ptr<char[]> buffer_;
+  size_t begin_ = 0;  // start of the unread text in buffer_
+  size_t end_ = 0;    // end of the valid text in buffer_
   bool eof_ = false;
   bool failed_ = false;
   bool too_long_ = false;
