@@ -32,11 +32,14 @@ class QuietView : public FormView {
  public:
   bool PullFields() override { return true; }
   void PushFields() override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>&) override {
+  void ShowMessage(const std::string& text, const std::optional<std::string>&,
+                   corvane::MessageKind) override {
     last = text;
   }
-  std::string ChooseFile(const std::string&, const std::string&) override { return {}; }
-  std::string ChooseFolder(const std::string&) override { return {}; }
+  std::string ChooseFile(const std::string&, const std::string&, const std::string&) override {
+    return {};
+  }
+  std::string ChooseFolder(const std::string&, const std::string&) override { return {}; }
   void PushStatus() override {}
   void SetWaitCursor(bool) override {}
   void SetProgress(int) override {}

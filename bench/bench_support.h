@@ -70,7 +70,8 @@ class RunEndWaiter : public FormLink, public MessageReporter {
  public:
   void PostStatus(const std::string&) override {}
   void PostBytesReceived(std::int64_t) override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>&) override {
+  void ShowMessage(const std::string& text, const std::optional<std::string>&,
+                   MessageKind) override {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!message_) message_ = text;
   }

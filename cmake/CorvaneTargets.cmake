@@ -14,10 +14,28 @@ if(CORVANE_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# corvane_library(<folder> [DEPS libs...])
+if(CORVANE_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+if(CORVANE_FUZZ)
+  # Everything a fuzz target links is instrumented for libFuzzer's coverage;
+  # the targets themselves link its driver (fuzz/CMakeLists.txt).
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "The fuzz targets need clang (the fuzz preset sets it)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# corvane_library(<folder> [DEPS libs...] [EXCLUDE files...]): the folder's
+# .cpp files, less the excluded ones, as the library corvane_<folder>.
 function(corvane_library folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(excluded ${ARG_EXCLUDE})
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
   if(NOT sources)
     # A folder that holds only headers so far.
     add_library(corvane_${folder} INTERFACE)
@@ -25,10 +43,17 @@ function(corvane_library folder)
     target_link_libraries(corvane_${folder} INTERFACE ${ARG_DEPS})
     return()
   endif()
-  add_library(corvane_${folder} STATIC ${sources})
-  target_include_directories(corvane_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-  target_compile_options(corvane_${folder} PRIVATE ${CORVANE_WARNINGS})
-  target_link_libraries(corvane_${folder} PUBLIC ${ARG_DEPS})
+  corvane_static_library(corvane_${folder} SOURCES ${sources} DEPS ${ARG_DEPS})
+endfunction()
+
+# corvane_static_library(<target> SOURCES files... [DEPS libs...]): a library
+# of some files of a folder.
+function(corvane_static_library target)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${target} STATIC ${ARG_SOURCES})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_compile_options(${target} PRIVATE ${CORVANE_WARNINGS})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
 endfunction()
 
 # corvane_tests(<folder> [DEPS libs...]): one test program per folder, each test

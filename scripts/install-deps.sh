@@ -5,12 +5,14 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
+  clang libclang-rt-14-dev
   zlib1g-dev libcurl4-openssl-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-wayland
   libcpp-httplib-dev
   gnuplot-qt
   libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
   xvfb xauth sox libsox-fmt-all python3
+  python3-numpy python3-scipy python3-pandas r-base-core
   xdg-utils x11-utils
   locales
 )

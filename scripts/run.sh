@@ -32,5 +32,7 @@ results="$(cd "$work/results" && pwd)"
 echo
 echo "The results are in $results/:"
 echo "  one folder per analysis (data, gnuplot script, information and statistics files),"
-echo "  and the batch summary table $results/summary.tst."
+echo "  the batch summary table $results/summary.tst,"
+echo "  the results table $results/results.csv (one record per item, for pandas or R)"
+echo "  and the event series $results/series.csv."
 echo "Show one with gnuplot, e.g.:  (cd $results/WholeDay && gnuplot -persist WholeDay.gp)"

@@ -6,10 +6,12 @@
 
 namespace corvane {
 
+std::string CorvaneVersion() { return CORVANE_VERSION; }
+
 AboutText AboutCorvane() {
   AboutText text;
   text.title = "About Corvane";
-  text.versionLine = std::string("Corvane Version ") + CORVANE_VERSION;
+  text.versionLine = "Corvane Version " + CorvaneVersion();
   text.description =
       "Composite statistics of the data of a worldwide network of hardware random-number "
       "generators.";

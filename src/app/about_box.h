@@ -13,6 +13,9 @@ struct AboutText {
 
 AboutText AboutCorvane();
 
+// The program's version, "1.0.0".
+std::string CorvaneVersion();
+
 // The system menu's item that opens the About box.
 inline constexpr const char* kAboutMenuItem = "&About Corvane...";
 

@@ -6,13 +6,15 @@
 #include "app/batch_file.h"
 #include "app/closing_words.h"
 #include "app/file_choosers.h"
+#include "core/c_format.h"
 
 namespace corvane {
 
 void AnalysisDialog::OpenBatchFile() {
   if (RefuseWhileBusy()) return;
   if (!view_.PullFields()) return;
-  const std::string path = view_.ChooseFile(kOpenBatchFileTitle, kBatchFileFilter);
+  const std::string path =
+      view_.ChooseFile(kOpenBatchFileTitle, kBatchFileFilter, fields.batchFile);
   if (path.empty()) return;
   OpenBatchFileAt(path);
 }
@@ -22,13 +24,16 @@ int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
   if (!view_.PullFields()) return -1;
   fields.batchFile = path;
   BatchFile file = ReadBatchFile(path, CaptureBatchItem(fields, config, resolution_));
-  for (const std::string& message : file.messages) view_.ShowMessage(message, std::nullopt);
+  for (const std::string& message : file.messages) {
+    view_.ShowMessage(message, std::nullopt, MessageKind::kWarning);
+  }
   batchFileWhole_ = file.messages.empty();
   if (file.opened) {
     LoadBatchItem(file.form, fields, config, resolution_);
     batchItems_ = std::move(file.items);
     batchCount_ = file.count;
     nextBatchIndex_ = 0;
+    fields.status = CFormat(batchCount_ == 1 ? "%d item loaded" : "%d items loaded", batchCount_);
   }
   view_.PushFields();
   if (file.opened && batchCount_ >= 1) LoadItem(0);
@@ -37,6 +42,8 @@ int AnalysisDialog::OpenBatchFileAt(const std::string& path) {
 
 void AnalysisDialog::LoadItem(int index) {
   LoadBatchItem(batchItems_.at(static_cast<size_t>(index)), fields, config, resolution_);
+  // The item's stop is its own, not one the form completed.
+  completedStop_ = CompletedStop{};
   view_.PushFields();
 }
 
@@ -44,7 +51,7 @@ void AnalysisDialog::RunBatchFile() {
   if (RefuseWhileBusy()) return;
   if (!view_.PullFields()) return;
   if (batchCount_ <= 0) {
-    view_.ShowMessage("There are no batch items to process", std::nullopt);
+    view_.ShowMessage("There are no batch items to process", std::nullopt, MessageKind::kWarning);
     return;
   }
   if (startNewLog_) StartLogIn(config.tempDirectory);
@@ -52,6 +59,7 @@ void AnalysisDialog::RunBatchFile() {
   batchMode_ = true;
   nextBatchIndex_ = 0;
   batchReports_.clear();
+  results_.BeginBatch(fields.batchFile, CurrentTimeText());
   ContinueBatch();
 }
 
@@ -72,6 +80,8 @@ void AnalysisDialog::ContinueBatch() {
     refused.message = lastRefusal_;
     refused.dataName = fields.dataName;
     batchReports_.push_back(refused);
+    results_.RecordItem(fields.outputRoot, nextBatchIndex_,
+                        ResultRequestOf(fields, config, resolution_), refused);
   }
 }
 
@@ -80,7 +90,16 @@ void AnalysisDialog::FinishBatch() {
   resolution_ = 1;
   const int started = nextBatchIndex_;
   const bool stopped = stopRequested_;
-  view_.ShowMessage(BatchClosingText(started, batchCount_, CountOutcomes(batchReports_)), "");
+  const BatchTally tally = CountOutcomes(batchReports_);
+  // Items that did not complete have their lines in the summary table; the
+  // closing box warns of them.
+  std::string closing = BatchClosingText(started, batchCount_, tally);
+  if (const std::string series = results_.FinishBatch(); !series.empty()) {
+    closing += "\n\n" + series;
+  }
+  view_.ShowMessage(closing, "",
+                    tally.failed + tally.refused > 0 ? MessageKind::kWarning
+                                                     : MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 

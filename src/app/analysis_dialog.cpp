@@ -8,19 +8,42 @@
 #include "app/closing_words.h"
 #include "app/persisted_settings.h"
 #include "app/request_values.h"
-#include "core/output_file.h"
 #include "core/paths.h"
 #include "core/progress_log.h"
+#include "core/summary_line.h"
 
 namespace corvane {
+
+namespace {
+
+// The icon of the words the form adds at a run's end: what the user asked
+// for (results, or a stop) is information; a run that ended without results
+// and without saying why is a failure.
+MessageKind ClosingKind(const RunReport& report) {
+  switch (report.outcome) {
+    case RunOutcome::kCompleted:
+    case RunOutcome::kStopped:
+      return MessageKind::kInformation;
+    case RunOutcome::kRefused:
+      return MessageKind::kWarning;
+    case RunOutcome::kFailed:
+      break;
+  }
+  return MessageKind::kCritical;
+}
+
+}  // namespace
 
 const char* const AnalysisDialog::kRunInProgress =
     "A run is in progress. Wait for it to end, or press Stop.";
 
-bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
+bool AppendToSummary(FormView& view, const std::string& outputRoot, const std::string& dataName,
                      const std::string& text) {
-  return !outputRoot.empty() &&
-         AppendTextLine(WithSeparator(outputRoot) + "summary.tst", dataName + ": " + text);
+  if (outputRoot.empty()) return false;
+  if (auto unwritten = AppendSummaryLine(WithSeparator(outputRoot), dataName, text)) {
+    view.ShowMessage(*unwritten, std::string(kSummaryNotWritten), MessageKind::kCritical);
+  }
+  return true;
 }
 
 void StartLogIn(const std::string& tempDirectory) {
@@ -47,7 +70,7 @@ const CEggStatistics* AnalysisDialog::CurrentJob() const {
 
 bool AnalysisDialog::RefuseWhileBusy() {
   if (!job_) return false;
-  view_.ShowMessage(kRunInProgress, std::nullopt);
+  view_.ShowMessage(kRunInProgress, std::nullopt, MessageKind::kWarning);
   return true;
 }
 
@@ -87,13 +110,14 @@ void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
 }
 
 void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
-                                  const std::optional<std::string>& caption) {
-  // In batch mode no message waits for a click.
-  if (batchMode_ && job_ && job_->id == jobId &&
-      AppendToSummary(job_->outputRoot, job_->dataName, text)) {
+                                  const std::optional<std::string>& caption, MessageKind kind) {
+  // In batch mode no message waits for a click; a line the job could not add
+  // to the summary table comes here to be shown.
+  if (batchMode_ && job_ && job_->id == jobId && caption != kSummaryNotWritten &&
+      AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
     return;
   }
-  view_.ShowMessage(text, caption);
+  view_.ShowMessage(text, caption, kind);
 }
 
 void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
@@ -115,6 +139,7 @@ void AnalysisDialog::HandleJobEnd() {
   const bool analysis = job_->analysis;
   const RunReport report = job_->report;
   const std::string outputRoot = job_->outputRoot;
+  const ResultRequest request = job_->request;
   fields.status.clear();
   view_.PushStatus();
   progress_ = 0;
@@ -126,19 +151,27 @@ void AnalysisDialog::HandleJobEnd() {
     view_.SetWaitCursor(false);
   }
   if (!analysis) return;
+  // The results table says why an item ended without results, also when
+  // the run itself said nothing.
+  RunReport recorded = report;
+  if (recorded.message.empty()) recorded.message = ItemSummaryText(report).value_or("");
   if (batchMode_) {
+    results_.RecordItem(outputRoot, nextBatchIndex_, request, recorded);
     // A stopped item (also when the form is closing) leaves its line.
     if (const std::optional<std::string> text = ItemSummaryText(report)) {
-      if (!AppendToSummary(outputRoot, report.dataName, *text)) {
-        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt);
+      if (!AppendToSummary(view_, outputRoot, report.dataName, *text)) {
+        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt, ClosingKind(report));
       }
     }
     batchReports_.push_back(report);
     if (!exiting_) ContinueBatch();
-  } else if (!exiting_) {
+  } else {
+    const std::optional<std::string> failure = results_.RecordRun(outputRoot, request, recorded);
+    if (exiting_) return;
     if (const std::optional<std::string> text = RunClosingText(report)) {
-      view_.ShowMessage(*text, "");
+      view_.ShowMessage(*text, "", ClosingKind(report));
     }
+    if (failure) view_.ShowMessage(*failure, std::nullopt);
   }
 }
 
@@ -168,6 +201,7 @@ void AnalysisDialog::Shutdown() {
   if (batchMode_) {
     batchMode_ = false;
     resolution_ = 1;
+    results_.FinishBatch();
   }
   exiting_ = false;
 }

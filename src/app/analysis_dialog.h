@@ -27,8 +27,12 @@
 // line "name: Stopped by user" of a stopped item. Every item taken up leaves
 // its report (BatchReports, in item order). The batch ends after its last
 // item or after "Stop" with the number of items taken up and how many
-// completed, failed, were refused or stopped, and the resolution goes back
-// to 1.
+// completed, failed, were refused or stopped, followed by the event series
+// of the completed items, and the resolution goes back to 1.
+//
+// Results table: every batch item taken up and every interactive analysis
+// run gets its record in the output root's "results.csv"; each batch adds
+// its event series to "series.csv" (results_recorder.h).
 #pragma once
 
 #include <cstdint>
@@ -44,7 +48,9 @@
 #include "app/form_fields.h"
 #include "app/form_view.h"
 #include "app/job_channel.h"
+#include "app/results_recorder.h"
 #include "app/settings_store.h"
+#include "app/time_completion.h"
 #include "core/run_report.h"
 
 namespace corvane {
@@ -126,8 +132,8 @@ class AnalysisDialog : private JobEvents {
   // JobEvents, on the form's thread.
   void OnJobStatus(int jobId, const std::string& text) override;
   void OnJobBytes(int jobId, std::int64_t count) override;
-  void OnJobMessage(int jobId, const std::string& text,
-                    const std::optional<std::string>& caption) override;
+  void OnJobMessage(int jobId, const std::string& text, const std::optional<std::string>& caption,
+                    MessageKind kind) override;
   void OnJobEnded(int jobId, const RunReport& report) override;
 
   // Keeps a job's end from being handled while the form is inside a call to
@@ -137,7 +143,8 @@ class AnalysisDialog : private JobEvents {
   bool RefuseWhileBusy();
   // A refusal of the request: a message box, or in batch mode a line of the
   // summary table.
-  void Refuse(const std::string& text, const std::optional<std::string>& caption);
+  void Refuse(const std::string& text, const std::optional<std::string>& caption,
+              MessageKind kind = MessageKind::kWarning);
   std::optional<std::string> CheckRequest() const;
   std::unique_ptr<OwnedJob> MakeJob();
   bool StartAnalysisJob();
@@ -159,6 +166,8 @@ class AnalysisDialog : private JobEvents {
   bool runInProgress_ = false;
   bool exiting_ = false;
   int progress_ = 0;
+  // The stop text that "Analyze data" completed last, outside batch mode.
+  CompletedStop completedStop_;
 
   std::vector<BatchItem> batchItems_;
   int batchCount_ = -1;
@@ -167,6 +176,7 @@ class AnalysisDialog : private JobEvents {
   bool batchFileWhole_ = true;
   std::vector<RunReport> batchReports_;
   std::string lastRefusal_;  // the text of the form's latest refusal
+  ResultsRecorder results_;
 
   int lastJobId_ = 0;
   std::unique_ptr<OwnedJob> job_;

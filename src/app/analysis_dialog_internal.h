@@ -9,6 +9,7 @@
 #include "app/analysis_dialog.h"
 #include "app/job_channel.h"
 #include "job/egg_statistics.h"
+#include "output/results_table.h"
 
 namespace corvane {
 
@@ -24,6 +25,7 @@ struct AnalysisDialog::OwnedJob {
   RunReport report;       // that report
   std::string dataName;   // for the summary table in batch mode
   std::string outputRoot;
+  ResultRequest request;  // for the results table
 
   ~OwnedJob() {
     if (channel) channel->Abandon();
@@ -43,8 +45,10 @@ class AnalysisDialog::JobCallGuard {
 };
 
 // A batch item's message as the line "name: text" of the output root's
-// summary table; false when there is no root or the line cannot be written.
-bool AppendToSummary(const std::string& outputRoot, const std::string& dataName,
+// summary table. False when there is no root (the caller shows the message
+// itself); a line that cannot be written is shown in the view instead, with
+// the reason (summary_line.h).
+bool AppendToSummary(FormView& view, const std::string& outputRoot, const std::string& dataName,
                      const std::string& text);
 
 }  // namespace corvane

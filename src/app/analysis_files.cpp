@@ -31,7 +31,7 @@ std::string Absolute(const std::string& path) {
 
 void AnalysisDialog::OpenLocalEggFile() {
   if (!view_.PullFields()) return;
-  const std::string path = view_.ChooseFile(kOpenEggFileTitle, kEggFileFilter);
+  const std::string path = view_.ChooseFile(kOpenEggFileTitle, kEggFileFilter, fields.localEggFile);
   if (path.empty()) return;
   OpenLocalEggFileAt(path);
 }

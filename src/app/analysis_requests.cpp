@@ -18,10 +18,18 @@
 
 namespace corvane {
 
-void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption) {
+namespace {
+
+// Where the user sets the directories that a request may be refused for.
+const char* const kSetInCustomize = "Set it in Options > Customize.";
+
+}  // namespace
+
+void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption,
+                            MessageKind kind) {
   lastRefusal_ = text;
-  if (batchMode_ && AppendToSummary(fields.outputRoot, fields.dataName, text)) return;
-  view_.ShowMessage(text, caption);
+  if (batchMode_ && AppendToSummary(view_, fields.outputRoot, fields.dataName, text)) return;
+  view_.ShowMessage(text, caption, kind);
 }
 
 std::optional<std::string> AnalysisDialog::CheckRequest() const {
@@ -60,7 +68,10 @@ bool AnalysisDialog::AnalyzeData() {
     return false;
   }
   if (fields.outputRoot.empty()) {
-    Refuse("Data directory is unspecified", "");
+    Refuse(
+        "Root directory for output is not specified: enter the folder below which each run "
+        "writes its results.",
+        "");
     return false;
   }
   // A run writes below the output root, and a batch run writes its errors
@@ -72,10 +83,14 @@ bool AnalysisDialog::AnalyzeData() {
     return false;
   }
   if (config.tempDirectory.empty()) {
-    Refuse("Temp directory is unspecified", "");
+    Refuse(std::string("Temp directory is unspecified. ") + kSetInCustomize, "");
     return false;
   }
-  if (!CompleteTimes(fields.startTime, fields.stopTime, fields.eventTime)) {
+  const bool completed =
+      batchMode_
+          ? CompleteTimes(fields.startTime, fields.stopTime, fields.eventTime)
+          : CompleteTimes(fields.startTime, fields.stopTime, fields.eventTime, completedStop_);
+  if (!completed) {
     Refuse("Must have at least a start date", kSetupError);
     view_.PushFields();
     return false;
@@ -85,11 +100,7 @@ bool AnalysisDialog::AnalyzeData() {
     view_.PushFields();
     return false;
   }
-  if (fields.dft) {
-    fields.dftSize = ReducedDftSize(fields.dftSize);
-    WriteDftSize(store_, fields.dftSize);
-  }
-  if (!batchMode_) WriteRequestSettings(store_, fields);
+  if (fields.dft) fields.dftSize = ReducedDftSize(fields.dftSize);
   if (startNewLog_) StartLogIn(config.tempDirectory);
   const bool started = StartAnalysisJob();
   view_.PushFields();
@@ -118,7 +129,7 @@ bool AnalysisDialog::StartAnalysisJob() {
   job_ = MakeJob();
   view_.BusyChanged();
   if (!job_) {
-    Refuse("EggStatistics thread not initialized", std::nullopt);
+    Refuse("EggStatistics thread not initialized", std::nullopt, MessageKind::kCritical);
     return false;
   }
   JobCallGuard guard(*this);
@@ -126,11 +137,14 @@ bool AnalysisDialog::StartAnalysisJob() {
 
   std::vector<std::pair<std::string, std::optional<std::string>>> refusals;
   if (!job.SetTempDirectory(config.tempDirectory, startNewLog_)) {
-    refusals.emplace_back("Please specify an existing temporary directory", kSetupError);
+    refusals.emplace_back("Please specify an existing temporary directory: " +
+                              config.tempDirectory + " cannot be written. " + kSetInCustomize,
+                          kSetupError);
   }
   if (fields.saveRemoteInput && fields.remoteAccess &&
       !job.SetRemoteSaveDirectory(true, config.remoteSaveDirectory, config.saveCompressed)) {
-    refusals.emplace_back("Please specify an existing directory for saving remote files",
+    refusals.emplace_back("Please specify an existing directory for saving remote files: " +
+                              config.remoteSaveDirectory + " cannot be written. " + kSetInCustomize,
                           kSetupError);
   }
   auto refuse = [this](const std::string& text, const std::optional<std::string>& caption) {
@@ -163,16 +177,19 @@ bool AnalysisDialog::StartAnalysisJob() {
 
   std::int64_t start = 0;
   std::int64_t stop = 0;
-  const std::string* converting = &fields.eventTime;
+  // The field being converted, named when its text is refused.
+  std::pair<const char*, const std::string*> converting{"Event time", &fields.eventTime};
   try {
     job.SetEventTime(fields.eventTime, EventDurationSeconds(fields.eventDuration),
                      fields.displayVariable);
-    converting = &fields.startTime;
+    converting = {"Start time", &fields.startTime};
     start = job.SetStartTime(fields.startTime);
-    converting = &fields.stopTime;
+    converting = {"Stop time", &fields.stopTime};
     stop = job.SetStopTime(fields.stopTime);
   } catch (const std::invalid_argument& error) {
-    return refuse(std::string(error.what()) + ": " + *converting, kSetupError);
+    return refuse(std::string(error.what()) + " in " + converting.first + ": \"" +
+                      *converting.second + "\" (expected yyyy-mm-dd hh:mm:ss)",
+                  kSetupError);
   }
 
   const bool bothZero = start == 0 && stop == 0;
@@ -183,10 +200,16 @@ bool AnalysisDialog::StartAnalysisJob() {
     return refuse("Specify egg file name for local access", kSetupError);
   }
 
+  fields.bytesReceived = 0;
+  view_.PushStatus();
   progress_ = 0;
   progressTimer_.start();
   job_->analysis = true;
+  job_->request = ResultRequestOf(fields, config, resolution_);
   job.StartAnalysis(batchMode_, fields.dataName, fields.startTime, fields.stopTime);
+  // Only a request that starts is remembered.
+  if (fields.dft) WriteDftSize(store_, fields.dftSize);
+  if (!batchMode_) WriteRequestSettings(store_, fields);
   view_.SetWaitCursor(true);
   runInProgress_ = true;
   if (batchMode_) startNewLog_ = false;
@@ -197,13 +220,13 @@ bool AnalysisDialog::Display() {
   if (RefuseWhileBusy()) return false;
   if (!view_.PullFields()) return false;
   if (fields.dataName.empty()) {
-    view_.ShowMessage("Data name not specified", std::nullopt);
+    view_.ShowMessage("Data name not specified", std::nullopt, MessageKind::kWarning);
     return false;
   }
   Refusal refusal = DataNameError(fields.dataName);
   if (!refusal) refusal = CheckDisplayVariable(fields.displayVariable);
   if (refusal) {
-    view_.ShowMessage(*refusal, kSetupError);
+    view_.ShowMessage(*refusal, kSetupError, MessageKind::kWarning);
     return false;
   }
   const DisplayVariable& variable = DisplayVariableAt(fields.displayVariable);
@@ -211,7 +234,7 @@ bool AnalysisDialog::Display() {
   job_ = MakeJob();
   view_.BusyChanged();
   if (!job_) {
-    view_.ShowMessage("EggStatistics thread not initialized", std::nullopt);
+    view_.ShowMessage("EggStatistics thread not initialized", std::nullopt, MessageKind::kCritical);
     return false;
   }
   {

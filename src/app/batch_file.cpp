@@ -176,7 +176,9 @@ class BatchFileReader {
     if (keyword == "DataDirectory") {
       ok = Text(words, 1, line, item.outputRoot);
     } else if (keyword == "SubgroupFile") {
+      // "-" clears a subgroup file carried over from earlier items.
       ok = Text(words, 1, line, item.eggGroupFile);
+      if (item.eggGroupFile == "-") item.eggGroupFile.clear();
     } else if (keyword == "ForceRemoteAccess") {
       ok = Flag(words, 1, line, item.forceRemoteAccess);
     } else if (keyword == "SaveRemoteInput") {

@@ -33,10 +33,13 @@ ChiSquareResult ChiSquareProbability(double deviation, int degreesOfFreedom) {
 }
 
 void ChiSquareCalculator::Calculate(DialogView& view) {
-  if (!view.PullFields()) return;
+  if (!view.PullFields()) {
+    probability.reset();
+    return;
+  }
   const ChiSquareResult result = ChiSquareProbability(deviation, degreesOfFreedom);
   probability = result.probability;
-  if (!result.probability) view.ShowMessage(result.error, kTitle);
+  if (!result.probability) view.ShowMessage(result.error, kTitle, MessageKind::kWarning);
   view.PushFields();
 }
 

@@ -30,8 +30,12 @@ class ChiSquareCalculator {
   int degreesOfFreedom = 0;                 // "DF"
   std::optional<double> probability = 0.0;  // "Probability" (read-only; empty: none)
 
-  // "Calculate": pulls the fields (a refused field stops the calculation),
-  // computes, and pushes the result; a refusal is shown as a message.
+  // "Calculate": pulls the fields, computes, and pushes the result; a
+  // refusal is shown as a warning. Whenever the input is refused (a field
+  // the view cannot read, or values without a probability) no probability
+  // is left: the one shown belongs to the input beside it or there is none.
+  // A view that keeps a refused field's text for correcting it shows the
+  // cleared result itself (the view does not push after its own refusal).
   void Calculate(DialogView& view);
 };
 

@@ -27,16 +27,19 @@ CustomizeDialog::Fields FieldsOf(const AnalysisDialog& form) {
   return fields;
 }
 
+// A cancelled chooser answers with an empty text and leaves the field as it
+// was: an emptied field would be stored by OK.
 void ChooseFolderInto(std::string& field, const char* title, DialogView& view, Choosers& choosers) {
   if (!view.PullFields()) return;
-  field = choosers.ChooseFolder(title);
+  const std::string chosen = choosers.ChooseFolder(title, field);
+  if (!chosen.empty()) field = chosen;
   view.PushFields();
 }
 
 void ChooseFileInto(std::string& field, const char* title, const char* filter, DialogView& view,
                     Choosers& choosers) {
   if (!view.PullFields()) return;
-  const std::string chosen = choosers.ChooseFile(title, filter);
+  const std::string chosen = choosers.ChooseFile(title, filter, field);
   if (!chosen.empty()) field = chosen;
   view.PushFields();
 }

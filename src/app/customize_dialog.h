@@ -4,9 +4,9 @@
 // Opening: the form pulls its values first (the view's PullFields); the
 // dialog is then made from the form and remembers the temporary directory.
 // Each button pulls the dialog's values, makes its change and pushes them
-// back. A folder "Browse" takes the chooser's answer even when it is empty
-// (a cancelled chooser empties the field); a file "Browse" changes its field
-// only when a file was chosen. Confirm (OK) copies every value back into the
+// back. Each "Browse" opens its chooser where the field's value points and
+// changes the field only when something was chosen: a cancelled chooser
+// leaves the field as it was. Confirm (OK) copies every value back into the
 // form, sets the progress-log switch, stores the ten configuration values,
 // and, when the temporary directory text changed at all (even in case only),
 // deletes the current progress log and starts a new one in the new

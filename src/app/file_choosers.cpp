@@ -1,5 +1,6 @@
 #include "app/file_choosers.h"
 
+#include <filesystem>
 #include <vector>
 
 namespace corvane {
@@ -29,6 +30,19 @@ std::string BareDescription(const std::string& description) {
 }
 
 }  // namespace
+
+std::string ChooserStartDirectory(const std::string& current, const std::string& home) {
+  const std::filesystem::path path = std::filesystem::path(current).lexically_normal();
+  if (!path.is_absolute()) return home;
+  std::error_code error;
+  // "/data/eggs/" names the folder itself; its parent_path is that folder.
+  const std::filesystem::path folder =
+      std::filesystem::is_directory(path, error) ? path : path.parent_path();
+  if (!std::filesystem::is_directory(folder, error)) return home;
+  std::string text = folder.string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text;
+}
 
 std::string QtFileFilter(const std::string& filter) {
   std::string body = filter;

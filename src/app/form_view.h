@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "core/form_link.h"
+
 namespace corvane {
 
 // The field exchange and message box of a form or dialog.
@@ -26,21 +28,26 @@ class DialogView {
   // controls.
   virtual void PushFields() = 0;
 
-  // A modal message with an OK button; returns once acknowledged. caption
-  // nullopt is the platform's default caption (the program's name).
-  virtual void ShowMessage(const std::string& text, const std::optional<std::string>& caption) = 0;
+  // A modal message with an OK button and the icon of its kind; returns
+  // once acknowledged. caption nullopt is the platform's default caption
+  // (the program's name).
+  virtual void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                           MessageKind kind = MessageKind::kInformation) = 0;
 };
 
 // The platform's choosers. Titles are shown as given; filters are in the
-// "Description (*.a;*.b)|*.a;*.b|...||" form (see file_choosers.h).
+// "Description (*.a;*.b)|*.a;*.b|...||" form (see file_choosers.h). current
+// is the value of the field being chosen for: a chooser opens where it
+// points (ChooserStartDirectory in file_choosers.h).
 class Choosers {
  public:
   virtual ~Choosers() = default;
   // An existing file, or empty when the user cancels.
-  virtual std::string ChooseFile(const std::string& title, const std::string& filter) = 0;
+  virtual std::string ChooseFile(const std::string& title, const std::string& filter,
+                                 const std::string& current = {}) = 0;
   // A directory's full path without a trailing separator, or empty when the
   // user cancels.
-  virtual std::string ChooseFolder(const std::string& title) = 0;
+  virtual std::string ChooseFolder(const std::string& title, const std::string& current = {}) = 0;
 };
 
 // The main form's view.

@@ -58,9 +58,10 @@ void JobChannel::NotifyRunEnded(const RunReport& report) {
       context_, [events, id, report] { events->OnJobEnded(id, report); }, Qt::QueuedConnection);
 }
 
-void JobChannel::ShowMessage(const std::string& text, const std::optional<std::string>& caption) {
+void JobChannel::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                             MessageKind kind) {
   if (OnFormThread()) {
-    events_->OnJobMessage(jobId_, text, caption);
+    events_->OnJobMessage(jobId_, text, caption, kind);
     return;
   }
   auto gate = std::make_shared<Gate>();
@@ -76,8 +77,8 @@ void JobChannel::ShowMessage(const std::string& text, const std::optional<std::s
   const int id = jobId_;
   QMetaObject::invokeMethod(
       context_,
-      [events, id, text, caption, gate] {
-        events->OnJobMessage(id, text, caption);
+      [events, id, text, caption, kind, gate] {
+        events->OnJobMessage(id, text, caption, kind);
         gate->Open();
       },
       Qt::QueuedConnection);

@@ -31,7 +31,7 @@ class JobEvents {
   virtual void OnJobStatus(int jobId, const std::string& text) = 0;
   virtual void OnJobBytes(int jobId, std::int64_t count) = 0;
   virtual void OnJobMessage(int jobId, const std::string& text,
-                            const std::optional<std::string>& caption) = 0;
+                            const std::optional<std::string>& caption, MessageKind kind) = 0;
   virtual void OnJobEnded(int jobId, const RunReport& report) = 0;
 };
 
@@ -47,7 +47,8 @@ class JobChannel : public FormLink, public MessageReporter {
   void PostStatus(const std::string& text) override;
   void PostBytesReceived(std::int64_t count) override;
   void NotifyRunEnded(const RunReport& report) override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kCritical) override;
 
   void Abandon();
 

@@ -11,17 +11,39 @@
 
 namespace corvane {
 
-void OpenTimeZoneConverter(AnalysisDialog& form) { form.view().OpenUrl(form.config.timeZoneUrl); }
+namespace {
 
-void OpenKelmarHome(AnalysisDialog& form) { form.view().OpenUrl(HomePageUrl(form.config.dataUrl)); }
+void OpenPage(AnalysisDialog& form, const std::string& url, const char* what) {
+  if (form.view().OpenUrl(url)) return;
+  form.view().ShowMessage(
+      std::string("Could not open ") + what + ". Open this address in a web browser:\n" + url,
+      std::nullopt, MessageKind::kWarning);
+}
+
+}  // namespace
+
+void OpenTimeZoneConverter(AnalysisDialog& form) {
+  OpenPage(form, form.config.timeZoneUrl, "the time zone converter");
+}
+
+void OpenKelmarHome(AnalysisDialog& form) {
+  OpenPage(form, HomePageUrl(form.config.dataUrl), "the Kelmar home page");
+}
 
 void OpenHelp(AnalysisDialog& form) {
   const std::string path = HelpPagePath();
+  if (path.empty()) {
+    form.view().ShowMessage(
+        "Failed to launch help. The help page is not installed; it belongs at " +
+            InstalledHelpPage() + ".",
+        std::nullopt, MessageKind::kWarning);
+    return;
+  }
   const std::string url =
-      path.empty() ? std::string()
-                   : QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString();
-  if (url.empty() || !form.view().OpenUrl(url)) {
-    form.view().ShowMessage("Failed to launch help.", std::nullopt);
+      QUrl::fromLocalFile(QString::fromStdString(path)).toString().toStdString();
+  if (!form.view().OpenUrl(url)) {
+    form.view().ShowMessage("Failed to launch help. Open this file in a web browser:\n" + path,
+                            std::nullopt, MessageKind::kWarning);
   }
 }
 
@@ -40,12 +62,17 @@ std::string HomePageUrl(const std::string& dataUrl) {
   return home.toString().toStdString();
 }
 
+std::string InstalledHelpPage() {
+  const std::filesystem::path page =
+      std::filesystem::path("..") / CORVANE_HELP_INSTALL_DIR / "index.html";
+  if (QCoreApplication::instance() == nullptr) return page.string();
+  const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
+  return (programDir / page).lexically_normal().string();
+}
+
 std::string HelpPagePath() {
   std::vector<std::filesystem::path> candidates;
-  if (QCoreApplication::instance() != nullptr) {
-    const std::filesystem::path programDir = QCoreApplication::applicationDirPath().toStdString();
-    candidates.push_back(programDir / ".." / CORVANE_HELP_INSTALL_DIR / "index.html");
-  }
+  if (QCoreApplication::instance() != nullptr) candidates.push_back(InstalledHelpPage());
   candidates.push_back(std::filesystem::path(CORVANE_HELP_SOURCE_DIR) / "index.html");
   for (const std::filesystem::path& candidate : candidates) {
     std::error_code error;

@@ -35,4 +35,17 @@ bool CompleteTimes(std::string& start, std::string& stop, std::string& event) {
   return true;
 }
 
+bool CompleteTimes(std::string& start, std::string& stop, std::string& event, CompletedStop& last) {
+  std::string typed = Trimmed(stop);
+  if (!last.completed.empty() && typed == last.completed) typed = last.typed;
+  std::string completed = typed;
+  if (!CompleteTimes(start, completed, event)) {
+    stop = Trimmed(stop);
+    return false;
+  }
+  stop = completed;
+  last = completed == typed ? CompletedStop{} : CompletedStop{typed, completed};
+  return true;
+}
+
 }  // namespace corvane

@@ -13,6 +13,21 @@ namespace corvane {
 
 bool CompleteTimes(std::string& start, std::string& stop, std::string& event);
 
+// The stop text of the form's last completion: as the user had typed it
+// (trimmed) and as the form completed it. Both empty when the stop was used
+// as typed, or when nothing has been completed yet.
+struct CompletedStop {
+  std::string typed;
+  std::string completed;
+};
+
+// CompleteTimes for a form that shows the completed texts back: a stop that
+// still reads as last completed (the user has not edited it since) is
+// completed again from what was typed then, so that a new start with a stop
+// left empty gets its own day's end instead of the previous start's. last is
+// updated to this completion (unchanged when the start is empty).
+bool CompleteTimes(std::string& start, std::string& stop, std::string& event, CompletedStop& last);
+
 // The text without white space at either end.
 std::string Trimmed(const std::string& text);
 

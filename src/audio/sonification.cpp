@@ -56,15 +56,18 @@ void CreateAudioFiles(RunContext& context, const CompositeSeries& series, int pl
   for (std::size_t i = 0; i < kAudioFiles.size(); ++i) {
     const std::string path = stem + kAudioFiles[i].suffix;
     const std::size_t count = (series.*kAudioFiles[i].values).size();
-    switch (WriteSonification(path, plans[i], count, settings).status) {
-      case SonifyStatus::kWritten:
-        break;
-      case SonifyStatus::kOpenFailed:
-        context.ShowMessage("Failed to open audio file for write");
-        break;
-      default:
-        context.ShowMessage("Failed to write audio file " + path);
-        break;
+    OutputFile file;
+    if (!context.results.Open(file, path, "wb")) {
+      context.ShowMessage("Failed to open audio file for write");
+      continue;
+    }
+    // A file left unfinished never counts as part of the run's results.
+    const bool written =
+        WriteSonification(file, plans[i], count, settings).status == SonifyStatus::kWritten &&
+        context.results.Finish(file);
+    if (!written) {
+      context.ShowMessage("Failed to write audio file " + path +
+                          (file.Reason().empty() ? std::string() : ": " + file.Reason()));
     }
   }
 }

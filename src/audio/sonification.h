@@ -8,9 +8,12 @@
 // range, or notes that would not fit a WAV file, are reported as a run error
 // and no file is written. A machine without a sound playback device gets the
 // same files, and "Audio card not detected" once in the progress log.
-// A file that cannot be created ("Failed to open audio file for write") or
-// written completely is reported as a message, and the next file is still
-// tried; nothing here stops the run or tests its abort flag.
+// The files belong to the run's set of result files (context.results). A
+// file that cannot be created ("Failed to open audio file for write") or
+// written completely (with its path and the reason) is reported as a
+// message, and the next file is still tried; nothing here stops the run or
+// tests its abort flag, but a set with a file left unwritten is not
+// committed.
 #pragma once
 
 #include "core/run_context.h"

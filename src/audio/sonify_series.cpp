@@ -30,11 +30,8 @@ bool FitsWaveFile(const std::vector<Note>& notes, int sampleRate) {
   return static_cast<std::uint64_t>(PlannedSampleCount(notes, sampleRate)) * 2 <= kMaxWaveDataBytes;
 }
 
-SonifyResult WriteSonification(const std::string& path, const std::vector<Note>& notes,
+SonifyResult WriteSonification(OutputFile& file, const std::vector<Note>& notes,
                                std::size_t valueCount, const AudioSettings& settings) {
-  OutputFile file;
-  if (!file.Open(path, "wb")) return {SonifyStatus::kOpenFailed, 0};
-
   ToneSynthesizer synthesizer;
   synthesizer.SetLevel(static_cast<float>(settings.level));
   synthesizer.SetModulation(static_cast<float>(settings.modulationRate),
@@ -48,8 +45,17 @@ SonifyResult WriteSonification(const std::string& path, const std::vector<Note>&
   }
   file.Rewind();
   WriteHeader(file, synthesizer, settings.sampleRate, 2 * static_cast<std::uint64_t>(total));
-  const bool complete = file.Close() && total == PlannedSampleCount(notes, settings.sampleRate);
+  const bool complete = file.Ok() && total == PlannedSampleCount(notes, settings.sampleRate);
   return {complete ? SonifyStatus::kWritten : SonifyStatus::kWriteFailed, total};
+}
+
+SonifyResult WriteSonification(const std::string& path, const std::vector<Note>& notes,
+                               std::size_t valueCount, const AudioSettings& settings) {
+  OutputFile file;
+  if (!file.Open(path, "wb")) return {SonifyStatus::kOpenFailed, 0};
+  SonifyResult result = WriteSonification(file, notes, valueCount, settings);
+  if (!file.Close()) result.status = SonifyStatus::kWriteFailed;
+  return result;
 }
 
 SonifyResult SonifySeries(const std::string& path, std::span<const double> values,

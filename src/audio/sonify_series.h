@@ -20,6 +20,7 @@
 
 #include "audio/note_plan.h"
 #include "core/audio_settings.h"
+#include "core/output_file.h"
 
 namespace corvane {
 
@@ -42,6 +43,10 @@ bool FitsWaveFile(const std::vector<Note>& notes, int sampleRate);
 // Writes notes (planned from valueCount values) to path. Assumes valid
 // settings and notes that fit.
 SonifyResult WriteSonification(const std::string& path, const std::vector<Note>& notes,
+                               std::size_t valueCount, const AudioSettings& settings);
+// The same into a file opened for writing ("wb"), which the caller closes:
+// kWritten when every sample and both headers were written so far.
+SonifyResult WriteSonification(OutputFile& file, const std::vector<Note>& notes,
                                std::size_t valueCount, const AudioSettings& settings);
 
 // Plans the notes of values and writes them to path.

@@ -27,7 +27,8 @@ void PrintResultPlaces(const AnalysisDialog& form, ConsoleView& view) {
   }
   for (const std::string& root : roots) {
     view.Print("Results are in " + root + "<data name>/; the batch summary is " + root +
-               "summary.tst");
+               "summary.tst, the results table " + root + "results.csv and the event series " +
+               root + "series.csv");
   }
 }
 

@@ -13,7 +13,8 @@ const char* const kProgramHelp =
     "  batch [--set NAME=VALUE]... FILE.ebb   run a batch file of analyses\n"
     "  chisq DEVIATION DF                     probability of a chi-square deviation\n"
     "\n"
-    "  corvane-cli COMMAND --help             help on one command\n";
+    "  corvane-cli COMMAND --help             help on one command\n"
+    "  corvane-cli --version                  the program's version\n";
 
 const char* const kBatchHelp =
     "Usage: corvane-cli batch [--set NAME=VALUE]... FILE.ebb\n"
@@ -23,9 +24,12 @@ const char* const kBatchHelp =
     "\"name: message\" of the output root's summary.tst. Status changes and\n"
     "messages (\"caption: text\") are printed on standard error, and the closing\n"
     "line counts the items: \"N items processed in batch mode: C completed,\n"
-    "F failed, R refused, S stopped\". Ctrl-C stops the current run (its line in\n"
-    "summary.tst says \"Stopped by user\") and the batch; Ctrl-C again quits at\n"
-    "once.\n"
+    "F failed, R refused, S stopped\", and the lines after it combine the\n"
+    "completed items into the event series. Every item taken up gets a record in\n"
+    "the output root's results.csv (status, message, Stouffer chi-square, df, p\n"
+    "and Z, t-tests), and the series is added to series.csv (see the help page).\n"
+    "Ctrl-C stops the current run (its line in summary.tst says \"Stopped by\n"
+    "user\") and the batch; Ctrl-C again quits at once.\n"
     "\n"
     "  --set NAME=VALUE   use VALUE for the setting NAME in this run only (it is\n"
     "                     never stored), e.g. --set TempDir=/scratch/ or\n"
@@ -121,6 +125,11 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return Error("a command is needed");
   const std::string& command = arguments[0];
   if (IsHelp(command)) return Help("");
+  if (command == "--version") {
+    CliOptions options;
+    options.command = CliOptions::Command::kVersion;
+    return options;
+  }
   if (command == "batch") return ParseBatch(arguments);
   if (command == "chisq") return ParseChisq(arguments);
   return Error("unknown command \"" + command + "\"");

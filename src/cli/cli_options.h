@@ -3,6 +3,7 @@
 //   corvane-cli batch [--set NAME=VALUE]... FILE.ebb
 //   corvane-cli chisq DEVIATION DF
 //   corvane-cli --help | batch --help | chisq --help
+//   corvane-cli --version
 #pragma once
 
 #include <string>
@@ -12,7 +13,7 @@
 namespace corvane {
 
 struct CliOptions {
-  enum class Command { kHelp, kBatch, kChisq };
+  enum class Command { kHelp, kVersion, kBatch, kChisq };
   Command command = Command::kHelp;
   std::string helpTopic;                                       // "", "batch" or "chisq" with kHelp
   std::vector<std::pair<std::string, std::string>> overrides;  // batch: --set NAME=VALUE

@@ -4,17 +4,19 @@ namespace corvane {
 
 void ConsoleView::Print(const std::string& line) { out_ << line << std::endl; }
 
-void ConsoleView::ShowMessage(const std::string& text, const std::optional<std::string>& caption) {
+void ConsoleView::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                              MessageKind) {
   const std::string shown = caption.value_or("Corvane");
   Print(shown.empty() ? text : shown + ": " + text);
 }
 
-std::string ConsoleView::ChooseFile(const std::string& title, const std::string&) {
+std::string ConsoleView::ChooseFile(const std::string& title, const std::string&,
+                                    const std::string&) {
   Print(title + ": there is no file chooser without a window");
   return {};
 }
 
-std::string ConsoleView::ChooseFolder(const std::string& title) {
+std::string ConsoleView::ChooseFolder(const std::string& title, const std::string&) {
   Print(title + ": there is no folder chooser without a window");
   return {};
 }

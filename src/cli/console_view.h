@@ -25,9 +25,11 @@ class ConsoleView : public FormView {
 
   bool PullFields() override { return true; }
   void PushFields() override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
-  std::string ChooseFile(const std::string& title, const std::string& filter) override;
-  std::string ChooseFolder(const std::string& title) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
+  std::string ChooseFile(const std::string& title, const std::string& filter,
+                         const std::string& current) override;
+  std::string ChooseFolder(const std::string& title, const std::string& current) override;
   void PushStatus() override;
   void SetWaitCursor(bool) override {}
   void SetProgress(int) override {}

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include "app/about_box.h"
 #include "app/numeric_locale.h"
 #include "cli/batch_command.h"
 #include "cli/chisq_command.h"
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
   switch (options.command) {
     case corvane::CliOptions::Command::kHelp:
       std::cout << corvane::CliHelp(options.helpTopic);
+      return corvane::kExitOk;
+    case corvane::CliOptions::Command::kVersion:
+      std::cout << "corvane-cli " << corvane::CorvaneVersion() << "\n";
       return corvane::kExitOk;
     case corvane::CliOptions::Command::kChisq:
       return corvane::RunChisqCommand(options.deviation, options.degreesOfFreedom, std::cout,

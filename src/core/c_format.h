@@ -20,7 +20,7 @@ constexpr bool IsAsciiSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'
 
 // printf-style formatting in the C locale.
 std::string CFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string CFormatV(const char* format, va_list args);
+std::string CFormatV(const char* format, va_list args) __attribute__((format(printf, 1, 0)));
 
 // Whole-text conversions: the text (after trimming surrounding white space)
 // must be exactly one number. Return nullopt otherwise or on overflow.

@@ -1,6 +1,58 @@
 #include "core/data_name.h"
 
+#include <algorithm>
+#include <array>
+
 namespace corvane {
+namespace {
+
+// The tables of the output root with a fixed name.
+constexpr std::array<std::string_view, 10> kRootTables = {
+    "summary.tst",    "results.csv",    "series.csv",    "eggvar_dft.dat", "lpdev_dft.dat",
+    "alpdev_dft.dat", "lpadev_dft.dat", "lpvar_dft.dat", "lpmax_dft.dat",  "event_dft.dat",
+};
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return lower;
+}
+
+bool ConsumeDigits(std::string_view& text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+  text.remove_prefix(digits);
+  return digits > 0;
+}
+
+bool ConsumePrefix(std::string_view& text, std::string_view prefix) {
+  if (!text.starts_with(prefix)) return false;
+  text.remove_prefix(prefix.size());
+  return true;
+}
+
+// "summary-K-of-N.tst": the summary table of one shard of a batch.
+bool IsShardSummary(std::string_view name) {
+  return ConsumePrefix(name, "summary-") && ConsumeDigits(name) && ConsumePrefix(name, "-of-") &&
+         ConsumeDigits(name) && name == ".tst";
+}
+
+bool IsTable(std::string_view name) {
+  return std::find(kRootTables.begin(), kRootTables.end(), name) != kRootTables.end() ||
+         IsShardSummary(name);
+}
+
+}  // namespace
+
+bool IsRootTableName(std::string_view name) {
+  const std::string lower = Lower(name);
+  std::string_view text = lower;
+  if (IsTable(text)) return true;
+  return ConsumePrefix(text, ".") && text.ends_with(".appending") &&
+         IsTable(text.substr(0, text.size() - std::string_view(".appending").size()));
+}
 
 std::optional<std::string> DataNameError(const std::string& name) {
   if (name.empty()) return std::string("The data name must not be empty");
@@ -16,6 +68,10 @@ std::optional<std::string> DataNameError(const std::string& name) {
     if (byte < 0x20 || byte == 0x7f) {
       return std::string("The data name must not contain control characters");
     }
+  }
+  if (IsRootTableName(name)) {
+    return "The data name " + name +
+           " is the name of a table in the output root; please choose another name";
   }
   return std::nullopt;
 }

@@ -14,13 +14,22 @@
 
 namespace corvane {
 
+// What a message box tells, shown by its icon.
+enum class MessageKind {
+  kInformation,  // an outcome the user asked for ("Finished processing")
+  kWarning,      // a refused request or value: nothing was started or stored
+  kCritical,     // a run failed, or a result could not be written
+};
+
 class MessageReporter {
  public:
   virtual ~MessageReporter() = default;
   // Shows text in a modal box and returns once it has been acknowledged.
   // caption nullopt means the platform's default caption (the program's
-  // name); an empty caption is shown as empty.
-  virtual void ShowMessage(const std::string& text, const std::optional<std::string>& caption) = 0;
+  // name); an empty caption is shown as empty. A run's box reports a failure
+  // unless it says otherwise.
+  virtual void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                           MessageKind kind = MessageKind::kCritical) = 0;
 };
 
 class FormLink {

@@ -1,7 +1,9 @@
 #include "core/run_context.h"
 
-#include "core/output_file.h"
+#include <iostream>
+
 #include "core/progress_log.h"
+#include "core/summary_line.h"
 
 namespace corvane {
 
@@ -22,7 +24,7 @@ std::string RunContext::InputName(int index, const std::string& path) const {
   return it != input_names_.end() ? it->second : path;
 }
 
-std::string RunContext::SummaryPath() const { return settings.rootDirectory + "summary.tst"; }
+std::string RunContext::SummaryPath() const { return SummaryTablePath(settings.rootDirectory); }
 
 void RunContext::Abort() noexcept {
   if (!SetAbort(kFailed)) return;
@@ -70,21 +72,35 @@ bool RunContext::NoteMessage(const std::string& text) const {
 
 void RunContext::RunError(const std::string& message) const {
   if (!NoteMessage(message)) return;
-  const std::string text = settings.dataName + ": " + message;
   if (settings.batchMode) {
-    AppendTextLine(SummaryPath(), text);
+    AddSummaryLine(message);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(text, std::nullopt);
+    reporter_->ShowMessage(settings.dataName + ": " + message, std::nullopt,
+                           MessageKind::kCritical);
   }
 }
 
-void RunContext::ShowMessage(const std::string& text,
-                             const std::optional<std::string>& caption) const {
+void RunContext::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                             MessageKind kind) const {
   if (!NoteMessage(text)) return;
   if (settings.batchMode) {
-    AppendTextLine(SummaryPath(), settings.dataName + ": " + text);
+    AddSummaryLine(text);
   } else if (reporter_ != nullptr) {
-    reporter_->ShowMessage(text, caption);
+    reporter_->ShowMessage(text, caption, kind);
+  }
+}
+
+void RunContext::AddSummaryLine(const std::string& text) const {
+  if (auto unwritten = AppendSummaryLine(settings.rootDirectory, settings.dataName, text)) {
+    ShowUnwrittenLine(*unwritten);
+  }
+}
+
+void RunContext::ShowUnwrittenLine(const std::string& message) const {
+  if (reporter_ != nullptr) {
+    reporter_->ShowMessage(message, std::string(kSummaryNotWritten), MessageKind::kCritical);
+  } else {
+    std::cerr << kSummaryNotWritten << ": " << message << std::endl;
   }
 }
 

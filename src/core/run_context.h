@@ -10,8 +10,12 @@
 //  - RunError(message) reports "data name: message": a message box in an
 //    interactive run, a line appended to the root's "summary.tst" in batch
 //    mode.
-//  - ShowMessage(text) is a run's own message box; in batch mode no box waits
-//    for a click, and the text goes to the summary table as "data name: text".
+//  - ShowMessage(text) is a run's own message box (a failure unless its kind
+//    says otherwise); in batch mode no box waits for a click, and the text
+//    goes to the summary table as "data name: text".
+//  - A line that cannot be added to the summary table is shown instead, with
+//    the reason, captioned "Summary table not written" (ShowUnwrittenLine):
+//    through the reporter, or on standard error when there is none.
 //  - Once the user has stopped the run (RequestStop), RunError and
 //    ShowMessage only write their text to the progress log: whatever the
 //    steps say as they wind down follows from the stop, not from the data.
@@ -20,6 +24,9 @@
 // setting of the abort flag decides: Abort() is a failure, RequestStop() a
 // stop. The failure's message is the last message reported before that
 // Abort() (steps report, then abort), or else the first one after it.
+//
+// results holds the run's result files while "Write results" writes them
+// (output_file_set.h); outside that step the writers write in place.
 #pragma once
 
 #include <atomic>
@@ -31,6 +38,7 @@
 
 #include "core/analysis_settings.h"
 #include "core/form_link.h"
+#include "core/output_file_set.h"
 
 namespace corvane {
 
@@ -41,6 +49,7 @@ class RunContext {
   RunContext& operator=(const RunContext&) = delete;
 
   AnalysisSettings settings;
+  OutputFileSet results;
 
   // The one stop signal of a run: the user's Stop and every fatal failure set
   // it; every long loop tests it.
@@ -78,7 +87,10 @@ class RunContext {
   void PostBytesReceived(std::int64_t count) const;
   void RunError(const std::string& message) const;
   void ShowMessage(const std::string& text,
-                   const std::optional<std::string>& caption = std::nullopt) const;
+                   const std::optional<std::string>& caption = std::nullopt,
+                   MessageKind kind = MessageKind::kCritical) const;
+  // Shows the message of a summary line that could not be added.
+  void ShowUnwrittenLine(const std::string& message) const;
 
   // What messages call the run's input file `index` when its path would not
   // tell the user which input it is (a downloaded day, inflated into the
@@ -94,6 +106,9 @@ class RunContext {
   MessageReporter* reporter() const { return reporter_; }
 
  private:
+  // "data name: text" as a line of the summary table, or shown when the
+  // table cannot take it.
+  void AddSummaryLine(const std::string& text) const;
   // Notes a message the run reports for the outcome; false when the user
   // has stopped the run and the message is only to be logged.
   bool NoteMessage(const std::string& text) const;

@@ -3,13 +3,13 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QUrl>
 
 #include "app/about_box.h"
@@ -20,12 +20,17 @@
 #include "gui/audio_window.h"
 #include "gui/calculator_window.h"
 #include "gui/customize_window.h"
+#include "gui/desktop_opener.h"
 #include "gui/message_box.h"
 #include "gui/request_form.h"
 
 namespace corvane {
 
 namespace {
+
+// How long the user's default opener may take to say that it cannot show a
+// page (see OpenWithDesktopOpener).
+constexpr int kOpenerWaitMs = 2000;
 
 // The local files among a drag's URLs, in order.
 std::vector<std::string> LocalFiles(const QMimeData* data) {
@@ -56,35 +61,38 @@ AnalysisWindow::AnalysisWindow(SettingsStore& store, QWidget* parent)
 
 AnalysisWindow::~AnalysisWindow() = default;
 
+// The menu titles take the access keys F, O and H of the window; the form's
+// labels and buttons take the other letters (see request_form.h).
 void AnalysisWindow::CreateMenus() {
-  auto add = [this](QMenu* menu, const char* text, void (AnalysisWindow::*slot)()) {
+  auto add = [this](QMenu* menu, const char* text, auto command, QKeySequence shortcut = {}) {
     QAction* action = menu->addAction(QString::fromLatin1(text));
-    connect(action, &QAction::triggered, this, slot);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, command);
     return action;
   };
-  QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
-  actions_.openBatchFile = file->addAction(QStringLiteral("Open Batch File"));
-  connect(actions_.openBatchFile, &QAction::triggered, this, [this] { model_->OpenBatchFile(); });
-  actions_.openLocalEggFile = file->addAction(QStringLiteral("Open Local EGG file"));
-  connect(actions_.openLocalEggFile, &QAction::triggered, this,
-          [this] { model_->OpenLocalEggFile(); });
-  actions_.openTimeZoneConverter = file->addAction(QStringLiteral("Open Time Zone Converter"));
-  connect(actions_.openTimeZoneConverter, &QAction::triggered, this,
-          [this] { OpenTimeZoneConverter(*model_); });
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  actions_.openBatchFile = add(
+      file, "Open &Batch File", [this] { model_->OpenBatchFile(); },
+      QKeySequence(Qt::CTRL | Qt::Key_O));
+  actions_.openLocalEggFile = add(
+      file, "Open &Local EGG file", [this] { model_->OpenLocalEggFile(); },
+      QKeySequence(Qt::CTRL | Qt::Key_L));
+  actions_.openTimeZoneConverter =
+      add(file, "Open &Time Zone Converter", [this] { OpenTimeZoneConverter(*model_); });
   file->addSeparator();
-  actions_.exit = add(file, "Exit", &AnalysisWindow::Exit);
+  actions_.exit = add(
+      file, "E&xit", [this] { Exit(); }, QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-  QMenu* options = menuBar()->addMenu(QStringLiteral("Options"));
-  actions_.customize = add(options, "Customize...", &AnalysisWindow::ShowCustomize);
-  actions_.audio = add(options, "Audio...", &AnalysisWindow::ShowAudio);
-  actions_.probCalculator = add(options, "Prob Calculator...", &AnalysisWindow::ShowCalculator);
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  actions_.customize = add(options, "&Customize...", [this] { ShowCustomize(); });
+  actions_.audio = add(options, "&Audio...", [this] { ShowAudio(); });
+  actions_.probCalculator = add(options, "&Prob Calculator...", [this] { ShowCalculator(); });
 
-  QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
-  actions_.about = add(help, "About", &AnalysisWindow::ShowAbout);
-  actions_.help = help->addAction(QStringLiteral("Help"));
-  connect(actions_.help, &QAction::triggered, this, [this] { OpenHelp(*model_); });
-  actions_.kelmarHome = help->addAction(QStringLiteral("Kelmar Home"));
-  connect(actions_.kelmarHome, &QAction::triggered, this, [this] { OpenKelmarHome(*model_); });
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  actions_.help = add(
+      help, "&Help", [this] { OpenHelp(*model_); }, QKeySequence(Qt::Key_F1));
+  actions_.about = add(help, "&About", [this] { ShowAbout(); });
+  actions_.kelmarHome = add(help, "&Kelmar Home", [this] { OpenKelmarHome(*model_); });
 
   actions_.aboutCorvane = new QAction(QString::fromLatin1(kAboutMenuItem), this);
   connect(actions_.aboutCorvane, &QAction::triggered, this, &AnalysisWindow::ShowAbout);
@@ -95,6 +103,15 @@ void AnalysisWindow::ConnectButtons() {
   connect(form_->stopButton, &QPushButton::clicked, this, [this] { model_->Stop(); });
   connect(form_->displayButton, &QPushButton::clicked, this, [this] { model_->Display(); });
   connect(form_->runBatchButton, &QPushButton::clicked, this, [this] { model_->RunBatchFile(); });
+
+  // Ctrl+R is "Analyze data" wherever the focus is; Esc is "Stop" while
+  // there is something to stop (BusyChanged enables it).
+  auto* analyze = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this);
+  connect(analyze, &QShortcut::activated, this, [this] {
+    if (form_->analyzeButton->isEnabled()) form_->analyzeButton->click();
+  });
+  stopShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(stopShortcut_, &QShortcut::activated, form_->stopButton, &QPushButton::click);
 }
 
 // --- FormView ---
@@ -105,17 +122,18 @@ void AnalysisWindow::PushFields() {
   if (model_) form_->Push(model_->fields);
 }
 
-void AnalysisWindow::ShowMessage(const std::string& text,
-                                 const std::optional<std::string>& caption) {
-  ShowMessageBox(this, text, caption);
+void AnalysisWindow::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                                 MessageKind kind) {
+  ShowMessageBox(this, text, caption, kind);
 }
 
-std::string AnalysisWindow::ChooseFile(const std::string& title, const std::string& filter) {
-  return choosers_.ChooseFile(title, filter);
+std::string AnalysisWindow::ChooseFile(const std::string& title, const std::string& filter,
+                                       const std::string& current) {
+  return choosers_.ChooseFile(title, filter, current);
 }
 
-std::string AnalysisWindow::ChooseFolder(const std::string& title) {
-  return choosers_.ChooseFolder(title);
+std::string AnalysisWindow::ChooseFolder(const std::string& title, const std::string& current) {
+  return choosers_.ChooseFolder(title, current);
 }
 
 void AnalysisWindow::PushStatus() { form_->PushStatus(model_->fields); }
@@ -132,7 +150,9 @@ void AnalysisWindow::SetProgress(int percent) { form_->SetProgress(percent); }
 
 bool AnalysisWindow::OpenUrl(const std::string& url) {
   // A page given without a scheme ("www.example.org/x") is a web page.
-  return QDesktopServices::openUrl(QUrl::fromUserInput(QString::fromStdString(url)));
+  const QUrl page = QUrl::fromUserInput(QString::fromStdString(url));
+  return page.isValid() &&
+         OpenWithDesktopOpener(page.toString(QUrl::FullyEncoded).toStdString(), kOpenerWaitMs);
 }
 
 void AnalysisWindow::BatchFinished(int /*itemsStarted*/, bool /*stopped*/) {}
@@ -141,6 +161,7 @@ void AnalysisWindow::BusyChanged() {
   const bool busy = model_->Busy();
   form_->SetBusy(busy);
   actions_.openBatchFile->setEnabled(!busy);
+  if (stopShortcut_ != nullptr) stopShortcut_->setEnabled(busy);
 }
 
 // --- Events ---

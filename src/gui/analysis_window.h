@@ -2,8 +2,16 @@
 // request form (RequestForm) with the menu bar "File", "Options", "Help",
 // and binds both to the form model AnalysisDialog, which it owns: the
 // buttons and menu commands run the model's operations, and the window is
-// the model's view (field exchange, message boxes, choosers, wait cursor,
-// progress bar, the user's default opener for web pages and the help page).
+// the model's view (field exchange, message boxes with the icon of their
+// kind, choosers, wait cursor, progress bar, the user's default opener for
+// web pages and the help page, see desktop_opener.h).
+//
+// Keyboard: the menus and their items carry access keys (the menu titles
+// take F, O and H; the form takes the other letters, see request_form.h);
+// Ctrl+O "Open Batch File", Ctrl+L "Open Local EGG file", Ctrl+Q "Exit",
+// F1 "Help", Ctrl+R "Analyze data" (as Enter in the form does) and, while
+// the form holds a job, Esc "Stop". The Help menu lists Help, About and
+// Kelmar Home.
 //
 // While the model holds a job, the buttons and menu commands that would
 // start another run ("Analyze data", "Display", "Run batch file", "Open
@@ -27,6 +35,7 @@
 #include "gui/qt_choosers.h"
 
 class QAction;
+class QShortcut;
 
 namespace corvane {
 
@@ -63,9 +72,11 @@ class AnalysisWindow : public QMainWindow, public FormView {
   // FormView.
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
-  std::string ChooseFile(const std::string& title, const std::string& filter) override;
-  std::string ChooseFolder(const std::string& title) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
+  std::string ChooseFile(const std::string& title, const std::string& filter,
+                         const std::string& current) override;
+  std::string ChooseFolder(const std::string& title, const std::string& current) override;
   void PushStatus() override;
   void SetWaitCursor(bool on) override;
   void SetProgress(int percent) override;
@@ -91,6 +102,7 @@ class AnalysisWindow : public QMainWindow, public FormView {
   RequestForm* form_ = nullptr;
   QtChoosers choosers_;
   Actions actions_;
+  QShortcut* stopShortcut_ = nullptr;
   bool closing_ = false;
   // Declared last: made once the controls exist (the window then pushes the
   // loaded fields to them), destroyed before them.

@@ -3,10 +3,11 @@
 //
 // Opened from the form after it has pulled its values, filled from the
 // form's audio settings. "Set Default" shows the defaults without storing
-// them. "OK" refuses a field that is not an integer, or parameters a run
-// cannot use, with a message and keeps the dialog open; otherwise it copies
-// the values into the form and stores them. "Cancel" (or closing the
-// dialog) changes nothing.
+// them. "OK" (also Enter) refuses a field that is not an integer, or
+// parameters AudioDialogError refuses, with a warning and keeps the dialog
+// open; otherwise it copies the values into the form and stores them.
+// "Cancel" (or closing the dialog) changes nothing. Every label and button
+// has an access key of its own, and every field a tooltip with its range.
 #pragma once
 
 #include <array>
@@ -31,7 +32,8 @@ class AudioWindow : public QDialog, public DialogView {
 
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
 
   void accept() override;
 

@@ -20,10 +20,17 @@ CalculatorWindow::CalculatorWindow(QWidget* parent) : QDialog(parent) {
   probability->setReadOnly(true);
   probability->setMinimumWidth(
       probability->fontMetrics().horizontalAdvance(QStringLiteral("0.000000000000000e-000__")));
+  deviation->setToolTip(
+      QStringLiteral("How far the chi-square value lies above (or, negative, below) the median "
+                     "of its distribution: a decimal number, at least minus the median."));
+  degreesOfFreedom->setToolTip(QStringLiteral("Degrees of freedom: a whole number, 1 or more."));
+  probability->setToolTip(
+      QStringLiteral("The chance of a chi-square value at least median + deviation, 0 to 1 (0.5 "
+                     "for a deviation of 0)."));
   const std::pair<const char*, QLineEdit*> rows[] = {
-      {"Chi square deviation from chance", deviation},
-      {"DF", degreesOfFreedom},
-      {"Probability", probability},
+      {"Chi &square deviation from chance", deviation},
+      {"&DF", degreesOfFreedom},
+      {"&Probability", probability},
   };
   int row = 0;
   for (const auto& [label, edit] : rows) {
@@ -33,10 +40,15 @@ CalculatorWindow::CalculatorWindow(QWidget* parent) : QDialog(parent) {
     grid->addWidget(edit, row, 1);
     ++row;
   }
-  calculateButton = new QPushButton(QStringLiteral("Calculate"));
+  calculateButton = new QPushButton(QStringLiteral("&Calculate"));
   calculateButton->setDefault(true);
   grid->addWidget(calculateButton, row, 1, Qt::AlignRight);
-  connect(calculateButton, &QPushButton::clicked, this, [this] { model_.Calculate(*this); });
+  connect(calculateButton, &QPushButton::clicked, this, [this] {
+    model_.Calculate(*this);
+    // A refused field keeps its text for correcting it; the result beside
+    // it is cleared all the same.
+    ShowProbability();
+  });
   PushFields();
 }
 
@@ -48,12 +60,16 @@ bool CalculatorWindow::PullFields() {
 void CalculatorWindow::PushFields() {
   PushReal(deviation, model_.deviation);
   PushInt(degreesOfFreedom, model_.degreesOfFreedom);
+  ShowProbability();
+}
+
+void CalculatorWindow::ShowProbability() {
   SetText(probability, model_.probability ? RealFieldText(*model_.probability) : std::string());
 }
 
 void CalculatorWindow::ShowMessage(const std::string& text,
-                                   const std::optional<std::string>& caption) {
-  ShowMessageBox(this, text, caption);
+                                   const std::optional<std::string>& caption, MessageKind kind) {
+  ShowMessageBox(this, text, caption, kind);
 }
 
 }  // namespace corvane

@@ -2,10 +2,11 @@
 // deviation from the median for a number of degrees of freedom, on the model
 // ChiSquareCalculator.
 //
-// "Calculate" pulls the deviation (a number) and the DF (an integer), shows
-// the probability with up to 15 significant digits, or shows why it cannot
-// be computed and leaves the probability empty. The dialog has no OK or
-// Cancel button; it is closed with the window's close control (or Escape).
+// "Calculate" (also Enter) pulls the deviation (a number) and the DF (an
+// integer), shows the probability with up to 15 significant digits, or shows
+// why it cannot be computed and leaves the probability empty; a field that
+// is not a number clears the probability too. The dialog has no OK or Cancel
+// button; it is closed with the window's close control (or Escape).
 #pragma once
 
 #include <QDialog>
@@ -26,7 +27,8 @@ class CalculatorWindow : public QDialog, public DialogView {
 
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
 
   // The controls, for tests.
   QLineEdit* deviation = nullptr;
@@ -35,6 +37,8 @@ class CalculatorWindow : public QDialog, public DialogView {
   QPushButton* calculateButton = nullptr;
 
  private:
+  void ShowProbability();
+
   ChiSquareCalculator model_;
 };
 

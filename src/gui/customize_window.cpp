@@ -20,26 +20,30 @@ CustomizeWindow::CustomizeWindow(AnalysisDialog& form, QWidget* parent)
   auto* grid = new QGridLayout;
   layout->addLayout(grid);
 
-  outputRoot = AddField(grid, 0, "Output root directory", &browseOutputRoot, "Browse");
-  tempDirectory = AddField(grid, 1, "Temp directory", &browseTempDirectory, "Browse");
-  eggGroupFile = AddField(grid, 2, "EGG subgroup file", &browseEggGroupFile, "Browse");
+  // Access keys: one letter each in the dialog, so the five "Browse" and two
+  // "Default" buttons take different letters of their word.
+  outputRoot = AddField(grid, 0, "Output root d&irectory", &browseOutputRoot, "&Browse");
+  tempDirectory = AddField(grid, 1, "&Temp directory", &browseTempDirectory, "B&rowse");
+  eggGroupFile = AddField(grid, 2, "EGG subgroup &file", &browseEggGroupFile, "Bro&wse");
   remoteSaveDirectory =
-      AddField(grid, 3, "Remote file save directory", &browseRemoteSaveDirectory, "Browse");
-  saveCompressed = new QCheckBox(QStringLiteral("Save Compressed"));
+      AddField(grid, 3, "Re&mote file save directory", &browseRemoteSaveDirectory, "Brow&se");
+  saveCompressed = new QCheckBox(QStringLiteral("Sa&ve Compressed"));
   grid->addWidget(saveCompressed, 4, 1);
-  gnuplotPath = AddField(grid, 5, "Gnuplot executable", &browseGnuplot, "Browse");
-  timeZoneUrl = AddField(grid, 6, "Time zone converter URL", nullptr, nullptr);
-  dataUrl = AddField(grid, 7, "Base of egg data URL", &defaultDataUrl, "Default");
+  gnuplotPath = AddField(grid, 5, "&Gnuplot executable", &browseGnuplot, "Brows&e");
+  timeZoneUrl = AddField(grid, 6, "Time &zone converter URL", nullptr, nullptr);
+  dataUrl = AddField(grid, 7, "Base of egg data &URL", &defaultDataUrl, "&Default");
   pseudoDataUrl =
-      AddField(grid, 8, "Base of pseudo egg data URL", &defaultPseudoDataUrl, "Default");
-  logProgress = new QCheckBox(QStringLiteral("Log progress"));
+      AddField(grid, 8, "Base of &pseudo egg data URL", &defaultPseudoDataUrl, "Def&ault");
+  logProgress = new QCheckBox(QStringLiteral("&Log progress"));
   grid->addWidget(logProgress, 9, 1);
   grid->setColumnStretch(1, 1);
+  AddToolTips();
 
   auto* buttons = new QDialogButtonBox;
-  buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
-  buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+  // In the dialog before the default is set (see AudioWindow).
   layout->addWidget(buttons);
+  buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+  buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &CustomizeWindow::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CustomizeWindow::reject);
 
@@ -77,6 +81,28 @@ QLineEdit* CustomizeWindow::AddField(QGridLayout* grid, int row, const char* lab
   return edit;
 }
 
+void CustomizeWindow::AddToolTips() {
+  const std::pair<QWidget*, const char*> tips[] = {
+      {outputRoot,
+       "Existing folder below which each run writes its results (the form's \"Root "
+       "directory for output\")."},
+      {tempDirectory, "Writable folder for the progress logs and the downloads in progress."},
+      {eggGroupFile, "Optional subgroup file (.esg) naming the eggs to use; empty: every egg."},
+      {remoteSaveDirectory,
+       "Folder that keeps the downloaded day files when the form's \"Save "
+       "remote input\" is on; empty: the run's own folder."},
+      {saveCompressed, "Keep the downloaded day files gzip-compressed (.gz) instead of as .csv."},
+      {gnuplotPath, "The gnuplot program that shows the plots; empty: gnuplot on the PATH."},
+      {timeZoneUrl, "Web page opened by File > Open Time Zone Converter."},
+      {dataUrl, "Address of the data server's request for egg data (\"Default\" restores it)."},
+      {pseudoDataUrl,
+       "Address of the data server's pseudo-egg data, used for data names holding "
+       "PED (\"Default\" restores it)."},
+      {logProgress, "Write the progress logs egg.log and eggnet.log in the temp directory."},
+  };
+  for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromLatin1(tip));
+}
+
 bool CustomizeWindow::PullFields() {
   CustomizeDialog::Fields& fields = model_.fields;
   fields.outputRoot = TextOf(outputRoot);
@@ -107,8 +133,8 @@ void CustomizeWindow::PushFields() {
 }
 
 void CustomizeWindow::ShowMessage(const std::string& text,
-                                  const std::optional<std::string>& caption) {
-  ShowMessageBox(this, text, caption);
+                                  const std::optional<std::string>& caption, MessageKind kind) {
+  ShowMessageBox(this, text, caption, kind);
 }
 
 void CustomizeWindow::accept() {

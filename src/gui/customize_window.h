@@ -2,11 +2,12 @@
 // addresses and the progress log, on the model CustomizeDialog.
 //
 // Opened from the form after it has pulled its values. Each "Browse" shows
-// its chooser (a cancelled folder chooser empties its field; a cancelled
-// file chooser keeps it); each "Default" restores its address. "OK" copies
-// the values into the form and stores them; "Cancel" (or closing the
-// dialog) changes nothing. The form's controls show its values afterwards
-// in either case.
+// its chooser where the field's value points (a cancelled chooser keeps the
+// field); each "Default" restores its address. "OK" (also Enter) copies the
+// values into the form and stores them; "Cancel" (or closing the dialog)
+// changes nothing. The form's controls show its values afterwards in either
+// case. Every label and button has an access key of its own, and every
+// field a tooltip.
 #pragma once
 
 #include <QDialog>
@@ -32,7 +33,8 @@ class CustomizeWindow : public QDialog, public DialogView {
 
   bool PullFields() override;
   void PushFields() override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override;
 
   void accept() override;
   void reject() override;
@@ -57,6 +59,7 @@ class CustomizeWindow : public QDialog, public DialogView {
   QPushButton* defaultPseudoDataUrl = nullptr;
 
  private:
+  void AddToolTips();
   QLineEdit* AddField(QGridLayout* grid, int row, const char* label, QPushButton** button,
                       const char* buttonText);
 

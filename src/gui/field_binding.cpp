@@ -11,7 +11,7 @@ namespace corvane {
 namespace {
 
 bool Refuse(QLineEdit* edit, const char* message, DialogView& view) {
-  view.ShowMessage(message, std::nullopt);
+  view.ShowMessage(message, std::nullopt, MessageKind::kWarning);
   edit->setFocus(Qt::OtherFocusReason);
   edit->selectAll();
   return false;

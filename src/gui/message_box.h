@@ -1,4 +1,5 @@
-// The program's modal message box: the text with an OK button.
+// The program's modal message box: the text with an OK button and the icon
+// of its kind (information, warning or critical).
 //
 // A caption of nullopt is the platform's default, the application's name
 // ("Corvane"); an empty caption is shown as an empty title. Returns once the
@@ -9,11 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "core/form_link.h"
+
 class QWidget;
 
 namespace corvane {
 
 void ShowMessageBox(QWidget* parent, const std::string& text,
-                    const std::optional<std::string>& caption);
+                    const std::optional<std::string>& caption, MessageKind kind);
 
 }  // namespace corvane

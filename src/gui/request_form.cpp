@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -15,6 +16,7 @@
 
 #include "app/request_values.h"
 #include "gui/field_binding.h"
+#include "gui/form_tooltips.h"
 
 namespace corvane {
 
@@ -69,6 +71,7 @@ RequestForm::RequestForm(QWidget* parent) : QWidget(parent) {
     connect(box, &QCheckBox::toggled, this, [this] { ApplyEnabling(); });
   }
   connect(smoothing, &QButtonGroup::idToggled, this, [this] { ApplyEnabling(); });
+  AddToolTips(*this);
   Push(AnalysisFields{});
 }
 
@@ -76,9 +79,9 @@ QGroupBox* RequestForm::MakeBatchFrame() {
   batchFrame = new QGroupBox(QStringLiteral(" BATCH "), this);
   auto* row = new QHBoxLayout(batchFrame);
   batchFile = MakeEdit(batchFrame, "/home/user/batches/quakes-2011.ebb");
-  auto* label = new QLabel(QStringLiteral("Batch file"));
+  auto* label = new QLabel(QStringLiteral("&Batch file"));
   label->setBuddy(batchFile);
-  runBatchButton = new QPushButton(QStringLiteral("Run batch file"));
+  runBatchButton = new QPushButton(QStringLiteral("R&un batch file"));
   row->addWidget(label);
   row->addWidget(batchFile, 1);
   row->addWidget(runBatchButton);
@@ -95,10 +98,15 @@ QGroupBox* RequestForm::MakeInteractiveFrame() {
   groups->addWidget(MakeAnalysesGroup(), 1);
 
   auto* buttons = new QVBoxLayout;
-  analyzeButton = new QPushButton(QStringLiteral("Analyze data"));
+  analyzeButton = new QPushButton(QStringLiteral("&Analyze data"));
   analyzeButton->setDefault(true);
-  displayButton = new QPushButton(QStringLiteral("Display"));
-  stopButton = new QPushButton(QStringLiteral("Stop"));
+  displayButton = new QPushButton(QStringLiteral("Dis&play"));
+  stopButton = new QPushButton(QStringLiteral("&Stop"));
+  // Enter on a focused button presses that button, as in a dialog; Enter
+  // elsewhere in the form presses "Analyze data" (keyPressEvent).
+  for (QPushButton* button : {analyzeButton, displayButton, stopButton, runBatchButton}) {
+    button->setAutoDefault(true);
+  }
   buttons->addWidget(analyzeButton);
   buttons->addWidget(displayButton);
   buttons->addWidget(stopButton);
@@ -132,18 +140,18 @@ QWidget* RequestForm::MakeRequestFields() {
   remoteAccess = new QCheckBox(QStringLiteral("Remote access"));
   saveRemoteInput = new QCheckBox(QStringLiteral("Save remote input"));
 
-  AddRow(grid, 0, "Start time (yyyy-mm-dd hh:mm:ss)", startTime);
-  AddRow(grid, 1, "Stop time  (yyyy-mm-dd hh:mm:ss)", stopTime);
-  AddRow(grid, 2, "Event time  (yyyy-mm-dd hh:mm:ss)", eventTime);
+  AddRow(grid, 0, "S&tart time (yyyy-mm-dd hh:mm:ss)", startTime);
+  AddRow(grid, 1, "Stop ti&me  (yyyy-mm-dd hh:mm:ss)", stopTime);
+  AddRow(grid, 2, "&Event time  (yyyy-mm-dd hh:mm:ss)", eventTime);
   auto* duration = new QHBoxLayout;
   duration->addWidget(eventDuration);
   duration->addWidget(new QLabel(QStringLiteral("hr.")));
   duration->addStretch(1);
   grid->addLayout(duration, 2, 2, 1, 2);
-  AddRow(grid, 3, "Root directory for output", outputRoot, 3);
-  AddRow(grid, 4, "Data name", dataName);
-  AddRow(grid, 5, "Local egg file ", localEggFile, 3);
-  AddRow(grid, 6, "Egg subgroup file", eggGroupFile, 3);
+  AddRow(grid, 3, "&Root directory for output", outputRoot, 3);
+  AddRow(grid, 4, "Data &name", dataName);
+  AddRow(grid, 5, "&Local egg file ", localEggFile, 3);
+  AddRow(grid, 6, "Egg sub&group file", eggGroupFile, 3);
   auto* source = new QHBoxLayout;
   source->addWidget(remoteAccess);
   source->addWidget(saveRemoteInput);
@@ -164,9 +172,9 @@ QGroupBox* RequestForm::MakeSmoothingGroup() {
   auto* grid = new QGridLayout;
   smoothWindowSize = MakeEdit(group, "000000");
   expCoeff = MakeEdit(group, "0.000000001");
-  AddRow(grid, 0, "Size", smoothWindowSize);
+  AddRow(grid, 0, "Si&ze", smoothWindowSize);
   grid->addWidget(new QLabel(QStringLiteral("(sec)")), 0, 2);
-  AddRow(grid, 1, "Coeff", expCoeff, 2);
+  AddRow(grid, 1, "&Coeff", expCoeff, 2);
   column->addLayout(grid);
   column->addStretch(1);
   return group;
@@ -195,18 +203,18 @@ QGroupBox* RequestForm::MakeAnalysesGroup() {
   dftSize = MakeEdit(group, "0000000");
 
   grid->addWidget(compareIntervals, 0, 0, 1, 2);
-  AddRow(grid, 1, "Interval 1 (sec)", interval1Start);
-  AddRow(grid, 2, "Duration (sec)", intervalDuration);
-  AddRow(grid, 3, "Interval 2 (sec)", interval2Start);
+  AddRow(grid, 1, "Interval &1 (sec)", interval1Start);
+  AddRow(grid, 2, "Durat&ion (sec)", intervalDuration);
+  AddRow(grid, 3, "Interval &2 (sec)", interval2Start);
   grid->addWidget(audioOutput, 4, 0, 1, 2);
   grid->addWidget(dft, 5, 0, 1, 2);
-  AddRow(grid, 6, "DFT Size", dftSize);
+  AddRow(grid, 6, "&DFT Size", dftSize);
   grid->setRowStretch(7, 1);
   return group;
 }
 
 QGroupBox* RequestForm::MakeDisplayGroup() {
-  auto* group = new QGroupBox(QStringLiteral(" Display Variables "));
+  auto* group = new QGroupBox(QStringLiteral(" Display &Variables "));
   auto* column = new QVBoxLayout(group);
   displayVariable = new QButtonGroup(group);
   for (int i = 0; i < kDisplayVariableCount; ++i) {
@@ -227,7 +235,7 @@ QWidget* RequestForm::MakeStatusRow() {
   bytesReceived = MakeEdit(row, "0000000000");
   bytesReceived->setReadOnly(true);
   bytesReceived->setAlignment(Qt::AlignRight);
-  auto* bytesLabel = new QLabel(QStringLiteral("Bytes rcvd"));
+  auto* bytesLabel = new QLabel(QStringLiteral("B&ytes rcvd"));
   bytesLabel->setBuddy(bytesReceived);
   status = new QLabel;
   status->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -301,6 +309,18 @@ void RequestForm::PushStatus(const AnalysisFields& fields) {
 }
 
 void RequestForm::SetProgress(int percent) { progress->setValue(percent); }
+
+void RequestForm::keyPressEvent(QKeyEvent* event) {
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+  if (!enter || modifiers != Qt::NoModifier) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  // A field or choice passed the key on: Enter is "Analyze data".
+  event->accept();
+  if (analyzeButton->isEnabled()) analyzeButton->click();
+}
 
 void RequestForm::SetBusy(bool busy) {
   analyzeButton->setEnabled(!busy);

@@ -13,6 +13,15 @@
 // other two, "DFT Size" with "DFT", the three intervals with "Compare Egg
 // Intervals". While the form is busy the buttons that would start a run are
 // disabled; "Stop" stays enabled.
+//
+// Keyboard: every field label, push button and the " Display Variables "
+// group carry an access key, each letter once in the window together with
+// the menu titles (File, Options, Help take F, O and H); the check boxes,
+// the other two groups and the radio buttons are reached with Tab and the
+// arrow keys (the fixed texts hold only 21 different letters). Enter on a
+// focused push button presses it; Enter anywhere else in the form presses
+// "Analyze data" when it is enabled. Every control has a tooltip saying what
+// it is, its unit and its range (form_tooltips.h).
 #pragma once
 
 #include <QWidget>
@@ -81,6 +90,9 @@ class RequestForm : public QWidget {
   QProgressBar* progress = nullptr;
   QLineEdit* bytesReceived = nullptr;
   QLabel* status = nullptr;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   QGroupBox* MakeBatchFrame();

@@ -5,9 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string_view>
-#include <vector>
 
 #include "core/c_format.h"
 #include "input/first_word.h"
@@ -122,13 +122,14 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
 
   const std::string target = InflatedFileName(context.settings, index);
   PendingFile output(target);
-  std::vector<char> chunk(kChunkSize);
+  // Left uninitialised: a small stream touches only the pages it fills.
+  const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kChunkSize);
   FirstWord first_word;
   LineLimit lines;
   std::int64_t total = 0;
   Stream stream = Stream::kEnded;
   for (;;) {
-    const long got = gz.Read(chunk.data(), chunk.size());
+    const long got = gz.Read(chunk.get(), kChunkSize);
     if (got <= 0) {
       if (got < 0) stream = Stream::kDamaged;
       break;
@@ -137,7 +138,7 @@ bool InflateDataFile(RunContext& context, const std::string& compressedPath, int
       stream = Stream::kTooLarge;
       break;
     }
-    const std::string_view bytes(chunk.data(), static_cast<size_t>(got));
+    const std::string_view bytes(chunk.get(), static_cast<size_t>(got));
     first_word.Feed(bytes);
     // A message page is reported as such, whatever its lines.
     if (!lines.Feed(bytes) && !first_word.IsMessagePage()) {

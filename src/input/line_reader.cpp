@@ -11,12 +11,14 @@ namespace {
 // The longest text a line may take before its line feed: the line and the
 // carriage return that is not part of it.
 constexpr size_t kMaxRawLine = LineReader::kMaxLineLength + 1;
+// A block behind the unread rest of a line.
+constexpr size_t kBufferSize = LineReader::kBlockSize + kMaxRawLine + 1;
 
 }  // namespace
 
 bool LineReader::Start(std::int64_t size) {
   file_size_ = size;
-  buffer_.assign(kBlockSize + kMaxRawLine + 1, '\0');
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   begin_ = end_ = 0;
   eof_ = failed_ = too_long_ = empty_text_ = message_page_ = false;
   problem_ = InflatingStream::Problem::kNone;
@@ -50,7 +52,7 @@ bool LineReader::OpenCompressed(const std::string& path) {
   while (!first_word.Complete() && end_ < kBlockSize) {
     const size_t before = end_;
     if (!Fill()) break;
-    first_word.Feed(std::string_view(buffer_.data() + before, end_ - before));
+    first_word.Feed(std::string_view(buffer_.get() + before, end_ - before));
   }
   empty_text_ = end_ == 0 && eof_ && !failed_;
   message_page_ = !failed_ && first_word.IsMessagePage();
@@ -83,11 +85,11 @@ bool LineReader::CheckToEnd() {
 bool LineReader::Fill() {
   if (eof_ || (!file_ && stream_ == nullptr)) return false;
   if (begin_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     end_ -= begin_;
     begin_ = 0;
   }
-  const long got = ReadBlock(buffer_.data() + end_, buffer_.size() - end_);
+  const long got = ReadBlock(buffer_.get() + end_, kBufferSize - end_);
   if (got <= 0) {
     eof_ = true;
     failed_ = got < 0;
@@ -100,7 +102,7 @@ bool LineReader::Fill() {
 // Hands out the `length` bytes at begin_ as the next line and moves past
 // `taken` bytes (the line and its terminator); refuses a line over the limit.
 bool LineReader::Return(std::string_view& line, size_t length, size_t taken) {
-  std::string_view text(buffer_.data() + begin_, length);
+  std::string_view text(buffer_.get() + begin_, length);
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
   if (text.size() > kMaxLineLength) {
     too_long_ = true;
@@ -117,8 +119,8 @@ bool LineReader::NextLine(std::string_view& line) {
   if (too_long_ || (!file_ && stream_ == nullptr)) return false;
   size_t searched = begin_;
   for (;;) {
-    const char* start = buffer_.data() + begin_;
-    const void* feed = std::memchr(buffer_.data() + searched, '\n', end_ - searched);
+    const char* start = buffer_.get() + begin_;
+    const void* feed = std::memchr(buffer_.get() + searched, '\n', end_ - searched);
     if (feed != nullptr) {
       const size_t length = static_cast<size_t>(static_cast<const char*>(feed) - start);
       return Return(line, length, length + 1);

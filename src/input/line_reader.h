@@ -15,7 +15,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/regular_file.h"
 #include "input/inflating_stream.h"
@@ -89,9 +88,11 @@ class LineReader {
 
   StdioFile file_;
   std::unique_ptr<InflatingStream> stream_;
-  std::vector<char> buffer_;  // kBlockSize + kMaxLineLength + 1 bytes
-  size_t begin_ = 0;          // start of the unread text in buffer_
-  size_t end_ = 0;            // end of the valid text in buffer_
+  // kBufferSize bytes, left uninitialised: a small file touches only the
+  // pages it fills.
+  std::unique_ptr<char[]> buffer_;
+  size_t begin_ = 0;  // start of the unread text in buffer_
+  size_t end_ = 0;    // end of the valid text in buffer_
   bool eof_ = false;
   bool failed_ = false;
   bool too_long_ = false;

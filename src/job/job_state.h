@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,10 @@ class JobState {
   // The run's data and results.
   EggSampleTable table;
   CompositeSeries series;
+  // For the report: the run values once the results are written, and the
+  // interval comparison once it has run (or was refused).
+  std::optional<RunStatistics> statistics;
+  std::optional<IntervalReport> intervals;
 
   // Seconds of a monotonic clock; the download stall rule measures with it.
   std::function<std::int64_t()> now_seconds;

@@ -64,6 +64,8 @@ RunReport JobState::MakeReport() const {
   // before the Stop decides over the Stop.
   if (results_written) {
     report.outcome = RunOutcome::kCompleted;
+    report.statistics = statistics;
+    report.intervals = intervals;
   } else if (context.StopRequested()) {
     report.outcome = RunOutcome::kStopped;
   } else {

@@ -13,7 +13,9 @@ ResultSteps BuildResultSteps(JobState& job) {
   steps.createAudioFiles = [&job] { CreateAudioFiles(job.context, job.series); };
   steps.eventEcho = [&job] { RunEventEcho(job.context, job.table, job.series); };
   steps.dftSpectra = [&job] { RunDftSpectra(job.context, job.table, job.series); };
-  steps.compareIntervals = [&job] { CompareIntervals(job.context, job.table, job.series); };
+  steps.compareIntervals = [&job] {
+    job.intervals = CompareIntervals(job.context, job.table, job.series);
+  };
   return steps;
 }
 

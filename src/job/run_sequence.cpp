@@ -2,6 +2,7 @@
 #include "input/input_notes.h"
 #include "job/job_state.h"
 #include "job/result_steps.h"
+#include "output/run_statistics.h"
 #include "output/write_results.h"
 #include "stats/composite_statistics.h"
 #include "stats/smoothing_settings.h"
@@ -43,8 +44,8 @@ void JobState::RunSequence() {
   if (context.Aborted()) return;
 
   context.LogLine("Write results");
-  WriteResults(context, table, series, BuildResultSteps(*this));
-  results_written = !context.Aborted();
+  results_written = WriteResults(context, table, series, BuildResultSteps(*this));
+  if (results_written) statistics = RunStatisticsOf(series, table.sampleCount);
   context.AdvanceJobStage();
 }
 

@@ -13,8 +13,10 @@ CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,
                                                  const CompositeSeries& series) {
   CumulativeStatistics result;
   const size_t n = std::min(series.stoufZ.size(), series.covar.size());
-  std::vector<double> sums(n);
-  std::vector<int> covarDegrees(n);
+  std::vector<double>& sums = result.stoufferSum;
+  std::vector<int>& covarDegrees = result.covarDegrees;
+  sums.resize(n);
+  covarDegrees.resize(n);
   result.stoufferDegrees.resize(n);
   result.covarSum.resize(n);
 

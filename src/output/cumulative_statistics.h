@@ -27,12 +27,14 @@ namespace corvane {
 
 struct CumulativeStatistics {
   bool complete = false;
+  std::vector<double> stoufferSum;   // S
   std::vector<double> deviation;     // D_C, data file column 2
   std::vector<double> reference;     // E_C, column 3
   std::vector<double> stoufferProb;  // P_S, lower tail (column 4 is 1 - P_S)
   std::vector<double> covarSum;      // K, column 13
   std::vector<double> covarProb;     // P_C, lower tail (column 14 is 1 - P_C)
   std::vector<int> stoufferDegrees;  // k_S
+  std::vector<int> covarDegrees;     // k_K
 };
 
 CumulativeStatistics ComputeCumulativeStatistics(const RunContext& context,

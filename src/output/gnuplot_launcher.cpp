@@ -94,7 +94,7 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
   // successful exec closes the pipe (close-on-exec) without a word.
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) {
-    if (error != nullptr) *error = std::strerror(errno);
+    if (error != nullptr) *error = program + ": " + std::strerror(errno);
     return false;
   }
   const pid_t child = fork();
@@ -106,7 +106,7 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
   close(fds[1]);
   if (child < 0) {
     close(fds[0]);
-    if (error != nullptr) *error = std::strerror(forkError);
+    if (error != nullptr) *error = program + ": " + std::strerror(forkError);
     return false;
   }
   int status = 0;
@@ -136,7 +136,8 @@ bool LaunchPlot(const RunContext& context, const std::string& script) {
     return true;
   }
   context.LogLine(error);
-  context.ShowMessage("Failed to launch Gnuplot");
+  context.ShowMessage("Failed to launch Gnuplot: " + error +
+                      ". Set the gnuplot executable in Options > Customize.");
   return false;
 }
 

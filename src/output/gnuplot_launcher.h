@@ -9,12 +9,13 @@
 // on /dev/null and none of our other descriptors (a pipe that reads our
 // output is not held open by the window), so its window stays open after
 // this program's run, or the program itself, has ended. Returns true
-// once the executable has been started, false (with the reason in *error)
-// when it could not be found or executed.
+// once the executable has been started, false (with the program and the
+// reason in *error) when it could not be found or executed.
 //
 // LaunchPlot is the launch of a run: it logs the executable, the parameters
 // and "Launching wgnuplot", launches, and logs "Launch was successful" or
-// shows "Failed to launch Gnuplot".
+// shows "Failed to launch Gnuplot: " with the program, the reason and where
+// to set the program.
 #pragma once
 
 #include <string>

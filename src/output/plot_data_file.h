@@ -6,9 +6,8 @@
 //
 // An undefined eggvar or eventEcho (NaN) is written as 0, so the file never
 // holds "nan". Lines are formatted in parallel and written in order; the
-// abort flag is tested before each line, and a stopped run keeps the lines
-// already written. Returns the number of lines written; write errors show in
-// the file's Ok().
+// abort flag is tested before each line. Returns the number of lines
+// written; write errors show in the file's Ok().
 #pragma once
 
 #include "core/output_file.h"

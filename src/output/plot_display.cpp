@@ -1,11 +1,14 @@
 #include "output/plot_display.h"
 
+#include <sys/stat.h>
+
 #include <optional>
 #include <string>
 
 #include "core/c_format.h"
 #include "core/data_name.h"
 #include "core/output_file.h"
+#include "output/data_lines.h"
 #include "output/gnuplot_launcher.h"
 #include "output/plot_files.h"
 #include "output/plot_information.h"
@@ -15,11 +18,45 @@ namespace corvane {
 namespace {
 
 void Fail(RunContext& context, const std::string& message) {
+  context.results.Discard();
   context.ShowMessage(message);
   context.Abort();
 }
 
 bool IsDisplayColumn(int code) { return code == 2 || (code >= 4 && code <= 14); }
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0;
+}
+
+// Why the run's information and data files are not a whole set, or nullopt
+// when they are (the information is read into *information).
+std::optional<std::string> NotWhole(const std::string& name, const PlotFiles& files,
+                                    PlotInformation& information) {
+  switch (ReadPlotInformation(files.information, information)) {
+    case InformationStatus::kMissing:
+      return std::string("Failed to open gnuplot inf file for input");
+    case InformationStatus::kNotRegular:
+      return "Failed to open gnuplot inf file for input: " + files.information +
+             " is not a regular file";
+    case InformationStatus::kMalformed:
+      return "Malformed gnuplot inf file " + files.information;
+    case InformationStatus::kOk:
+      break;
+  }
+  const std::string incomplete = "The results of " + name + " are incomplete: ";
+  const DataLines lines = CountDataLines(files.data);
+  if (!lines.readable) return incomplete + files.data + ": " + lines.reason;
+  if (lines.complete != information.records || lines.unfinished) {
+    return incomplete + CFormat("%s counts %lld records, but %s holds %lld%s",
+                                files.information.c_str(),
+                                static_cast<long long>(information.records), files.data.c_str(),
+                                static_cast<long long>(lines.complete),
+                                lines.unfinished ? " and an unfinished line" : "");
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -33,18 +70,15 @@ void RunDisplay(RunContext& context) {
     return Fail(context, CFormat("Unknown display variable %d", column));
   const std::optional<PlotFiles> files = PlotFilesOf(settings);
   if (!files) return Fail(context, "Failed to get current directory");
+  if (!Exists(files->directory)) return Fail(context, "Failed to open gnuplot inf file for input");
 
+  OutputFileSet& set = context.results;
+  if (std::optional<std::string> refusal = set.Begin(files->directory, settings.dataName)) {
+    return Fail(context, *refusal);
+  }
   PlotInformation information;
-  switch (ReadPlotInformation(files->information, information)) {
-    case InformationStatus::kMissing:
-      return Fail(context, "Failed to open gnuplot inf file for input");
-    case InformationStatus::kNotRegular:
-      return Fail(context, "Failed to open gnuplot inf file for input: " + files->information +
-                               " is not a regular file");
-    case InformationStatus::kMalformed:
-      return Fail(context, "Malformed gnuplot inf file " + files->information);
-    case InformationStatus::kOk:
-      break;
+  if (std::optional<std::string> problem = NotWhole(settings.dataName, *files, information)) {
+    return Fail(context, *problem);
   }
 
   std::string text =
@@ -58,11 +92,20 @@ void RunDisplay(RunContext& context) {
     text += PlotCommand(files->data, column, legend, stouffer || covar);
   }
   OutputFile script;
-  if (!script.Open(files->script, "w")) {
+  if (!set.Open(script, files->script, "w")) {
     return Fail(context, "Failed to open gnuplot gp file for output");
   }
   script.Write(text);
-  if (!script.Close()) return Fail(context, "Failed to write gnuplot gp file");
+  if (!set.Finish(script)) {
+    return Fail(context,
+                "Failed to write gnuplot gp file " + files->script + ": " + script.Reason());
+  }
+  const OutputFileSet::Outcome outcome = set.Commit();
+  for (const std::string& failure : outcome.failures) context.ShowMessage(failure);
+  if (!outcome.committed) {
+    context.Abort();
+    return;
+  }
   if (information.records > 0 && !context.Aborted()) LaunchPlot(context, files->script);
 }
 

@@ -1,7 +1,6 @@
 #include "output/summary_tables.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "core/c_format.h"
 #include "core/output_file.h"
@@ -21,33 +20,22 @@ const char* const kDependentSamplesNote =
 
 namespace {
 
-void WriteIntervalSettings(OutputFile& file, const AnalysisSettings& settings) {
-  file.Printf("interval1Start %d\n", settings.interval1Start);
-  file.Printf("interval2Start %d\n", settings.interval2Start);
-  file.Printf("intervalDuration %d\n", settings.intervalDuration);
-}
-
-// Whether the summary table at path already holds its column heading.
-bool HasSummaryHeading(const std::string& path) {
-  std::ifstream table(path);
-  std::string line;
-  while (std::getline(table, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == kSummaryColumnHeading) return true;
-  }
-  return false;
+std::string IntervalSettingsText(const AnalysisSettings& settings) {
+  return CFormat("interval1Start %d\ninterval2Start %d\nintervalDuration %d\n",
+                 settings.interval1Start, settings.interval2Start, settings.intervalDuration);
 }
 
 }  // namespace
 
-std::optional<std::string> WriteStatisticsTable(const std::string& path,
+std::optional<std::string> WriteStatisticsTable(OutputFileSet& set, const std::string& path,
                                                 const AnalysisSettings& settings,
                                                 const CompositeSeries& series,
                                                 const IntervalComparison& comparison,
                                                 const std::string& inputNotes) {
   OutputFile file;
-  if (!file.Open(path, "w")) return std::string("Failed to open statistics tst file for output");
-  WriteIntervalSettings(file, settings);
+  if (!set.Open(file, path, "w"))
+    return std::string("Failed to open statistics tst file for output");
+  file.Write(IntervalSettingsText(settings));
   file.Printf("useableEggs %d\n", series.useableEggs);
   file.Write(inputNotes);
   file.Write(SmoothingWindowLine(settings));
@@ -75,39 +63,39 @@ std::optional<std::string> WriteStatisticsTable(const std::string& path,
   }
   // Last, so that the lines above stay where readers of the table find them.
   file.Printf("\n%s\n", kDependentSamplesNote);
-  if (!file.Close()) return std::string("Failed to write statistics tst file");
+  if (!set.Finish(file)) {
+    return "Failed to write statistics tst file " + path + ": " + file.Reason();
+  }
   return std::nullopt;
 }
 
-bool AppendSummaryRunLine(const std::string& path, const AnalysisSettings& settings,
-                          const CompositeSeries& series, const IntervalComparison& comparison) {
-  const bool needsHeading = !HasSummaryHeading(path);
-  OutputFile file;
-  if (!file.Open(path, "a")) return false;
-  if (needsHeading) {
-    file.Printf("Root directory: %s\n", settings.rootDirectory.c_str());
-    WriteIntervalSettings(file, settings);
-    file.Write(SmoothingWindowLine(settings));
-    file.Printf("\n%s\n\n", kSummaryColumnHeading);
-  }
-  file.Printf("%s\t%d\t%f\t%d\t%f\t", settings.dataName.c_str(), series.useableEggs,
-              series.lastCumulativeDeviation, series.finalStoufferDegrees,
-              1.0 - series.finalStoufferProb);
+TableText SummaryRunText(const AnalysisSettings& settings, const CompositeSeries& series,
+                         const IntervalComparison& comparison) {
+  TableText table;
+  table.headingLine = kSummaryColumnHeading;
+  table.heading = CFormat("Root directory: %s\n", settings.rootDirectory.c_str()) +
+                  IntervalSettingsText(settings) + SmoothingWindowLine(settings) +
+                  CFormat("\n%s\n\n", kSummaryColumnHeading);
+  table.text = CFormat("%s\t%d\t%f\t%d\t%f\t", settings.dataName.c_str(), series.useableEggs,
+                       series.lastCumulativeDeviation, series.finalStoufferDegrees,
+                       1.0 - series.finalStoufferProb);
   for (const TTestResult& test : comparison.tests) {
-    file.Printf("%f\t%f\t%f\t", test.mean1, test.mean2, test.mean2 - test.mean1);
+    table.text += CFormat("%f\t%f\t%f\t", test.mean1, test.mean2, test.mean2 - test.mean1);
   }
-  file.Write("\n");
-  return file.Close();
+  table.text += "\n";
+  return table;
 }
 
-void CompareIntervals(RunContext& context, const EggSampleTable& table,
-                      const CompositeSeries& series) {
+std::optional<IntervalReport> CompareIntervals(RunContext& context, const EggSampleTable& table,
+                                               const CompositeSeries& series) {
   const AnalysisSettings& settings = context.settings;
-  if (!settings.compareIntervals || context.Aborted()) return;
+  if (!settings.compareIntervals || context.Aborted()) return std::nullopt;
+  IntervalReport report;
   if (auto error = IntervalSettingsError(settings.interval1Start, settings.interval2Start,
                                          settings.intervalDuration)) {
     context.ShowMessage(*error);
-    return;
+    report.message = *error;
+    return report;
   }
   // The settings are seconds from the first sample; a sample spans
   // `resolution` of them, and the duration is rounded up to whole samples.
@@ -115,29 +103,41 @@ void CompareIntervals(RunContext& context, const EggSampleTable& table,
   const int duration = settings.intervalDuration / resolution +
                        (settings.intervalDuration % resolution != 0 ? 1 : 0);
   if (duration < 2) {
-    context.ShowMessage(
-        CFormat("The interval duration must be at least %d seconds at %d "
-                "seconds per sample",
-                resolution + 1, resolution));
-    return;
+    report.message = CFormat(
+        "The interval duration must be at least %d seconds at %d "
+        "seconds per sample",
+        resolution + 1, resolution);
+    context.ShowMessage(report.message);
+    return report;
   }
   auto outcome = CompareSeriesIntervals(series, settings.interval1Start / resolution,
                                         settings.interval2Start / resolution, duration);
   if (const std::string* refusal = std::get_if<std::string>(&outcome)) {
     context.ShowMessage(*refusal);
-    return;
+    report.message = *refusal;
+    return report;
   }
   const IntervalComparison& comparison = std::get<IntervalComparison>(outcome);
-  if (auto failure =
-          WriteStatisticsTable(settings.outputDirectory + settings.dataName + ".tst", settings,
-                               series, comparison, InputNoteLines(table, false))) {
+  report.ran = true;
+  for (std::size_t v = 0; v < kComparedVariables.size(); ++v) {
+    const TTestResult& test = comparison.tests[v];
+    report.tests.push_back(
+        {kComparedVariables[v].name, test.mean1, test.mean2, test.t, test.df, test.prob});
+  }
+  if (auto failure = WriteStatisticsTable(
+          context.results, settings.outputDirectory + settings.dataName + ".tst", settings, series,
+          comparison, InputNoteLines(table, false))) {
     context.ShowMessage(*failure);
-    return;
+    report.message = *failure;
+    return report;
   }
-  if (settings.batchMode &&
-      !AppendSummaryRunLine(context.SummaryPath(), settings, series, comparison)) {
-    context.LogLine("Failed to append the run line to " + context.SummaryPath());
+  if (!settings.batchMode) return report;
+  if (auto failure = context.results.AddToTable(
+          context.SummaryPath(), SummaryRunText(settings, series, comparison),
+          "Failed to add the run line to the summary table")) {
+    context.ShowUnwrittenLine(settings.dataName + ": " + *failure);
   }
+  return report;
 }
 
 }  // namespace corvane

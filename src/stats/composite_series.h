@@ -51,6 +51,11 @@ struct CompositeSeries {
   // The degrees of freedom of D and P_S: the samples with a defined stoufZ
   // among those written (the sample count when every sample is defined).
   int finalStoufferDegrees = 0;
+  double finalStoufferSum = 0.0;  // S, the chi-square sum behind D and P_S
+  // K, the covariance sum behind P_C, and its degrees of freedom (the
+  // samples with a defined covar).
+  double finalCovarSum = 0.0;
+  int finalCovarDegrees = 0;
 
   // Event echo summary: the name of the variable searched (empty when no
   // search ran), how many of the highest post-event peaks were averaged, and

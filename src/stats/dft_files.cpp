@@ -5,6 +5,7 @@
 
 #include "core/c_format.h"
 #include "core/output_file.h"
+#include "core/output_file_set.h"
 #include "stats/block_power.h"
 #include "stats/smoothing_filters.h"
 #include "stats/undefined_samples.h"
@@ -38,7 +39,9 @@ void WriteHeading(OutputFile& file, const AnalysisSettings& settings, const DftR
   if (request.label) file.Printf("%s\n", request.label->c_str());
 }
 
-void WriteBlock(OutputFile& spectrum, OutputFile& table, const AnalysisSettings& settings,
+// Writes one block's bins to the spectrum file and adds its line of powers
+// to the table's text.
+void WriteBlock(OutputFile& spectrum, std::string& table, const AnalysisSettings& settings,
                 const DftRequest& request, const std::vector<double>& power) {
   spectrum.Write("\ncyclePerSec\tcyclePerHr\thrPerCycle\tpower\n");
   // A block of M samples spans M * secondsPerSample seconds.
@@ -50,13 +53,10 @@ void WriteBlock(OutputFile& spectrum, OutputFile& table, const AnalysisSettings&
     const double hoursPerCycle = j == 0 ? 0.0 : 1.0 / perHour;
     spectrum.Printf("%f\t%f\t%f\t%f\n", perSecond, perHour, hoursPerCycle, power[j]);
   }
-  if (request.label) {
-    table.Printf("%s\t%s\t", settings.dataName.c_str(), request.label->c_str());
-  } else {
-    table.Printf("%s\t", settings.dataName.c_str());
-  }
-  for (const double p : power) table.Printf("%f\t", p);
-  table.Write("\n");
+  table += settings.dataName + "\t";
+  if (request.label) table += *request.label + "\t";
+  for (const double p : power) table += CFormat("%f\t", p);
+  table += "\n";
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ std::vector<double> BlockPower(std::span<const double> segment, std::int64_t sta
   return power;
 }
 
-void WriteDftSpectrum(const RunContext& context, const DftRequest& request) {
+void WriteDftSpectrum(RunContext& context, const DftRequest& request) {
   const AnalysisSettings& settings = context.settings;
   context.PostStatus("DFT of variables");
   context.LogLine(CFormat("DFT of variable %s", request.name.c_str()));
@@ -98,28 +98,37 @@ void WriteDftSpectrum(const RunContext& context, const DftRequest& request) {
   const std::vector<double> segment = MeanFreeSegment(request.data, request.offset);
   const std::vector<float> window = DftWindow(request.size);
 
+  OutputFileSet& set = context.results;
+  const std::string spectrumPath =
+      settings.outputDirectory + settings.dataName + "_" + request.name + "_dft.dat";
   OutputFile spectrum;
-  if (!spectrum.Open(settings.outputDirectory + settings.dataName + "_" + request.name + "_dft.dat",
-                     "a")) {
+  if (!set.Open(spectrum, spectrumPath, "a")) {
     context.ShowMessage("Failed to open file for dft output");
     return;
   }
   WriteHeading(spectrum, settings, request);
-  OutputFile table;
-  if (!table.Open(settings.rootDirectory + request.name + "_dft.dat", "a")) {
+  const std::string tablePath = settings.rootDirectory + request.name + "_dft.dat";
+  std::string table;
+  if (CheckTable(tablePath)) {
     context.ShowMessage("Failed to open dft summary file");
+  } else {
+    const auto length = static_cast<std::int64_t>(segment.size());
+    for (std::int64_t start = 0; start < length && !context.Aborted(); start += request.step) {
+      WriteBlock(spectrum, table, settings, request,
+                 BlockPower(segment, start, window, request.gainDb));
+      if (!spectrum.Ok()) break;
+    }
+  }
+  if (!set.Finish(spectrum)) {
+    context.ShowMessage("Failed to write file for dft output " + spectrumPath + ": " +
+                        spectrum.Reason());
     return;
   }
-  const auto length = static_cast<std::int64_t>(segment.size());
-  for (std::int64_t start = 0; start < length && !context.Aborted(); start += request.step) {
-    WriteBlock(spectrum, table, settings, request,
-               BlockPower(segment, start, window, request.gainDb));
-    if (!spectrum.Ok() || !table.Ok()) break;
+  if (table.empty()) return;
+  if (auto failure =
+          set.AddToTable(tablePath, {table, {}, {}}, "Failed to write dft summary file")) {
+    context.ShowMessage(*failure);
   }
-  const bool spectrumWritten = spectrum.Close();
-  const bool tableWritten = table.Close();
-  if (!spectrumWritten) context.ShowMessage("Failed to write file for dft output");
-  if (!tableWritten) context.ShowMessage("Failed to write dft summary file");
 }
 
 void RunDftSpectra(RunContext& context, const EggSampleTable& table,

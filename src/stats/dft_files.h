@@ -3,7 +3,10 @@
 //    a heading per call and a table of the lowest bins per block;
 //  - the root's spectrum table "<root dir><variable>_dft.dat", one line of
 //    powers per block, shared by every run of the root.
-// Both files are only ever appended to.
+// Both files are only ever appended to, through the run's set of result
+// files (context.results): during "Write results" the spectrum file is a
+// pending copy that goes on from the earlier content, and the table gets the
+// call's lines, as one unit, when the run's results are committed.
 #pragma once
 
 #include <cstdint>
@@ -48,12 +51,13 @@ std::vector<double> BlockPower(std::span<const double> segment, std::int64_t sta
 // segment shorter than M still gives a block when step >= its length, and
 // two with step M/2 when it is longer than M/2), each block appended to both
 // files. A segment of no samples writes only the heading. Refuses a bad size
-// or step with a message; failures to open or write a file are shown with
-// their message, and nothing more is written for the call. Stops between
+// or step with a message; a file that cannot be opened is shown with its
+// message, and nothing more is written for the call; a file that cannot be
+// written completely is shown with its path and the reason. Stops between
 // blocks when the run is aborted. Bin j of a block lies at j / M cycles per
 // sample, written as cycles per second, cycles per hour and hours per cycle
 // with a sample spanning secondsPerSample seconds.
-void WriteDftSpectrum(const RunContext& context, const DftRequest& request);
+void WriteDftSpectrum(RunContext& context, const DftRequest& request);
 
 // The six spectra of "Write results" (eggvar, lpdev, alpdev, lpadev, lpvar,
 // lpmax), when DFT is on and the run is not aborted. An event time of 0 is

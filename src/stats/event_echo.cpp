@@ -52,10 +52,11 @@ void WriteSmoothingLine(OutputFile& file, const AnalysisSettings& settings) {
 
 // Writes the echo file; false (after showing why) when it could not be
 // created or written completely.
-bool WriteEchoFile(const RunContext& context, const EchoSearch& search, const EchoPeaks& peaks) {
+bool WriteEchoFile(RunContext& context, const EchoSearch& search, const EchoPeaks& peaks) {
   const AnalysisSettings& settings = context.settings;
+  const std::string path = settings.outputDirectory + settings.dataName + "_evcorr.dat";
   OutputFile file;
-  if (!file.Open(settings.outputDirectory + settings.dataName + "_evcorr.dat", "w")) {
+  if (!context.results.Open(file, path, "w")) {
     context.ShowMessage("Failed to open event correlation file for output");
     return false;
   }
@@ -79,15 +80,15 @@ bool WriteEchoFile(const RunContext& context, const EchoSearch& search, const Ec
     file.Printf("Mean of %d highest event echo correlation peaks= %f\n", peaks.topCount,
                 peaks.topMean);
   }
-  if (!file.Close()) {
-    context.ShowMessage("Failed to write event correlation file");
+  if (!context.results.Finish(file)) {
+    context.ShowMessage("Failed to write event correlation file " + path + ": " + file.Reason());
     return false;
   }
   return true;
 }
 
-void WriteEventSpectrum(const RunContext& context, const EchoSearch& search,
-                        std::span<const double> data, int size, int step, const char* label) {
+void WriteEventSpectrum(RunContext& context, const EchoSearch& search, std::span<const double> data,
+                        int size, int step, const char* label) {
   DftRequest request;
   request.name = "event";
   request.gainDb = kEventGainDb;
@@ -102,7 +103,7 @@ void WriteEventSpectrum(const RunContext& context, const EchoSearch& search,
 
 // The spectra of the signature and of the echo series before and after the
 // event; count is the number of scan values K.
-void WriteEventSpectra(const RunContext& context, const EchoSearch& search,
+void WriteEventSpectra(RunContext& context, const EchoSearch& search,
                        std::span<const double> signature, std::span<const double> echo,
                        std::int64_t count) {
   WriteEventSpectrum(context, search, signature, kSignatureDftSize, kSignatureDftSize, "Signature");

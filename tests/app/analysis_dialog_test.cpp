@@ -16,9 +16,13 @@ namespace {
 
 using AnalysisDialogTest = FormTest;
 
+// Every refusal is a warning that names the field or file and the way out,
+// and stores nothing.
 TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
   const std::string setup = "Setup error";
   const std::string missing = dir_.File("missing/below");
+  const std::string customize = " cannot be written. Set it in Options > Customize.";
+  const std::string dateFormat = "\" (expected yyyy-mm-dd hh:mm:ss)";
   struct Case {
     const char* what;
     std::function<void(AnalysisDialog&)> change;
@@ -34,12 +38,14 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "The data name \"a/b\" must not contain a path separator", setup, true},
       {"data name ..", [](auto& f) { f.fields.dataName = ".."; },
        "The data name must not be \".\" or \"..\"", setup},
-      {"no output root", [](auto& f) { f.fields.outputRoot = ""; }, "Data directory is unspecified",
+      {"no output root", [](auto& f) { f.fields.outputRoot = ""; },
+       "Root directory for output is not specified: enter the folder below which each run writes "
+       "its results.",
        ""},
       {"missing output root", [&](auto& f) { f.fields.outputRoot = missing; },
        "Please specify an existing directory for the output: " + missing, setup},
       {"no temporary directory", [](auto& f) { f.config.tempDirectory = ""; },
-       "Temp directory is unspecified", ""},
+       "Temp directory is unspecified. Set it in Options > Customize.", ""},
       {"blank start", [](auto& f) { f.fields.startTime = "  "; }, "Must have at least a start date",
        setup},
       // Values that would break a run are refused before anything is stored.
@@ -77,29 +83,35 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
          f.config.audio.sampleRate = 0;
        },
        "Sample rate must be between 1 and 192000 Hz (it is 0).", setup},
-      // Refused as the job is made, after the request's settings are stored.
+      // Refused as the job is made.
       {"missing temporary directory", [&](auto& f) { f.config.tempDirectory = missing; },
-       "Please specify an existing temporary directory", setup},
+       "Please specify an existing temporary directory: " + missing + customize, setup},
       {"missing remote save directory",
        [&](auto& f) {
          f.fields.remoteAccess = f.fields.saveRemoteInput = true;
          f.config.remoteSaveDirectory = missing;
        },
-       "Please specify an existing directory for saving remote files", setup},
+       "Please specify an existing directory for saving remote files: " + missing + customize,
+       setup},
+      {"start of May 3", [](auto& f) { f.fields.startTime = "May 3"; },
+       "Invalid date format in Start time: \"May 3" + dateFormat, setup},
       {"hour 24", [](auto& f) { f.fields.stopTime = "2011-05-03 24:00:00"; },
-       "Invalid date format: 2011-05-03 24:00:00", setup},
+       "Invalid date format in Stop time: \"2011-05-03 24:00:00" + dateFormat, setup},
       {"event on February 30", [](auto& f) { f.fields.eventTime = "2011-02-30 10:00:00"; },
-       "Invalid date format: 2011-02-30 10:00:00", setup},
+       "Invalid date format in Event time: \"2011-02-30 10:00:00" + dateFormat, setup},
       {"stop before start", [](auto& f) { f.fields.stopTime = "2011-05-02 23:00:00"; },
        "Incorrect start and/or stop time", setup},
       {"stop equal to start", [](auto& f) { f.fields.stopTime = f.fields.startTime; },
        "Incorrect start and/or stop time", setup},
-      {"local run without a file", [](auto& f) { f.fields.localEggFile = ""; },
+      {"local run without a file, with DFT",
+       [](auto& f) {
+         f.fields.localEggFile = "";
+         f.fields.dft = true;
+         f.fields.dftSize = 50000;
+       },
        "Specify egg file name for local access", setup},
   };
-  const size_t storedFrom = cases.size() - 7;
-  for (size_t i = 0; i < cases.size(); ++i) {
-    const Case& c = cases[i];
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ClearStoredSettings();
     view_.messages.clear();
@@ -111,7 +123,9 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
     ASSERT_EQ(view_.messages.size(), 1u) << ::testing::PrintToString(view_.Texts());
     EXPECT_EQ(view_.messages[0].text, c.text);
     EXPECT_EQ(view_.messages[0].caption, c.caption);
-    EXPECT_EQ(StoredSetting("DataDir").has_value(), i >= storedFrom);
+    EXPECT_EQ(view_.messages[0].kind, MessageKind::kWarning);
+    EXPECT_FALSE(StoredSetting("DataDir").has_value());
+    EXPECT_FALSE(StoredSetting("DFTSize").has_value());
   }
   // Both directories refused: both messages are shown.
   view_.messages.clear();
@@ -119,9 +133,22 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
   form.fields.remoteAccess = form.fields.saveRemoteInput = true;
   form.config.remoteSaveDirectory = form.config.tempDirectory = missing;
   EXPECT_FALSE(form.AnalyzeData());
-  EXPECT_EQ(view_.Texts(), (std::vector<std::string>{
-                               "Please specify an existing temporary directory",
-                               "Please specify an existing directory for saving remote files"}));
+  EXPECT_EQ(
+      view_.Texts(),
+      (std::vector<std::string>{
+          "Please specify an existing temporary directory: " + missing + customize,
+          "Please specify an existing directory for saving remote files: " + missing + customize}));
+
+  // A request that starts stores its values, and the count of received
+  // bytes starts again from 0.
+  MakeForm().fields.bytesReceived = 4096;
+  form_->fields.dft = true;
+  form_->fields.dftSize = 50000;
+  ASSERT_TRUE(form_->AnalyzeData());
+  EXPECT_EQ(form_->fields.bytesReceived, 0);
+  EXPECT_EQ(StoredSetting("DataDir"), root_);
+  EXPECT_EQ(StoredSetting("DFTSize"), "32768");
+  EXPECT_TRUE(WaitUntilIdle());
 }
 
 TEST_F(AnalysisDialogTest, HandsTheRequestToTheJob) {

@@ -29,18 +29,23 @@ class RecordingView : public FormView {
   // as a user's typing would).
   bool PullFields() override { return onPull ? onPull() : true; }
   void PushFields() override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override {
-    messages.push_back({text, caption});
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kInformation) override {
+    messages.push_back({text, caption, kind});
   }
   // Answers from chooserAnswers in order; none: cancelled.
-  std::string ChooseFile(const std::string& title, const std::string& filter) override {
+  std::string ChooseFile(const std::string& title, const std::string& filter,
+                         const std::string& current) override {
     choosers.emplace_back(title, filter);
+    chooserCurrents.push_back(current);
     if (chooserAnswers.empty()) return {};
     std::string answer = chooserAnswers.front();
     chooserAnswers.pop_front();
     return answer;
   }
-  std::string ChooseFolder(const std::string& title) override { return ChooseFile(title, ""); }
+  std::string ChooseFolder(const std::string& title, const std::string& current) override {
+    return ChooseFile(title, "", current);
+  }
   void PushStatus() override {}
   void SetWaitCursor(bool) override {}
   void SetProgress(int) override {}
@@ -62,9 +67,20 @@ class RecordingView : public FormView {
   bool openUrlResult = true;
   std::vector<ShownMessage> messages;
   std::vector<std::pair<std::string, std::string>> choosers;  // title, filter
+  std::vector<std::string> chooserCurrents;                   // the field's value handed over
   std::vector<std::string> openedUrls;
   std::optional<std::pair<int, bool>> batchFinished;
 };
+
+// The texts shown, with the event series that follows a batch's closing
+// count cut off (the count stays).
+inline std::vector<std::string> WithoutSeries(std::vector<std::string> texts) {
+  for (std::string& text : texts) {
+    if (text.find("items processed in batch mode") == std::string::npos) continue;
+    text = text.substr(0, text.find("\n\n"));
+  }
+  return texts;
+}
 
 class FormTest : public ::testing::Test {
  protected:

@@ -111,6 +111,21 @@ TEST_F(BatchFileTest, EveryKeywordSetsItsValuesOnAClearedRequest) {
   EXPECT_EQ(item.outputRoot, "/data/out");
 }
 
+// "SubgroupFile -" clears the subgroup file for later items; a keyword line
+// without its argument keeps the value; "Resolution 1" goes back to 1.
+TEST_F(BatchFileTest, CarriedOverValuesCanBeCleared) {
+  const BatchFile file =
+      Read("SubgroupFile /data/europe.esg\nResolution 2\n" + kRecord1 + "\nSubgroupFile\n" +
+           kRecord2 + "\nSubgroupFile -\nResolution 1\n" + kRecord3 + "\n");
+  ASSERT_EQ(file.count, 3) << ::testing::PrintToString(file.messages);
+  using Values = std::pair<std::string, int>;
+  auto values = [&](int i) { return Values(file.items[i].eggGroupFile, file.items[i].resolution); };
+  EXPECT_EQ(values(0), Values("/data/europe.esg", 2));
+  EXPECT_EQ(values(1), Values("/data/europe.esg", 2));
+  EXPECT_EQ(values(2), Values("", 1));
+  EXPECT_EQ(file.form.eggGroupFile, "");
+}
+
 TEST_F(BatchFileTest, ShortLinesCommentsAndBlankLinesAreSkipped) {
   // "AudioOut" (8 characters, 9 with the line end) is skipped whatever it
   // holds; "Resolution 2" (13 with its line end) is read; so is a last line

@@ -43,6 +43,7 @@ TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_NE(view.messages[0].text.find("DF"), std::string::npos);
   EXPECT_EQ(view.messages[0].caption, std::optional<std::string>(ChiSquareCalculator::kTitle));
+  EXPECT_EQ(view.messages[0].kind, MessageKind::kWarning);
 
   // A deviation below minus the median makes the value negative.
   calculator.degreesOfFreedom = 2;
@@ -52,18 +53,17 @@ TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
   ASSERT_EQ(view.messages.size(), 2u);
   EXPECT_NE(view.messages[1].text.find("negative"), std::string::npos);
 
-  // A field the view refuses stops the calculation: no result from the
-  // values read before it.
+  // A field the view refuses stops the calculation, and the result of the
+  // earlier input is no longer shown beside it.
   calculator.deviation = 1.0;
   calculator.Calculate(view);
   ASSERT_TRUE(calculator.probability);
-  const double shown = *calculator.probability;
   view.onPull = [&calculator] {
     calculator.deviation = 5.0;  // read before the refused field
     return false;
   };
   calculator.Calculate(view);
-  EXPECT_EQ(calculator.probability, shown);
+  EXPECT_FALSE(calculator.probability);
   EXPECT_EQ(view.messages.size(), 2u);  // the view showed its own message
 }
 

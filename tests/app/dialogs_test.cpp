@@ -1,6 +1,7 @@
 // The Customize and Audio dialogs and the menu commands as models: their
-// choosers, the log restart, the refusals, and the opener's failure. What
-// they store on OK and Cancel is checked through the window.
+// choosers (where they open, and Cancel), the log restart, the refusals, and
+// the opener's failure. What they store on OK and Cancel is checked through
+// the window.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -19,13 +20,15 @@ using DialogsTest = FormTest;
 
 TEST_F(DialogsTest, CustomizeChoosersAndDefaultUrls) {
   CustomizeDialog dialog(*form_);
-  dialog.BrowseOutputRoot(view_, view_);  // cancelled: a folder field empties
-  EXPECT_EQ(dialog.fields.outputRoot, "");
+  dialog.fields.remoteSaveDirectory = "/data/kept";
+  dialog.BrowseOutputRoot(view_, view_);  // cancelled: every field stays
+  EXPECT_EQ(dialog.fields.outputRoot, root_);
   view_.chooserAnswers.push_back("/data/temp");
   dialog.BrowseTempDirectory(view_, view_);
   EXPECT_EQ(dialog.fields.tempDirectory, "/data/temp");
   dialog.BrowseRemoteSaveDirectory(view_, view_);
-  dialog.BrowseGnuplot(view_, view_);  // cancelled: a file field stays
+  EXPECT_EQ(dialog.fields.remoteSaveDirectory, "/data/kept");
+  dialog.BrowseGnuplot(view_, view_);
   EXPECT_EQ(dialog.fields.gnuplotPath, "/bin/true");
   view_.chooserAnswers.push_back("/data/europe.esg");
   dialog.BrowseSubgroupFile(view_, view_);
@@ -34,9 +37,13 @@ TEST_F(DialogsTest, CustomizeChoosersAndDefaultUrls) {
       {"Browse to data folder", ""},
       {"Browse to temp folder", ""},
       {"Browse to folder for saving remote files", ""},
-      {"Locate wgnuplot.exe", "gnuplot executable (gnuplot*)|gnuplot*|All Files (*)|*||"},
+      {"Locate gnuplot", "gnuplot executable (gnuplot*)|gnuplot*|All Files (*)|*||"},
       {"Open Egg Subgroup File", "Subgroup file (*.esg)|*.esg|All Files (*.*)|*.*||"}};
   EXPECT_EQ(view_.choosers, choosers);
+  // Each chooser is handed its field's value, where it opens (the window's
+  // test follows it to the folder).
+  EXPECT_EQ(view_.chooserCurrents,
+            (std::vector<std::string>{root_, temp_, "/data/kept", "/bin/true", ""}));
   dialog.fields.pseudoDataUrl = "http://elsewhere/";  // the data URL's button: the window's test
   dialog.RestoreDefaultPseudoDataUrl(view_);
   EXPECT_EQ(dialog.fields.pseudoDataUrl, kDefaultPseudoDataUrl);
@@ -68,6 +75,48 @@ TEST_F(DialogsTest, ChangingTheTemporaryDirectoryRestartsTheLogEvenInCaseOnly) {
   EXPECT_FALSE(FileExists(upper + "egg.log"));
 }
 
+// Each range must run upwards: both sides of both limits.
+TEST_F(DialogsTest, AudioConfirmRefusesRangesGivenUpsideDown) {
+  struct Case {
+    int minFrequency, maxFrequency, minNoteLength, maxNoteLength;
+    const char* refusal;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {1999, 2000, 100, 1000, nullptr},
+      {2000, 2000, 100, 1000, "Min frequency (2000 Hz) must be below Max frequency (2000 Hz)."},
+      {2500, 2000, 100, 1000, "Min frequency (2500 Hz) must be below Max frequency (2000 Hz)."},
+      {200, 2000, 999, 1000, nullptr},
+      {200, 2000, 1000, 1000,
+       "Min note length (1000 msec) must be below Max note length (1000 msec)."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.refusal ? c.refusal : "accepted");
+    ClearStoredSettings();
+    view_.messages.clear();
+    AudioDialog dialog(*form_);
+    view_.onPull = [&] {
+      dialog.fields.minFrequency = c.minFrequency;
+      dialog.fields.maxFrequency = c.maxFrequency;
+      dialog.fields.minNoteLength = c.minNoteLength;
+      dialog.fields.maxNoteLength = c.maxNoteLength;
+      return true;
+    };
+    EXPECT_EQ(dialog.Confirm(view_), c.refusal == nullptr);
+    if (c.refusal != nullptr) {
+      ASSERT_EQ(view_.messages.size(), 1u);
+      EXPECT_EQ(view_.messages[0].text, c.refusal);
+      EXPECT_EQ(view_.messages[0].kind, MessageKind::kWarning);
+      EXPECT_FALSE(StoredSetting("MinFreq").has_value());
+      EXPECT_EQ(form_->config.audio, AudioSettings{});
+    } else {
+      EXPECT_TRUE(view_.messages.empty());
+      EXPECT_EQ(StoredSetting("MinFreq"), std::to_string(c.minFrequency));
+      EXPECT_EQ(form_->config.audio.maxNoteLength, c.maxNoteLength);
+    }
+    form_->config.audio = AudioSettings{};
+  }
+}
+
 TEST_F(DialogsTest, AudioConfirmRefusesParametersARunCannotUse) {
   AudioDialog dialog(*form_);
   view_.onPull = [&dialog] {
@@ -89,14 +138,28 @@ TEST_F(DialogsTest, AudioConfirmRefusesParametersARunCannotUse) {
   EXPECT_EQ(store_->ReadInt("ModulationDepth", -1), 150);
 }
 
-TEST_F(DialogsTest, OnlyAHelpPageThatCannotBeOpenedIsReported) {
-  view_.openUrlResult = false;
+TEST_F(DialogsTest, APageThatCannotBeOpenedIsReportedWithItsAddress) {
   OpenTimeZoneConverter(*form_);
   OpenKelmarHome(*form_);
-  EXPECT_TRUE(view_.messages.empty());
   OpenHelp(*form_);
-  EXPECT_EQ(view_.Texts(), std::vector<std::string>{"Failed to launch help."});
-  EXPECT_EQ(view_.openedUrls.size(), 3u);
+  EXPECT_TRUE(view_.messages.empty());
+  view_.openUrlResult = false;
+  form_->config.timeZoneUrl = "https://clock.example.org/converter.html";
+  form_->config.dataUrl = "http://eggs.example.org:8080/cgi-bin/req?z=1";
+  OpenTimeZoneConverter(*form_);
+  OpenKelmarHome(*form_);
+  OpenHelp(*form_);
+  EXPECT_EQ(view_.Texts(),
+            (std::vector<std::string>{
+                "Could not open the time zone converter. Open this address in a web browser:\n"
+                "https://clock.example.org/converter.html",
+                "Could not open the Kelmar home page. Open this address in a web browser:\n"
+                "http://eggs.example.org:8080/",
+                "Failed to launch help. Open this file in a web browser:\n" + HelpPagePath()}));
+  for (const ShownMessage& message : view_.messages) {
+    EXPECT_EQ(message.kind, MessageKind::kWarning);
+  }
+  EXPECT_EQ(view_.openedUrls.size(), 6u);
 }
 
 }  // namespace

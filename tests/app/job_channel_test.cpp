@@ -23,9 +23,11 @@ class RecordingEvents : public JobEvents {
   void OnJobBytes(int jobId, std::int64_t count) override {
     Record(jobId, "bytes " + std::to_string(count));
   }
-  void OnJobMessage(int jobId, const std::string& text,
-                    const std::optional<std::string>& caption) override {
-    Record(jobId, "message " + text + " / " + caption.value_or("(default)"));
+  void OnJobMessage(int jobId, const std::string& text, const std::optional<std::string>& caption,
+                    MessageKind kind) override {
+    const char* const kinds[] = {"information", "warning", "critical"};
+    Record(jobId, "message " + text + " / " + caption.value_or("(default)") + " / " +
+                      kinds[static_cast<int>(kind)]);
   }
   void OnJobEnded(int jobId, const RunReport& report) override {
     Record(jobId, "ended " + report.dataName + " " + report.message);
@@ -49,7 +51,7 @@ TEST(JobChannelTest, ReportsArriveInOrderOnTheFormsThread) {
   std::thread job([&channel] {
     channel.PostStatus("Reading local file");
     channel.PostBytesReceived(32768);
-    channel.ShowMessage("Trialsize changed from 200 to 100", std::nullopt);
+    channel.ShowMessage("Trialsize changed from 200 to 100", std::nullopt, MessageKind::kWarning);
     channel.PostStatus("");
     RunReport report;
     report.dataName = "Quake";
@@ -58,14 +60,14 @@ TEST(JobChannelTest, ReportsArriveInOrderOnTheFormsThread) {
   });
   ASSERT_TRUE(RunEventsUntil([&events] { return events.events.size() == 5; }));
   job.join();
-  EXPECT_EQ(events.events,
-            (std::vector<std::string>{"7 status Reading local file", "7 bytes 32768",
-                                      "7 message Trialsize changed from 200 to 100 / (default)",
-                                      "7 status ", "7 ended Quake No useable records"}));
+  EXPECT_EQ(events.events, (std::vector<std::string>{
+                               "7 status Reading local file", "7 bytes 32768",
+                               "7 message Trialsize changed from 200 to 100 / (default) / warning",
+                               "7 status ", "7 ended Quake No useable records"}));
   for (const bool onForm : events.onFormThread) EXPECT_TRUE(onForm);
   // On the form's thread itself a message is shown at once.
-  channel.ShowMessage("from a setter", "Setup error");
-  EXPECT_EQ(events.events.back(), "7 message from a setter / Setup error");
+  channel.ShowMessage("from a setter", "Setup error", MessageKind::kInformation);
+  EXPECT_EQ(events.events.back(), "7 message from a setter / Setup error / information");
 }
 
 // Without the form's event loop the job stays in its message box. (A form
@@ -86,7 +88,8 @@ TEST(JobChannelTest, AMessageBoxBlocksTheJobUntilShown) {
   ASSERT_TRUE(RunEventsUntil([&returned] { return returned.load(); }));
   job.join();
   EXPECT_EQ(events.events,
-            std::vector<std::string>{"1 message Timed out waiting for internet thread handle / "});
+            std::vector<std::string>{
+                "1 message Timed out waiting for internet thread handle /  / critical"});
 }
 
 }  // namespace

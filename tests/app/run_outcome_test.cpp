@@ -96,7 +96,7 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   ASSERT_TRUE(WaitUntilBatchEnds());
 
   EXPECT_EQ(view_.batchFinished, std::make_pair(4, true));
-  EXPECT_EQ(view_.Texts(),
+  EXPECT_EQ(WithoutSeries(view_.Texts()),
             std::vector<std::string>{"4 items processed in batch mode: 1 completed, "
                                      "1 failed, 1 refused, 1 stopped; 1 not started"});
   const std::vector<RunReport>& reports = form.BatchReports();
@@ -130,8 +130,9 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
             1);
   form.RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
-  EXPECT_EQ(view_.Texts(), std::vector<std::string>{"1 items processed in batch mode: 1 completed, "
-                                                    "0 failed, 0 refused, 0 stopped"});
+  EXPECT_EQ(WithoutSeries(view_.Texts()),
+            std::vector<std::string>{"1 items processed in batch mode: 1 completed, "
+                                     "0 failed, 0 refused, 0 stopped"});
   EXPECT_EQ(form.BatchReports().size(), 1u);
 }
 

@@ -2,11 +2,9 @@
 // that completed, failed, were refused or stopped, the exit status says
 // whether every item completed, and a Ctrl-C at any stage of a local or a
 // remote run is told as a stop, never as a fault of the data.
-#include <csignal>
 #include <filesystem>
 
 #include <gtest/gtest.h>
-#include <QProcess>
 
 #include "cli/cli_options.h"
 #include "cli_fixture.h"
@@ -35,31 +33,6 @@ void ExpectNoDataFault(const std::string& text) {
 
 class BatchOutcomeTest : public CliTest {
  protected:
-  // Runs the batch, presses Ctrl-C once stderr shows `trigger`, and returns
-  // what the program wrote and its status.
-  testing::ProgramResult RunAndInterrupt(const std::string& text, const std::string& trigger,
-                                         const std::vector<std::string>& extra = {}) {
-    WriteFile(dir_.File("run.ebb"), text);
-    std::vector<std::string> arguments = {"batch", "--set", "TempDir=" + temp_};
-    arguments.insert(arguments.end(), extra.begin(), extra.end());
-    arguments.push_back(dir_.File("run.ebb"));
-    QProcess process;
-    process.setReadChannel(QProcess::StandardError);
-    Start(process, arguments);
-    std::string err;
-    while (!Contains(err, trigger) && process.waitForReadyRead(60000)) {
-      err += process.readAllStandardError().toStdString();
-    }
-    EXPECT_TRUE(Contains(err, trigger)) << err;
-    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
-    if (!process.waitForFinished(120000)) {
-      process.kill();
-      process.waitForFinished();
-      ADD_FAILURE() << "corvane-cli did not end after Ctrl-C";
-    }
-    err += process.readAllStandardError().toStdString();
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(), err};
-  }
   std::string Summary() const { return ReadFile(root_ + "summary.tst"); }
 };
 
@@ -116,11 +89,7 @@ TEST_F(BatchOutcomeTest, TheClosingLineAndExitStatusCountCompletedFailedAndRefus
 // stopped.
 TEST_F(BatchOutcomeTest, AStoppedItemIsCountedAndToldAsStopped) {
   dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
-  ASSERT_TRUE(server.Start());
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 100;
-  server.SetFaults(plan);
+  ASSERT_TRUE(StartHoldingFirstDownload(server));
   const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
   const auto result = RunAndInterrupt(
       "DataDirectory " + root_ + "\n" + local + "Done" + kHour + "LocalEggFile " +

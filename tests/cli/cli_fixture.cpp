@@ -1,5 +1,6 @@
 #include "cli_fixture.h"
 
+#include <csignal>
 #include <filesystem>
 
 #include <QCoreApplication>
@@ -67,6 +68,39 @@ ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::
   arguments.push_back(dir_.File("run.ebb"));
   WriteFile(arguments.back(), text);
   return Run(arguments, environment);
+}
+
+ProgramResult CliTest::RunAndInterrupt(const std::string& text, const std::string& trigger,
+                                       const std::vector<std::string>& extra) {
+  WriteFile(dir_.File("run.ebb"), text);
+  std::vector<std::string> arguments = {"batch", "--set", "TempDir=" + temp_};
+  arguments.insert(arguments.end(), extra.begin(), extra.end());
+  arguments.push_back(dir_.File("run.ebb"));
+  QProcess process;
+  process.setReadChannel(QProcess::StandardError);
+  Start(process, arguments);
+  std::string err;
+  while (!Contains(err, trigger) && process.waitForReadyRead(60000)) {
+    err += process.readAllStandardError().toStdString();
+  }
+  EXPECT_TRUE(Contains(err, trigger)) << err;
+  ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+  if (!process.waitForFinished(120000)) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << "corvane-cli did not end after Ctrl-C";
+  }
+  err += process.readAllStandardError().toStdString();
+  return {process.exitCode(), process.readAllStandardOutput().toStdString(), err};
+}
+
+bool CliTest::StartHoldingFirstDownload(dataserver::DataServer& server) {
+  if (!server.Start()) return false;
+  dataserver::FaultPlan plan;
+  plan.stallRequests = 1;
+  plan.stallAfterBytes = 100;
+  server.SetFaults(plan);
+  return true;
 }
 
 std::string CliTest::EggFile(const std::string& name, const std::string& date,

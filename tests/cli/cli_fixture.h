@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <QProcess>
 
+#include "dataserver/data_server.h"
 #include "eggdata/egg_data_generator.h"
 #include "support/temp_dir.h"
 
@@ -35,6 +36,13 @@ class CliTest : public ::testing::Test {
   // "batch --set TempDir=<temp> <extra>... <file>" over a batch file of text.
   ProgramResult RunBatch(const std::string& text, const std::vector<std::string>& extra = {},
                          const std::map<std::string, std::string>& environment = {});
+  // Runs the batch as RunBatch does, presses Ctrl-C once stderr shows
+  // `trigger`, and returns what the program wrote and its status.
+  ProgramResult RunAndInterrupt(const std::string& text, const std::string& trigger,
+                                const std::vector<std::string>& extra = {});
+  // Starts the stand-in server so that it holds its first download after 100
+  // bytes (a run to stop in mid-download); false when it could not start.
+  static bool StartHoldingFirstDownload(dataserver::DataServer& server);
   // Writes synthetic data (by default the hour from 00:00:00 of the date)
   // to data/<name>; its path.
   std::string EggFile(const std::string& name, const std::string& date,

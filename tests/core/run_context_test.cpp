@@ -1,8 +1,12 @@
 #include "core/run_context.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "core/progress_log.h"
+#include "core/summary_line.h"
 #include "support/recording_link.h"
 #include "support/temp_dir.h"
 
@@ -14,8 +18,10 @@ using testing::TempDir;
 
 // Interactive runs show errors (prefixed with the data name) and messages in
 // message boxes (RunEndTest, LocalRunTest); batch runs write both to the
-// summary table.
-TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTable) {
+// summary table. A line the table cannot take is shown instead, naming the
+// item, the table and the reason: in a box, or on standard error when there
+// is no one to show it.
+TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTableOrAreShownWithTheReason) {
   TempDir dir;
   testing::RecordingLink link;
   RunContext context(&link, &link);
@@ -27,6 +33,22 @@ TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTable) {
   EXPECT_EQ(link.messages().size(), 0u);
   EXPECT_EQ(ReadFile(dir.File("summary.tst")),
             "Quake: No useable records\nQuake: Record 5 is out of sync\n");
+
+  ASSERT_EQ(unlink(dir.File("summary.tst").c_str()), 0);
+  ASSERT_EQ(mkdir(dir.File("summary.tst").c_str(), 0755), 0);
+  context.RunError("No useable records");
+  const std::string shown =
+      "Quake: No useable records (not added to " + dir.File("summary.tst") + ": Is a directory)";
+  ASSERT_EQ(link.messages().size(), 1u);
+  EXPECT_EQ(link.messages()[0].text, shown);
+  EXPECT_EQ(link.messages()[0].caption, std::string(kSummaryNotWritten));
+
+  RunContext headless(nullptr, nullptr);
+  headless.settings = context.settings;
+  ::testing::internal::CaptureStderr();
+  headless.ShowMessage("No useable records");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            std::string(kSummaryNotWritten) + ": " + shown + "\n");
 }
 
 // The first setting of the abort flag tells a failure from the user's Stop;

@@ -20,6 +20,15 @@ foreach(path IN LISTS expected)
   endif()
 endforeach()
 
+# The installed program names its installed help page.
+execute_process(COMMAND "${PREFIX}/${CMAKE_INSTALL_BINDIR}/corvane" --help-page
+                OUTPUT_VARIABLE page OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result)
+file(REAL_PATH "${PREFIX}/${CMAKE_INSTALL_DATADIR}/corvane/help/index.html" installed_page)
+if(NOT result EQUAL 0 OR NOT page STREQUAL installed_page)
+  message(FATAL_ERROR "corvane --help-page printed \"${page}\" (status ${result}), "
+                      "not ${installed_page}")
+endif()
+
 file(READ "${PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/corvane.desktop" entry)
 foreach(line "[Desktop Entry]" "Type=Application" "Name=Corvane" "Exec=corvane" "Icon=corvane")
   string(FIND "${entry}" "${line}\n" at)

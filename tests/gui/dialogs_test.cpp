@@ -36,7 +36,7 @@ const std::vector<std::string> kConfigurationNames = {
 // Clicks the dialog's button with the text, from the event loop.
 void ClickLaterNamed(QWidget* dialog, const QString& text) {
   for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-    if (button->text() == text) ClickLater(button);
+    if (WithoutAccessKey(button->text()) == text) ClickLater(button);
   }
 }
 

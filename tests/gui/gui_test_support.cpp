@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
+
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
+#include <QWindow>
 
 #include "core/date_time.h"
 #include "eggdata/egg_data_generator.h"
@@ -20,39 +23,32 @@ namespace corvane::testing {
 
 namespace {
 
-// Records the URLs that the window hands to the user's default opener.
-class UrlRecorder : public QObject {
-  Q_OBJECT
+// The folder of the stand-in opener, its record and its exit status.
+std::string openerDirectory;
 
- public:
-  std::vector<std::string> urls;
-
- public slots:
-  void Open(const QUrl& url) { urls.push_back(url.toString().toStdString()); }
-};
-
-UrlRecorder* recorder = nullptr;
+std::string OpenerRecord() { return openerDirectory + "opened.txt"; }
+std::string OpenerStatusFile() { return openerDirectory + "status"; }
 
 // The shared environment with a QApplication, on the offscreen platform
-// unless told otherwise, and with no browser ever opened.
+// unless told otherwise, and with no browser ever opened: the stand-in
+// opener comes first on the PATH.
 class GuiEnvironment : public QtTestEnvironment<QApplication> {
  public:
   void SetUp() override {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    openerDirectory = opener_.path();
+    const std::string script = opener_.File("xdg-open");
+    WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + OpenerRecord() +
+                          "'\nexit \"$(cat '" + OpenerStatusFile() + "')\"\n");
+    chmod(script.c_str(), 0755);
+    SetOpenerStatus(0);
+    const char* path = std::getenv("PATH");
+    setenv("PATH", (openerDirectory + ":" + (path ? path : "/usr/bin:/bin")).c_str(), 1);
     QtTestEnvironment::SetUp();
-    recorder = new UrlRecorder;
-    for (const char* scheme : {"http", "https", "file"}) {
-      QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), recorder, "Open");
-    }
   }
-  void TearDown() override {
-    for (const char* scheme : {"http", "https", "file"}) {
-      QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
-    }
-    delete recorder;
-    recorder = nullptr;
-    QtTestEnvironment::TearDown();
-  }
+
+ private:
+  TempDir opener_;
 };
 
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
@@ -62,19 +58,32 @@ constexpr auto kUnhandledLimit = std::chrono::seconds(60);
 
 }  // namespace
 
+bool WaitFor(const std::function<bool()>& done) { return RunEventsUntil(done, kWindowDeadline); }
+
 std::vector<std::string> TakeOpenedUrls() {
   std::vector<std::string> urls;
-  if (recorder != nullptr) urls.swap(recorder->urls);
+  std::istringstream lines(ReadFile(OpenerRecord()));
+  for (std::string line; std::getline(lines, line);) urls.push_back(line);
+  std::filesystem::remove(OpenerRecord());
   return urls;
 }
+
+void SetOpenerStatus(int status) { WriteFile(OpenerStatusFile(), std::to_string(status) + "\n"); }
+
+std::string OpenerDirectory() { return openerDirectory; }
 
 void ClickLater(QAbstractButton* button) {
   QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
 }
 
+QString WithoutAccessKey(const QString& text) {
+  QString plain = text;
+  return plain.remove(QLatin1Char('&'));
+}
+
 QString BuddyLabelText(const QWidget* widget) {
   for (const QLabel* label : widget->window()->findChildren<QLabel*>()) {
-    if (label->buddy() == widget) return label->text();
+    if (label->buddy() == widget) return WithoutAccessKey(label->text());
   }
   return QString();
 }
@@ -89,7 +98,7 @@ void ModalAnswerer::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
   if (modal == nullptr || !modal->isVisible()) return;
   if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-    boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString()});
+    boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
     current_ = nullptr;  // the widget below the box counts as newly active
     box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click() : box->accept();
     return;
@@ -131,6 +140,7 @@ std::vector<std::string> ModalAnswerer::Texts() const {
 void WindowTest::SetUp() {
   ClearStoredSettings();
   TakeOpenedUrls();
+  SetOpenerStatus(0);
   store_ = std::make_unique<SettingsStore>();
   window_ = std::make_unique<AnalysisWindow>(*store_);
   model().config.tempDirectory = dir.path();
@@ -140,7 +150,13 @@ void WindowTest::SetUp() {
   WriteGnuplotRecorder(dir.File("gnuplot"), gnuplotRecord);
   model().config.gnuplotPath = dir.File("gnuplot");
   window_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get(), 60000));
+  // The window is active, as for a user who has just started it: its
+  // shortcuts and access keys need that.
+  window_->activateWindow();
+  ASSERT_TRUE(WaitFor([this] {
+    return window_->windowHandle() != nullptr && window_->windowHandle()->isExposed() &&
+           QApplication::activeWindow() == window_.get();
+  }));
   answerer = std::make_unique<ModalAnswerer>();
 }
 
@@ -177,5 +193,3 @@ void WindowTest::TypeLocalRequest(const std::string& eggFile, const std::string&
 }
 
 }  // namespace corvane::testing
-
-#include "gui_test_support.moc"

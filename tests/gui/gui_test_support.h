@@ -1,7 +1,8 @@
 // Test helpers of the window, on the Qt environment shared with the app
-// tests: the URLs handed to the user's default opener, a clicker that acts
-// from the event loop, an answerer for modal dialogs, and a fixture with a
-// shown main window on a fresh settings store.
+// tests: a stand-in for the user's default opener and the pages handed to
+// it, a clicker that acts from the event loop, an answerer for modal
+// dialogs, waiting with the window tests' deadline, and a fixture with a
+// shown and active main window on a fresh settings store.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -30,15 +32,32 @@ class QWidget;
 
 namespace corvane::testing {
 
-// The URLs handed to QDesktopServices since the last call, in order (none
-// of them is really opened).
+// How long a window test waits for a condition before it fails: generous,
+// for a loaded machine and a virtual X display.
+inline constexpr std::chrono::seconds kWindowDeadline{60};
+
+// Runs the event loop until done() holds or kWindowDeadline passes.
+bool WaitFor(const std::function<bool()>& done);
+
+// The pages handed to the user's default opener since the last call, in
+// order. The opener is a stand-in program named xdg-open, first on the PATH
+// of the test program: it records its argument and opens nothing.
 std::vector<std::string> TakeOpenedUrls();
+// The exit status of the stand-in opener from now on (0: shown; xdg-open
+// says 3 when no program can show the page).
+void SetOpenerStatus(int status);
+// The folder that holds the stand-in opener.
+std::string OpenerDirectory();
 
 // Clicks the button from the event loop, after the caller has returned (so a
 // dialog the click opens does not run inside the caller).
 void ClickLater(QAbstractButton* button);
 
-// The text of the label whose buddy is the widget ("" when none).
+// A control's text as shown, without the "&" that marks its access key.
+QString WithoutAccessKey(const QString& text);
+
+// The text of the label whose buddy is the widget, without its access key
+// mark ("" when none).
 QString BuddyLabelText(const QWidget* widget);
 
 // Answers modal widgets while it exists. Every message box is recorded and
@@ -53,6 +72,7 @@ class ModalAnswerer : public QObject {
   struct Box {
     std::string title;
     std::string text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
   };
 
   ModalAnswerer();
@@ -89,6 +109,11 @@ class WindowTest : public ::testing::Test {
   // Types a local run of the file over the range into the form's controls.
   void TypeLocalRequest(const std::string& eggFile, const std::string& start,
                         const std::string& stop, const std::string& dataName);
+
+  // The closing box of a run of TypeLocalRequest that wrote its results.
+  std::string FinishedText(const std::string& dataName) const {
+    return "Finished processing. The results are in " + dir.path() + "results/" + dataName + "/";
+  }
 
   AnalysisWindow& window() { return *window_; }
   RequestForm& form() { return window_->form(); }

@@ -1,10 +1,13 @@
 #include "output/plot_display.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
+#include "core/output_file_set.h"
+#include "output/plot_script.h"
 #include "results_run.h"
 #include "support/fifo.h"
 
@@ -15,11 +18,19 @@ using testing::WriteFile;
 
 const std::string kHead = "set term qt noenhanced\nset size 1.000000, 1.000000\nset title \"";
 
+// Data lines "0" to "count - 1".
+std::string DataLines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += std::to_string(i) + "\n";
+  return text;
+}
+
 // An interactive re-display of an earlier run of an hour and a second.
 struct Displayed : testing::ResultsRun {
   Displayed() : ResultsRun("Shown") {
     mkdir(context.settings.outputDirectory.c_str(), 0755);
     WriteFile(Path(".inf"), "nRecords 3601\ntitle T\nstouffer_legend S\ncovar_legend C\nmore\n");
+    WriteFile(Path(".dat"), DataLines(3601));
     WriteFile(Path(".gp"), "earlier script");
     context.settings.batchMode = false;
   }
@@ -48,6 +59,7 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
 
   // A run of no records: only the five setting lines, and no launch.
   WriteFile(run.Path(".inf"), "nRecords 0\ntitle  Empty\nstouffer_legend  L\ncovar_legend  C\n");
+  WriteFile(run.Path(".dat"), "");
   run.Display(7, "Variance");
   EXPECT_EQ(run.Read(".gp"),
             kHead + "  Empty\"\nset ylabel \"Variance\"\nset xlabel \"Hours Elapsed\"\n");
@@ -73,6 +85,37 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
     EXPECT_EQ(run.link.messageTexts().back(), message);
     EXPECT_EQ(run.Read(".gp"), "earlier script");
   }
+  // A data file that does not hold the counted records, one line cut short,
+  // no data file, or a FIFO in its place: the results are not trusted.
+  WriteFile(run.Path(".inf"), "nRecords 4\ntitle a\nstouffer_legend b\ncovar_legend c\n");
+  const std::string incomplete = "The results of Shown are incomplete: ";
+  const std::pair<std::string, std::string> data[] = {
+      {DataLines(3),
+       incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") + " holds 3"},
+      {DataLines(5),
+       incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") + " holds 5"},
+      {DataLines(4) + "4 0.5", incomplete + run.Path(".inf") + " counts 4 records, but " +
+                                   run.Path(".dat") + " holds 4 and an unfinished line"},
+      {"", incomplete + run.Path(".dat") + ": No such file or directory"},
+      {"fifo", incomplete + run.Path(".dat") + ": it is a FIFO"}};
+  for (const auto& [text, message] : data) {
+    SCOPED_TRACE(message);
+    unlink(run.Path(".dat").c_str());
+    if (text == "fifo") {
+      ASSERT_EQ(mkfifo(run.Path(".dat").c_str(), 0644), 0);
+    } else if (!text.empty()) {
+      WriteFile(run.Path(".dat"), text);
+    }
+    run.context.ClearAbort();
+    run.Display(5, "Variable");
+    EXPECT_TRUE(run.context.Aborted());
+    EXPECT_EQ(run.link.messageTexts().back(), message);
+    EXPECT_EQ(run.Read(".gp"), "earlier script");
+  }
+  unlink(run.Path(".dat").c_str());
+  WriteFile(run.Path(".dat"), DataLines(4));
+  run.context.ClearAbort();
+
   // Lines longer than a hundred characters are read whole.
   const std::string title(250, 'T'), legend(120, 'L');
   WriteFile(run.Path(".inf"),
@@ -80,6 +123,23 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   run.Display(2, "Stouffer_Z Deviation");
   EXPECT_NE(run.Read(".gp").find(kHead + " " + title + "\"\n"), std::string::npos);
   EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
+}
+
+// A run killed while its files were being moved into place left a commit
+// record, the new data file and the earlier information file: the display
+// completes the new set first and shows it, never the mix.
+TEST(PlotDisplayTest, ARunCutShortWhileMovingItsFilesIsCompletedBeforeItIsShown) {
+  Displayed run;
+  WriteFile(run.Path(".inf"), "nRecords 3\ntitle Old\nstouffer_legend S\ncovar_legend C\n");
+  WriteFile(run.Path(".dat"), DataLines(5));  // already moved
+  WriteFile(PendingPath(run.Path(".inf")),
+            "nRecords 5\ntitle New\nstouffer_legend S\ncovar_legend C\n");
+  WriteFile(run.context.settings.outputDirectory + ".Shown.commit", "Shown.dat\nShown.inf\n");
+  run.Display(5, "Variable");
+  EXPECT_TRUE(run.link.messages().empty());
+  EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 5\n");
+  EXPECT_EQ(run.Read(".gp").rfind(kHead + " New\"\n", 0), 0u);
+  EXPECT_FALSE(testing::FileExists(run.context.settings.outputDirectory + ".Shown.commit"));
 }
 
 // An information file that is a FIFO or a directory is refused at once,

@@ -16,6 +16,7 @@
 #include <boost/math/distributions/chi_squared.hpp>
 
 #include "core/c_format.h"
+#include "core/output_file_set.h"
 #include "output/cumulative_statistics.h"
 #include "prob/chi_square_distribution.h"
 #include "results_run.h"
@@ -145,9 +146,9 @@ TEST(WriteResultsTest, HandCheckableRunWritesEveryColumnTheScriptAndTheInformati
 }
 
 // The hooks run in order under their conditions, the comparison after the
-// data file is complete; a Stop in one keeps the files but skips the later
-// steps and the launch. gnuplot is started detached, from an argument vector
-// (no shell reads the path).
+// data file is complete (still under its pending name); a Stop in one skips
+// the later steps and the launch and keeps nothing of the run. gnuplot is
+// started detached, from an argument vector (no shell reads the path).
 TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
   using Strings = std::vector<std::string>;
   const struct {
@@ -158,7 +159,7 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
        false,
        {"audio", "echo", "dft", "compare+data"},
        {"Creating audio", "Writing results file", "Comparing intervals", "Generating plot"}},
-      {true, true, {"audio", "echo"}, {"Creating audio", "Writing results file"}},
+      {true, true, {"audio", "echo"}, {"Smoothing data", "Creating audio"}},
       {false, false, {"echo"}, {"Writing results file", "Generating plot"}}};
   for (const auto& c : cases) {
     ResultsRun run("Steps", "odd 'root' \"with\" $(spaces)");
@@ -170,7 +171,8 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
     auto hook = [&](const char* name) {
       return [&, name] {
         if (calls.empty()) stage = run.context.JobStage();
-        calls.push_back(name + std::string(run.Read(".dat").empty() ? "" : "+data"));
+        const std::string data = ReadFile(PendingPath(run.Path(".dat")));
+        calls.push_back(name + std::string(data.empty() ? "" : "+data"));
         if (c.stop && calls.size() == 2) run.context.Abort();
       };
     };
@@ -179,9 +181,10 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
     EXPECT_EQ(calls, c.calls);
     const Strings statuses = run.link.statuses();
     EXPECT_EQ(Strings(statuses.end() - c.statuses.size(), statuses.end()), c.statuses);
-    EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 3\n");
-    EXPECT_EQ(run.Read(".dat").empty(), c.stop);
+    EXPECT_EQ(std::filesystem::is_empty(run.context.settings.outputDirectory), c.stop);
     if (c.stop) continue;
+    EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 3\n");
+    EXPECT_EQ(Lines(run.Read(".dat")).size(), 3u);
     EXPECT_EQ(run.context.JobStage(), stage + 2);
     EXPECT_EQ(testing::WaitForRecord(run.record), run.Path(".gp") + "\n-persist\n");
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "gnuplot is no child of ours";
@@ -191,7 +194,11 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
   failing.context.settings.batchMode = false;
   failing.context.settings.gnuplotPath = failing.root.File("no-such-gnuplot");
   failing.Run({{100, 104, 96}}, "2011-05-03 10:00:00");
-  EXPECT_EQ(failing.link.messageTexts(), std::vector<std::string>{"Failed to launch Gnuplot"});
+  EXPECT_EQ(failing.link.messageTexts(),
+            std::vector<std::string>{
+                "Failed to launch Gnuplot: " + failing.root.File("no-such-gnuplot") +
+                ": No such file or directory. Set the gnuplot executable in Options > "
+                "Customize."});
 }
 
 TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
@@ -261,20 +268,20 @@ TEST(WriteResultsTest, FailuresAreReportedAndStopTheRun) {
   EXPECT_EQ(ReadFile(lost.context.SummaryPath()),
             "Lost: Failed to create directory " + lost.root.File("missing/Lost/") + "\n");
 
-  // A directory in the way of a file, or a full disk.
+  // A folder in the way of a file: nothing of the run is left behind, not
+  // even under a pending name.
   for (const std::string extension : {"gp", "dat", "inf"}) {
-    for (const bool full : {false, true}) {
-      ResultsRun run(full ? "Full" : "Blocked");
-      SCOPED_TRACE(run.context.settings.dataName + extension);
-      mkdir(run.context.settings.outputDirectory.c_str(), 0755);
-      const std::string path = run.Path("." + extension);
-      ASSERT_EQ(full ? symlink("/dev/full", path.c_str()) : mkdir(path.c_str(), 0755), 0);
-      run.Run({{100, 101}}, "2011-05-03 10:00:00");
-      EXPECT_TRUE(run.context.Aborted());
-      EXPECT_EQ(ReadFile(run.context.SummaryPath()),
-                full ? "Full: Failed to write gnuplot " + extension + " file\n"
-                     : "Blocked: Failed to open gnuplot " + extension + " file for output\n");
-    }
+    ResultsRun run("Blocked");
+    SCOPED_TRACE(extension);
+    mkdir(run.context.settings.outputDirectory.c_str(), 0755);
+    const std::string path = run.Path("." + extension);
+    ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    run.Run({{100, 101}}, "2011-05-03 10:00:00");
+    EXPECT_TRUE(run.context.Aborted());
+    EXPECT_EQ(ReadFile(run.context.SummaryPath()),
+              "Blocked: Failed to open gnuplot " + extension + " file for output\n");
+    rmdir(path.c_str());
+    EXPECT_TRUE(std::filesystem::is_empty(run.context.settings.outputDirectory));
   }
 }
 

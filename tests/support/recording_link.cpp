@@ -21,10 +21,10 @@ void RecordingLink::NotifyRunEnded(const RunReport& report) {
   ended_.notify_all();
 }
 
-void RecordingLink::ShowMessage(const std::string& text,
-                                const std::optional<std::string>& caption) {
+void RecordingLink::ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                                MessageKind kind) {
   std::lock_guard<std::mutex> lock(mutex_);
-  messages_.push_back(ShownMessage{text, caption});
+  messages_.push_back(ShownMessage{text, caption, kind});
 }
 
 std::vector<std::string> RecordingLink::statuses() const {

@@ -17,6 +17,7 @@ namespace corvane::testing {
 struct ShownMessage {
   std::string text;
   std::optional<std::string> caption;
+  MessageKind kind = MessageKind::kInformation;
 };
 
 class RecordingLink : public FormLink, public MessageReporter {
@@ -24,7 +25,8 @@ class RecordingLink : public FormLink, public MessageReporter {
   void PostStatus(const std::string& text) override;
   void PostBytesReceived(std::int64_t count) override;
   void NotifyRunEnded(const RunReport& report) override;
-  void ShowMessage(const std::string& text, const std::optional<std::string>& caption) override;
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind = MessageKind::kCritical) override;
 
   std::vector<std::string> statuses() const;
   std::vector<ShownMessage> messages() const;

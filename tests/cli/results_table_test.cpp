@@ -1,0 +1,194 @@
+// The results a researcher loads into other tools: results.csv with a record
+// for every item whatever happened to it, read by pandas and by R with no
+// options, with p values that agree with scipy and with corvane-cli chisq;
+// series.csv with the event series, checked against scipy on synthetic
+// events with and without a shift; and the help page's example, run as
+// written.
+#include <algorithm>
+#include <filesystem>
+#include <regex>
+
+#include <gtest/gtest.h>
+#include <QProcess>
+
+#include "cli_fixture.h"
+#include "core/date_time.h"
+#include "dataserver/data_server.h"
+
+namespace corvane {
+namespace {
+
+using testing::CliTest;
+using testing::Contains;
+using testing::ProgramResult;
+using testing::ReadFile;
+using testing::WriteFile;
+
+const std::string kScripts = CORVANE_SOURCE_DIR "/tests/cli/scripts/";
+const std::string kCli = CORVANE_BINARY_DIR "/src/cli/corvane-cli";
+
+// Runs a program (Debian's python3, Rscript) to its end in a folder.
+ProgramResult RunTool(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder = {}) {
+  QProcess process;
+  if (!folder.empty()) process.setWorkingDirectory(QString::fromStdString(folder));
+  QStringList list;
+  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
+  process.start(QString::fromStdString(program), list);
+  if (!process.waitForFinished(240000)) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << program << " did not end";
+  }
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
+}
+
+ProgramResult Python(const std::vector<std::string>& arguments, const std::string& folder = {}) {
+  return RunTool("/usr/bin/python3", arguments, folder);
+}
+
+class ResultsTableTest : public CliTest {
+ protected:
+  // A batch of one-hour events on consecutive days of May 2011, each read
+  // from a file of its own; with a shift, every egg's mean moves by `shift`
+  // for the whole hour.
+  std::string EventBatch(int events, double shift, std::uint64_t seed) {
+    std::string text = "DataDirectory " + root_ + "\n";
+    for (int i = 0; i < events; ++i) {
+      const std::string date =
+          DateTime(SecondsFromText("2011-05-01 00:00:00") + i * DateTime::kSecondsPerDay)
+              .DateText();
+      eggdata::EggDataOptions options;
+      options.seed = seed;
+      options.start = SecondsFromText(date + " 12:00:00");
+      options.stop = options.start + 3599;
+      options.meanShift = shift;
+      options.shiftStart = options.start;
+      options.shiftStop = options.stop;
+      const std::string name = "Event" + std::to_string(i + 1);
+      text += "LocalEggFile " + EggFile(name + ".csv", date, options) + "\n" + name + " " + date +
+              " 12:00:00 " + date + " 12:59:59 " + date + " 12:30:00 0.5\n";
+    }
+    return text;
+  }
+};
+
+TEST_F(ResultsTableTest, EveryItemHasItsRecordAndToolsReadThemAsWritten) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
+  ASSERT_TRUE(StartHoldingFirstDownload(server));
+  const std::string hour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
+  const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
+  const std::string batch = "DataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\n" +
+                            local + "Done" + hour + "LocalEggFile " +
+                            dir_.File("data/missing.csv") + "\nLost" + hour + local + "Bad'Name" +
+                            hour + "CompareIntervals 1 0 3000 1800\n" + local + "Past" + hour +
+                            "CompareIntervals 0\nFar" + hour + "Later" + hour;
+  const ProgramResult run = RunAndInterrupt(batch, "Far: Getting data from internet",
+                                            {"--set", "DataURL=" + server.DataUrl()});
+  server.ReleaseStalls();
+  ASSERT_TRUE(Contains(run.err,
+                       "5 items processed in batch mode: 2 completed, 1 failed, "
+                       "1 refused, 1 stopped; 1 not started\n"))
+      << run.err;
+
+  const ProgramResult pandas = Python({kScripts + "results_check.py", root_ + "results.csv", kCli});
+  EXPECT_EQ(pandas.exitCode, 0) << pandas.out << pandas.err;
+  const ProgramResult r =
+      RunTool("/usr/bin/Rscript", {kScripts + "results_check.R", root_ + "results.csv"});
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+
+  // The closing words end with the series of the two completed items, and
+  // series.csv holds it.
+  EXPECT_TRUE(Contains(run.err, "Event series of 2 completed items:\n  Stouffer Z = ")) << run.err;
+  const std::string series = ReadFile(root_ + "series.csv");
+  EXPECT_EQ(series.substr(0, series.find('\r')),
+            "batch_start,batch_file,items_taken_up,items_combined,stouffer_z,stouffer_p,"
+            "chisq_sum,chisq_df,chisq_deviation,chisq_p,significant_items,expected_items,count_p");
+  EXPECT_TRUE(Contains(series, "run.ebb,5,2,")) << series;
+}
+
+// The event series on synthetic data: with a shift of the eggs' mean during
+// every event the series is significant, without it not, for several seeds;
+// every value agrees with scipy's computation from results.csv. A second
+// batch appends its records to both tables.
+TEST_F(ResultsTableTest, TheSeriesOfShiftedEventsIsSignificantAndOfNullEventsNot) {
+  for (std::uint64_t seed : {11u, 12u, 13u}) {
+    for (const bool shifted : {true, false}) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + (shifted ? " shifted" : " null"));
+      std::filesystem::remove_all(root_);
+      std::filesystem::create_directories(root_);
+      const ProgramResult run = RunBatch(EventBatch(8, shifted ? 0.25 : 0.0, seed));
+      ASSERT_EQ(run.exitCode, 0) << run.err;
+      const ProgramResult check =
+          Python({kScripts + "series_check.py", root_, shifted ? "shifted" : "null"});
+      EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    }
+  }
+  // Run again: the tables keep the first batch and add the second.
+  const ProgramResult again = RunBatch(EventBatch(2, 0.0, 5));
+  ASSERT_EQ(again.exitCode, 0) << again.err;
+  const std::string results = ReadFile(root_ + "results.csv");
+  EXPECT_EQ(std::count(results.begin(), results.end(), '\n'), 1 + 8 + 2);
+  EXPECT_EQ(results.find("batch_start"), results.rfind("batch_start"));
+  const std::string series = ReadFile(root_ + "series.csv");
+  EXPECT_EQ(std::count(series.begin(), series.end(), '\n'), 1 + 2);
+  const ProgramResult check = Python({kScripts + "series_check.py", root_, "null"});
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+}
+
+// The help page's "Reading results in Python and R" examples, taken from the
+// page and run as they stand in an output root after a batch.
+TEST_F(ResultsTableTest, TheHelpPageExamplesRunAsWritten) {
+  const std::string page = ReadFile(CORVANE_SOURCE_DIR "/docs/help/index.html");
+  auto example = [&](const std::string& id) {
+    const std::regex pre("<pre id=\"" + id + "\">([^<]*)</pre>");
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(page, match, pre)) << id;
+    std::string code = match.size() > 1 ? match[1].str() : std::string();
+    for (const auto& [entity, text] : {std::pair<std::string, std::string>{"&lt;", "<"},
+                                       {"&gt;", ">"},
+                                       {"&quot;", "\""},
+                                       {"&amp;", "&"}}) {
+      for (size_t at = code.find(entity); at != std::string::npos; at = code.find(entity, at)) {
+        code.replace(at, entity.size(), text);
+        at += text.size();
+      }
+    }
+    return code;
+  };
+  WriteFile(dir_.File("example.py"), example("python-example"));
+  WriteFile(dir_.File("example.R"), example("r-example"));
+
+  std::string batch = EventBatch(4, 0.4, 21);
+  batch += "LocalEggFile " + dir_.File("data/missing.csv") + "\nMissing 2011-05-09 00:00:00 " +
+           "2011-05-09 00:59:59\n";
+  RunBatch(batch);
+  const ProgramResult python = Python({dir_.File("example.py")}, root_);
+  EXPECT_EQ(python.exitCode, 0) << python.out << python.err;
+  const ProgramResult r = RunTool("/usr/bin/Rscript", {dir_.File("example.R")}, root_);
+  EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+  for (const ProgramResult* result : {&python, &r}) {
+    // The shifted events are listed as significant, the series is told, and
+    // the data file is read with its column names.
+    const std::string& out = result->out;
+    const size_t significant = out.find("significant events:");
+    ASSERT_NE(significant, std::string::npos) << out;
+    EXPECT_NE(out.find("Event1", significant), std::string::npos) << out;
+    EXPECT_NE(out.find("Event4", significant), std::string::npos) << out;
+    EXPECT_TRUE(Contains(out, "series p: Stouffer ")) << out;
+    EXPECT_TRUE(Contains(out, "stouffer_dev")) << out;
+  }
+  // The failed item is told apart from the completed ones.
+  EXPECT_TRUE(Contains(python.out, "not completed:")) << python.out;
+  EXPECT_NE(python.out.find("Missing", python.out.find("not completed:")), std::string::npos);
+
+  // The worked example of the event series is what scipy computes.
+  const ProgramResult worked =
+      Python({kScripts + "series_example_check.py", CORVANE_SOURCE_DIR "/docs/help/index.html"});
+  EXPECT_EQ(worked.exitCode, 0) << worked.out << worked.err;
+}
+
+}  // namespace
+}  // namespace corvane

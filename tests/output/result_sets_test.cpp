@@ -1,0 +1,183 @@
+// A run's results as a whole: every file of a run with all its analyses
+// appears together or not at all, whatever step a Stop or a full disk
+// interrupts, and the output root's shared tables get the run's lines only
+// with its files.
+#include <filesystem>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "audio/sonification.h"
+#include "core/summary_line.h"
+#include "output/summary_tables.h"
+#include "output/write_results.h"
+#include "stats/composite_statistics.h"
+#include "stats/dft_files.h"
+#include "stats/event_echo.h"
+#include "support/folder_snapshot.h"
+#include "support/recording_link.h"
+#include "support/sample_table.h"
+#include "support/small_disk.h"
+#include "support/text_lines.h"
+
+namespace corvane {
+namespace {
+
+using testing::DifferentFiles;
+using testing::FolderSnapshot;
+using testing::Lines;
+using testing::ReadFile;
+
+// Sets the abort flag when the run posts its stopAt-th status (1, 2, ...).
+class StoppingLink : public testing::RecordingLink {
+ public:
+  StoppingLink(RunContext*& context, int stopAt) : context_(context), stopAt_(stopAt) {}
+  void PostStatus(const std::string& text) override {
+    RecordingLink::PostStatus(text);
+    if (++posted_ == stopAt_) context_->Abort();
+  }
+
+ private:
+  RunContext*& context_;
+  const int stopAt_;
+  int posted_ = 0;
+};
+
+// Trial sums of four eggs, a different series for each seed.
+std::vector<std::vector<std::int32_t>> Eggs(int samples, int seed) {
+  std::vector<std::vector<std::int32_t>> eggs(4);
+  for (int k = 0; k < 4; ++k) {
+    for (int i = 0; i < samples; ++i) eggs[k].push_back(100 + (i * (7 + seed) + k * 13) % 21 - 10);
+  }
+  return eggs;
+}
+
+// Runs "Write results" of a batch run named Quake below root with every
+// analysis on; a run stopped at its stopAt-th status when stopAt > 0.
+// Returns the messages shown.
+std::vector<testing::ShownMessage> RunAll(const std::string& root, int samples, int seed,
+                                          int stopAt, bool batch = true, bool analyses = true) {
+  RunContext* running = nullptr;
+  StoppingLink link(running, stopAt);
+  RunContext context(&link, &link);
+  running = &context;
+  AnalysisSettings& s = context.settings;
+  s.dataName = "Quake";
+  s.rootDirectory = root;
+  s.outputDirectory = root + "Quake/";
+  s.batchMode = batch;
+  s.gnuplotPath = "/nonexistent/gnuplot";
+  s.audio = s.dft = s.compareIntervals = analyses;
+  s.dftSize = 256;
+  s.interval2Start = samples / 2;
+  s.intervalDuration = samples / 4;
+  s.echoMethod = analyses ? kEchoCorrelation : kEchoNone;
+  EggSampleTable table = testing::MakeSampleTable(Eggs(samples, seed));
+  table.firstSampleTime = DateTime(SecondsFromText("2011-05-03 10:00:00"));
+  table.lastRecordTime = DateTime(table.firstSampleTime.Seconds() + samples - 1);
+  s.startTime = table.firstSampleTime.Seconds();
+  s.eventTime = s.startTime + 600;
+  s.eventTimeText = "2011-05-03 10:10:00";
+  s.eventDuration = 300;
+  CompositeSeries series;
+  ComputeStatistics(context, table, series);
+  ResultSteps steps;
+  steps.createAudioFiles = [&] { CreateAudioFiles(context, series, 0); };
+  steps.eventEcho = [&] { RunEventEcho(context, table, series); };
+  steps.dftSpectra = [&] { RunDftSpectra(context, table, series); };
+  steps.compareIntervals = [&] { CompareIntervals(context, table, series); };
+  WriteResults(context, table, series, steps);
+  return link.messages();
+}
+
+// A Stop at every status a run posts, from the statistics through each
+// analysis to the plot files: the earlier results, the summary and the
+// spectrum tables stay exactly as they were. The run that is not stopped
+// replaces them, whole.
+TEST(ResultSetsTest, AStopAtAnyStepLeavesTheEarlierResultsAndTablesAsTheyWere) {
+  testing::TempDir root;
+  ASSERT_TRUE(RunAll(root.path(), 2400, 1, 0).empty());
+  const auto earlier = FolderSnapshot(root.path());
+  for (const char* file :
+       {"Quake/Quake.dat", "Quake/Quake.gp", "Quake/Quake.inf", "Quake/Quake.tst",
+        "Quake/Quake_evcorr.dat", "Quake/Quake_lpvar.wav", "Quake/Quake_lpmax_dft.dat",
+        "Quake/Quake_event_dft.dat", "summary.tst", "lpvar_dft.dat", "event_dft.dat"}) {
+    EXPECT_EQ(earlier.count(file), 1u) << file;
+  }
+  int stops = 0;
+  for (int stopAt = 1;; ++stopAt) {
+    SCOPED_TRACE(stopAt);
+    RunAll(root.path(), 3000, 2, stopAt);
+    if (!DifferentFiles(FolderSnapshot(root.path()), earlier).empty()) break;
+    ++stops;
+    ASSERT_LT(stopAt, 100) << "the run never got through";
+  }
+  EXPECT_GT(stops, 12) << "a stop in every analysis";
+  // The run that got through wrote a whole new set and added its lines.
+  const auto later = FolderSnapshot(root.path());
+  EXPECT_EQ(later.size(), earlier.size());
+  EXPECT_EQ(Lines(later.at("Quake/Quake.dat")).size(), 3000u);
+  EXPECT_EQ(later.at("Quake/Quake.inf").rfind("nRecords 3000\n", 0), 0u);
+  for (const char* file : {"Quake/Quake.gp", "Quake/Quake.tst", "Quake/Quake_lpvar.wav"}) {
+    EXPECT_NE(later.at(file), earlier.at(file)) << file;
+  }
+  for (const char* file : {"Quake/Quake_lpmax_dft.dat", "summary.tst", "lpvar_dft.dat"}) {
+    EXPECT_EQ(later.at(file).rfind(earlier.at(file), 0), 0u) << file << " goes on from before";
+    EXPECT_GT(later.at(file).size(), earlier.at(file).size()) << file;
+  }
+}
+
+// An output root named relative to the current directory: the plot files
+// are named absolutely, the analyses' files relatively, and all of them go
+// into the one set.
+TEST(ResultSetsTest, ARelativeOutputRootGetsTheWholeSet) {
+  testing::TempDir root;
+  const std::string relative =
+      std::filesystem::relative(root.path(), std::filesystem::current_path()).string() + "/";
+  ASSERT_NE(relative[0], '/');
+  EXPECT_TRUE(RunAll(relative, 2400, 1, 0).empty());
+  const auto files = FolderSnapshot(root.path());
+  EXPECT_EQ(Lines(files.at("Quake/Quake.dat")).size(), 2400u);
+  EXPECT_EQ(files.count("Quake/Quake_lpvar.wav") + files.count("Quake/Quake_lpvar_dft.dat") +
+                files.count("Quake/Quake.tst") + files.count("lpvar_dft.dat"),
+            4u);
+}
+
+// An output root on a full disk: the run says which file could not be
+// written and why, keeps the earlier results, and leaves no pending file.
+// In batch mode the message goes to the summary table while it has room,
+// and is shown (captioned) when even the summary cannot take it.
+TEST(ResultSetsTest, AFullDiskIsReportedWithThePathAndTheEarlierResultsStay) {
+  testing::SmallDisk disk(2 << 20);
+  if (!disk.ok()) GTEST_SKIP() << disk.reason();
+  const std::string root = disk.path() + "out/";
+  std::filesystem::create_directories(root);
+  ASSERT_TRUE(RunAll(root, 600, 1, 0, true, false).empty());
+  const auto earlier = FolderSnapshot(root + "Quake/");
+  const std::string data = root + "Quake/Quake.dat";
+  const std::string failure =
+      "Failed to write gnuplot dat file " + data + ": No space left on device";
+
+  // Room for a summary line, not for the data of 3600 samples.
+  disk.Fill(64 << 10);
+  auto shown = RunAll(root, 3600, 2, 0, false, false);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, failure);
+  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
+  EXPECT_TRUE(RunAll(root, 3600, 2, 0, true, false).empty());
+  EXPECT_EQ(Lines(ReadFile(root + "summary.tst")).back(), "Quake: " + failure);
+  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
+
+  // No room at all.
+  disk.Fill(0);
+  shown = RunAll(root, 3600, 2, 0, true, false);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].caption, std::string(kSummaryNotWritten));
+  EXPECT_EQ(shown[0].text, "Quake: " + failure + " (not added to " + root +
+                               "summary.tst: No space left on device)");
+  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
+  EXPECT_EQ(Lines(ReadFile(root + "summary.tst")).back(), "Quake: " + failure);
+}
+
+}  // namespace
+}  // namespace corvane
