@@ -7,6 +7,7 @@
 #include "app/closing_words.h"
 #include "app/file_choosers.h"
 #include "core/c_format.h"
+#include "input/parsed_file_cache.h"
 
 namespace corvane {
 
@@ -59,6 +60,8 @@ void AnalysisDialog::RunBatchFile() {
   batchMode_ = true;
   nextBatchIndex_ = 0;
   batchReports_.clear();
+  batchInputCache_ =
+      sharedInputCache_ != nullptr ? sharedInputCache_ : std::make_shared<ParsedFileCache>();
   results_.BeginBatch(fields.batchFile, CurrentTimeText());
   ContinueBatch();
 }
@@ -87,6 +90,7 @@ void AnalysisDialog::ContinueBatch() {
 
 void AnalysisDialog::FinishBatch() {
   batchMode_ = false;
+  batchInputCache_.reset();
   resolution_ = 1;
   const int started = nextBatchIndex_;
   const bool stopped = stopRequested_;

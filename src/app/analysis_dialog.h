@@ -56,6 +56,7 @@
 namespace corvane {
 
 class CEggStatistics;
+class ParsedFileCache;
 
 class AnalysisDialog : private JobEvents {
  public:
@@ -113,6 +114,13 @@ class AnalysisDialog : private JobEvents {
   // False when reading the last batch file stopped at a line it refused (or
   // at the item limit), so that some of its lines were never loaded.
   bool BatchFileReadWhole() const { return batchFileWhole_; }
+  // The items of a batch read their local files through one cache of parsed
+  // files, made when the batch starts and dropped when it ends. A caller
+  // that runs several forms side by side may hand them one cache to share
+  // (nullptr: each batch makes its own).
+  void ShareBatchInputCache(std::shared_ptr<ParsedFileCache> cache) {
+    sharedInputCache_ = std::move(cache);
+  }
   bool StartNewLog() const { return startNewLog_; }
   int ProgressPercent() const { return progress_; }
   // The job made for the last request, until the form has released it
@@ -175,6 +183,8 @@ class AnalysisDialog : private JobEvents {
   bool batchMode_ = false;
   bool batchFileWhole_ = true;
   std::vector<RunReport> batchReports_;
+  std::shared_ptr<ParsedFileCache> sharedInputCache_;
+  std::shared_ptr<ParsedFileCache> batchInputCache_;  // while a batch runs
   std::string lastRefusal_;  // the text of the form's latest refusal
   ResultsRecorder results_;
 

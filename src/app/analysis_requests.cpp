@@ -162,6 +162,7 @@ bool AnalysisDialog::StartAnalysisJob() {
   const bool pseudoEggData = fields.dataName.find("PED") != std::string::npos;
   job.SetDataUrls(config.dataUrl, config.pseudoDataUrl);
   job.SetLocalEggFile(fields.localEggFile);
+  if (batchMode_) job.SetInputCache(batchInputCache_);
   job.ReadEggGroupFile(fields.eggGroupFile);
   job.SetResolution(resolution_);
   job.SetSmoothing(fields.smoothWindowType, fields.smoothWindowSize,

@@ -68,14 +68,15 @@ class InputTest : public ::testing::Test {
 
   // Reads the files into the table as a run does, in a fresh run with this
   // test's settings: the first, each further one while the run goes on, and
-  // for several files the check for useable records. Returns the messages.
-  std::vector<std::string> Read(const SegmentFileList& paths) {
+  // for several files the check for useable records, through the cache when
+  // one is given. Returns the messages.
+  std::vector<std::string> Read(const SegmentFileList& paths, ParsedFileCache* cache = nullptr) {
     run.emplace(context.settings);
     files = paths;
     const int count = static_cast<int>(files.size());
-    ReadFirstDataFile(run->context, files, count, table);
+    ReadFirstDataFile(run->context, files, count, table, cache);
     for (int i = 1; i < count && !run->context.Aborted(); ++i) {
-      AppendDataFile(run->context, files, i, table);
+      AppendDataFile(run->context, files, i, table, cache);
     }
     if (count > 1) CheckUseableRecords(run->context, table);
     return run->link.messageTexts();
