@@ -185,7 +185,7 @@ class AnalysisDialog : private JobEvents {
   std::vector<RunReport> batchReports_;
   std::shared_ptr<ParsedFileCache> sharedInputCache_;
   std::shared_ptr<ParsedFileCache> batchInputCache_;  // while a batch runs
-  std::string lastRefusal_;  // the text of the form's latest refusal
+  std::string lastRefusal_;                           // the text of the form's latest refusal
   ResultsRecorder results_;
 
   int lastJobId_ = 0;

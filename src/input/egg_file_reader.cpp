@@ -39,9 +39,8 @@ bool CheckResolution(RunContext& context) {
 // Fails the run for a compressed text that stopped on a problem.
 void FailStream(RunContext& context, const std::string& path, const LineReader& reader) {
   if (reader.Problem() == InflatingStream::Problem::kTooLarge) {
-    const std::string message =
-        CFormat("%s is too large: its data exceed %lld bytes when inflated", path.c_str(),
-                static_cast<long long>(kMaxInflatedBytes));
+    const std::string message = CFormat("%s is too large: its data exceed %lld bytes when inflated",
+                                        path.c_str(), static_cast<long long>(kMaxInflatedBytes));
     context.LogLine(message);
     Fail(context, message);
     return;

@@ -70,7 +70,7 @@ class InflatingStream {
   // Shared with the thread, under mutex_.
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<Block>> ready_;  // inflated, in order
+  std::deque<std::unique_ptr<Block>> ready_;   // inflated, in order
   std::vector<std::unique_ptr<Block>> spare_;  // read, for reuse
   bool ended_ = false;                         // the thread has pushed its last block
   bool stop_ = false;

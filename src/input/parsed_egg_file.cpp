@@ -80,8 +80,8 @@ bool ParseEggFile(LineReader& reader, const RunContext& context, ParsedEggFile& 
     if (r % kAbortTestLines == 0 && context.Aborted()) return false;
     if (!reader.NextLine(line)) {
       if (reader.Failed()) return false;
-      file.end = reader.TooLong() ? ParsedEggFile::End::kLineTooLong
-                                  : ParsedEggFile::End::kOutOfSync;
+      file.end =
+          reader.TooLong() ? ParsedEggFile::End::kLineTooLong : ParsedEggFile::End::kOutOfSync;
       if (reader.TooLong()) file.longLine = reader.LineCount() + 1;
       return true;
     }

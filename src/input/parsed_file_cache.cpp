@@ -87,8 +87,8 @@ std::shared_ptr<const ParsedEggFile> ParsedFileCache::Get(const std::string& pat
   }
   // Kept only when the file stayed the same while it was parsed.
   Stamp after;
-  const bool keep = parsed != nullptr && StampOf(path, after) && after == before &&
-                    parsed->Bytes() <= bound_;
+  const bool keep =
+      parsed != nullptr && StampOf(path, after) && after == before && parsed->Bytes() <= bound_;
   promise.set_value(parsed);
   std::lock_guard<std::mutex> lock(mutex_);
   const auto entry = entries_.find(path);

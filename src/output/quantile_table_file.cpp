@@ -48,7 +48,8 @@ std::uint64_t HeaderChecksum(Header header, const std::uint64_t* blockSums, std:
 std::uint64_t BlockChecksum(const double* entries, std::int64_t count, std::int64_t block) {
   const std::int64_t first = block * kQuantileBlockEntries;
   const std::int64_t last = std::min(count, first + kQuantileBlockEntries);
-  return QuantileChecksum(entries + 2 * first, static_cast<std::size_t>(last - first) * kEntryBytes);
+  return QuantileChecksum(entries + 2 * first,
+                          static_cast<std::size_t>(last - first) * kEntryBytes);
 }
 
 bool Problem(std::string* problem, const char* text) {
@@ -102,8 +103,8 @@ std::unique_ptr<QuantileTableFile> QuantileTableFile::Open(const std::string& pa
     Problem(problem, "has no header");
     return nullptr;
   }
-  const std::int64_t blocks = BlocksOf(static_cast<std::int64_t>(
-      std::min<std::uint64_t>(header.count, kMaxQuantileEntries)));
+  const std::int64_t blocks = BlocksOf(
+      static_cast<std::int64_t>(std::min<std::uint64_t>(header.count, kMaxQuantileEntries)));
   const std::uint64_t expected_size = kHeaderBytes +
                                       static_cast<std::uint64_t>(blocks) * sizeof(std::uint64_t) +
                                       header.count * kEntryBytes;
@@ -137,8 +138,8 @@ std::unique_ptr<QuantileTableFile> QuantileTableFile::Open(const std::string& pa
   file->count_ = static_cast<std::int64_t>(header.count);
   file->block_sums_ =
       reinterpret_cast<const std::uint64_t*>(static_cast<const char*>(map) + kHeaderBytes);
-  file->entries_ = reinterpret_cast<const double*>(
-      static_cast<const char*>(map) + kHeaderBytes + blocks * sizeof(std::uint64_t));
+  file->entries_ = reinterpret_cast<const double*>(static_cast<const char*>(map) + kHeaderBytes +
+                                                   blocks * sizeof(std::uint64_t));
   if (HeaderChecksum(header, file->block_sums_, blocks) != header.checksum) {
     Problem(problem, "has a damaged header");
     return nullptr;

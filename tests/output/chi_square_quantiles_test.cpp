@@ -181,7 +181,8 @@ TEST(ChiSquareQuantilesTest, ManyThreadsAskingAtOnceGetTheSameValues) {
   std::vector<ChiSquareQuantiles> tables(6);
   std::vector<std::thread> threads;
   for (size_t t = 0; t < tables.size(); ++t) {
-    threads.emplace_back([&, t] { tables[t] = store.UpTo(1 + static_cast<std::int64_t>(t) * 4000); });
+    threads.emplace_back(
+        [&, t] { tables[t] = store.UpTo(1 + static_cast<std::int64_t>(t) * 4000); });
   }
   for (std::thread& thread : threads) thread.join();
   for (size_t t = 0; t < tables.size(); ++t) {
