@@ -101,9 +101,9 @@ void AnalysisDialog::FinishBatch() {
   if (const std::string series = results_.FinishBatch(); !series.empty()) {
     closing += "\n\n" + series;
   }
-  view_.ShowMessage(
-      closing, "",
-      tally.failed + tally.refused > 0 ? MessageKind::kWarning : MessageKind::kInformation);
+  view_.ShowMessage(closing, "",
+                    tally.failed + tally.refused > 0 ? MessageKind::kWarning
+                                                     : MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 
