@@ -65,8 +65,10 @@ class Bench:
     def batch(self, name, egg_file, items):
         """A batch file whose items (name, start, stop) read egg_file."""
         out = os.path.join(self.work, "out-" + name) + "/"
-        text = f"DataDirectory {out}\nLocalEggFile {egg_file}\n"
-        text += "".join(f"{item} {start} {stop}\n" for item, start, stop in items)
+        # Each item names its local file (an item without one reads remote data).
+        text = f"DataDirectory {out}\n"
+        text += "".join(f"LocalEggFile {egg_file}\n{item} {start} {stop}\n"
+                        for item, start, stop in items)
         path = os.path.join(self.work, name + ".ebb")
         with open(path, "w") as f:
             f.write(text)
