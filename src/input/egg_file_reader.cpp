@@ -151,11 +151,24 @@ FileEggs& FileEntry(EggSampleTable& table, int index) {
   return table.files[static_cast<size_t>(index)];
 }
 
+// The most samples the file's records can give the run: every sample takes
+// at least one record in the run's time range.
+std::int64_t SamplesInRange(const RunContext& context, const ParsedEggFile& file, int resolution) {
+  const std::int64_t start = context.settings.startTime;
+  const std::int64_t stop = context.settings.stopTime;
+  const std::int64_t most = MaxSamples(file.RecordCount(), resolution);
+  if (start == 0 && stop == 0) return most;
+  const auto in_range = std::count_if(file.times.begin(), file.times.end(),
+                                      [&](std::int64_t t) { return start <= t && t <= stop; });
+  return std::min<std::int64_t>(most, in_range);
+}
+
 // Folds the parsed records into the table, whose columns are sized for all
-// the samples they can give.
+// the samples they can give the run (an hour's items of a day's file touch
+// an hour's memory).
 RecordLoopResult ReadRecords(RunContext& context, const ParsedEggFile& file,
                              const std::vector<int>& columnOf, EggSampleTable& table, bool& ok) {
-  ok = GrowColumns(context, table, MaxSamples(file.RecordCount(), table.resolution));
+  ok = GrowColumns(context, table, SamplesInRange(context, file, table.resolution));
   RecordLoopResult result;
   if (ok) result = FoldEggRecords(context, file, columnOf, table);
   TrimColumns(table);
