@@ -110,10 +110,15 @@ std::shared_ptr<const ParsedEggFile> ParseEntry(RunContext& context, const Segme
   }
 }
 
-// Refuses the file; names the over-long line when that is what ended it.
-void FailImproper(RunContext& context, const std::string& shown, std::int64_t longLine) {
+// Refuses the file; names the over-long line, or an egg count past what a
+// run holds, when that is what ended it.
+void FailImproper(RunContext& context, const std::string& shown, std::int64_t longLine,
+                  const EggFileHeader* header = nullptr) {
   std::string message = CFormat("%s is not a proper data file for analysis", shown.c_str());
-  if (longLine > 0) {
+  if (header != nullptr && header->eggCount > kMaxEggs) {
+    message += CFormat(": it holds %lld eggs, more than the %d a run can take", header->eggCount,
+                       kMaxEggs);
+  } else if (longLine > 0) {
     message += CFormat(": line %lld is longer than %zu bytes", static_cast<long long>(longLine),
                        LineReader::kMaxLineLength);
   }
@@ -210,10 +215,10 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   // tested by division, so no header value can overflow the product.
   const long long trial_size = header.trialSize.value_or(0);
   if (parsed->headerStatus != HeaderStatus::kComplete) {
-    return FailImproper(context, shown, parsed->longLine);
+    return FailImproper(context, shown, parsed->longLine, &header);
   }
   if (trial_size <= 0 || trial_size > std::numeric_limits<std::int32_t>::max() / resolution) {
-    return FailImproper(context, shown, 0);
+    return FailImproper(context, shown, 0, &header);
   }
 
   table.resolution = resolution;
@@ -259,7 +264,7 @@ void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggS
   if (parsed == nullptr) return;
   const EggFileHeader& header = parsed->header;
   if (parsed->headerStatus != HeaderStatus::kComplete) {
-    return FailImproper(context, shown, parsed->longLine);
+    return FailImproper(context, shown, parsed->longLine, &header);
   }
   if (header.trialSize && *header.trialSize != table.recordTrialSize) {
     context.ShowMessage(
