@@ -43,6 +43,12 @@ std::optional<std::string> ItemOutput::AddRecord(const std::string& path, const 
   return std::nullopt;
 }
 
+std::string ItemOutput::TablePath(const std::string& path) const {
+  if (!shard_.Active()) return path;
+  const auto [folder, name] = SplitPath(path);
+  return folder + ShardTableName(name, shard_);
+}
+
 std::vector<std::string> ItemOutput::GoLive() {
   std::lock_guard<std::mutex> lock(mutex_);
   std::vector<std::string> failures;
@@ -60,7 +66,7 @@ std::optional<std::string> ItemOutput::Write(const Entry& entry) {
     return std::nullopt;
   }
   const auto [folder, name] = SplitPath(entry.path);
-  const std::string target = shard_.Active() ? folder + ShardTableName(name, shard_) : entry.path;
+  const std::string target = TablePath(entry.path);
   std::optional<std::string> reason;
   if (entry.kind == Entry::Kind::kRecord) {
     // The appender's message names the file on its own.

@@ -63,6 +63,8 @@ class ItemOutput : public LogSink {
   std::vector<std::string> GoLive();
 
   int item() const { return item_; }
+  // The file a unit of the table at path goes to: the shard's own table.
+  std::string TablePath(const std::string& path) const;
   // A unit did not reach the shard's journal: joining the shards would miss it.
   bool JournalFailed() {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -98,6 +98,11 @@ class OutputFileSet {
 
   // Where the tables' texts go at Commit (nullptr: appended at once).
   void SetItemOutput(ItemOutput* output) { item_output_ = output; }
+  // Whether the table at path can take this set's text (CheckTable of
+  // output_file_append.h, on the file the text goes to).
+  std::optional<std::string> CheckTable(const std::string& path) const {
+    return corvane::CheckTable(item_output_ != nullptr ? item_output_->TablePath(path) : path);
+  }
 
  private:
   struct Entry {
