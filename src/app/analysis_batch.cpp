@@ -142,10 +142,11 @@ void AnalysisDialog::MakeLanes() {
     std::string name = WithSeparator(config.tempDirectory) + "corvane-item-XXXXXX";
     if (mkdtemp(name.data()) == nullptr) {
       if (lanes_.empty()) {
-        view_.ShowMessage("Running one item at a time in the temporary directory: no working "
-                          "folder can be made in " +
-                              config.tempDirectory + ": " + ErrorText(errno),
-                          std::nullopt, MessageKind::kWarning);
+        view_.ShowMessage(
+            "Running one item at a time in the temporary directory: no working "
+            "folder can be made in " +
+                config.tempDirectory + ": " + ErrorText(errno),
+            std::nullopt, MessageKind::kWarning);
       }
       break;
     }
@@ -210,7 +211,8 @@ void AnalysisDialog::ContinueBatch() {
       const BatchItem& next = batchItems_.at(static_cast<size_t>(nextBatchIndex_));
       const std::string folder = WithSeparator(next.outputRoot) + next.dataName;
       bool folderBusy = false;
-      for (const auto& slot : slots_) folderBusy = folderBusy || (slot->job && slot->folder == folder);
+      for (const auto& slot : slots_)
+        folderBusy = folderBusy || (slot->job && slot->folder == folder);
       if (folderBusy) break;
       TakeUpItem();
     }
@@ -308,9 +310,10 @@ void AnalysisDialog::FinishBatch() {
   if (shard_.Active()) {
     itemCount = (batchCount_ - shard_.index) / shard_.count + 1;
     if (journalFailed_) {
-      view_.ShowMessage("The shard's journal misses units that could not be written: run the "
-                        "shard again before joining the shards",
-                        std::nullopt, MessageKind::kCritical);
+      view_.ShowMessage(
+          "The shard's journal misses units that could not be written: run the "
+          "shard again before joining the shards",
+          std::nullopt, MessageKind::kCritical);
     } else if (!stopped) {
       std::set<std::string> roots;
       for (const BatchItem& item : batchItems_) {
@@ -330,9 +333,9 @@ void AnalysisDialog::FinishBatch() {
   if (const std::string series = results_.FinishBatch(); !series.empty()) {
     closing += "\n\n" + series;
   }
-  view_.ShowMessage(closing, "",
-                    tally.failed + tally.refused > 0 ? MessageKind::kWarning
-                                                     : MessageKind::kInformation);
+  view_.ShowMessage(
+      closing, "",
+      tally.failed + tally.refused > 0 ? MessageKind::kWarning : MessageKind::kInformation);
   view_.BatchFinished(started, stopped);
 }
 

@@ -150,7 +150,8 @@ void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
       ItemSummaryLine(*currentSlot_, job_->outputRoot, job_->dataName, text);
       return;
     }
-    if (job_ && job_->id == jobId && AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
+    if (job_ && job_->id == jobId &&
+        AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
       return;
     }
   }

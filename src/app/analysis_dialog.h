@@ -222,10 +222,10 @@ class AnalysisDialog : private JobEvents {
   int batchJobs_ = 1;
   ShardSpec shard_;
   int itemsTakenUp_ = 0;
-  bool journalFailed_ = false;  // a unit of this shard's items missed its journal
+  bool journalFailed_ = false;                    // a unit of this shard's items missed its journal
   std::deque<std::unique_ptr<BatchSlot>> slots_;  // taken up, not yet retired; in item order
-  BatchSlot* currentSlot_ = nullptr;  // the item being taken up
-  std::string jobTempDirectory_;      // the current item's folder when items run side by side
+  BatchSlot* currentSlot_ = nullptr;              // the item being taken up
+  std::string jobTempDirectory_;  // the current item's folder when items run side by side
   std::vector<std::string> lanes_;
   bool continuing_ = false;  // inside ContinueBatch
   bool continueAgain_ = false;

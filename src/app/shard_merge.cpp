@@ -62,8 +62,8 @@ MergeOutcome MergeShardTables(const std::string& rootText) {
   if (found.size() > 1) {
     outcome.message = "The journals in " + root + " belong to batches of different shard counts (";
     for (const auto& [count, shards] : found) {
-      outcome.message += (count == found.begin()->first ? "" : ", ") + std::string("of ") +
-                         std::to_string(count);
+      outcome.message +=
+          (count == found.begin()->first ? "" : ", ") + std::string("of ") + std::to_string(count);
     }
     outcome.message += "): move away those of the other batches first";
     return outcome;
@@ -139,8 +139,8 @@ MergeOutcome MergeShardTables(const std::string& rootText) {
   }
   for (const std::string& name : names) {
     if (std::rename(pending(name).c_str(), (root + name).c_str()) != 0) {
-      outcome.message = "The shards' tables were not all joined: " + root + name + ": " +
-                        ErrorText(errno);
+      outcome.message =
+          "The shards' tables were not all joined: " + root + name + ": " + ErrorText(errno);
       discard();
       return outcome;
     }

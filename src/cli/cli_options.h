@@ -19,7 +19,7 @@ struct CliOptions {
   std::string helpTopic;                                       // "", "batch" or "chisq" with kHelp
   std::vector<std::pair<std::string, std::string>> overrides;  // batch: --set NAME=VALUE
   std::string batchFile;
-  int jobs = 0;  // batch: --jobs N; 0 = one per processor core
+  int jobs = 0;        // batch: --jobs N; 0 = one per processor core
   int shardIndex = 0;  // batch: --shard K/N (K from 1); 0/0 = the whole batch
   int shardCount = 0;
   std::string mergeRoot;  // merge-summaries

@@ -34,8 +34,7 @@ std::optional<std::string> ItemOutput::AddTable(const std::string& path, const T
 }
 
 std::optional<std::string> ItemOutput::AddRecord(const std::string& path, const std::string& header,
-                                                 const std::string& record,
-                                                 RecordAppender append) {
+                                                 const std::string& record, RecordAppender append) {
   Entry entry{Entry::Kind::kRecord, path, {record, header, {}}, {}, {}, append};
   std::lock_guard<std::mutex> lock(mutex_);
   if (live_) return Write(entry);

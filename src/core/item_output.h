@@ -84,8 +84,8 @@ class ItemOutput : public LogSink {
   const int item_;
   const ShardSpec shard_;
   std::mutex mutex_;
-  bool live_;                 // guarded by mutex_
-  std::vector<Entry> kept_;   // guarded by mutex_; in the order made
+  bool live_;                    // guarded by mutex_
+  std::vector<Entry> kept_;      // guarded by mutex_; in the order made
   bool journal_failed_ = false;  // guarded by mutex_
 };
 

@@ -98,8 +98,8 @@ void RunContext::ShowMessage(const std::string& text, const std::optional<std::s
 
 void RunContext::AddSummaryLine(const std::string& text) const {
   if (item_output_) {
-    if (auto unwritten = AddItemSummaryLine(*item_output_, settings.rootDirectory,
-                                            settings.dataName, text)) {
+    if (auto unwritten =
+            AddItemSummaryLine(*item_output_, settings.rootDirectory, settings.dataName, text)) {
       ShowUnwrittenLine(*unwritten);
     }
     return;

@@ -28,7 +28,6 @@ std::optional<std::string> AppendSummaryLine(const std::string& root, const std:
 // The same line as a unit of a batch item's output (item_output.h): kept
 // in item order, or written at once when the item is live.
 std::optional<std::string> AddItemSummaryLine(ItemOutput& output, const std::string& root,
-                                              const std::string& dataName,
-                                              const std::string& text);
+                                              const std::string& dataName, const std::string& text);
 
 }  // namespace corvane

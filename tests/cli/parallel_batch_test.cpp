@@ -108,14 +108,22 @@ struct ParallelBatchTest : CliTest {
     Snapshot files;
     std::string log;
   };
-  // Runs the batch into a root and temporary directory of its own.
+  // An output root, a temporary directory and the batch file over that
+  // root, all of their own.
+  struct Place {
+    std::string root, temp, batch;
+  };
+  Place MakePlace(const std::string& name) const {
+    const Place place{dir_.File(name + "/"), dir_.File(name + "-tmp/"), dir_.File(name + ".ebb")};
+    std::filesystem::create_directories(place.root);
+    std::filesystem::create_directories(place.temp);
+    std::ofstream(place.batch) << Batch(place.root);
+    return place;
+  }
+
+  // Runs the batch into a place of its own.
   Outcome RunInto(const std::string& name, const std::vector<std::string>& options) {
-    const std::string root = dir_.File(name + "/");
-    const std::string temp = dir_.File(name + "-tmp/");
-    std::filesystem::create_directories(root);
-    std::filesystem::create_directories(temp);
-    const std::string batch = dir_.File(name + ".ebb");
-    std::ofstream(batch) << Batch(root);
+    const auto [root, temp, batch] = MakePlace(name);
     std::vector<std::string> arguments = {"batch", "--set", "TempDir=" + temp, "--set",
                                           "LogProgress=1"};
     arguments.insert(arguments.end(), options.begin(), options.end());
@@ -148,16 +156,15 @@ TEST_F(ParallelBatchTest, ItemsSideBySideWriteWhatOneAfterAnotherWrites) {
       names.push_back(line.substr(0, end));
     }
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"Hour00", "Hour01", "Hour02", "Hour03", "Hour04",
-                                             "Hour05", "Hour06", "Hour01", "Backwards", "Missing",
-                                             "Hour11"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Hour00", "Hour01", "Hour02", "Hour03", "Hour04", "Hour05",
+                                      "Hour06", "Hour01", "Backwards", "Missing", "Hour11"}));
   ASSERT_TRUE(sequential.files.count("lpdev_dft.dat"));
 
   for (const char* jobs : {"2", "4"}) {
     const Outcome parallel = RunInto(std::string("side") + jobs, {"--jobs", jobs});
     EXPECT_EQ(parallel.program.exitCode, sequential.program.exitCode) << jobs;
-    EXPECT_EQ(DifferentFiles(parallel.files, sequential.files), std::vector<std::string>{})
-        << jobs;
+    EXPECT_EQ(DifferentFiles(parallel.files, sequential.files), std::vector<std::string>{}) << jobs;
     EXPECT_EQ(parallel.log, sequential.log) << jobs;
     EXPECT_EQ(parallel.program.err, sequential.program.err) << jobs;
   }
@@ -171,8 +178,7 @@ TEST_F(ParallelBatchTest, ALaterItemOfTheSameNameLeavesItsResults) {
   const std::string text = "DataDirectory " + root +
                            "\nCompareIntervals 1 0 1200 1200\nDFTOutput 1 1024\n"
                            "EventEchoDetect 1 5\nLocalEggFile " +
-                           dayFile_ +
-                           "\nHour01 2011-05-03 09:00:00 2011-05-03 10:59:59\n";
+                           dayFile_ + "\nHour01 2011-05-03 09:00:00 2011-05-03 10:59:59\n";
   ASSERT_EQ(RunBatch(text, {"--jobs", "1"}).exitCode, kExitOk);
   Snapshot alone, folder;
   for (const auto& [name, contents] : RootFiles(root)) {
@@ -189,24 +195,28 @@ TEST_F(ParallelBatchTest, ALaterItemOfTheSameNameLeavesItsResults) {
 TEST_F(ParallelBatchTest, ShardsJoinedWriteWhatOneRunWrites) {
   const Outcome single = RunInto("one", {"--jobs", "1"});
   for (const int shards : {2, 3, 4}) {
-    const std::string name = "shards" + std::to_string(shards);
-    const std::string root = dir_.File(name + "/");
-    const std::string temp = dir_.File(name + "-tmp/");
-    std::filesystem::create_directories(root);
-    std::filesystem::create_directories(temp);
-    const std::string batch = dir_.File(name + ".ebb");
-    std::ofstream(batch) << Batch(root);
+    const auto [root, temp, batch] = MakePlace("shards" + std::to_string(shards));
     QProcess parallel;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", QString::fromStdString(config_));
     env.insert("HOME", QString::fromStdString(dir_.File("")));  // parallel's own files
     parallel.setProcessEnvironment(env);
     const std::string program = CORVANE_BINARY_DIR "/src/cli/corvane-cli";
-    QStringList arguments = {"--will-cite", "-j", QString::number(shards),
-                             QString::fromStdString(program), "batch", "--jobs", "1",
-                             "--shard", QString("{}/%1").arg(shards), "--set",
-                             QString::fromStdString("TempDir=" + temp), "--set", "LogProgress=1",
-                             QString::fromStdString(batch), ":::"};
+    QStringList arguments = {"--will-cite",
+                             "-j",
+                             QString::number(shards),
+                             QString::fromStdString(program),
+                             "batch",
+                             "--jobs",
+                             "1",
+                             "--shard",
+                             QString("{}/%1").arg(shards),
+                             "--set",
+                             QString::fromStdString("TempDir=" + temp),
+                             "--set",
+                             "LogProgress=1",
+                             QString::fromStdString(batch),
+                             ":::"};
     for (int k = 1; k <= shards; ++k) arguments << QString::number(k);
     parallel.start("parallel", arguments);
     ASSERT_TRUE(parallel.waitForFinished(240000));
@@ -245,7 +255,9 @@ struct MergeRefusalTest : ParallelBatchTest {
            dir_.File("b.ebb")});
     }
   }
-  std::string Journal(int k) const { return root_ + "shard-" + std::to_string(k) + "-of-2.journal"; }
+  std::string Journal(int k) const {
+    return root_ + "shard-" + std::to_string(k) + "-of-2.journal";
+  }
   testing::ProgramResult Merge() { return Run({"merge-summaries", root_}); }
 };
 
