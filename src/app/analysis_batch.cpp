@@ -24,6 +24,10 @@ namespace corvane {
 
 namespace {
 
+// How many items may be taken up per item at once while an earlier item
+// still runs (their output waits in memory).
+constexpr int kItemsAheadPerJob = 8;
+
 // Removes the files a run left in a temporary folder of its own, then the
 // folder (only its own files: it holds no folders).
 void RemoveLane(const std::string& lane) {
@@ -204,6 +208,9 @@ void AnalysisDialog::ContinueBatch() {
       }
       const int lanes = lanes_.empty() ? 1 : static_cast<int>(lanes_.size());
       if (RunningBatchJobs() >= lanes) break;
+      // Ended items wait, with what they wrote, for the earlier ones that
+      // still run; so many and no more.
+      if (static_cast<int>(slots_.size()) >= lanes * kItemsAheadPerJob) break;
       if (shard_.Active() && nextBatchIndex_ % shard_.count != shard_.index - 1) {
         ++nextBatchIndex_;
         continue;
@@ -246,7 +253,8 @@ void AnalysisDialog::TakeUpItem() {
   if (started) {
     slot.job = std::move(job_);
     slot.request = slot.job->request;
-    slot.ended = slot.job->ended;
+    slot.ran = true;
+    if (slot.job->ended) EndSlot(slot);
     view_.BusyChanged();
     return;
   }
@@ -257,14 +265,19 @@ void AnalysisDialog::TakeUpItem() {
   slot.request = ResultRequestOf(fields, config, resolution_);
 }
 
+void AnalysisDialog::EndSlot(BatchSlot& slot) {
+  slot.report = slot.job->report;
+  slot.ended = true;
+  // Joining the ended job's thread is the pause after a run.
+  slot.job.reset();
+}
+
 void AnalysisDialog::RetireEndedItems() {
   while (!slots_.empty() && slots_.front()->ended) {
     std::unique_ptr<BatchSlot> slot = std::move(slots_.front());
     slots_.pop_front();
-    const bool ran = slot->job != nullptr;
-    const RunReport report = ran ? slot->job->report : slot->report;
-    // Joining the ended job's thread is the pause after a run.
-    slot->job.reset();
+    const bool ran = slot->ran;
+    const RunReport& report = slot->report;
     // The results table says why an item ended without results, also when
     // the run itself said nothing.
     RunReport recorded = report;

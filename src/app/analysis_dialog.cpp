@@ -166,7 +166,7 @@ void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
   // A job refused before it took its data name still reports under it.
   if (job->report.dataName.empty()) job->report.dataName = job->dataName;
   if (BatchSlot* slot = FindSlot(jobId)) {
-    slot->ended = true;
+    EndSlot(*slot);
     if (!exiting_) ContinueBatch();
     return;
   }
@@ -214,12 +214,7 @@ void AnalysisDialog::HandleJobEnd() {
 void AnalysisDialog::WaitForJobEnd() {
   QEventLoop loop;
   while (job_ && !jobEndPending_) loop.processEvents(QEventLoop::WaitForMoreEvents);
-  while (RunningBatchJobs() > 0) {
-    bool allEnded = true;
-    for (const auto& slot : slots_) allEnded = allEnded && (!slot->job || slot->ended);
-    if (allEnded) break;
-    loop.processEvents(QEventLoop::WaitForMoreEvents);
-  }
+  while (RunningBatchJobs() > 0) loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool AnalysisDialog::Exit() {

@@ -184,6 +184,9 @@ class AnalysisDialog : private JobEvents {
   void ContinueBatch();
   void TakeUpItem();
   void RetireEndedItems();
+  // Takes the report of an item's ended job and releases the job (joins its
+  // thread), so that ended items waiting for an earlier one hold no thread.
+  void EndSlot(BatchSlot& slot);
   void FinishBatch();
   int RunningBatchJobs() const;
   // The job of the event's id: the form's own, or a batch item's.

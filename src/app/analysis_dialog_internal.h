@@ -38,9 +38,10 @@ struct AnalysisDialog::OwnedJob {
 struct AnalysisDialog::BatchSlot {
   int item = 0;  // 1 for the batch's first item
   std::shared_ptr<ItemOutput> output;
-  std::unique_ptr<OwnedJob> job;  // none for an item the form refused
+  std::unique_ptr<OwnedJob> job;  // while its run goes on
+  bool ran = false;               // a job ran it (else the form refused it)
   bool ended = false;
-  RunReport report;  // an item the form refused
+  RunReport report;  // once ended
   ResultRequest request;
   std::string outputRoot;
   std::string folder;  // root + data name: its result folder

@@ -128,13 +128,15 @@ std::optional<std::string> ReadShardJournal(const std::string& path, ShardJourna
   std::vector<long long> numbers;
   const auto heading = parser.Line();
   const auto shardLine = parser.Line();
-  if (!heading || *heading != kJournalHeading || !shardLine ||
-      std::sscanf(shardLine->c_str(), "shard %d of %d", &journal.shard.index,
-                  &journal.shard.count) != 2 ||
-      *shardLine != "shard " + std::to_string(journal.shard.index) + " of " +
-                        std::to_string(journal.shard.count)) {
+  // "shard K of N" read as the numbers of "shard K N".
+  const std::size_t of = shardLine ? shardLine->find(" of ") : std::string::npos;
+  if (!heading || *heading != kJournalHeading || of == std::string::npos ||
+      !ParseNumbers(shardLine->substr(0, of) + " " + shardLine->substr(of + 4), "shard", numbers,
+                    2) ||
+      numbers[0] < 1 || numbers[0] > numbers[1] || numbers[1] > 1000000) {
     return path + ": not a shard journal";
   }
+  journal.shard = {static_cast<int>(numbers[0]), static_cast<int>(numbers[1])};
   journal.units.clear();
   journal.ended = false;
   while (!parser.AtEnd()) {
