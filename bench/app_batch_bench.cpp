@@ -17,6 +17,7 @@
 #include "app/analysis_dialog.h"
 #include "app/numeric_locale.h"
 #include "app/settings_store.h"
+#include "app_bench_support.h"
 #include "bench_support.h"
 #include "core/c_format.h"
 #include "core/date_time.h"
@@ -27,26 +28,7 @@ namespace {
 
 using namespace corvane;
 
-// A view without a window that shows nothing.
-class QuietView : public FormView {
- public:
-  bool PullFields() override { return true; }
-  void PushFields() override {}
-  void ShowMessage(const std::string& text, const std::optional<std::string>&,
-                   corvane::MessageKind) override {
-    last = text;
-  }
-  std::string ChooseFile(const std::string&, const std::string&, const std::string&) override {
-    return {};
-  }
-  std::string ChooseFolder(const std::string&, const std::string&) override { return {}; }
-  void PushStatus() override {}
-  void SetWaitCursor(bool) override {}
-  void SetProgress(int) override {}
-  bool OpenUrl(const std::string&) override { return false; }
-  void BatchFinished(int, bool) override {}
-  std::string last;
-};
+using bench::QuietView;
 
 constexpr int kItems = 100;
 
@@ -106,17 +88,4 @@ BENCHMARK(BM_BatchOf100HourItems)->Unit(benchmark::kSecond)->Iterations(1)->UseR
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // A private settings store: a benchmark never touches the user's settings.
-  std::string config = SystemTempDirectory() + "corvane-bench-settings-XXXXXX";
-  if (mkdtemp(config.data()) == nullptr) return 1;
-  setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-  QCoreApplication app(argc, argv);
-  UseCNumericLocale();
-  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(config));
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(config);
-  return 0;
-}
+int main(int argc, char** argv) { return corvane::bench::RunAppBenchmarks(argc, argv); }

@@ -15,6 +15,7 @@ packages=(
   python3-numpy python3-scipy python3-pandas r-base-core
   xdg-utils x11-utils
   locales
+  parallel
 )
 
 missing=()

@@ -46,8 +46,8 @@ bool AppendToSummary(FormView& view, const std::string& outputRoot, const std::s
   return true;
 }
 
-void StartLogIn(const std::string& tempDirectory) {
-  SetLogPath(tempDirectory.empty() ? std::string() : WithSeparator(tempDirectory) + "egg.log");
+void StartLogIn(const std::string& tempDirectory, const std::string& name) {
+  SetLogPath(tempDirectory.empty() ? std::string() : WithSeparator(tempDirectory) + name);
   StartLog();
 }
 
@@ -61,15 +61,37 @@ AnalysisDialog::AnalysisDialog(SettingsStore& store, FormView& view)
 AnalysisDialog::~AnalysisDialog() {
   progressTimer_.stop();
   if (job_) job_->job->StopAnalysis();
+  for (const auto& slot : slots_) {
+    if (slot->job) slot->job->job->StopAnalysis();
+  }
   job_.reset();
+  slots_.clear();
+  RemoveLanes();
 }
 
 const CEggStatistics* AnalysisDialog::CurrentJob() const {
-  return job_ ? job_->job.get() : nullptr;
+  if (job_) return job_->job.get();
+  for (const auto& slot : slots_) {
+    if (slot->job) return slot->job->job.get();
+  }
+  return nullptr;
+}
+
+AnalysisDialog::BatchSlot* AnalysisDialog::FindSlot(int jobId) const {
+  for (const auto& slot : slots_) {
+    if (slot->job && slot->job->id == jobId) return slot.get();
+  }
+  return nullptr;
+}
+
+AnalysisDialog::OwnedJob* AnalysisDialog::FindJob(int jobId) const {
+  if (job_ && job_->id == jobId) return job_.get();
+  BatchSlot* slot = FindSlot(jobId);
+  return slot != nullptr ? slot->job.get() : nullptr;
 }
 
 bool AnalysisDialog::RefuseWhileBusy() {
-  if (!job_) return false;
+  if (!Busy()) return false;
   view_.ShowMessage(kRunInProgress, std::nullopt, MessageKind::kWarning);
   return true;
 }
@@ -83,13 +105,17 @@ void AnalysisDialog::ReleaseJob() {
 
 void AnalysisDialog::Stop() {
   if (job_ && !job_->ended) job_->job->StopAnalysis();
+  for (const auto& slot : slots_) {
+    if (slot->job && !slot->job->ended) slot->job->job->StopAnalysis();
+  }
   stopRequested_ = true;
 }
 
 void AnalysisDialog::OnProgressTimer() {
+  const CEggStatistics* job = CurrentJob();
   const ProgressReading reading =
-      job_ ? ProgressFromStage(job_->job->JobStage(), job_->job->context().InputFraction())
-           : ProgressFromStage(0);
+      job != nullptr ? ProgressFromStage(job->JobStage(), job->context().InputFraction())
+                     : ProgressFromStage(0);
   if (reading.stop) progressTimer_.stop();
   if (reading.percent != progress_) {
     progress_ = reading.percent;
@@ -98,13 +124,15 @@ void AnalysisDialog::OnProgressTimer() {
 }
 
 void AnalysisDialog::OnJobStatus(int jobId, const std::string& text) {
-  if (!job_ || job_->id != jobId) return;
+  const OwnedJob* job = FindJob(jobId);
+  if (job == nullptr) return;
   fields.status = text;
+  statusDataName_ = job->dataName;
   view_.PushStatus();
 }
 
 void AnalysisDialog::OnJobBytes(int jobId, std::int64_t count) {
-  if (!job_ || job_->id != jobId) return;
+  if (FindJob(jobId) == nullptr) return;
   fields.bytesReceived = count;
   view_.PushStatus();
 }
@@ -113,19 +141,38 @@ void AnalysisDialog::OnJobMessage(int jobId, const std::string& text,
                                   const std::optional<std::string>& caption, MessageKind kind) {
   // In batch mode no message waits for a click; a line the job could not add
   // to the summary table comes here to be shown.
-  if (batchMode_ && job_ && job_->id == jobId && caption != kSummaryNotWritten &&
-      AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
-    return;
+  if (batchMode_ && caption != kSummaryNotWritten) {
+    if (BatchSlot* slot = FindSlot(jobId); slot != nullptr && !slot->outputRoot.empty()) {
+      ItemSummaryLine(*slot, slot->outputRoot, slot->job->dataName, text);
+      return;
+    }
+    if (job_ && job_->id == jobId && currentSlot_ != nullptr && !job_->outputRoot.empty()) {
+      ItemSummaryLine(*currentSlot_, job_->outputRoot, job_->dataName, text);
+      return;
+    }
+    if (job_ && job_->id == jobId &&
+        AppendToSummary(view_, job_->outputRoot, job_->dataName, text)) {
+      return;
+    }
   }
   view_.ShowMessage(text, caption, kind);
 }
 
 void AnalysisDialog::OnJobEnded(int jobId, const RunReport& report) {
-  if (!job_ || job_->id != jobId) return;
-  job_->ended = true;
-  job_->report = report;
+  OwnedJob* job = FindJob(jobId);
+  if (job == nullptr) return;
+  job->ended = true;
+  job->report = report;
   // A job refused before it took its data name still reports under it.
-  if (job_->report.dataName.empty()) job_->report.dataName = job_->dataName;
+  if (job->report.dataName.empty()) job->report.dataName = job->dataName;
+  if (BatchSlot* slot = FindSlot(jobId)) {
+    EndSlot(*slot);
+    if (!exiting_) ContinueBatch();
+    return;
+  }
+  // A batch item's job that ends while it is being taken up is retired
+  // once it has its place among the items.
+  if (currentSlot_ != nullptr) return;
   if (jobCallDepth_ > 0) {
     jobEndPending_ = true;
     return;
@@ -155,29 +202,19 @@ void AnalysisDialog::HandleJobEnd() {
   // the run itself said nothing.
   RunReport recorded = report;
   if (recorded.message.empty()) recorded.message = ItemSummaryText(report).value_or("");
-  if (batchMode_) {
-    results_.RecordItem(outputRoot, nextBatchIndex_, request, recorded);
-    // A stopped item (also when the form is closing) leaves its line.
-    if (const std::optional<std::string> text = ItemSummaryText(report)) {
-      if (!AppendToSummary(view_, outputRoot, report.dataName, *text)) {
-        view_.ShowMessage(report.dataName + ": " + *text, std::nullopt, ClosingKind(report));
-      }
-    }
-    batchReports_.push_back(report);
-    if (!exiting_) ContinueBatch();
-  } else {
-    const std::optional<std::string> failure = results_.RecordRun(outputRoot, request, recorded);
-    if (exiting_) return;
-    if (const std::optional<std::string> text = RunClosingText(report)) {
-      view_.ShowMessage(*text, "", ClosingKind(report));
-    }
-    if (failure) view_.ShowMessage(*failure, std::nullopt);
+  // Batch items are retired in item order (analysis_batch.cpp).
+  const std::optional<std::string> failure = results_.RecordRun(outputRoot, request, recorded);
+  if (exiting_) return;
+  if (const std::optional<std::string> text = RunClosingText(report)) {
+    view_.ShowMessage(*text, "", ClosingKind(report));
   }
+  if (failure) view_.ShowMessage(*failure, std::nullopt);
 }
 
 void AnalysisDialog::WaitForJobEnd() {
   QEventLoop loop;
   while (job_ && !jobEndPending_) loop.processEvents(QEventLoop::WaitForMoreEvents);
+  while (RunningBatchJobs() > 0) loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 bool AnalysisDialog::Exit() {
@@ -190,17 +227,24 @@ bool AnalysisDialog::Exit() {
 
 void AnalysisDialog::Shutdown() {
   exiting_ = true;
-  if (job_) {
+  if (Busy()) {
     Stop();
     // The close may come from within a message box of the job (a desktop
     // logout), whose click cannot return before the close does: the job no
     // longer waits for clicks, and its messages are still shown.
-    job_->channel->Abandon();
+    if (job_) job_->channel->Abandon();
+    for (const auto& slot : slots_) {
+      if (slot->job) slot->job->channel->Abandon();
+    }
     WaitForJobEnd();
   }
   if (batchMode_) {
+    // The items that ended still leave their records and lines.
+    RetireEndedItems();
+    slots_.clear();
     batchMode_ = false;
     resolution_ = 1;
+    RemoveLanes();
     results_.FinishBatch();
   }
   exiting_ = false;

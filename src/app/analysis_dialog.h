@@ -30,12 +30,28 @@
 // completed, failed, were refused or stopped, followed by the event series
 // of the completed items, and the resolution goes back to 1.
 //
+// Items side by side: the headless runner may let up to BatchJobs items run
+// at once, each on its own job with a temporary folder of its own below the
+// temporary directory. They are taken up in item order, an item waits while
+// an earlier one of the same result folder runs (a later item's results
+// replace an earlier one's, as one after another), and whatever items share
+// (the progress log, the summary and spectrum tables, results.csv, the
+// closing counts) is written in item order, exactly as one after another
+// (core/item_output.h). The window runs one item at a time.
+//
+// Shards: the headless runner may run one shard K of N of a batch, the items
+// K, K+N, K+2N... (K counts from 1); its tables and progress log carry the
+// shard's name ("summary-K-of-N.tst", "egg-K-of-N.log"), and each output
+// root gets the shard's journal, from which the shards' tables are joined
+// (shard_merge.h).
+//
 // Results table: every batch item taken up and every interactive analysis
 // run gets its record in the output root's "results.csv"; each batch adds
 // its event series to "series.csv" (results_recorder.h).
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +67,7 @@
 #include "app/results_recorder.h"
 #include "app/settings_store.h"
 #include "app/time_completion.h"
+#include "core/item_output.h"
 #include "core/run_report.h"
 
 namespace corvane {
@@ -97,12 +114,21 @@ class AnalysisDialog : private JobEvents {
   // egg file.
   void DropFiles(const std::vector<std::string>& paths);
 
+  // Runs up to `jobs` batch items at once (1 to kMaxBatchJobs); for the
+  // next "Run batch file".
+  void SetBatchJobs(int jobs);
+  int BatchJobs() const { return batchJobs_; }
+  // Runs only the items of one shard (count 0: all items).
+  void SetBatchShard(ShardSpec shard);
+  // The data name of the job whose status the fields show.
+  const std::string& StatusDataName() const { return statusDataName_; }
+
   ControlEnabling Enabling() const { return EnablingOf(fields); }
 
   // State that is not a field.
   int resolution() const { return resolution_; }
   bool RunInProgress() const { return runInProgress_; }
-  bool Busy() const { return job_ != nullptr; }
+  bool Busy() const { return job_ != nullptr || RunningBatchJobs() > 0; }
   bool BatchMode() const { return batchMode_; }
   int BatchItemCount() const { return batchCount_; }
   int NextBatchIndex() const { return nextBatchIndex_; }
@@ -136,6 +162,7 @@ class AnalysisDialog : private JobEvents {
 
  private:
   struct OwnedJob;
+  struct BatchSlot;
 
   // JobEvents, on the form's thread.
   void OnJobStatus(int jobId, const std::string& text) override;
@@ -163,7 +190,25 @@ class AnalysisDialog : private JobEvents {
 
   void LoadItem(int index);
   void ContinueBatch();
+  void TakeUpItem();
+  void RetireEndedItems();
+  // Takes the report of an item's ended job and releases the job (joins its
+  // thread), so that ended items waiting for an earlier one hold no thread.
+  void EndSlot(BatchSlot& slot);
   void FinishBatch();
+  int RunningBatchJobs() const;
+  // The job of the event's id: the form's own, or a batch item's.
+  OwnedJob* FindJob(int jobId) const;
+  BatchSlot* FindSlot(int jobId) const;
+  // The temporary folders of items side by side, made for one batch.
+  void MakeLanes();
+  void RemoveLanes();
+  std::string FreeLane() const;
+  // Writes a batch item's line "name: text" into the summary table through
+  // the item's output; shown instead when it cannot be.
+  void ItemSummaryLine(BatchSlot& slot, const std::string& root, const std::string& dataName,
+                       const std::string& text);
+  std::string LogName() const;
 
   SettingsStore& store_;
   FormView& view_;
@@ -187,6 +232,17 @@ class AnalysisDialog : private JobEvents {
   std::shared_ptr<ParsedFileCache> batchInputCache_;  // while a batch runs
   std::string lastRefusal_;                           // the text of the form's latest refusal
   ResultsRecorder results_;
+  int batchJobs_ = 1;
+  ShardSpec shard_;
+  int itemsTakenUp_ = 0;
+  bool journalFailed_ = false;                    // a unit of this shard's items missed its journal
+  std::deque<std::unique_ptr<BatchSlot>> slots_;  // taken up, not yet retired; in item order
+  BatchSlot* currentSlot_ = nullptr;              // the item being taken up
+  std::string jobTempDirectory_;  // the current item's folder when items run side by side
+  std::vector<std::string> lanes_;
+  bool continuing_ = false;  // inside ContinueBatch
+  bool continueAgain_ = false;
+  std::string statusDataName_;
 
   int lastJobId_ = 0;
   std::unique_ptr<OwnedJob> job_;
@@ -199,8 +255,11 @@ class AnalysisDialog : private JobEvents {
   QObject context_;
 };
 
-// Points the progress log at "egg.log" in the temporary directory (no log
-// when the directory text is empty) and starts it afresh.
-void StartLogIn(const std::string& tempDirectory);
+// Points the progress log at `name` ("egg.log") in the temporary directory
+// (no log when the directory text is empty) and starts it afresh.
+void StartLogIn(const std::string& tempDirectory, const std::string& name = "egg.log");
+
+// The most items a batch runs at once.
+inline constexpr int kMaxBatchJobs = 256;
 
 }  // namespace corvane

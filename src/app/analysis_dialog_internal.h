@@ -33,6 +33,21 @@ struct AnalysisDialog::OwnedJob {
   }
 };
 
+// A batch item taken up: its job while it runs, its output and, once it
+// has ended, its report.
+struct AnalysisDialog::BatchSlot {
+  int item = 0;  // 1 for the batch's first item
+  std::shared_ptr<ItemOutput> output;
+  std::unique_ptr<OwnedJob> job;  // while its run goes on
+  bool ran = false;               // a job ran it (else the form refused it)
+  bool ended = false;
+  RunReport report;  // once ended
+  ResultRequest request;
+  std::string outputRoot;
+  std::string folder;  // root + data name: its result folder
+  std::string lane;    // its temporary folder, when items run side by side
+};
+
 class AnalysisDialog::JobCallGuard {
  public:
   explicit JobCallGuard(AnalysisDialog& form) : form_(form) { ++form_.jobCallDepth_; }

@@ -12,6 +12,7 @@
 #include "audio/audio_settings_check.h"
 #include "core/data_name.h"
 #include "core/paths.h"
+#include "core/shard_journal.h"
 #include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
@@ -28,6 +29,10 @@ const char* const kSetInCustomize = "Set it in Options > Customize.";
 void AnalysisDialog::Refuse(const std::string& text, const std::optional<std::string>& caption,
                             MessageKind kind) {
   lastRefusal_ = text;
+  if (batchMode_ && currentSlot_ != nullptr && !fields.outputRoot.empty()) {
+    ItemSummaryLine(*currentSlot_, fields.outputRoot, fields.dataName, text);
+    return;
+  }
   if (batchMode_ && AppendToSummary(view_, fields.outputRoot, fields.dataName, text)) return;
   view_.ShowMessage(text, caption, kind);
 }
@@ -57,7 +62,8 @@ std::optional<std::string> AnalysisDialog::CheckRequest() const {
 }
 
 bool AnalysisDialog::AnalyzeData() {
-  if (RefuseWhileBusy()) return false;
+  // A batch item taken up runs beside the earlier items still running.
+  if (currentSlot_ == nullptr && RefuseWhileBusy()) return false;
   if (!view_.PullFields()) return false;
   if (fields.dataName.empty()) {
     Refuse("Data name not specified", std::nullopt);
@@ -101,7 +107,7 @@ bool AnalysisDialog::AnalyzeData() {
     return false;
   }
   if (fields.dft) fields.dftSize = ReducedDftSize(fields.dftSize);
-  if (startNewLog_) StartLogIn(config.tempDirectory);
+  if (startNewLog_) StartLogIn(config.tempDirectory, LogName());
   const bool started = StartAnalysisJob();
   view_.PushFields();
   if (jobEndPending_) HandleJobEnd();
@@ -134,9 +140,19 @@ bool AnalysisDialog::StartAnalysisJob() {
   }
   JobCallGuard guard(*this);
   CEggStatistics& job = *job_->job;
+  if (currentSlot_ != nullptr) job.context().SetItemOutput(currentSlot_->output);
 
   std::vector<std::pair<std::string, std::optional<std::string>>> refusals;
-  if (!job.SetTempDirectory(config.tempDirectory, startNewLog_)) {
+  // An item running beside others works in a temporary folder of its own;
+  // the network log stays in the temporary directory.
+  const std::string& tempDirectory =
+      jobTempDirectory_.empty() ? config.tempDirectory : jobTempDirectory_;
+  if (!jobTempDirectory_.empty()) {
+    job.context().settings.networkLogPath =
+        WithSeparator(config.tempDirectory) +
+        (shard_.Active() ? ShardTableName("eggnet.log", shard_) : std::string("eggnet.log"));
+  }
+  if (!job.SetTempDirectory(tempDirectory, startNewLog_)) {
     refusals.emplace_back("Please specify an existing temporary directory: " +
                               config.tempDirectory + " cannot be written. " + kSetInCustomize,
                           kSetupError);
@@ -231,7 +247,7 @@ bool AnalysisDialog::Display() {
     return false;
   }
   const DisplayVariable& variable = DisplayVariableAt(fields.displayVariable);
-  if (startNewLog_) StartLogIn(config.tempDirectory);
+  if (startNewLog_) StartLogIn(config.tempDirectory, LogName());
   job_ = MakeJob();
   view_.BusyChanged();
   if (!job_) {

@@ -5,6 +5,7 @@
 
 #include "core/date_time.h"
 #include "core/paths.h"
+#include "output/csv_table.h"
 
 namespace corvane {
 
@@ -40,9 +41,11 @@ std::string CurrentTimeText() {
   return now.DateText() + " " + now.TimeText();
 }
 
-void ResultsRecorder::BeginBatch(const std::string& batchFile, const std::string& startText) {
+void ResultsRecorder::BeginBatch(const std::string& batchFile, const std::string& startText,
+                                 bool withSeries) {
   batchFile_ = batchFile;
   batchStart_ = startText;
+  withSeries_ = withSeries;
   roots_.clear();
   failures_.clear();
 }
@@ -62,13 +65,14 @@ void ResultsRecorder::NoteFailure(const std::string& message) {
 }
 
 void ResultsRecorder::RecordItem(const std::string& outputRoot, int item, ResultRequest request,
-                                 const RunReport& report) {
+                                 const RunReport& report, ItemOutput& output) {
   if (outputRoot.empty()) return;
   const std::string root = WithSeparator(outputRoot);
   request.batchStart = batchStart_;
   request.batchFile = batchFile_;
   request.item = item;
-  if (auto failure = AppendResultRecords(root, {ResultRecord(request, report)})) {
+  if (auto failure = output.AddRecord(root + kResultsTableName, ResultsHeader(),
+                                      ResultRecord(request, report), &AppendCsvRecords)) {
     NoteFailure(*failure);
   }
   RootSeries& series = SeriesOf(root);
@@ -93,6 +97,7 @@ std::optional<std::string> ResultsRecorder::RecordRun(const std::string& outputR
 std::string ResultsRecorder::FinishBatch() {
   std::vector<std::string> parts;
   for (const RootSeries& root : roots_) {
+    if (!withSeries_) break;
     std::string block;
     try {
       const EventSeries series = CombineEvents(root.items);

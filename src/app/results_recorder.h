@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/form_fields.h"
+#include "core/item_output.h"
 #include "core/run_report.h"
 #include "output/event_series.h"
 #include "output/results_table.h"
@@ -34,13 +35,16 @@ std::string CurrentTimeText();
 class ResultsRecorder {
  public:
   // A batch starts: its records carry this start time and batch file, and
-  // the series of the previous batch is forgotten.
-  void BeginBatch(const std::string& batchFile, const std::string& startText);
+  // the series of the previous batch is forgotten. A shard of a batch
+  // (withSeries false) adds no series: it sees only some of the items.
+  void BeginBatch(const std::string& batchFile, const std::string& startText,
+                  bool withSeries = true);
 
   // Records a batch item (item: 1 for the first) under the output root
-  // (empty: nothing can be written, and the form has said so already).
+  // (empty: nothing can be written, and the form has said so already),
+  // through the item's output (item_output.h).
   void RecordItem(const std::string& outputRoot, int item, ResultRequest request,
-                  const RunReport& report);
+                  const RunReport& report, ItemOutput& output);
 
   // Records an interactive run; the message naming the table when it could
   // not be written.
@@ -63,6 +67,7 @@ class ResultsRecorder {
 
   std::string batchFile_;
   std::string batchStart_;
+  bool withSeries_ = true;
   std::vector<RootSeries> roots_;  // in the order of their first item
   std::vector<std::string> failures_;
 };

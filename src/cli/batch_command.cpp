@@ -1,7 +1,9 @@
 #include "cli/batch_command.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -10,6 +12,7 @@
 #include "app/closing_words.h"
 #include "app/persisted_settings.h"
 #include "app/settings_store.h"
+#include "app/shard_merge.h"
 #include "cli/cli_options.h"
 #include "cli/console_view.h"
 #include "cli/interrupt_watch.h"
@@ -40,9 +43,26 @@ int BatchExitStatus(bool stopped, const BatchTally& tally, bool fileReadWhole) {
   return kExitOk;
 }
 
+int DefaultBatchJobs() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return static_cast<int>(std::clamp(cores, 1u, static_cast<unsigned>(kMaxBatchJobs)));
+}
+
+int RunMergeCommand(const std::string& root, std::ostream& out, std::ostream& err) {
+  const MergeOutcome outcome = MergeShardTables(root);
+  if (!outcome.merged) {
+    err << "corvane-cli: " << outcome.message << std::endl;
+    return kExitFailed;
+  }
+  out << "Joined " << outcome.shards << " shards (" << outcome.items << " items):";
+  for (const std::string& table : outcome.written) out << " " << table;
+  out << std::endl;
+  return kExitOk;
+}
+
 int RunBatchCommand(const std::string& batchFile,
                     const std::vector<std::pair<std::string, std::string>>& overrides,
-                    std::ostream& err) {
+                    const BatchRunOptions& run, std::ostream& err) {
   SettingsStore store;
   for (const auto& [name, value] : overrides) {
     if (const std::optional<std::string> error = SettingOverrideError(name, value)) {
@@ -54,9 +74,11 @@ int RunBatchCommand(const std::string& batchFile,
 
   ConsoleView view(err);
   AnalysisDialog form(store, view);
+  form.SetBatchJobs(run.jobs > 0 ? run.jobs : DefaultBatchJobs());
+  form.SetBatchShard({run.shardIndex, run.shardCount});
   view.SetStatusSource([&form] {
     const std::string& status = form.fields.status;
-    return status.empty() ? status : form.fields.dataName + ": " + status;
+    return status.empty() ? status : form.StatusDataName() + ": " + status;
   });
 
   int status = kExitOk;

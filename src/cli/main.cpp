@@ -34,8 +34,12 @@ int main(int argc, char** argv) {
     case corvane::CliOptions::Command::kBatch: {
       QCoreApplication app(argc, argv);
       corvane::UseCNumericLocale();
-      return corvane::RunBatchCommand(options.batchFile, options.overrides, std::cerr);
+      return corvane::RunBatchCommand(options.batchFile, options.overrides,
+                                      {options.jobs, options.shardIndex, options.shardCount},
+                                      std::cerr);
     }
+    case corvane::CliOptions::Command::kMerge:
+      return corvane::RunMergeCommand(options.mergeRoot, std::cout, std::cerr);
   }
   return corvane::kExitUsage;
 }

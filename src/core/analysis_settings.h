@@ -26,6 +26,9 @@ struct AnalysisSettings {
   std::string outputDirectory;  // rootDirectory + dataName + separator
   std::string tempDirectory = SystemTempDirectory();
   bool freshNetworkLog = false;
+  // The network log when it is not "eggnet.log" in the temporary directory
+  // (a batch item running beside others has a temporary folder of its own).
+  std::string networkLogPath;
 
   // Remote input.
   bool remoteAccess = false;

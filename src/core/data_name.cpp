@@ -33,15 +33,34 @@ bool ConsumePrefix(std::string_view& text, std::string_view prefix) {
   return true;
 }
 
-// "summary-K-of-N.tst": the summary table of one shard of a batch.
-bool IsShardSummary(std::string_view name) {
-  return ConsumePrefix(name, "summary-") && ConsumeDigits(name) && ConsumePrefix(name, "-of-") &&
-         ConsumeDigits(name) && name == ".tst";
+bool IsTable(std::string_view name);
+
+// "-K-of-N" and nothing after it.
+bool IsShardSuffix(std::string_view text) {
+  return ConsumePrefix(text, "-") && ConsumeDigits(text) && ConsumePrefix(text, "-of-") &&
+         ConsumeDigits(text) && text.empty();
+}
+
+// A table of one shard of a batch ("summary-K-of-N.tst", "results-K-of-N.csv",
+// "lpdev_dft-K-of-N.dat") or its journal ("shard-K-of-N.journal").
+bool IsShardTable(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view extension = name.substr(dot);
+  const std::string_view stem = name.substr(0, dot);
+  const std::size_t dash = stem.rfind("-of-");
+  if (dash == std::string_view::npos) return false;
+  const std::size_t start = stem.rfind('-', dash - 1);
+  if (dash == 0 || start == std::string_view::npos || !IsShardSuffix(stem.substr(start))) {
+    return false;
+  }
+  const std::string base = std::string(stem.substr(0, start)) + std::string(extension);
+  return base == "shard.journal" || IsTable(base);
 }
 
 bool IsTable(std::string_view name) {
   return std::find(kRootTables.begin(), kRootTables.end(), name) != kRootTables.end() ||
-         IsShardSummary(name);
+         IsShardTable(name);
 }
 
 }  // namespace

@@ -184,10 +184,7 @@ bool OutputFileSet::Finish(OutputFile& file) {
 
 std::optional<std::string> OutputFileSet::AddToTable(const std::string& path, const TableText& text,
                                                      const std::string& failure) {
-  if (!active_) {
-    if (auto reason = AppendToTable(path, text)) return failure + " " + *reason;
-    return std::nullopt;
-  }
+  if (!active_) return AppendTable({path, text, failure});
   if (!tables_.empty() && tables_.back().path == path && text.headingLine.empty()) {
     tables_.back().text.text += text.text;
   } else {
@@ -264,11 +261,17 @@ OutputFileSet::Outcome OutputFileSet::Commit() {
   End();
   outcome.committed = true;
   for (const Table& table : tables) {
-    if (auto reason = AppendToTable(table.path, table.text)) {
-      outcome.failures.push_back(table.failure + " " + *reason);
-    }
+    if (auto failure = AppendTable(table)) outcome.failures.push_back(*failure);
   }
   return outcome;
+}
+
+std::optional<std::string> OutputFileSet::AppendTable(const Table& table) const {
+  if (item_output_ != nullptr) {
+    return item_output_->AddTable(table.path, table.text, table.failure + " ");
+  }
+  if (auto reason = AppendToTable(table.path, table.text)) return table.failure + " " + *reason;
+  return std::nullopt;
 }
 
 void OutputFileSet::Discard() {

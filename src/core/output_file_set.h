@@ -30,6 +30,9 @@
 // (output_file_append.h) once the set is in place; a run that is not
 // committed adds nothing to them.
 //
+// A batch item's set hands its table texts to the item's output instead
+// (SetItemOutput, item_output.h), which writes them in item order.
+//
 // A set that has not begun writes in place: Open opens the final file, Finish
 // closes it and AddToTable appends at once. That is how the writers behave
 // when they are called outside a run's results step.
@@ -44,6 +47,7 @@
 #include <vector>
 
 #include "core/file_descriptor.h"
+#include "core/item_output.h"
 #include "core/output_file.h"
 #include "core/output_file_append.h"
 
@@ -92,6 +96,14 @@ class OutputFileSet {
   // Removes the pending files and forgets the tables' texts. Ends the set.
   void Discard();
 
+  // Where the tables' texts go at Commit (nullptr: appended at once).
+  void SetItemOutput(ItemOutput* output) { item_output_ = output; }
+  // Whether the table at path can take this set's text (CheckTable of
+  // output_file_append.h, on the file the text goes to).
+  std::optional<std::string> CheckTable(const std::string& path) const {
+    return corvane::CheckTable(item_output_ != nullptr ? item_output_->TablePath(path) : path);
+  }
+
  private:
   struct Entry {
     std::string finalPath;
@@ -120,6 +132,10 @@ class OutputFileSet {
   bool active_ = false;
   std::vector<Entry> entries_;
   std::vector<Table> tables_;
+  ItemOutput* item_output_ = nullptr;
+
+  // Appends a table's text now, or hands it to the item's output.
+  std::optional<std::string> AppendTable(const Table& table) const;
 };
 
 // The pending name of a final file: ".<file name>.pending" beside it.

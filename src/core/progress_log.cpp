@@ -9,6 +9,7 @@ namespace corvane {
 namespace {
 
 std::atomic<bool> log_progress{false};
+thread_local LogSink* thread_sink = nullptr;
 std::mutex path_mutex;
 std::string& PathStorage() {
   static std::string path;
@@ -42,6 +43,17 @@ void StartLog() {
 }
 
 void LogLine(const std::string& text) {
+  if (thread_sink != nullptr) {
+    thread_sink->Log(text);
+    return;
+  }
+  WriteLogLine(text);
+}
+
+ScopedLogSink::ScopedLogSink(LogSink* sink) : previous_(thread_sink) { thread_sink = sink; }
+ScopedLogSink::~ScopedLogSink() { thread_sink = previous_; }
+
+void WriteLogLine(const std::string& text) {
   if (!LogProgress()) return;
   const std::string path = LogPath();
   if (path.empty()) return;

@@ -21,7 +21,31 @@ std::string LogPath();
 // path is set).
 void StartLog();
 
-// Appends text and a line feed (when the switch is on and the path is set).
+// Appends text and a line feed (when the switch is on and the path is set),
+// or hands the text to the sink this thread has in place (ScopedLogSink).
 void LogLine(const std::string& text);
+
+// Appends to the log itself, whatever sink the thread has in place.
+void WriteLogLine(const std::string& text);
+
+// Where a thread's log lines go instead of the log while a ScopedLogSink is
+// in place (a batch item's lines, kept in item order).
+class LogSink {
+ public:
+  virtual ~LogSink() = default;
+  virtual void Log(const std::string& text) = 0;
+};
+
+// Sends the calling thread's LogLine calls to sink for its lifetime.
+class ScopedLogSink {
+ public:
+  explicit ScopedLogSink(LogSink* sink);
+  ~ScopedLogSink();
+  ScopedLogSink(const ScopedLogSink&) = delete;
+  ScopedLogSink& operator=(const ScopedLogSink&) = delete;
+
+ private:
+  LogSink* previous_;
+};
 
 }  // namespace corvane

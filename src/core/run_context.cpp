@@ -7,7 +7,13 @@
 
 namespace corvane {
 
-void RunContext::LogLine(const std::string& text) const { corvane::LogLine(text); }
+void RunContext::LogLine(const std::string& text) const {
+  if (item_output_) {
+    item_output_->Log(text);
+  } else {
+    corvane::LogLine(text);
+  }
+}
 
 void RunContext::PostStatus(const std::string& text) const {
   if (link_ != nullptr) link_->PostStatus(text);
@@ -56,7 +62,7 @@ std::string RunContext::FailureMessage() const {
 bool RunContext::NoteMessage(const std::string& text) const {
   const int state = abort_.load();
   if (state == kStopped) {
-    corvane::LogLine("Not reported after Stop: " + text);
+    LogLine("Not reported after Stop: " + text);
     return false;
   }
   std::lock_guard<std::mutex> lock(message_mutex_);
@@ -91,6 +97,13 @@ void RunContext::ShowMessage(const std::string& text, const std::optional<std::s
 }
 
 void RunContext::AddSummaryLine(const std::string& text) const {
+  if (item_output_) {
+    if (auto unwritten =
+            AddItemSummaryLine(*item_output_, settings.rootDirectory, settings.dataName, text)) {
+      ShowUnwrittenLine(*unwritten);
+    }
+    return;
+  }
   if (auto unwritten = AppendSummaryLine(settings.rootDirectory, settings.dataName, text)) {
     ShowUnwrittenLine(*unwritten);
   }

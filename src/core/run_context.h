@@ -27,17 +27,23 @@
 //
 // results holds the run's result files while "Write results" writes them
 // (output_file_set.h); outside that step the writers write in place.
+//
+// A batch item's run has an ItemOutput (SetItemOutput): its log lines,
+// summary lines and table units then go there, so that they reach the shared
+// files in item order when items run side by side (item_output.h).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "core/analysis_settings.h"
 #include "core/form_link.h"
+#include "core/item_output.h"
 #include "core/output_file_set.h"
 
 namespace corvane {
@@ -102,6 +108,13 @@ class RunContext {
   // The root directory's summary table, "summary.tst".
   std::string SummaryPath() const;
 
+  // Before the run starts (the form's thread).
+  void SetItemOutput(std::shared_ptr<ItemOutput> output) {
+    item_output_ = std::move(output);
+    results.SetItemOutput(item_output_.get());
+  }
+  ItemOutput* itemOutput() const { return item_output_.get(); }
+
   FormLink* link() const { return link_; }
   MessageReporter* reporter() const { return reporter_; }
 
@@ -129,6 +142,7 @@ class RunContext {
   std::atomic<int> stage_{0};
   std::atomic<double> input_fraction_{0.0};
   std::map<int, std::string> input_names_;
+  std::shared_ptr<ItemOutput> item_output_;
 
   // The failure's message, guarded by message_mutex_.
   mutable std::mutex message_mutex_;

@@ -16,4 +16,13 @@ std::optional<std::string> AppendSummaryLine(const std::string& root, const std:
   return std::nullopt;
 }
 
+std::optional<std::string> AddItemSummaryLine(ItemOutput& output, const std::string& root,
+                                              const std::string& dataName,
+                                              const std::string& text) {
+  const std::string line = dataName + ": " + text;
+  if (root.empty()) return line + " (there is no output root for the summary table)";
+  return output.AddTable(SummaryTablePath(root), {line + "\n", {}, {}}, line + " (not added to ",
+                         ")");
+}
+
 }  // namespace corvane

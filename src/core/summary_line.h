@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "core/item_output.h"
+
 namespace corvane {
 
 inline constexpr char kSummaryTableName[] = "summary.tst";
@@ -22,5 +24,10 @@ std::string SummaryTablePath(const std::string& root);
 // on device)".
 std::optional<std::string> AppendSummaryLine(const std::string& root, const std::string& dataName,
                                              const std::string& text);
+
+// The same line as a unit of a batch item's output (item_output.h): kept
+// in item order, or written at once when the item is live.
+std::optional<std::string> AddItemSummaryLine(ItemOutput& output, const std::string& root,
+                                              const std::string& dataName, const std::string& text);
 
 }  // namespace corvane

@@ -249,7 +249,9 @@ bool RemoteDownload::StartInternetThread() {
         factory_ ? factory_(link_, generation) : std::make_unique<CInternet>(link_, generation);
     if (worker_ == nullptr) throw std::bad_alloc();
     // Only the first worker of a run starts a fresh network log.
-    worker_->SetLogging(log_enabled_, fresh_log_, settings.tempDirectory + "eggnet.log");
+    worker_->SetLogging(log_enabled_, fresh_log_,
+                        settings.networkLogPath.empty() ? settings.tempDirectory + "eggnet.log"
+                                                        : settings.networkLogPath);
     fresh_log_ = false;
     HttpGetOptions options;
     options.clock = job_.now_seconds;

@@ -109,7 +109,7 @@ void WriteDftSpectrum(RunContext& context, const DftRequest& request) {
   WriteHeading(spectrum, settings, request);
   const std::string tablePath = settings.rootDirectory + request.name + "_dft.dat";
   std::string table;
-  if (CheckTable(tablePath)) {
+  if (set.CheckTable(tablePath)) {
     context.ShowMessage("Failed to open dft summary file");
   } else {
     const auto length = static_cast<std::int64_t>(segment.size());

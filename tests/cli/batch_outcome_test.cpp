@@ -94,7 +94,9 @@ TEST_F(BatchOutcomeTest, AStoppedItemIsCountedAndToldAsStopped) {
   const auto result = RunAndInterrupt(
       "DataDirectory " + root_ + "\n" + local + "Done" + kHour + "LocalEggFile " +
           dir_.File("data/missing.csv") + "\nLost" + kHour + "Far" + kHour + "Later" + kHour,
-      "Far: Getting data from internet", {"--set", "DataURL=" + server.DataUrl()});
+      "Far: Getting data from internet",
+      // One item at a time: the items before Far have ended when it is stopped.
+      {"--jobs", "1", "--set", "DataURL=" + server.DataUrl()});
   server.ReleaseStalls();
   EXPECT_EQ(result.exitCode, kExitInterrupted) << result.err;
   EXPECT_TRUE(Contains(result.err,
