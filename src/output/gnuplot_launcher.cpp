@@ -19,9 +19,9 @@ bool IsExecutableFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// The file to execute: a name with a "/" as it stands, else the first
-// executable of that name in the PATH. Empty when there is none.
-std::string ResolveExecutable(const std::string& name) {
+}  // namespace
+
+std::string FindExecutable(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
   const char* variable = std::getenv("PATH");
   const std::string path = variable != nullptr ? variable : "/usr/local/bin:/usr/bin:/bin";
@@ -36,6 +36,8 @@ std::string ResolveExecutable(const std::string& name) {
   }
   return std::string();
 }
+
+namespace {
 
 // In the child after fork: only async-signal-safe calls from here on.
 void CloseDescriptorsExcept(int keep) {
@@ -80,7 +82,7 @@ void CloseDescriptorsExcept(int keep) {
 
 bool LaunchGnuplot(const std::string& executable, const std::string& script, std::string* error) {
   const std::string name = executable.empty() ? std::string("gnuplot") : executable;
-  const std::string program = ResolveExecutable(name);
+  const std::string program = FindExecutable(name);
   if (program.empty()) {
     if (error != nullptr) *error = name + ": not found";
     return false;

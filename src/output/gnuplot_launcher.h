@@ -24,6 +24,11 @@
 
 namespace corvane {
 
+// The file to execute for a program name: a name with a "/" as it stands,
+// else the first executable of that name in the PATH. Empty when there is
+// none.
+std::string FindExecutable(const std::string& name);
+
 bool LaunchGnuplot(const std::string& executable, const std::string& script,
                    std::string* error = nullptr);
 
