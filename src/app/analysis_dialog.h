@@ -52,6 +52,7 @@
 #include "app/settings_store.h"
 #include "app/time_completion.h"
 #include "core/run_report.h"
+#include "output/plot_windows.h"
 
 namespace corvane {
 
@@ -159,6 +160,8 @@ class AnalysisDialog : private JobEvents {
 
   SettingsStore& store_;
   FormView& view_;
+  // Before the job, which uses it, so that it outlives the job.
+  PlotWindows plotWindows_;
 
   int resolution_ = 1;
   bool startNewLog_ = true;

@@ -15,6 +15,7 @@ struct BatchItem {
   std::string remoteSaveDirectory;  // "SaveRemoteInput"
   bool saveRemoteInput = false;     // "SaveRemoteInput"
   bool saveCompressed = false;      // "SaveRemoteInput"
+  PictureFormat plotPictures = PictureFormat::kNone;  // "PlotPictures"
   bool forceRemoteAccess = false;   // "ForceRemoteAccess"
   bool remoteAccess = true;
   bool audioOutput = false;    // "AudioOutput"

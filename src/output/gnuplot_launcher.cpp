@@ -11,6 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/c_format.h"
+#include "output/plot_script.h"
+#include "output/plot_windows.h"
+
 namespace corvane {
 namespace {
 
@@ -80,14 +84,21 @@ void CloseDescriptorsExcept(int keep) {
 
 }  // namespace
 
-bool LaunchGnuplot(const std::string& executable, const std::string& script, std::string* error) {
+bool LaunchGnuplot(const std::string& executable, const std::string& script, std::string* error,
+                   const std::string& command, pid_t* group) {
   const std::string name = executable.empty() ? std::string("gnuplot") : executable;
   const std::string program = FindExecutable(name);
   if (program.empty()) {
     if (error != nullptr) *error = name + ": not found";
     return false;
   }
-  std::vector<std::string> arguments = {program, script, "-persist"};
+  std::vector<std::string> arguments = {program};
+  if (!command.empty()) {
+    arguments.push_back("-e");
+    arguments.push_back(command);
+  }
+  arguments.push_back(script);
+  arguments.push_back("-persist");
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
@@ -124,6 +135,9 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
     if (error != nullptr) *error = program + ": " + std::strerror(childError);
     return false;
   }
+  // The child made itself the leader of a session, and so of a process
+  // group, of its own.
+  if (group != nullptr) *group = child;
   return true;
 }
 
@@ -133,8 +147,15 @@ bool LaunchPlot(const RunContext& context, const std::string& script) {
   context.LogLine(script + " -persist");
   context.LogLine("Launching wgnuplot");
   std::string error;
-  if (LaunchGnuplot(path, script, &error)) {
+  const std::string& name = context.settings.dataName;
+  PlotWindows* windows = context.plotWindows;
+  const int number = windows != nullptr ? windows->Number(name) : 0;
+  const std::string terminal =
+      CFormat("set term qt %d title \"%s\"", number, GnuplotString(name).c_str());
+  pid_t group = 0;
+  if (LaunchGnuplot(path, script, &error, terminal, &group)) {
     context.LogLine("Launch was successful");
+    if (windows != nullptr) CloseWindowGroup(windows->Replace(name, group));
     return true;
   }
   context.LogLine(error);

@@ -15,8 +15,13 @@
 // LaunchPlot is the launch of a run: it logs the executable, the parameters
 // and "Launching wgnuplot", launches, and logs "Launch was successful" or
 // shows "Failed to launch Gnuplot: " with the program, the reason and where
-// to set the program.
+// to set the program. The window is titled with the run's data name and
+// numbered by context.plotWindows (0 without); the script keeps its own
+// terminal line, whose options the title and number outlast. A new plot of
+// a name replaces the window of that name's earlier plot.
 #pragma once
+
+#include <sys/types.h>
 
 #include <string>
 
@@ -29,8 +34,12 @@ namespace corvane {
 // none.
 std::string FindExecutable(const std::string& name);
 
+// `command`, when given, is run before the script (gnuplot's -e); the
+// process group of the launch (the leader of its session, gone once
+// gnuplot's window closes) goes into *group.
 bool LaunchGnuplot(const std::string& executable, const std::string& script,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, const std::string& command = std::string(),
+                   pid_t* group = nullptr);
 
 bool LaunchPlot(const RunContext& context, const std::string& script);
 
