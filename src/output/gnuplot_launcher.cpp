@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
@@ -14,6 +15,8 @@
 #include "core/c_format.h"
 #include "output/plot_script.h"
 #include "output/plot_windows.h"
+
+extern char** environ;
 
 namespace corvane {
 namespace {
@@ -63,7 +66,8 @@ void CloseDescriptorsExcept(int keep) {
   _exit(code);
 }
 
-[[noreturn]] void RunDetached(const char* program, char* const* argv, int report) {
+[[noreturn]] void RunDetached(const char* program, char* const* argv, char* const* envp,
+                              int report) {
   if (setsid() < 0) ReportAndExit(report, 1);
   const pid_t grandchild = fork();
   if (grandchild < 0) ReportAndExit(report, 1);
@@ -78,14 +82,14 @@ void CloseDescriptorsExcept(int keep) {
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   signal(SIGPIPE, SIG_DFL);
-  execv(program, argv);
+  execve(program, argv, envp);
   ReportAndExit(report, 127);
 }
 
 }  // namespace
 
 bool LaunchGnuplot(const std::string& executable, const std::string& script, std::string* error,
-                   const std::string& command, pid_t* group) {
+                   const std::string& command, const std::string& mark) {
   const std::string name = executable.empty() ? std::string("gnuplot") : executable;
   const std::string program = FindExecutable(name);
   if (program.empty()) {
@@ -102,6 +106,15 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
+  // The environment is made before the fork: the child may only exec.
+  std::vector<std::string> environment;
+  for (char** variable = environ; variable != nullptr && *variable != nullptr; ++variable) {
+    if (std::string_view(*variable).rfind(kPlotWindowVariable, 0) != 0) environment.emplace_back(*variable);
+  }
+  if (!mark.empty()) environment.push_back(std::string(kPlotWindowVariable) + "=" + mark);
+  std::vector<char*> envp;
+  for (std::string& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
 
   // The child reports a failure to start as an errno through the pipe; a
   // successful exec closes the pipe (close-on-exec) without a word.
@@ -113,7 +126,7 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
   const pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    RunDetached(program.c_str(), argv.data(), fds[1]);
+    RunDetached(program.c_str(), argv.data(), envp.data(), fds[1]);
   }
   const int forkError = errno;
   close(fds[1]);
@@ -135,9 +148,6 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
     if (error != nullptr) *error = program + ": " + std::strerror(childError);
     return false;
   }
-  // The child made itself the leader of a session, and so of a process
-  // group, of its own.
-  if (group != nullptr) *group = child;
   return true;
 }
 
@@ -152,10 +162,10 @@ bool LaunchPlot(const RunContext& context, const std::string& script) {
   const int number = windows != nullptr ? windows->Number(name) : 0;
   const std::string terminal =
       CFormat("set term qt %d title \"%s\"", number, GnuplotString(name).c_str());
-  pid_t group = 0;
-  if (LaunchGnuplot(path, script, &error, terminal, &group)) {
+  const std::string mark = windows != nullptr ? windows->NewMark() : std::string();
+  if (LaunchGnuplot(path, script, &error, terminal, mark)) {
     context.LogLine("Launch was successful");
-    if (windows != nullptr) CloseWindowGroup(windows->Replace(name, group));
+    if (windows != nullptr) CloseWindow(windows->Replace(name, mark));
     return true;
   }
   context.LogLine(error);

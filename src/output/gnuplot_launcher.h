@@ -21,8 +21,6 @@
 // a name replaces the window of that name's earlier plot.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 
 #include "core/run_context.h"
@@ -34,12 +32,12 @@ namespace corvane {
 // none.
 std::string FindExecutable(const std::string& name);
 
-// `command`, when given, is run before the script (gnuplot's -e); the
-// process group of the launch (the leader of its session, gone once
-// gnuplot's window closes) goes into *group.
+// `command`, when given, is run before the script (gnuplot's -e); `mark`,
+// when given, marks the processes of the launch, gnuplot and its window's
+// process, so that they can be found again (plot_windows.h).
 bool LaunchGnuplot(const std::string& executable, const std::string& script,
                    std::string* error = nullptr, const std::string& command = std::string(),
-                   pid_t* group = nullptr);
+                   const std::string& mark = std::string());
 
 bool LaunchPlot(const RunContext& context, const std::string& script);
 

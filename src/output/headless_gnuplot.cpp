@@ -49,10 +49,14 @@ std::string Complaint(std::string text) {
   while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
   const size_t first = text.find_first_not_of(" \n");
   text = first == std::string::npos ? std::string() : text.substr(first);
-  for (char& c : text) {
-    if (c == '\n') c = ' ';
+  // One line, without the runs of blanks that point at a column.
+  std::string line;
+  for (const char c : text) {
+    const char shown = c == '\n' ? ' ' : c;
+    if (shown == ' ' && !line.empty() && line.back() == ' ') continue;
+    line += shown;
   }
-  return text;
+  return line;
 }
 
 struct SpawnActions {

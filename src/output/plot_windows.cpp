@@ -2,10 +2,14 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <chrono>
 #include <memory>
+#include <thread>
+#include <utility>
 
 #include "core/regular_file.h"
 
@@ -20,21 +24,19 @@ int PlotWindows::Number(const std::string& name) {
   return number;
 }
 
-pid_t PlotWindows::Replace(const std::string& name, pid_t group) {
+std::string PlotWindows::NewMark() {
   std::lock_guard<std::mutex> lock(mutex_);
-  // A group number noted for another name belongs to a group that has ended
-  // since (the number was free to be given out again): forget it there.
-  for (auto& [other, window] : windows_) {
-    if (other != name && window.group == group) window.group = 0;
-  }
+  return std::to_string(getpid()) + "-" + std::to_string(++marks_);
+}
+
+std::string PlotWindows::Replace(const std::string& name, const std::string& mark) {
+  std::lock_guard<std::mutex> lock(mutex_);
   auto found = windows_.find(name);
   if (found == windows_.end()) {
     const int number = static_cast<int>(windows_.size());
-    found = windows_.emplace(name, Window{number, 0}).first;
+    found = windows_.emplace(name, Window{number, std::string()}).first;
   }
-  const pid_t earlier = found->second.group;
-  found->second.group = group;
-  return earlier;
+  return std::exchange(found->second.mark, mark);
 }
 
 namespace {
@@ -43,9 +45,9 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 
-// The command name, process group and session of a process from its
-// /proc/<pid>/stat line: "pid (comm) state ppid pgrp session ...".
-bool ReadProcess(const std::string& pid, std::string& command, long& group, long& session) {
+// The command name and state of a process from its /proc/<pid>/stat line:
+// "pid (comm) state ...".
+bool ReadProcess(const std::string& pid, std::string& command, char& state) {
   const StdioFile file = OpenRegularFile("/proc/" + pid + "/stat");
   if (!file) return false;
   char line[512];
@@ -55,27 +57,53 @@ bool ReadProcess(const std::string& pid, std::string& command, long& group, long
   const size_t open = text.find('('), close = text.rfind(')');
   if (open == std::string::npos || close == std::string::npos || close < open) return false;
   command = text.substr(open + 1, close - open - 1);
-  char state = 0;
-  long parent = 0;
-  return std::sscanf(text.c_str() + close + 1, " %c %ld %ld %ld", &state, &parent, &group,
-                     &session) == 4;
+  return std::sscanf(text.c_str() + close + 1, " %c", &state) == 1;
+}
+
+// Whether the process's environment holds the entry (the file is readable
+// for this user's own processes only).
+bool HasEnvironmentEntry(const std::string& pid, const std::string& entry) {
+  const StdioFile file = OpenRegularFile("/proc/" + pid + "/environ");
+  if (!file) return false;
+  // Entries end with a NUL; an environment is read up to a bound.
+  constexpr size_t kLimit = 1 << 20;
+  std::string text;
+  char buffer[4096];
+  size_t got = 0;
+  while (text.size() < kLimit && (got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    text.append(buffer, got);
+  }
+  const std::string wanted = entry + '\0';
+  return text.rfind(wanted, 0) == 0 || text.find('\0' + wanted) != std::string::npos;
+}
+
+// Kills the live gnuplot processes carrying the entry; returns how many.
+int KillMarked(const std::string& entry) {
+  const std::unique_ptr<DIR, DirCloser> proc(opendir("/proc"));
+  if (!proc) return 0;
+  int killed = 0;
+  while (const dirent* found = readdir(proc.get())) {
+    const std::string pid = found->d_name;
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string command;
+    char state = 0;
+    if (!ReadProcess(pid, command, state) || state == 'Z') continue;
+    if (command != "gnuplot" && command != "gnuplot_qt") continue;
+    if (!HasEnvironmentEntry(pid, entry)) continue;
+    if (kill(static_cast<pid_t>(std::atol(pid.c_str())), SIGKILL) == 0) ++killed;
+  }
+  return killed;
 }
 
 }  // namespace
 
-void CloseWindowGroup(pid_t group) {
-  if (group <= 1) return;
-  const std::unique_ptr<DIR, DirCloser> proc(opendir("/proc"));
-  if (!proc) return;
-  while (const dirent* entry = readdir(proc.get())) {
-    const std::string pid = entry->d_name;
-    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string command;
-    long processGroup = 0, session = 0;
-    if (!ReadProcess(pid, command, processGroup, session)) continue;
-    if (processGroup != group || session != group) continue;
-    if (command != "gnuplot" && command != "gnuplot_qt") continue;
-    kill(static_cast<pid_t>(std::atol(pid.c_str())), SIGTERM);
+void CloseWindow(const std::string& mark) {
+  if (mark.empty()) return;
+  const std::string entry = std::string(kPlotWindowVariable) + "=" + mark;
+  // gnuplot may be starting its window's process just now: look again until
+  // none is left (a killed gnuplot starts no more).
+  for (int round = 0; round < 50 && KillMarked(entry) > 0; ++round) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
 
