@@ -151,7 +151,7 @@ TEST_F(PlotPicturesTest, AFailedPictureFailsItsItemButKeepsItsResults) {
   EXPECT_EQ(missing.exitCode, kExitItemsFailed);
   EXPECT_TRUE(Contains(ReadFile(root_ + "summary.tst"),
                        "Missing: Failed to draw the plot picture " + Out("Missing", ".png") + ": " +
-                           dir_.File("no-gnuplot") + ": not found\n"));
+                           dir_.File("no-gnuplot") + ": No such file or directory\n"));
 }
 
 // Unknown formats are refused where they enter, naming the choices.

@@ -206,7 +206,7 @@ TEST(PlotDisplayTest, ADisplayRedrawsThePicture) {
   const std::vector<std::string> messages = run.link.messageTexts();
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "Failed to draw the plot picture " + run.Path(".svg") + ": " +
-                             run.root.File("missing-gnuplot") + ": not found");
+                             run.root.File("missing-gnuplot") + ": No such file or directory");
   EXPECT_EQ(messages[1].rfind("Failed to launch Gnuplot", 0), 0u);
   EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
   EXPECT_EQ(run.Read(".svg"), picture);
