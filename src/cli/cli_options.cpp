@@ -14,7 +14,11 @@ const char* const kProgramHelp =
     "  chisq DEVIATION DF                     probability of a chi-square deviation\n"
     "\n"
     "  corvane-cli COMMAND --help             help on one command\n"
-    "  corvane-cli --version                  the program's version\n";
+    "  corvane-cli --version                  the program's version\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the command could not run, 2 for a wrong\n"
+    "command line; batch also 3 when an item failed or was refused and 130 when\n"
+    "stopped with Ctrl-C (see each command's --help).\n";
 
 const char* const kBatchHelp =
     "Usage: corvane-cli batch [--set NAME=VALUE]... FILE.ebb\n"

@@ -64,10 +64,15 @@ bool OpenEntry(RunContext& context, SegmentFileList& files, int index, std::stri
   return true;
 }
 
-// Refuses the file; names the over-long line when that is what ended it.
-void FailImproper(RunContext& context, const std::string& shown, const LineReader& reader) {
+// Refuses the file; names the over-long line, or an egg count past what a
+// run holds, when that is what ended it.
+void FailImproper(RunContext& context, const std::string& shown, const LineReader& reader,
+                  const EggFileHeader* header = nullptr) {
   std::string message = CFormat("%s is not a proper data file for analysis", shown.c_str());
-  if (reader.TooLong()) {
+  if (header != nullptr && header->eggCount > kMaxEggs) {
+    message += CFormat(": it holds %lld eggs, more than the %d a run can take", header->eggCount,
+                       kMaxEggs);
+  } else if (reader.TooLong()) {
     message += CFormat(": line %lld is longer than %zu bytes",
                        static_cast<long long>(reader.LineCount() + 1), LineReader::kMaxLineLength);
   }
@@ -164,7 +169,7 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   const long long trial_size = header.trialSize.value_or(0);
   if (status != HeaderStatus::kComplete || trial_size <= 0 ||
       trial_size > std::numeric_limits<std::int32_t>::max() / resolution) {
-    FailImproper(context, shown, reader);
+    FailImproper(context, shown, reader, &header);
     return;
   }
 
@@ -213,7 +218,7 @@ void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggS
   const HeaderStatus status = ReadEggFileHeader(reader, context, false, header);
   if (status == HeaderStatus::kAborted) return;
   if (status != HeaderStatus::kComplete) {
-    FailImproper(context, shown, reader);
+    FailImproper(context, shown, reader, &header);
     return;
   }
   if (header.trialSize && *header.trialSize != table.recordTrialSize) {

@@ -1,12 +1,11 @@
 #include "output/plot_information.h"
 
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <string_view>
 
 #include "core/c_format.h"
-#include "core/regular_file.h"
+#include "input/line_reader.h"
 #include "output/smoothing_line.h"
 
 namespace corvane {
@@ -21,9 +20,12 @@ bool RestAfter(std::string_view line, std::string_view keyword, std::string& res
   return true;
 }
 
-bool ReadLine(std::ifstream& in, std::string& line) {
-  if (!std::getline(in, line)) return false;
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+// False at the end of the file, after a read error and at a line over the
+// reader's limit: each leaves the file malformed.
+bool ReadLine(LineReader& in, std::string& line) {
+  std::string_view text;
+  if (!in.NextLine(text)) return false;
+  line.assign(text);
   return true;
 }
 
@@ -44,9 +46,10 @@ std::string PlotInformationText(std::int64_t records, const std::string& title, 
 }
 
 InformationStatus ReadPlotInformation(const std::string& path, PlotInformation& information) {
-  if (NotRegularFile(path)) return InformationStatus::kNotRegular;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return InformationStatus::kMissing;
+  LineReader in;
+  if (!in.Open(path)) {
+    return in.NotRegular().empty() ? InformationStatus::kMissing : InformationStatus::kNotRegular;
+  }
   std::string line, count;
   if (!ReadLine(in, line) || !RestAfter(line, "nRecords", count)) {
     return InformationStatus::kMalformed;

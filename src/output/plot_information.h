@@ -7,10 +7,12 @@
 // event time text is not empty) "Event time= %s, duration= %d", then the
 // smoothing line of the run's mode.
 //
-// ReadPlotInformation reads the first four lines back, whole at any length.
-// title and the legends keep the blank that follows their keyword and lose
-// the line end. A file whose first four lines are not of that form (keyword,
-// and for nRecords a count of at least 0) is malformed.
+// ReadPlotInformation reads the first four lines back, each whole up to the
+// line limit of LineReader (far above any title a run writes). title and the
+// legends keep the blank that follows their keyword and lose the line end.
+// A file whose first four lines are not of that form (keyword, and for
+// nRecords a count of at least 0) or that holds a longer line among them is
+// malformed.
 #pragma once
 
 #include <cstdint>

@@ -209,7 +209,9 @@ TEST_F(ResultSetsTest, ADataNameOfATableOfTheOutputRootIsRefused) {
     ++tables;
     EXPECT_TRUE(IsRootTableName(entry.path().filename().string())) << entry.path();
   }
-  EXPECT_EQ(tables, 8);  // the summary, six variables and the event's spectra
+  // The summary, the results and series tables, six variables' and the
+  // event's spectra.
+  EXPECT_EQ(tables, 10);
   const std::string summary = ReadFile(root_ + "summary.tst");
   for (const char* name : {"summary.tst", "LPVAR_dft.dat"}) {
     EXPECT_TRUE(Contains(summary, std::string(name) + ": The data name " + name +

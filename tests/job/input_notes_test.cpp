@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "job_harness.h"
+#include "support/edited_egg_data.h"
 
 namespace corvane {
 namespace {
@@ -15,34 +16,6 @@ using testing::DataRange;
 using testing::JobHarness;
 using testing::Lines;
 using testing::ReadFile;
-
-// The generated text of the options with its data lines edited: the record
-// at `repeat` written twice more, the one at `back` written again after the
-// one at `back + 100`, and the records from `cut` on for `gap` seconds left
-// out. The header counts the records written.
-std::string Edited(eggdata::EggDataOptions options, int repeat, int back, int cut, int gap) {
-  std::vector<std::string> lines = Lines(eggdata::GenerateEggData(options));
-  const size_t first = lines.size() - static_cast<size_t>(options.stop - options.start + 1);
-  std::vector<std::string> data(lines.begin() + first, lines.end());
-  lines.resize(first);
-  std::string records;
-  int count = 0;
-  for (int i = 0; i < static_cast<int>(data.size()); ++i) {
-    if (i >= cut && i < cut + gap) continue;
-    const int copies = i == repeat ? 3 : 1;
-    for (int k = 0; k < copies; ++k, ++count) records += data[i] + "\n";
-    if (i == back + 100) {
-      records += data[back] + "\n";
-      ++count;
-    }
-  }
-  options.headerRecordCount = count;
-  lines = Lines(eggdata::GenerateEggData(options));
-  lines.resize(first);
-  std::string text;
-  for (const std::string& line : lines) text += line + "\n";
-  return text + records;
-}
 
 TEST(InputNotesTest, SkippedRecordsAndMissingSecondsAreNotedOnlyWhenThereAreAny) {
   const auto options = DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00");
@@ -62,8 +35,8 @@ TEST(InputNotesTest, SkippedRecordsAndMissingSecondsAreNotedOnlyWhenThereAreAny)
     JobHarness h;
     testing::ProgressLogCapture log(h.dir.File("egg.log"));
     const std::string data = h.dir.File("q.csv");
-    testing::WriteFile(
-        data, c.damaged ? Edited(options, 100, 50, 1000, 30) : eggdata::GenerateEggData(options));
+    testing::WriteFile(data, c.damaged ? testing::EditedEggData(options, 100, 50, 1000, 30)
+                                       : eggdata::GenerateEggData(options));
     h.job->SetCompareIntervals(true);
     h.job->SetIntervals(0, 1800, 600);
     h.RunLocal("Quake", data, "2011-05-03 10:00:00", "2011-05-03 11:00:00", true);

@@ -40,17 +40,29 @@ struct Supervision {
     job.now_seconds = [this] { return clock.load(); };
   }
   // Ticks until the input is in, moving the clock past every wait for a
-  // retry; the retries it took.
+  // retry; the retries it took. While a retry waits, nothing of the failed
+  // try is left in the temporary directory; at the end only the day's
+  // inflated file is.
   int TickToInput(RemoteDownload& remote) {
     EXPECT_TRUE(testing::WaitFor([&] {
-      if (testing::RetryWaiting(h.link)) clock += RemoteHarness::kLongestRetryWait;
+      if (testing::RetryWaiting(h.link)) {
+        ExpectNothingLeft();
+        clock += RemoteHarness::kLongestRetryWait;
+      }
       remote.OnTick();
       return job.input_complete.load() || job.context.Aborted();
     }));
     EXPECT_FALSE(job.context.Aborted());
     EXPECT_EQ(ReadFile(job.segment_files[0]), TenMinutes());
     remote.Release();
+    EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{"data.csv"});
+    EXPECT_EQ(job.segment_files[0], h.temp + "data.csv");
     return Count(log.Contents(), "Initiating retry");
+  }
+  // No partial download ("data.txt.gz"), handed-over download or inflated
+  // file in the temporary directory.
+  void ExpectNothingLeft() const {
+    EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{}) << log.Contents();
   }
   int Requests() const { return Count(log.Contents(), "Get internet data using\n"); }
 
@@ -101,10 +113,12 @@ TEST(SupervisionTest, AStallIsRetriedAndLateReportsOfTheStalledWorkerAreIgnored)
   EXPECT_EQ(s.h.server->Requests()[0].target, s.h.server->Requests()[2].target);
 }
 
+// Server errors, then answers cut short that leave part of a body behind.
 TEST(SupervisionTest, RetriesWaitOneTwoFourAndAtMostThirtySecondsBetweenTries) {
   Supervision s;
   dataserver::FaultPlan plan;
-  plan.statuses.assign(7, 503);
+  plan.statuses.assign(3, 503);
+  plan.shortBodyRequests = 7;  // the fourth to seventh answers end halfway
   s.h.server->SetFaults(plan);
   RemoteDownload remote(s.job);
   remote.Start();
@@ -119,6 +133,7 @@ TEST(SupervisionTest, RetriesWaitOneTwoFourAndAtMostThirtySecondsBetweenTries) {
     EXPECT_NE(s.log.Contents().find(CFormat("Waiting %lld seconds before retry number %d\n",
                                             static_cast<long long>(waits[k]), k + 1)),
               std::string::npos);
+    s.ExpectNothingLeft();
     const std::int64_t failed = s.clock;
     s.clock = failed + waits[k] - 1;
     remote.OnTick();
@@ -155,6 +170,7 @@ TEST(SupervisionTest, ATransferUnderTheFloorCountsAsAStall) {
   EXPECT_NE(s.log.Contents().find("Fewer than 61440 bytes received in 60 seconds\n"
                                   "Initiating retry number 1\n"),
             std::string::npos);
+  s.ExpectNothingLeft();
   EXPECT_EQ(s.TickToInput(remote), 1);
   EXPECT_EQ(s.h.DataRequests(), 2);
 }

@@ -3,7 +3,7 @@
 Usage: series_check.py OUTPUT_ROOT shifted|null
 
 The last record of series.csv must combine the completed items of the last
-batch in results.csv: the Stouffer combination of their Z scores (each from
+batch in results.csv (its last records): the Stouffer combination of their Z scores (each from
 the item's exact p), the summed chi-square with its degrees of freedom, and
 the count of items with p < 0.05 against the binomial tail. A shifted series
 must be significant by all three at the 1% level, a null series by none.
@@ -27,9 +27,13 @@ def close(value, reference, rel, text):
 
 results = pd.read_csv(f"{root}/results.csv")
 series = pd.read_csv(f"{root}/series.csv").iloc[-1]
-batch = results[results.batch_start == series.batch_start]
+# A batch's records are the last ones it appended; two batches of one file
+# may start within the same second, so the start alone does not tell them apart.
+batch = results.tail(int(series.items_taken_up))
+if not ((batch.batch_start == series.batch_start) & (batch.batch_file == series.batch_file)).all():
+    failures.append(f"the last {len(batch)} records are not all of the batch {series.to_dict()}")
 items = batch[batch.status == "completed"]
-if len(batch) != series.items_taken_up or len(items) != series.items_combined:
+if len(items) != series.items_combined:
     failures.append(f"{len(batch)} taken up, {len(items)} combined: {series.to_dict()}")
 
 # Each item's p from its chi-square, and its Z from its p.

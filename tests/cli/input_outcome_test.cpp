@@ -1,0 +1,148 @@
+// corvane-cli on input that is not what it should be: subgroup files that
+// cannot be used refuse their item, time stamps that repeat, go backwards or
+// skip seconds are counted where the user reads the results, and a day the
+// server cannot give is named in the progress log with its URL.
+#include <algorithm>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "cli/cli_options.h"
+#include "cli_fixture.h"
+#include "core/date_time.h"
+#include "dataserver/data_server.h"
+#include "support/edited_egg_data.h"
+#include "support/text_lines.h"
+
+namespace corvane {
+namespace {
+
+using testing::CliTest;
+using testing::Contains;
+using testing::FileExists;
+using testing::Lines;
+using testing::ReadFile;
+using testing::WriteFile;
+
+const std::string kHour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
+
+// Each refused subgroup file refuses its item alone, with a line that names
+// the file (and the bad token); a later item without a subgroup runs.
+TEST_F(CliTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFileAndToken) {
+  const std::string comma = dir_.File("comma.esg"), empty = dir_.File("empty.esg"),
+                    typo = dir_.File("typo.esg"), folder = dir_.File("folder.esg");
+  WriteFile(comma, "2\n12,13\n");
+  WriteFile(empty, "# eggs to come\n");
+  std::filesystem::create_directories(folder);
+  const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
+  std::string batch = "DataDirectory " + root_ + "\n";
+  for (const std::string& item :
+       {"SubgroupFile " + comma + "\nComma", "SubgroupFile " + empty + "\nEmpty",
+        "SubgroupFile " + typo + "\nTypo", "SubgroupFile " + folder + "\nFolder",
+        std::string("SubgroupFile -\nAll")}) {
+    batch += local + item + kHour;
+  }
+  const auto result = RunBatch(batch);
+  EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
+  EXPECT_TRUE(Contains(result.err,
+                       "5 items processed in batch mode: 1 completed, 0 failed, "
+                       "4 refused, 0 stopped\n"))
+      << result.err;
+  const std::vector<std::string> summary = Lines(ReadFile(root_ + "summary.tst"));
+  for (const std::string& line :
+       {"Comma: Egg subgroup file " + comma + ": \"12,13\" is not a whole number",
+        "Empty: Egg subgroup file " + empty + " holds no egg identifier",
+        "Typo: Egg subgroup file " + typo + " cannot be read: No such file or directory",
+        "Folder: Egg subgroup file " + folder + " cannot be read: it is a directory"}) {
+    EXPECT_EQ(std::count(summary.begin(), summary.end(), line), 1) << line;
+  }
+  for (const char* name : {"Comma", "Empty", "Typo", "Folder"}) {
+    EXPECT_FALSE(FileExists(root_ + name)) << name;
+  }
+  EXPECT_TRUE(Contains(ReadFile(root_ + "All/All.inf"), "nRecords 3600\n"));
+}
+
+// The same hour clean and with a record three times, one going back and 30
+// seconds left out: the damaged run counts them in its information and
+// statistics files and in the log, and keeps the clean run's plot title.
+TEST_F(CliTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleStays) {
+  eggdata::EggDataOptions hour;
+  hour.start = SecondsFromText("2011-05-03 00:00:00");
+  hour.stop = hour.start + 3599;
+  const std::string damaged = dir_.File("data/damaged.csv");
+  WriteFile(damaged, testing::EditedEggData(hour, 100, 50, 1000, 30));
+  const std::string clean = root_ + "clean/", edited = root_ + "edited/";
+  std::filesystem::create_directories(clean);
+  std::filesystem::create_directories(edited);
+  const std::string intervals = "CompareIntervals 1 0 1800 600\n";
+  const auto result =
+      RunBatch("DataDirectory " + clean + "\n" + intervals + "LocalEggFile " +
+                   EggFile("may03.csv", "2011-05-03", hour) + "\nQuake" + kHour + "DataDirectory " +
+                   edited + "\n" + intervals + "LocalEggFile " + damaged + "\nQuake" + kHour,
+               {"--set", "LogProgress=1"});
+  EXPECT_EQ(result.exitCode, kExitOk) << result.err;
+
+  const std::string notes = "skippedRecords 3\nmissingSeconds 30\n";
+  const std::string information = ReadFile(edited + "Quake/Quake.inf");
+  EXPECT_TRUE(Contains(information, "nRecords 3570\n")) << information;
+  EXPECT_EQ(information.substr(information.size() - notes.size()), notes) << information;
+  EXPECT_FALSE(Contains(ReadFile(clean + "Quake/Quake.inf"), "skippedRecords"));
+  const std::string statistics = ReadFile(edited + "Quake/Quake.tst");
+  EXPECT_TRUE(Contains(statistics, "\n" + notes)) << statistics;
+  EXPECT_FALSE(Contains(ReadFile(clean + "Quake/Quake.tst"), "missingSeconds"));
+
+  // The title lines of both runs' information files and scripts agree.
+  const std::vector<std::string> cleanLines = Lines(ReadFile(clean + "Quake/Quake.inf"));
+  const std::vector<std::string> editedLines = Lines(information);
+  ASSERT_GE(cleanLines.size(), 2u);
+  ASSERT_GE(editedLines.size(), 2u);
+  EXPECT_EQ(editedLines[1], "title Quake 2011-05-03 00:00:00 -- 00:59:59");
+  EXPECT_EQ(editedLines[1], cleanLines[1]);
+  const auto titleOf = [](const std::string& script) {
+    for (const std::string& line : Lines(script)) {
+      if (line.rfind("set title ", 0) == 0) return line;
+    }
+    return std::string("no title");
+  };
+  EXPECT_EQ(titleOf(ReadFile(edited + "Quake/Quake.gp")),
+            titleOf(ReadFile(clean + "Quake/Quake.gp")));
+  EXPECT_NE(titleOf(ReadFile(edited + "Quake/Quake.gp")), "no title");
+
+  const std::string log = ReadFile(temp_ + "egg.log");
+  EXPECT_TRUE(Contains(log,
+                       "\nSkipped 3 records whose time stamp was not later than the one before\n"
+                       "30 seconds missing between records\n"))
+      << log;
+  // Told once, for the second (damaged) run.
+  EXPECT_EQ(log.find("\nSkipped "), log.rfind("\nSkipped "));
+  EXPECT_GT(log.find("\nSkipped "), log.rfind("\nQuake\n")) << log;
+}
+
+// The second day of a remote item is a message page: the item fails naming
+// the day, and the log names the URL that was asked for it.
+TEST_F(CliTest, TheLogNamesTheUrlOfADayThatFailed) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
+  ASSERT_TRUE(server.Start());
+  dataserver::FaultPlan plan;
+  plan.skipRequests = 1;
+  plan.messagePageRequests = 1;
+  server.SetFaults(plan);
+  const auto result =
+      RunBatch("DataDirectory " + root_ + "\nFar 2011-05-03 23:00:00 2011-05-04 00:59:59\n",
+               {"--set", "DataURL=" + server.DataUrl(), "--set", "LogProgress=1"});
+  EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
+  EXPECT_EQ(ReadFile(root_ + "summary.tst"), "Far: No data received for 2011-05-04\n");
+  ASSERT_EQ(server.Requests().size(), 2u);
+  const std::string target = server.Requests()[1].target;
+  EXPECT_TRUE(Contains(target, "&year=2011&month=5&day=4&")) << target;
+  const std::string log = ReadFile(temp_ + "egg.log");
+  const size_t url = log.find(target + "\n");
+  ASSERT_NE(url, std::string::npos) << target << " not in\n" << log;
+  EXPECT_NE(log.find("Received message instead of data from remote server\n", url),
+            std::string::npos)
+      << log;
+  EXPECT_FALSE(Contains(log, "data.csv")) << log;
+}
+
+}  // namespace
+}  // namespace corvane
