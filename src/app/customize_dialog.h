@@ -26,17 +26,17 @@ class AnalysisDialog;
 class CustomizeDialog {
  public:
   struct Fields {
-    std::string outputRoot;           // "Output root directory"
-    std::string tempDirectory;        // "Temp directory"
-    std::string eggGroupFile;         // "EGG subgroup file"
-    std::string remoteSaveDirectory;  // "Remote file save directory"
-    bool saveCompressed = false;      // "Save Compressed"
-    std::string gnuplotPath;          // "Gnuplot executable"
+    std::string outputRoot;                             // "Output root directory"
+    std::string tempDirectory;                          // "Temp directory"
+    std::string eggGroupFile;                           // "EGG subgroup file"
+    std::string remoteSaveDirectory;                    // "Remote file save directory"
+    bool saveCompressed = false;                        // "Save Compressed"
+    std::string gnuplotPath;                            // "Gnuplot executable"
     PictureFormat plotPictures = PictureFormat::kNone;  // "Plot pictures"
-    std::string timeZoneUrl;          // "Time zone converter URL"
-    std::string dataUrl;              // "Base of egg data URL"
-    std::string pseudoDataUrl;        // "Base of pseudo egg data URL"
-    bool logProgress = false;         // "Log progress"
+    std::string timeZoneUrl;                            // "Time zone converter URL"
+    std::string dataUrl;                                // "Base of egg data URL"
+    std::string pseudoDataUrl;                          // "Base of pseudo egg data URL"
+    bool logProgress = false;                           // "Log progress"
   };
 
   explicit CustomizeDialog(AnalysisDialog& form);

@@ -109,7 +109,8 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
   // The environment is made before the fork: the child may only exec.
   std::vector<std::string> environment;
   for (char** variable = environ; variable != nullptr && *variable != nullptr; ++variable) {
-    if (std::string_view(*variable).rfind(kPlotWindowVariable, 0) != 0) environment.emplace_back(*variable);
+    if (std::string_view(*variable).rfind(kPlotWindowVariable, 0) != 0)
+      environment.emplace_back(*variable);
   }
   if (!mark.empty()) environment.push_back(std::string(kPlotWindowVariable) + "=" + mark);
   std::vector<char*> envp;

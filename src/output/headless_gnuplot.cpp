@@ -1,7 +1,7 @@
 #include "output/headless_gnuplot.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -121,9 +121,8 @@ std::optional<std::string> RunHeadlessGnuplot(const std::string& executable,
                         static_cast<long long>(timeout.count() / 1000));
       break;
     }
-    pollfd watched[3] = {{outRead.get(), POLLIN, 0},
-                         {errRead.get(), POLLIN, 0},
-                         {inWrite.get(), POLLOUT, 0}};
+    pollfd watched[3] = {
+        {outRead.get(), POLLIN, 0}, {errRead.get(), POLLIN, 0}, {inWrite.get(), POLLOUT, 0}};
     // A short wait, so that a stop is noticed soon.
     const int ready = poll(watched, 3, static_cast<int>(std::min<long long>(left.count(), 100)));
     if (ready < 0 && errno != EINTR) {
@@ -166,9 +165,8 @@ std::optional<std::string> RunHeadlessGnuplot(const std::string& executable,
   if (complaint.size() > kErrorKept) complaint.erase(0, complaint.size() - kErrorKept);
   if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::nullopt;
   const std::string said = Complaint(complaint);
-  const std::string how = WIFEXITED(status)
-                              ? CFormat("ended with status %d", WEXITSTATUS(status))
-                              : CFormat("ended by signal %d", WTERMSIG(status));
+  const std::string how = WIFEXITED(status) ? CFormat("ended with status %d", WEXITSTATUS(status))
+                                            : CFormat("ended by signal %d", WTERMSIG(status));
   return program + " " + how + (said.empty() ? std::string() : ": " + said);
 }
 

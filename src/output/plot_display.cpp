@@ -108,8 +108,8 @@ void RunDisplay(RunContext& context) {
     return;
   }
   // A run of no records has nothing to draw.
-  const bool pictured = information.records == 0 || context.Aborted() ||
-                        DrawPlotPicture(context, *files, text);
+  const bool pictured =
+      information.records == 0 || context.Aborted() || DrawPlotPicture(context, *files, text);
   if (information.records > 0 && !context.Aborted()) LaunchPlot(context, files->script);
   if (!pictured) context.Abort();
 }

@@ -61,7 +61,8 @@ std::string PictureScript(std::string_view script, PictureFormat format) {
 bool DrawPlotPicture(RunContext& context, const PlotFiles& files, std::string_view script) {
   const AnalysisSettings& settings = context.settings;
   if (settings.plotPictures == PictureFormat::kNone) return true;
-  const std::string path = files.directory + settings.dataName + PictureExtension(settings.plotPictures);
+  const std::string path =
+      files.directory + settings.dataName + PictureExtension(settings.plotPictures);
   auto fail = [&](const std::string& reason) {
     context.results.Discard();
     context.ShowMessage("Failed to draw the plot picture " + path + ": " + reason);
@@ -88,7 +89,8 @@ bool DrawPlotPicture(RunContext& context, const PlotFiles& files, std::string_vi
   const OutputFileSet::Outcome outcome = set.Commit();
   if (!outcome.committed) {
     std::string reasons;
-    for (const std::string& message : outcome.failures) reasons += (reasons.empty() ? "" : "; ") + message;
+    for (const std::string& message : outcome.failures)
+      reasons += (reasons.empty() ? "" : "; ") + message;
     return fail(reasons.empty() ? std::string("it could not be moved into place") : reasons);
   }
   return true;

@@ -66,7 +66,8 @@ std::string TickBlock(std::int64_t firstTime, int resolution, std::int64_t sampl
     const std::int64_t label = i / hour;
     // Every hour keeps its tick mark; on a long run only every step-th is
     // labelled, so that the labels stay readable.
-    const std::string text = label % step == 0 ? CFormat("%lld", static_cast<long long>(label)) : "";
+    const std::string text =
+        label % step == 0 ? CFormat("%lld", static_cast<long long>(label)) : "";
     block += CFormat("\"%s\" %lld", text.c_str(), static_cast<long long>(i / resolution));
   }
   return block + "\\\n    )\n";

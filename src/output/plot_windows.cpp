@@ -4,9 +4,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <chrono>
 #include <memory>
 #include <thread>
 #include <utility>

@@ -56,8 +56,8 @@ class PlotPicturesTest : public CliTest {
       options.start = SecondsFromText(date + " 00:00:00");
       options.stop = options.start + (wholeDay ? 86399 : 3599);
       options.eggCount = 20;
-      text += "LocalEggFile " + EggFile(names[i] + ".csv", date, options) + "\n" + names[i] +
-              " " + date + " 00:00:00 " + date + (wholeDay ? " 23:59:59\n" : " 00:59:59\n");
+      text += "LocalEggFile " + EggFile(names[i] + ".csv", date, options) + "\n" + names[i] + " " +
+              date + " 00:00:00 " + date + (wholeDay ? " 23:59:59\n" : " 00:59:59\n");
     }
     return text;
   }
@@ -77,8 +77,8 @@ TEST_F(PlotPicturesTest, EachFormatGivesOneValidPicturePerItem) {
     EXPECT_EQ(picture.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     EXPECT_EQ(picture.substr(12, 4), "IHDR");
     EXPECT_EQ(PngSize(picture), std::make_pair(1200u, 750u));
-    EXPECT_EQ(FolderNames(root_ + name),
-              (std::vector<std::string>{name + ".dat", name + ".gp", name + ".inf", name + ".png"}));
+    EXPECT_EQ(FolderNames(root_ + name), (std::vector<std::string>{name + ".dat", name + ".gp",
+                                                                   name + ".inf", name + ".png"}));
   }
 
   const ProgramResult svg = RunBatch(Batch({"Svg1", "Svg2"}, ""), {"--set", "PlotPictures=svg"});
@@ -120,8 +120,9 @@ TEST_F(PlotPicturesTest, EachFormatGivesOneValidPicturePerItem) {
 TEST_F(PlotPicturesTest, TheOneDayPictureShowsTheCurves) {
   const ProgramResult result = RunBatch(Batch({"Day"}, "PlotPictures png\n", true));
   ASSERT_EQ(result.exitCode, kExitOk) << result.err;
-  const ProgramResult check = RunTool(
-      "/usr/bin/python3", {kScripts + "png_curve_check.py", Out("Day", ".png"), "1200", "750", "1000"});
+  const ProgramResult check =
+      RunTool("/usr/bin/python3",
+              {kScripts + "png_curve_check.py", Out("Day", ".png"), "1200", "750", "1000"});
   EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
 }
 
@@ -132,14 +133,15 @@ TEST_F(PlotPicturesTest, AFailedPictureFailsItsItemButKeepsItsResults) {
   const std::string failing = dir_.File("failing-gnuplot");
   testing::WriteFile(failing, "#!/bin/sh\necho 'line 3: no such terminal' >&2\nexit 1\n");
   std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
-  const ProgramResult result =
-      RunBatch(Batch({"Broken1", "Broken2"}, "PlotPictures svg\n"), {"--set", "GnuplotDir=" + failing});
+  const ProgramResult result = RunBatch(Batch({"Broken1", "Broken2"}, "PlotPictures svg\n"),
+                                        {"--set", "GnuplotDir=" + failing});
   EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
   const std::string summary = ReadFile(root_ + "summary.tst");
   for (const std::string name : {"Broken1", "Broken2"}) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(Contains(summary, name + ": Failed to draw the plot picture " + Out(name, ".svg") +
-                                      ": " + failing + " ended with status 1: line 3: no such terminal\n"))
+                                      ": " + failing +
+                                      " ended with status 1: line 3: no such terminal\n"))
         << summary;
     EXPECT_EQ(FolderNames(root_ + name),
               (std::vector<std::string>{name + ".dat", name + ".gp", name + ".inf"}));
@@ -158,7 +160,8 @@ TEST_F(PlotPicturesTest, AFailedPictureFailsItsItemButKeepsItsResults) {
 TEST_F(PlotPicturesTest, UnknownFormatsAreRefused) {
   const ProgramResult set = RunBatch(Batch({"Gif"}, ""), {"--set", "PlotPictures=gif"});
   EXPECT_EQ(set.exitCode, kExitUsage);
-  EXPECT_TRUE(Contains(set.err, "PlotPictures takes none, png, svg or pdf, not \"gif\"")) << set.err;
+  EXPECT_TRUE(Contains(set.err, "PlotPictures takes none, png, svg or pdf, not \"gif\""))
+      << set.err;
   const ProgramResult keyword = RunBatch(Batch({"Gif"}, "PlotPictures gif\n"));
   EXPECT_NE(keyword.exitCode, kExitOk);
   EXPECT_TRUE(Contains(keyword.err, "\"gif\" is not none, png, svg or pdf.")) << keyword.err;

@@ -31,8 +31,8 @@ namespace {
 using DialogsTest = WindowTest;
 
 const std::vector<std::string> kConfigurationNames = {
-    "LogProgress", "SaveCompressed", "TempDir", "DataDir",       "RemoteSaveDir",
-    "GnuplotDir",  "TimeZoneURL",    "DataURL", "PseudoDataURL", "EggGroupFile", "PlotPictures"};
+    "LogProgress", "SaveCompressed", "TempDir",       "DataDir",      "RemoteSaveDir", "GnuplotDir",
+    "TimeZoneURL", "DataURL",        "PseudoDataURL", "EggGroupFile", "PlotPictures"};
 
 // Clicks the dialog's button with the text, from the event loop.
 void ClickLaterNamed(QWidget* dialog, const QString& text) {
@@ -104,7 +104,8 @@ TEST_F(DialogsTest, CustomizeOffersThePlotPictures) {
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(BuddyLabelText(dialog->plotPictures), "Plot pictures");
     QStringList items;
-    for (int i = 0; i < dialog->plotPictures->count(); ++i) items << dialog->plotPictures->itemText(i);
+    for (int i = 0; i < dialog->plotPictures->count(); ++i)
+      items << dialog->plotPictures->itemText(i);
     EXPECT_EQ(items, (QStringList{"none", "PNG", "SVG", "PDF"}));
     EXPECT_EQ(dialog->plotPictures->currentText(), "none");
     EXPECT_FALSE(dialog->plotPictures->toolTip().isEmpty());

@@ -130,7 +130,8 @@ class VirtualDisplay {
   // The top-level window names on the display, one per line.
   std::string WindowNames() const {
     const std::string command =
-        "xwininfo -root -children -display " + name_ + " | sed -n 's/^ *0x[0-9a-f]* \"\\(.*\\)\": (\"gnuplot_qt.*/\\1/p' | sort";
+        "xwininfo -root -children -display " + name_ +
+        " | sed -n 's/^ *0x[0-9a-f]* \"\\(.*\\)\": (\"gnuplot_qt.*/\\1/p' | sort";
     std::string names;
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char line[256];

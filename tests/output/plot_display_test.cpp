@@ -171,9 +171,13 @@ TEST(PlotDisplayTest, ADisplayRedrawsThePicture) {
   const std::string gnuplot = FindExecutable("gnuplot");
   ASSERT_FALSE(gnuplot.empty());
   WriteFile(run.context.settings.gnuplotPath,
-            "#!/bin/sh\nif [ $# -eq 0 ]; then exec " + gnuplot + "; fi\n"
-            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " + run.record + ".tmp\n"
-            "mv " + run.record + ".tmp " + run.record + "\n");
+            "#!/bin/sh\nif [ $# -eq 0 ]; then exec " + gnuplot +
+                "; fi\n"
+                "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " +
+                run.record +
+                ".tmp\n"
+                "mv " +
+                run.record + ".tmp " + run.record + "\n");
   std::string data;  // 14 columns that vary
   for (int i = 0; i < 3601; ++i) {
     data += std::to_string(i);
