@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's pictures from the project's own programs, under a
 # virtual X display: the window with a request loaded (docs/images/window.png)
-# and the plot of an analysis of a day of synthetic egg data, rendered by
-# gnuplot's pngcairo terminal from the run's own script (docs/images/plot.png).
+# and the plot of an analysis of a day of synthetic egg data, the picture
+# that the setting PlotPictures=png draws beside the run's script
+# (docs/images/plot.png).
 # Expects a build in build/ (cmake --preset default && cmake --build --preset default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,16 +33,10 @@ echo "Taking the window's picture ..."
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
   "$build/src/gui/corvane" --load-batch "$work/day.ebb" --screenshot "$images/window.png"
 
-echo "Running the analysis and rendering its plot ..."
-"$build/src/cli/corvane-cli" batch --set "TempDir=$work/tmp/" "$work/day.ebb" > /dev/null
-run="$work/results/Shift"
-# The run's own script, drawn into a PNG file instead of a window.
-# The script names its data file by absolute path; the picture's path is
-# made absolute too, so gnuplot may run from anywhere.
-grep -v '^set term' "$run/Shift.gp" > "$work/plot.gp"
-plot_png="$(pwd)/$images/plot.png"
-gnuplot -e "set terminal pngcairo noenhanced size 1000,640 font 'DejaVu Sans,10'; set output '$plot_png'" \
-  "$work/plot.gp"
-test -s "$plot_png"
+echo "Running the analysis and drawing its plot picture ..."
+"$build/src/cli/corvane-cli" batch --set "TempDir=$work/tmp/" --set PlotPictures=png \
+  "$work/day.ebb" > /dev/null
+test -s "$work/results/Shift/Shift.png"
+cp "$work/results/Shift/Shift.png" "$images/plot.png"
 
 echo "Wrote $images/window.png and $images/plot.png"

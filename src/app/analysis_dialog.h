@@ -69,6 +69,7 @@
 #include "app/time_completion.h"
 #include "core/item_output.h"
 #include "core/run_report.h"
+#include "output/plot_windows.h"
 
 namespace corvane {
 
@@ -212,6 +213,8 @@ class AnalysisDialog : private JobEvents {
 
   SettingsStore& store_;
   FormView& view_;
+  // Before the job, which uses it, so that it outlives the job.
+  PlotWindows plotWindows_;
 
   int resolution_ = 1;
   bool startNewLog_ = true;

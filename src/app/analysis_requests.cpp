@@ -189,6 +189,8 @@ bool AnalysisDialog::StartAnalysisJob() {
   job.SetDft(fields.dft, fields.dftSize);
   job.SetCompareIntervals(fields.compareIntervals);
   job.SetGnuplotPath(config.gnuplotPath);
+  job.SetPlotPictures(config.plotPictures);
+  job.SetPlotWindows(&plotWindows_);
   job.SetIntervals(fields.interval1Start, fields.interval2Start, fields.intervalDuration);
   job.SetEchoMethod(fields.echoMethod);
 
@@ -261,6 +263,8 @@ bool AnalysisDialog::Display() {
     job.SetRootDirectory(fields.outputRoot);
     job.SetRemoteAccess(false, false);
     job.SetGnuplotPath(config.gnuplotPath);
+    job.SetPlotPictures(config.plotPictures);
+    job.SetPlotWindows(&plotWindows_);
     job.StartDisplay(fields.dataName, variable.code, variable.title);
   }
   view_.PushFields();

@@ -11,6 +11,7 @@
 #include "app/request_values.h"
 #include "core/c_format.h"
 #include "core/regular_file.h"
+#include "output/plot_picture.h"
 #include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
@@ -82,7 +83,7 @@ bool IsKeyword(const std::string& word) {
       "DataDirectory",   "LocalEggFile",    "SubgroupFile",        "ForceRemoteAccess",
       "SaveRemoteInput", "AudioOutput",     "DFTOutput",           "CompareIntervals",
       "Resolution",      "EventEchoDetect", "SmoothingWindowSize", "SmoothingWindowType",
-      "ExpFilterCoeff"};
+      "ExpFilterCoeff",  "PlotPictures"};
   for (const char* keyword : kKeywords) {
     if (word == keyword) return true;
   }
@@ -211,6 +212,12 @@ class BatchFileReader {
       ok = Integer(words, 1, line, item.smoothWindowSize);
     } else if (keyword == "SmoothingWindowType") {
       ok = Integer(words, 1, line, item.smoothWindowType);
+    } else if (keyword == "PlotPictures" && words.size() > 1) {
+      const std::optional<PictureFormat> format = PictureFormatFromName(words[1]);
+      if (!format) {
+        return RefuseLine(line, "\"" + words[1] + "\" is not none, png, svg or pdf.");
+      }
+      item.plotPictures = *format;
     } else if (keyword == "ExpFilterCoeff" && words.size() > 1) {
       if (words[1].size() > kMaxWordLength) return RefuseLine(line, kTooLong);
       const std::optional<double> value = ParseDouble(words[1]);

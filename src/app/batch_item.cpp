@@ -10,6 +10,7 @@ BatchItem CaptureBatchItem(const AnalysisFields& fields, const FormConfig& confi
   item.remoteSaveDirectory = config.remoteSaveDirectory;
   item.saveRemoteInput = fields.saveRemoteInput;
   item.saveCompressed = config.saveCompressed;
+  item.plotPictures = config.plotPictures;
   item.forceRemoteAccess = false;
   item.remoteAccess = fields.remoteAccess;
   item.audioOutput = fields.audioOutput;
@@ -41,6 +42,7 @@ void LoadBatchItem(const BatchItem& item, AnalysisFields& fields, FormConfig& co
   config.remoteSaveDirectory = item.remoteSaveDirectory;
   fields.saveRemoteInput = item.saveRemoteInput;
   config.saveCompressed = item.saveCompressed;
+  config.plotPictures = item.plotPictures;
   fields.remoteAccess = item.remoteAccess;
   fields.audioOutput = item.audioOutput;
   fields.dft = item.dft;

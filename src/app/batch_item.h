@@ -9,13 +9,14 @@
 namespace corvane {
 
 struct BatchItem {
-  std::string outputRoot;           // "DataDirectory"
-  std::string eggGroupFile;         // "SubgroupFile"
-  std::string localEggFile;         // "LocalEggFile" (this item only)
-  std::string remoteSaveDirectory;  // "SaveRemoteInput"
-  bool saveRemoteInput = false;     // "SaveRemoteInput"
-  bool saveCompressed = false;      // "SaveRemoteInput"
-  bool forceRemoteAccess = false;   // "ForceRemoteAccess"
+  std::string outputRoot;                             // "DataDirectory"
+  std::string eggGroupFile;                           // "SubgroupFile"
+  std::string localEggFile;                           // "LocalEggFile" (this item only)
+  std::string remoteSaveDirectory;                    // "SaveRemoteInput"
+  bool saveRemoteInput = false;                       // "SaveRemoteInput"
+  bool saveCompressed = false;                        // "SaveRemoteInput"
+  PictureFormat plotPictures = PictureFormat::kNone;  // "PlotPictures"
+  bool forceRemoteAccess = false;                     // "ForceRemoteAccess"
   bool remoteAccess = true;
   bool audioOutput = false;    // "AudioOutput"
   bool dft = false;            // "DFTOutput"

@@ -20,6 +20,7 @@ CustomizeDialog::Fields FieldsOf(const AnalysisDialog& form) {
   fields.remoteSaveDirectory = form.config.remoteSaveDirectory;
   fields.saveCompressed = form.config.saveCompressed;
   fields.gnuplotPath = form.config.gnuplotPath;
+  fields.plotPictures = form.config.plotPictures;
   fields.timeZoneUrl = form.config.timeZoneUrl;
   fields.dataUrl = form.config.dataUrl;
   fields.pseudoDataUrl = form.config.pseudoDataUrl;
@@ -90,6 +91,7 @@ void CustomizeDialog::Confirm() {
   config.remoteSaveDirectory = fields.remoteSaveDirectory;
   config.saveCompressed = fields.saveCompressed;
   config.gnuplotPath = fields.gnuplotPath;
+  config.plotPictures = fields.plotPictures;
   config.timeZoneUrl = fields.timeZoneUrl;
   config.dataUrl = fields.dataUrl;
   config.pseudoDataUrl = fields.pseudoDataUrl;

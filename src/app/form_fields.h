@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/analysis_settings.h"
 #include "core/audio_settings.h"
 
 namespace corvane {
@@ -53,6 +54,7 @@ struct FormConfig {
   std::string pseudoDataUrl;
   std::string timeZoneUrl;
   bool saveCompressed = false;
+  PictureFormat plotPictures = PictureFormat::kNone;  // "Plot pictures"
   AudioSettings audio;
 
   bool operator==(const FormConfig&) const = default;

@@ -5,12 +5,13 @@
 #include "app/field_exchange.h"
 #include "core/c_format.h"
 #include "core/progress_log.h"
+#include "output/plot_picture.h"
 
 namespace corvane {
 
 namespace {
 
-enum class Kind { kInt, kText, kReal };
+enum class Kind { kInt, kText, kReal, kPictures };
 
 struct SettingName {
   const char* name;
@@ -18,7 +19,7 @@ struct SettingName {
 };
 
 // Every persisted value, in the order of reading.
-constexpr std::array<SettingName, 29> kSettings = {{
+constexpr std::array<SettingName, 30> kSettings = {{
     {"AudioLevel", Kind::kInt},
     {"DataBlockSize", Kind::kInt},
     {"MaxFreq", Kind::kInt},
@@ -48,6 +49,7 @@ constexpr std::array<SettingName, 29> kSettings = {{
     {"ExpCoeff", Kind::kReal},
     {"EventDuration", Kind::kReal},
     {"LogProgress", Kind::kInt},
+    {"PlotPictures", Kind::kPictures},
 }};
 
 bool ReadFlag(const SettingsStore& store, const char* name, bool current) {
@@ -89,6 +91,10 @@ void ReadAllSettings(const SettingsStore& store, AnalysisFields& fields, FormCon
   fields.eventDuration =
       store.ReadReal("EventDuration", LeadingDouble(CFormat("%f", fields.eventDuration)));
   SetLogProgress(store.ReadInt("LogProgress", LogProgress() ? 1 : 0) == 1);
+  // A stored name that is none of the formats leaves the current choice.
+  const std::string pictures =
+      store.ReadText("PlotPictures", PictureFormatName(config.plotPictures));
+  config.plotPictures = PictureFormatFromName(pictures).value_or(config.plotPictures);
 }
 
 void WriteDftSize(SettingsStore& store, int dftSize) {
@@ -121,6 +127,7 @@ void WriteConfiguration(SettingsStore& store, const AnalysisFields& fields,
   store.WriteText("DataURL", config.dataUrl);
   store.WriteText("PseudoDataURL", config.pseudoDataUrl);
   store.WriteText("EggGroupFile", fields.eggGroupFile);
+  store.WriteText("PlotPictures", PictureFormatName(config.plotPictures));
   store.Sync();
 }
 
@@ -153,6 +160,11 @@ std::optional<std::string> SettingOverrideError(const std::string& name, const s
         }
         return std::nullopt;
       case Kind::kText:
+        return std::nullopt;
+      case Kind::kPictures:
+        if (!PictureFormatFromName(value)) {
+          return "The setting " + name + " takes none, png, svg or pdf, not \"" + value + "\".";
+        }
         return std::nullopt;
     }
   }

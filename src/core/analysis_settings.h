@@ -17,6 +17,9 @@ namespace corvane {
 
 enum SmoothingMode : int { kExponential = 0, kRectangle = 1, kTriangle = 2 };
 
+// The picture each run draws of its plot beside the script, if any.
+enum class PictureFormat : int { kNone = 0, kPng = 1, kSvg = 2, kPdf = 3 };
+
 enum EchoMethod : int { kEchoNone = 0, kEchoCorrelation = 1, kEchoEuclidean = 2 };
 
 struct AnalysisSettings {
@@ -79,6 +82,7 @@ struct AnalysisSettings {
   double plotHeight = 1.0;
   int displayCode = 0;
   std::string displayTitle;
+  PictureFormat plotPictures = PictureFormat::kNone;
 
   bool batchMode = false;
 };

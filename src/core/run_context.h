@@ -48,6 +48,8 @@
 
 namespace corvane {
 
+class PlotWindows;
+
 class RunContext {
  public:
   RunContext(FormLink* link, MessageReporter* reporter) : link_(link), reporter_(reporter) {}
@@ -56,6 +58,9 @@ class RunContext {
 
   AnalysisSettings settings;
   OutputFileSet results;
+  // The form's plot windows, which an interactive run's plot replaces in;
+  // null when the run has none (each plot then opens a window of its own).
+  PlotWindows* plotWindows = nullptr;
 
   // The one stop signal of a run: the user's Stop and every fatal failure set
   // it; every long loop tests it.

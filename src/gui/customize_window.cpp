@@ -1,6 +1,7 @@
 #include "gui/customize_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -10,6 +11,7 @@
 
 #include "gui/field_binding.h"
 #include "gui/message_box.h"
+#include "output/plot_picture.h"
 
 namespace corvane {
 
@@ -23,7 +25,7 @@ CustomizeWindow::CustomizeWindow(AnalysisDialog& form, QWidget* parent)
   // Access keys: one letter each in the dialog, so the five "Browse" and two
   // "Default" buttons take different letters of their word.
   outputRoot = AddField(grid, 0, "Output root d&irectory", &browseOutputRoot, "&Browse");
-  tempDirectory = AddField(grid, 1, "&Temp directory", &browseTempDirectory, "B&rowse");
+  tempDirectory = AddField(grid, 1, "Temp director&y", &browseTempDirectory, "B&rowse");
   eggGroupFile = AddField(grid, 2, "EGG subgroup &file", &browseEggGroupFile, "Bro&wse");
   remoteSaveDirectory =
       AddField(grid, 3, "Re&mote file save directory", &browseRemoteSaveDirectory, "Brow&se");
@@ -36,6 +38,17 @@ CustomizeWindow::CustomizeWindow(AnalysisDialog& form, QWidget* parent)
       AddField(grid, 8, "Base of &pseudo egg data URL", &defaultPseudoDataUrl, "Def&ault");
   logProgress = new QCheckBox(QStringLiteral("&Log progress"));
   grid->addWidget(logProgress, 9, 1);
+  plotPictures = new QComboBox;
+  // Listed in the order of PictureFormat.
+  for (const PictureFormat format :
+       {PictureFormat::kNone, PictureFormat::kPng, PictureFormat::kSvg, PictureFormat::kPdf}) {
+    const QString name = QString::fromLatin1(PictureFormatName(format));
+    plotPictures->addItem(format == PictureFormat::kNone ? name : name.toUpper());
+  }
+  auto* picturesLabel = new QLabel(QStringLiteral("Plo&t pictures"));
+  picturesLabel->setBuddy(plotPictures);
+  grid->addWidget(picturesLabel, 10, 0);
+  grid->addWidget(plotPictures, 10, 1, Qt::AlignLeft);
   grid->setColumnStretch(1, 1);
   AddToolTips();
 
@@ -99,6 +112,9 @@ void CustomizeWindow::AddToolTips() {
        "Address of the data server's pseudo-egg data, used for data names holding "
        "PED (\"Default\" restores it)."},
       {logProgress, "Write the progress logs egg.log and eggnet.log in the temp directory."},
+      {plotPictures,
+       "Also draw each run's plot as a picture, NAME.png, NAME.svg or NAME.pdf beside its "
+       "script (1200 x 750), without opening a window; none: no picture."},
   };
   for (const auto& [widget, tip] : tips) widget->setToolTip(QString::fromLatin1(tip));
 }
@@ -115,6 +131,7 @@ bool CustomizeWindow::PullFields() {
   fields.dataUrl = TextOf(dataUrl);
   fields.pseudoDataUrl = TextOf(pseudoDataUrl);
   fields.logProgress = logProgress->isChecked();
+  fields.plotPictures = static_cast<PictureFormat>(plotPictures->currentIndex());
   return true;
 }
 
@@ -130,6 +147,7 @@ void CustomizeWindow::PushFields() {
   SetText(dataUrl, fields.dataUrl);
   SetText(pseudoDataUrl, fields.pseudoDataUrl);
   logProgress->setChecked(fields.logProgress);
+  plotPictures->setCurrentIndex(static_cast<int>(fields.plotPictures));
 }
 
 void CustomizeWindow::ShowMessage(const std::string& text,

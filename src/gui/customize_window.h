@@ -1,5 +1,6 @@
 // The "Customize" dialog: directories, the subgroup file, gnuplot, the
-// addresses and the progress log, on the model CustomizeDialog.
+// addresses, the progress log and the plot pictures, on the model
+// CustomizeDialog.
 //
 // Opened from the form after it has pulled its values. Each "Browse" shows
 // its chooser where the field's value points (a cancelled chooser keeps the
@@ -17,6 +18,7 @@
 #include "gui/qt_choosers.h"
 
 class QCheckBox;
+class QComboBox;
 class QGridLayout;
 class QLineEdit;
 class QPushButton;
@@ -50,6 +52,7 @@ class CustomizeWindow : public QDialog, public DialogView {
   QLineEdit* dataUrl = nullptr;
   QLineEdit* pseudoDataUrl = nullptr;
   QCheckBox* logProgress = nullptr;
+  QComboBox* plotPictures = nullptr;  // none, PNG, SVG, PDF
   QPushButton* browseOutputRoot = nullptr;
   QPushButton* browseTempDirectory = nullptr;
   QPushButton* browseEggGroupFile = nullptr;

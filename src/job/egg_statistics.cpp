@@ -95,6 +95,12 @@ void CEggStatistics::SetGnuplotPath(const std::string& path) {
   state_->context.settings.gnuplotPath = path;
 }
 
+void CEggStatistics::SetPlotPictures(PictureFormat format) {
+  state_->context.settings.plotPictures = format;
+}
+
+void CEggStatistics::SetPlotWindows(PlotWindows* windows) { state_->context.plotWindows = windows; }
+
 void CEggStatistics::SetIntervals(int interval1Start, int interval2Start, int duration) {
   AnalysisSettings& settings = state_->context.settings;
   settings.interval1Start = interval1Start;

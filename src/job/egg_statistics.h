@@ -26,6 +26,7 @@
 #include "core/audio_settings.h"
 #include "core/form_link.h"
 #include "core/run_context.h"
+#include "output/plot_windows.h"
 
 namespace corvane {
 
@@ -61,6 +62,10 @@ class CEggStatistics {
   void SetDft(bool on, int size);
   void SetCompareIntervals(bool on);
   void SetGnuplotPath(const std::string& path);
+  // The picture each run draws of its plot (none by default), and the
+  // form's plot windows (none by default: every plot opens a window).
+  void SetPlotPictures(PictureFormat format);
+  void SetPlotWindows(PlotWindows* windows);
   void SetIntervals(int interval1Start, int interval2Start, int duration);
   void SetEchoMethod(int method);
   // The batch's cache of parsed input files, shared with its other jobs; a

@@ -61,8 +61,9 @@ RunReport JobState::MakeReport() const {
   report.dataName = settings.dataName;
   report.outputDirectory = settings.outputDirectory;
   // Results written before a Stop arrived still count; a failure reported
-  // before the Stop decides over the Stop.
-  if (results_written) {
+  // before the Stop decides over the Stop, and so does one that came after
+  // the results were written (the plot picture).
+  if (results_written && !context.Failed()) {
     report.outcome = RunOutcome::kCompleted;
     report.statistics = statistics;
     report.intervals = intervals;

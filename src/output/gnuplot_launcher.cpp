@@ -4,12 +4,19 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "core/c_format.h"
+#include "output/plot_script.h"
+#include "output/plot_windows.h"
+
+extern char** environ;
 
 namespace corvane {
 namespace {
@@ -19,9 +26,9 @@ bool IsExecutableFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
-// The file to execute: a name with a "/" as it stands, else the first
-// executable of that name in the PATH. Empty when there is none.
-std::string ResolveExecutable(const std::string& name) {
+}  // namespace
+
+std::string FindExecutable(const std::string& name) {
   if (name.find('/') != std::string::npos) return name;
   const char* variable = std::getenv("PATH");
   const std::string path = variable != nullptr ? variable : "/usr/local/bin:/usr/bin:/bin";
@@ -36,6 +43,8 @@ std::string ResolveExecutable(const std::string& name) {
   }
   return std::string();
 }
+
+namespace {
 
 // In the child after fork: only async-signal-safe calls from here on.
 void CloseDescriptorsExcept(int keep) {
@@ -57,7 +66,8 @@ void CloseDescriptorsExcept(int keep) {
   _exit(code);
 }
 
-[[noreturn]] void RunDetached(const char* program, char* const* argv, int report) {
+[[noreturn]] void RunDetached(const char* program, char* const* argv, char* const* envp,
+                              int report) {
   if (setsid() < 0) ReportAndExit(report, 1);
   const pid_t grandchild = fork();
   if (grandchild < 0) ReportAndExit(report, 1);
@@ -72,23 +82,40 @@ void CloseDescriptorsExcept(int keep) {
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
   signal(SIGPIPE, SIG_DFL);
-  execv(program, argv);
+  execve(program, argv, envp);
   ReportAndExit(report, 127);
 }
 
 }  // namespace
 
-bool LaunchGnuplot(const std::string& executable, const std::string& script, std::string* error) {
+bool LaunchGnuplot(const std::string& executable, const std::string& script, std::string* error,
+                   const std::string& command, const std::string& mark) {
   const std::string name = executable.empty() ? std::string("gnuplot") : executable;
-  const std::string program = ResolveExecutable(name);
+  const std::string program = FindExecutable(name);
   if (program.empty()) {
     if (error != nullptr) *error = name + ": not found";
     return false;
   }
-  std::vector<std::string> arguments = {program, script, "-persist"};
+  std::vector<std::string> arguments = {program};
+  if (!command.empty()) {
+    arguments.push_back("-e");
+    arguments.push_back(command);
+  }
+  arguments.push_back(script);
+  arguments.push_back("-persist");
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
+  // The environment is made before the fork: the child may only exec.
+  std::vector<std::string> environment;
+  for (char** variable = environ; variable != nullptr && *variable != nullptr; ++variable) {
+    if (std::string_view(*variable).rfind(kPlotWindowVariable, 0) != 0)
+      environment.emplace_back(*variable);
+  }
+  if (!mark.empty()) environment.push_back(std::string(kPlotWindowVariable) + "=" + mark);
+  std::vector<char*> envp;
+  for (std::string& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
 
   // The child reports a failure to start as an errno through the pipe; a
   // successful exec closes the pipe (close-on-exec) without a word.
@@ -100,7 +127,7 @@ bool LaunchGnuplot(const std::string& executable, const std::string& script, std
   const pid_t child = fork();
   if (child == 0) {
     close(fds[0]);
-    RunDetached(program.c_str(), argv.data(), fds[1]);
+    RunDetached(program.c_str(), argv.data(), envp.data(), fds[1]);
   }
   const int forkError = errno;
   close(fds[1]);
@@ -131,8 +158,15 @@ bool LaunchPlot(const RunContext& context, const std::string& script) {
   context.LogLine(script + " -persist");
   context.LogLine("Launching wgnuplot");
   std::string error;
-  if (LaunchGnuplot(path, script, &error)) {
+  const std::string& name = context.settings.dataName;
+  PlotWindows* windows = context.plotWindows;
+  const int number = windows != nullptr ? windows->Number(name) : 0;
+  const std::string terminal =
+      CFormat("set term qt %d title \"%s\"", number, GnuplotString(name).c_str());
+  const std::string mark = windows != nullptr ? windows->NewMark() : std::string();
+  if (LaunchGnuplot(path, script, &error, terminal, mark)) {
     context.LogLine("Launch was successful");
+    if (windows != nullptr) CloseWindow(windows->Replace(name, mark));
     return true;
   }
   context.LogLine(error);

@@ -15,7 +15,10 @@
 // LaunchPlot is the launch of a run: it logs the executable, the parameters
 // and "Launching wgnuplot", launches, and logs "Launch was successful" or
 // shows "Failed to launch Gnuplot: " with the program, the reason and where
-// to set the program.
+// to set the program. The window is titled with the run's data name and
+// numbered by context.plotWindows (0 without); the script keeps its own
+// terminal line, whose options the title and number outlast. A new plot of
+// a name replaces the window of that name's earlier plot.
 #pragma once
 
 #include <string>
@@ -24,8 +27,17 @@
 
 namespace corvane {
 
+// The file to execute for a program name: a name with a "/" as it stands,
+// else the first executable of that name in the PATH. Empty when there is
+// none.
+std::string FindExecutable(const std::string& name);
+
+// `command`, when given, is run before the script (gnuplot's -e); `mark`,
+// when given, marks the processes of the launch, gnuplot and its window's
+// process, so that they can be found again (plot_windows.h).
 bool LaunchGnuplot(const std::string& executable, const std::string& script,
-                   std::string* error = nullptr);
+                   std::string* error = nullptr, const std::string& command = std::string(),
+                   const std::string& mark = std::string());
 
 bool LaunchPlot(const RunContext& context, const std::string& script);
 

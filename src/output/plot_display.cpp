@@ -12,6 +12,7 @@
 #include "output/gnuplot_launcher.h"
 #include "output/plot_files.h"
 #include "output/plot_information.h"
+#include "output/plot_picture.h"
 #include "output/plot_script.h"
 
 namespace corvane {
@@ -106,7 +107,11 @@ void RunDisplay(RunContext& context) {
     context.Abort();
     return;
   }
+  // A run of no records has nothing to draw.
+  const bool pictured =
+      information.records == 0 || context.Aborted() || DrawPlotPicture(context, *files, text);
   if (information.records > 0 && !context.Aborted()) LaunchPlot(context, files->script);
+  if (!pictured) context.Abort();
 }
 
 }  // namespace corvane

@@ -38,17 +38,37 @@ std::string ScriptHead(double width, double height, std::string_view title,
   return head;
 }
 
+int HourLabelStep(std::int64_t firstHour, std::int64_t lastHour) {
+  // The number of labelled hours, multiples of step, in firstHour ... lastHour.
+  auto labels = [&](std::int64_t step) {
+    return lastHour / step - (firstHour + step - 1) / step + 1;
+  };
+  for (const int step : {1, 2, 3, 6, 12, 24}) {
+    if (labels(step) <= kMaxHourLabels) return step;
+  }
+  std::int64_t days = 2;
+  while (labels(24 * days) > kMaxHourLabels) ++days;
+  return static_cast<int>(24 * days);
+}
+
 std::string TickBlock(std::int64_t firstTime, int resolution, std::int64_t samples) {
   std::string block = "set xtics ( \\\n";
   const std::int64_t hour = DateTime::kSecondsPerHour;
   resolution = resolution < 1 ? 1 : resolution;
   const std::int64_t elapsed = samples * resolution;
   // The first elapsed second that falls on a whole hour.
-  std::int64_t i = ((hour - firstTime % hour) % hour + hour) % hour;
-  for (bool first = true; i < elapsed; i += hour, first = false) {
-    if (!first) block += ",\\\n";
-    block += CFormat("\"%lld\" %lld", static_cast<long long>(i / hour),
-                     static_cast<long long>(i / resolution));
+  const std::int64_t start = ((hour - firstTime % hour) % hour + hour) % hour;
+  if (start >= elapsed) return block + "\\\n    )\n";
+  const std::int64_t step =
+      elapsed <= kEveryHourLabelled ? 1 : HourLabelStep(start / hour, (elapsed - 1) / hour);
+  for (std::int64_t i = start; i < elapsed; i += hour) {
+    if (i != start) block += ",\\\n";
+    const std::int64_t label = i / hour;
+    // Every hour keeps its tick mark; on a long run only every step-th is
+    // labelled, so that the labels stay readable.
+    const std::string text =
+        label % step == 0 ? CFormat("%lld", static_cast<long long>(label)) : "";
+    block += CFormat("\"%s\" %lld", text.c_str(), static_cast<long long>(i / resolution));
   }
   return block + "\\\n    )\n";
 }

@@ -35,9 +35,21 @@ std::string PlotTitle(const std::string& dataName, DateTime first, DateTime last
 std::string ScriptHead(double width, double height, std::string_view title,
                        std::string_view yLabel);
 
+// Runs up to two days long label every hour; longer ones about
+// kMaxHourLabels hours at most.
+inline constexpr std::int64_t kEveryHourLabelled = 2 * 24 * 3600;
+inline constexpr std::int64_t kMaxHourLabels = 24;
+
+// Which elapsed hours get a label when the ticks run from hour firstHour to
+// lastHour: every step-th, the first step of 1, 2, 3, 6, 12, 24, 48, 72 ...
+// that leaves at most kMaxHourLabels labels.
+int HourLabelStep(std::int64_t firstHour, std::int64_t lastHour);
+
 // The "set xtics" block: a tick at every elapsed second i in
-// 0 ... samples * resolution - 1 where firstTime + i is a whole hour,
-// labelled i / 3600 and placed at sample i / resolution.
+// 0 ... samples * resolution - 1 where firstTime + i is a whole hour, placed
+// at sample i / resolution and labelled i / 3600. A run longer than
+// kEveryHourLabelled seconds labels only the hours that are multiples of
+// HourLabelStep; the other ticks get "".
 std::string TickBlock(std::int64_t firstTime, int resolution, std::int64_t samples);
 
 // The plot line of one data file column with its legend; with the reference

@@ -14,6 +14,7 @@
 #include "output/plot_data_file.h"
 #include "output/plot_files.h"
 #include "output/plot_information.h"
+#include "output/plot_picture.h"
 #include "output/plot_script.h"
 
 namespace corvane {
@@ -134,10 +135,12 @@ bool WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
   const double covarUpper = 1.0 - series.finalCovarProb;
   const std::string title =
       PlotTitle(settings.dataName, table.firstSampleTime, table.lastRecordTime);
-  script.Write(ScriptHead(settings.plotWidth, settings.plotHeight, title, kStoufferLabel) +
-               TickBlock(table.firstSampleTime.Seconds(), table.resolution, table.sampleCount) +
-               PlotCommand(files->data, 2,
-                           CFormat("Composite: %d eggs: p = %.3f", useable, stoufferUpper), true));
+  const std::string scriptText =
+      ScriptHead(settings.plotWidth, settings.plotHeight, title, kStoufferLabel) +
+      TickBlock(table.firstSampleTime.Seconds(), table.resolution, table.sampleCount) +
+      PlotCommand(files->data, 2, CFormat("Composite: %d eggs: p = %.3f", useable, stoufferUpper),
+                  true);
+  script.Write(scriptText);
   if (!set.Finish(script)) return Fail(context, WriteFailure("gp", files->script, script));
   information.Write(
       PlotInformationText(table.sampleCount, title, useable, stoufferUpper, covarUpper, settings) +
@@ -154,10 +157,14 @@ bool WriteResults(RunContext& context, const EggSampleTable& table, CompositeSer
   }
   context.AdvanceJobStage();
 
+  // The results are in place whatever becomes of the picture; a picture that
+  // could not be drawn still fails the run, after the window is shown.
+  const bool pictured = context.Aborted() || DrawPlotPicture(context, *files, scriptText);
   if (!context.Aborted() && !settings.batchMode) {
     context.PostStatus("Generating plot");
     LaunchPlot(context, files->script);
   }
+  if (!pictured) context.Abort();
   return true;
 }
 

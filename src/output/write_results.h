@@ -21,9 +21,11 @@
 //   compareIntervals, after the status "Comparing intervals", when interval
 //     comparison is on;
 // write the script and information file, commit the set (the shared root
-// tables get the run's lines only now), advance the job stage, and launch
-// gnuplot ("Generating plot") when the run is neither stopped nor a batch
-// run. An empty hook is skipped.
+// tables get the run's lines only now), advance the job stage, draw the
+// plot picture when one is asked for (plot_picture.h), and launch gnuplot
+// ("Generating plot") when the run is neither stopped nor a batch run. A
+// picture that could not be drawn is reported and sets the abort flag after
+// the launch; the results stay in place. An empty hook is skipped.
 //
 // A Stop at any point before the commit keeps nothing of the run: the earlier
 // results of the name stay as they were. A file that cannot be written

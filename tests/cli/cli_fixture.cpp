@@ -103,6 +103,23 @@ bool CliTest::StartHoldingFirstDownload(dataserver::DataServer& server) {
   return true;
 }
 
+ProgramResult RunTool(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder) {
+  QProcess process;
+  if (!folder.empty()) process.setWorkingDirectory(QString::fromStdString(folder));
+  QStringList list;
+  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
+  process.start(QString::fromStdString(program), list);
+  if (!process.waitForFinished(240000)) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << program << " did not end";
+  }
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
+}
+
 std::string CliTest::EggFile(const std::string& name, const std::string& date,
                              eggdata::EggDataOptions options) {
   if (options.stop == 0) {

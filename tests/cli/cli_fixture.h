@@ -24,6 +24,10 @@ inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
+// Runs a program (Debian's python3, Rscript) to its end in a folder.
+ProgramResult RunTool(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder = {});
+
 class CliTest : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -22,28 +22,11 @@ using testing::CliTest;
 using testing::Contains;
 using testing::ProgramResult;
 using testing::ReadFile;
+using testing::RunTool;
 using testing::WriteFile;
 
 const std::string kScripts = CORVANE_SOURCE_DIR "/tests/cli/scripts/";
 const std::string kCli = CORVANE_BINARY_DIR "/src/cli/corvane-cli";
-
-// Runs a program (Debian's python3, Rscript) to its end in a folder.
-ProgramResult RunTool(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder = {}) {
-  QProcess process;
-  if (!folder.empty()) process.setWorkingDirectory(QString::fromStdString(folder));
-  QStringList list;
-  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
-  process.start(QString::fromStdString(program), list);
-  if (!process.waitForFinished(240000)) {
-    process.kill();
-    process.waitForFinished();
-    ADD_FAILURE() << program << " did not end";
-  }
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
-}
 
 ProgramResult Python(const std::vector<std::string>& arguments, const std::string& folder = {}) {
   return RunTool("/usr/bin/python3", arguments, folder);

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDropEvent>
@@ -30,8 +31,8 @@ namespace {
 using DialogsTest = WindowTest;
 
 const std::vector<std::string> kConfigurationNames = {
-    "LogProgress", "SaveCompressed", "TempDir", "DataDir",       "RemoteSaveDir",
-    "GnuplotDir",  "TimeZoneURL",    "DataURL", "PseudoDataURL", "EggGroupFile"};
+    "LogProgress", "SaveCompressed", "TempDir",       "DataDir",      "RemoteSaveDir", "GnuplotDir",
+    "TimeZoneURL", "DataURL",        "PseudoDataURL", "EggGroupFile", "PlotPictures"};
 
 // Clicks the dialog's button with the text, from the event loop.
 void ClickLaterNamed(QWidget* dialog, const QString& text) {
@@ -40,7 +41,7 @@ void ClickLaterNamed(QWidget* dialog, const QString& text) {
   }
 }
 
-TEST_F(DialogsTest, CustomizeStoresItsTenValuesOnOkAndNothingOnCancel) {
+TEST_F(DialogsTest, CustomizeStoresItsElevenValuesOnOkAndNothingOnCancel) {
   const std::string newTemp = dir.path() + "newtemp";
   std::filesystem::create_directories(newTemp);
   answerer->Then([&](QWidget* modal) {
@@ -69,6 +70,7 @@ TEST_F(DialogsTest, CustomizeStoresItsTenValuesOnOkAndNothingOnCancel) {
   EXPECT_EQ(StoredSetting("DataURL"), kDefaultDataUrl);
   EXPECT_EQ(StoredSetting("SaveCompressed"), "1");
   EXPECT_EQ(StoredSetting("LogProgress"), "0");
+  EXPECT_EQ(StoredSetting("PlotPictures"), "none");
   // The form shows and uses the new values (the log's restart: the model's
   // test).
   EXPECT_EQ(form().outputRoot->text(), "/data/eggs");
@@ -91,6 +93,41 @@ TEST_F(DialogsTest, CustomizeStoresItsTenValuesOnOkAndNothingOnCancel) {
   EXPECT_EQ(form().outputRoot->text(), "/data/eggs");
   EXPECT_EQ(model().fields.outputRoot, "/data/eggs");
   EXPECT_FALSE(LogProgress());
+}
+
+// "Plot pictures" offers none and the three formats; the choice goes to the
+// form (which hands it to each run) and the store, and the dialog opens at
+// it the next time. Cancel keeps the earlier choice.
+TEST_F(DialogsTest, CustomizeOffersThePlotPictures) {
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(BuddyLabelText(dialog->plotPictures), "Plot pictures");
+    QStringList items;
+    for (int i = 0; i < dialog->plotPictures->count(); ++i)
+      items << dialog->plotPictures->itemText(i);
+    EXPECT_EQ(items, (QStringList{"none", "PNG", "SVG", "PDF"}));
+    EXPECT_EQ(dialog->plotPictures->currentText(), "none");
+    EXPECT_FALSE(dialog->plotPictures->toolTip().isEmpty());
+    dialog->plotPictures->setCurrentText("SVG");
+    ClickLaterNamed(dialog, "OK");
+  });
+  window().actions().customize->trigger();
+  EXPECT_TRUE(answerer->HandlersDone());
+  EXPECT_EQ(StoredSetting("PlotPictures"), "svg");
+  EXPECT_EQ(model().config.plotPictures, PictureFormat::kSvg);
+
+  answerer->Then([&](QWidget* modal) {
+    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->plotPictures->currentText(), "SVG");
+    dialog->plotPictures->setCurrentText("PDF");
+    ClickLaterNamed(dialog, "Cancel");
+  });
+  window().actions().customize->trigger();
+  EXPECT_TRUE(answerer->HandlersDone());
+  EXPECT_EQ(StoredSetting("PlotPictures"), "svg");
+  EXPECT_EQ(model().config.plotPictures, PictureFormat::kSvg);
 }
 
 TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValues) {

@@ -79,7 +79,8 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
   for (const char* extension : {".dat", ".inf", ".gp"}) {
     EXPECT_FALSE(ReadFile(folder + extension).empty()) << extension;
   }
-  EXPECT_EQ(WaitForRecord(gnuplotRecord), folder + ".gp\n-persist\n");
+  EXPECT_EQ(WaitForRecord(gnuplotRecord),
+            "-e\nset term qt 0 title \"GuiRun\"\n" + folder + ".gp\n-persist\n");
 
   // An idle form again.
   EXPECT_EQ(form().status->text(), "");

@@ -68,7 +68,9 @@ TEST(LocalRunTest, SingleAndMultiDayRunsPlainAndCompressedEndInThePlotFilesAndAP
     // A batch run shows no plot.
     EXPECT_EQ(c.batch ? testing::WaitForRecord(h.gnuplotRecord, std::chrono::milliseconds(300))
                       : h.GnuplotArguments(),
-              c.batch ? "" : h.Output("Quake", "Quake.gp\n-persist\n"));
+              c.batch ? ""
+                      : "-e\nset term qt 0 title \"Quake\"\n" +
+                            h.Output("Quake", "Quake.gp\n-persist\n"));
     // Compressed input is read as it is inflated: nothing is written to the
     // temporary directory; the user's files stay as they were, and nothing
     // is added beside them.

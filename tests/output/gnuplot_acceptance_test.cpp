@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include "output/gnuplot_launcher.h"
+#include "output/plot_script.h"
+#include "output/plot_windows.h"
 #include "results_run.h"
 
 extern char** environ;
@@ -97,54 +99,130 @@ TEST(GnuplotAcceptanceTest, TitlesLabelsAndPathsAreTakenAsWritten) {
   EXPECT_FALSE(testing::FileExists(run.root.File("injected")));
 }
 
+// A virtual X display of its own for the test's lifetime; gnuplot's window
+// processes, adopted by the test, are reaped when it ends.
+class VirtualDisplay {
+ public:
+  VirtualDisplay() {
+    EXPECT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);  // adopt the detached processes to reap them
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    const std::string fd = std::to_string(fds[1]);
+    const char* xvfb[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
+    EXPECT_EQ(posix_spawnp(&server_, "Xvfb", nullptr, nullptr, const_cast<char**>(xvfb), environ),
+              0);
+    close(fds[1]);
+    char number[16] = {};
+    EXPECT_GT(read(fds[0], number, sizeof number - 1), 0);
+    close(fds[0]);
+    name_ = ":" + std::to_string(std::atoi(number));
+  }
+  ~VirtualDisplay() {
+    kill(server_, SIGTERM);  // the windows' processes end with the display
+    const auto reaped = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < reaped && waitpid(-1, nullptr, WNOHANG) >= 0) {
+      usleep(50000);
+    }
+    prctl(PR_SET_CHILD_SUBREAPER, 0);
+  }
+  const std::string& name() const { return name_; }
+  pid_t server() const { return server_; }
+  // The top-level window names on the display, one per line.
+  std::string WindowNames() const {
+    const std::string command =
+        "xwininfo -root -children -display " + name_ +
+        " | sed -n 's/^ *0x[0-9a-f]* \"\\(.*\\)\": (\"gnuplot_qt.*/\\1/p' | sort";
+    std::string names;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+      char line[256];
+      while (std::fgets(line, sizeof line, pipe) != nullptr) names += line;
+      pclose(pipe);
+    }
+    return names;
+  }
+  // Waits until the window names are `expected`; false at the deadline.
+  bool WaitForWindows(const std::string& expected) const {
+    // A loaded machine may take its time: the deadline is generous.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (WindowNames() != expected) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      usleep(100000);
+    }
+    return true;
+  }
+
+ private:
+  pid_t server_ = 0;
+  std::string name_;
+};
+
+// Sets DISPLAY for a scope.
+struct DisplayScope {
+  explicit DisplayScope(const std::string& display) {
+    const char* given = std::getenv("DISPLAY");
+    saved = given != nullptr ? given : "";
+    setenv("DISPLAY", display.c_str(), 1);
+  }
+  ~DisplayScope() { saved.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", saved.c_str(), 1); }
+  std::string saved;
+};
+
 // The real gnuplot under a virtual display: its window opens and stays after
 // the launch has returned and gnuplot's own main process has ended.
 TEST(GnuplotAcceptanceTest, TheRealPlotWindowOpensAndStays) {
   testing::TempDir dir;
-  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);  // adopt the detached processes to reap them
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  const std::string fd = std::to_string(fds[1]);
-  const char* xvfb[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr};
-  pid_t server = 0;
-  ASSERT_EQ(posix_spawnp(&server, "Xvfb", nullptr, nullptr, const_cast<char**>(xvfb), environ), 0);
-  close(fds[1]);
-  char number[16] = {};
-  ASSERT_GT(read(fds[0], number, sizeof number - 1), 0);
-  close(fds[0]);
-  const std::string display = ":" + std::to_string(std::atoi(number));
+  VirtualDisplay display;
   testing::WriteFile(dir.File("window.gp"), "set term qt\nplot sin(x)\n");
-  const char* given = std::getenv("DISPLAY");
-  const std::string saved = given != nullptr ? given : "";
-  setenv("DISPLAY", display.c_str(), 1);
   std::string error;
-  EXPECT_TRUE(LaunchGnuplot("", dir.File("window.gp"), &error)) << error;
-  saved.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", saved.c_str(), 1);
-  const std::string shown =
-      "xwininfo -root -tree -display " + display + " | grep -q 'Gnuplot window'";
-  // A loaded machine may take its time: the deadline is generous.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  bool window = false;
-  while (!window && std::chrono::steady_clock::now() < deadline) {
-    usleep(100000);
-    window = std::system(shown.c_str()) == 0;
+  {
+    DisplayScope scope(display.name());
+    EXPECT_TRUE(LaunchGnuplot("", dir.File("window.gp"), &error)) << error;
   }
-  EXPECT_TRUE(window);
+  EXPECT_TRUE(display.WaitForWindows("Gnuplot window 0\n")) << display.WindowNames();
   // gnuplot's own process, adopted by us, ends; the window remains.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   bool gnuplotEnded = false;
   while (!gnuplotEnded && std::chrono::steady_clock::now() < deadline) {
     const pid_t ended = waitpid(-1, nullptr, WNOHANG);
-    gnuplotEnded = ended > 0 && ended != server;
+    gnuplotEnded = ended > 0 && ended != display.server();
     if (ended <= 0) usleep(50000);
   }
   EXPECT_TRUE(gnuplotEnded);
-  EXPECT_EQ(std::system(shown.c_str()), 0);
-  kill(server, SIGTERM);  // the window's process ends with the display
-  const auto reaped = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (std::chrono::steady_clock::now() < reaped && waitpid(-1, nullptr, WNOHANG) >= 0) {
-    usleep(50000);
+  EXPECT_EQ(display.WindowNames(), "Gnuplot window 0\n");
+}
+
+// Each plot window is titled with its data name; a new plot of a name
+// replaces the window of its earlier plot, and other names keep theirs.
+TEST(GnuplotAcceptanceTest, OneWindowPerDataNameTitledWithIt) {
+  testing::TempDir dir;
+  VirtualDisplay display;
+  testing::WriteFile(dir.File("first.gp"), std::string(kTerminalLine) + "plot sin(x)\n");
+  testing::WriteFile(dir.File("second.gp"), std::string(kTerminalLine) + "plot cos(x)\n");
+  PlotWindows windows;
+  testing::RecordingLink link;
+  auto launch = [&](const std::string& name, const std::string& script) {
+    RunContext context(&link, &link);
+    context.settings.dataName = name;
+    context.plotWindows = &windows;
+    DisplayScope scope(display.name());
+    EXPECT_TRUE(LaunchPlot(context, dir.File(script)));
+  };
+  launch("Quake_1 \"big\"", "first.gp");
+  EXPECT_TRUE(display.WaitForWindows("Quake_1 \"big\"\n")) << display.WindowNames();
+  launch("Other", "first.gp");
+  EXPECT_TRUE(display.WaitForWindows("Other\nQuake_1 \"big\"\n")) << display.WindowNames();
+  launch("Quake_1 \"big\"", "second.gp");
+  launch("Quake_1 \"big\"", "first.gp");
+  // Give a window that should not be there the time to show up.
+  EXPECT_TRUE(display.WaitForWindows("Other\nQuake_1 \"big\"\n")) << display.WindowNames();
+  const auto settle = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (std::chrono::steady_clock::now() < settle) {
+    EXPECT_EQ(display.WindowNames(), "Other\nQuake_1 \"big\"\n");
+    usleep(200000);
   }
-  prctl(PR_SET_CHILD_SUBREAPER, 0);
+  EXPECT_EQ(windows.Number("Quake_1 \"big\""), 0);
+  EXPECT_EQ(windows.Number("Other"), 1);
+  EXPECT_TRUE(link.messages().empty());
 }
 
 }  // namespace

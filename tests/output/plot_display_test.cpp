@@ -7,6 +7,7 @@
 
 #include "core/c_format.h"
 #include "core/output_file_set.h"
+#include "output/gnuplot_launcher.h"
 #include "output/plot_script.h"
 #include "results_run.h"
 #include "support/fifo.h"
@@ -52,7 +53,8 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
                                     : code == 13 ? " C\" with lines" + reference
                                                  : label + "\" with lines") +
                                    "\n");
-    EXPECT_EQ(testing::WaitForRecord(run.record), run.Path(".gp") + "\n-persist\n");
+    EXPECT_EQ(testing::WaitForRecord(run.record),
+              "-e\nset term qt 0 title \"Shown\"\n" + run.Path(".gp") + "\n-persist\n");
     unlink(run.record.c_str());
   }
   EXPECT_TRUE(run.link.messages().empty());
@@ -159,6 +161,59 @@ TEST(PlotDisplayTest, AnInformationFileThatIsNoRegularFileIsRefusedWithoutWaitin
   EXPECT_TRUE(run.context.Aborted());
   EXPECT_EQ(run.link.messageTexts().back(), message);
   EXPECT_EQ(run.Read(".gp"), "earlier script");
+}
+
+// With pictures on, a display draws the picture of the new script with the
+// real gnuplot (the stand-in hands a launch without arguments on to it) and
+// the window is launched as before.
+TEST(PlotDisplayTest, ADisplayRedrawsThePicture) {
+  Displayed run;
+  const std::string gnuplot = FindExecutable("gnuplot");
+  ASSERT_FALSE(gnuplot.empty());
+  WriteFile(run.context.settings.gnuplotPath,
+            "#!/bin/sh\nif [ $# -eq 0 ]; then exec " + gnuplot +
+                "; fi\n"
+                "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " +
+                run.record +
+                ".tmp\n"
+                "mv " +
+                run.record + ".tmp " + run.record + "\n");
+  std::string data;  // 14 columns that vary
+  for (int i = 0; i < 3601; ++i) {
+    data += std::to_string(i);
+    for (int column = 2; column <= 14; ++column) data += CFormat(" %f", (i % (column * 7)) * 0.1);
+    data += "\n";
+  }
+  WriteFile(run.Path(".dat"), data);
+  run.context.settings.plotPictures = PictureFormat::kSvg;
+  run.Display(7, "Variance of eggs");
+  EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
+  EXPECT_FALSE(run.context.Aborted());
+  std::string picture = run.Read(".svg");
+  EXPECT_NE(picture.find(">Variance of eggs<"), std::string::npos);
+  EXPECT_FALSE(testing::WaitForRecord(run.record).empty());
+  unlink(run.record.c_str());
+  run.Display(13, "Egg Covariance");
+  picture = run.Read(".svg");
+  EXPECT_EQ(picture.find(">Variance of eggs<"), std::string::npos);
+  EXPECT_NE(picture.find(">Egg Covariance<"), std::string::npos);
+  EXPECT_NE(picture.find(">p=0.050<"), std::string::npos);
+
+  // A picture that cannot be drawn is reported and fails the display; the
+  // script is the new one all the same, and the earlier picture stays.
+  run.context.ClearAbort();
+  run.context.settings.plotPictures = PictureFormat::kSvg;
+  run.context.settings.gnuplotPath = run.root.File("missing-gnuplot");
+  run.Display(5, "Deviation");
+  EXPECT_TRUE(run.context.Failed());
+  // The launch fails too, after the picture.
+  const std::vector<std::string> messages = run.link.messageTexts();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "Failed to draw the plot picture " + run.Path(".svg") + ": " +
+                             run.root.File("missing-gnuplot") + ": No such file or directory");
+  EXPECT_EQ(messages[1].rfind("Failed to launch Gnuplot", 0), 0u);
+  EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
+  EXPECT_EQ(run.Read(".svg"), picture);
 }
 
 }  // namespace

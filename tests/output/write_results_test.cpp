@@ -186,7 +186,9 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
     EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 3\n");
     EXPECT_EQ(Lines(run.Read(".dat")).size(), 3u);
     EXPECT_EQ(run.context.JobStage(), stage + 2);
-    EXPECT_EQ(testing::WaitForRecord(run.record), run.Path(".gp") + "\n-persist\n");
+    EXPECT_EQ(testing::WaitForRecord(run.record), "-e\nset term qt 0 title \"" +
+                                                      run.context.settings.dataName + "\"\n" +
+                                                      run.Path(".gp") + "\n-persist\n");
     EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1) << "gnuplot is no child of ours";
     EXPECT_TRUE(run.link.messages().empty());
   }

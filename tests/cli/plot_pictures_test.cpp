@@ -1,0 +1,172 @@
+// Plot pictures in headless batches: each item draws NAME.png, .svg or .pdf
+// beside its script with the real gnuplot and no display, a picture that
+// shows the run's curves, and a picture that cannot be drawn fails its item
+// without losing the item's results.
+#include <filesystem>
+
+#include <gtest/gtest.h>
+#include <QXmlStreamReader>
+
+#include "cli/cli_options.h"
+#include "cli_fixture.h"
+#include "core/date_time.h"
+
+namespace corvane {
+namespace {
+
+using testing::CliTest;
+using testing::Contains;
+using testing::FileExists;
+using testing::ProgramResult;
+using testing::ReadFile;
+using testing::RunTool;
+
+const std::string kScripts = CORVANE_SOURCE_DIR "/tests/cli/scripts/";
+
+// The width and height of a PNG's IHDR chunk, which follows the signature.
+std::pair<unsigned, unsigned> PngSize(const std::string& png) {
+  auto word = [&](size_t at) {
+    unsigned value = 0;
+    for (size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(png.at(at + i));
+    return value;
+  };
+  return {word(16), word(20)};
+}
+
+// The names of the files in a folder, the hidden ones too.
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class PlotPicturesTest : public CliTest {
+ protected:
+  // One item per name, each an hour of its own day of May 2011 (a day from
+  // 00:00:00 with `wholeDay`), after the given keyword lines.
+  std::string Batch(const std::vector<std::string>& names, const std::string& keywords,
+                    bool wholeDay = false) {
+    std::string text = "DataDirectory " + root_ + "\n" + keywords;
+    for (size_t i = 0; i < names.size(); ++i) {
+      const std::string date = "2011-05-0" + std::to_string(i + 1);
+      eggdata::EggDataOptions options;
+      options.start = SecondsFromText(date + " 00:00:00");
+      options.stop = options.start + (wholeDay ? 86399 : 3599);
+      options.eggCount = 20;
+      text += "LocalEggFile " + EggFile(names[i] + ".csv", date, options) + "\n" + names[i] + " " +
+              date + " 00:00:00 " + date + (wholeDay ? " 23:59:59\n" : " 00:59:59\n");
+    }
+    return text;
+  }
+  std::string Out(const std::string& name, const std::string& extension) const {
+    return root_ + name + "/" + name + extension;
+  }
+};
+
+// Every format, chosen by the keyword or by --set, gives one valid picture
+// per item and nothing else new in the folder.
+TEST_F(PlotPicturesTest, EachFormatGivesOneValidPicturePerItem) {
+  const ProgramResult png = RunBatch(Batch({"Png1", "Png2"}, "PlotPictures png\n"));
+  ASSERT_EQ(png.exitCode, kExitOk) << png.err;
+  for (const std::string name : {"Png1", "Png2"}) {
+    const std::string picture = ReadFile(Out(name, ".png"));
+    ASSERT_GT(picture.size(), 24u) << name;
+    EXPECT_EQ(picture.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_EQ(picture.substr(12, 4), "IHDR");
+    EXPECT_EQ(PngSize(picture), std::make_pair(1200u, 750u));
+    EXPECT_EQ(FolderNames(root_ + name), (std::vector<std::string>{name + ".dat", name + ".gp",
+                                                                   name + ".inf", name + ".png"}));
+  }
+
+  const ProgramResult svg = RunBatch(Batch({"Svg1", "Svg2"}, ""), {"--set", "PlotPictures=svg"});
+  ASSERT_EQ(svg.exitCode, kExitOk) << svg.err;
+  for (const std::string name : {"Svg1", "Svg2"}) {
+    SCOPED_TRACE(name);
+    QXmlStreamReader xml(QByteArray::fromStdString(ReadFile(Out(name, ".svg"))));
+    int paths = 0;
+    QString width;
+    bool title = false;
+    while (!xml.atEnd()) {
+      xml.readNext();
+      if (!xml.isStartElement()) continue;
+      if (xml.name() == QLatin1String("svg")) width = xml.attributes().value("width").toString();
+      if (xml.name() == QLatin1String("path")) ++paths;
+      if (xml.name() == QLatin1String("text")) {
+        title = title || xml.readElementText(QXmlStreamReader::IncludeChildElements)
+                             .startsWith(QString::fromStdString(name + " 2011-05-0"));
+      }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(width, "1200");
+    EXPECT_GT(paths, 2);
+    EXPECT_TRUE(title);
+  }
+
+  const ProgramResult pdf = RunBatch(Batch({"Pdf1"}, "PlotPictures PDF\n"));
+  ASSERT_EQ(pdf.exitCode, kExitOk) << pdf.err;
+  const std::string document = ReadFile(Out("Pdf1", ".pdf"));
+  EXPECT_EQ(document.rfind("%PDF-", 0), 0u);
+  EXPECT_TRUE(Contains(document, "/MediaBox [ 0 0 1200 750 ]"));
+  EXPECT_EQ(document.substr(document.find_last_not_of("\r\n") - 4, 5), "%%EOF");
+  // The keyword's choice holds for the items after it only.
+  EXPECT_FALSE(FileExists(Out("Pdf1", ".png")));
+}
+
+// The picture of a one-day run draws the curve and its reference over the
+// whole width, as the pixels of their colours show.
+TEST_F(PlotPicturesTest, TheOneDayPictureShowsTheCurves) {
+  const ProgramResult result = RunBatch(Batch({"Day"}, "PlotPictures png\n", true));
+  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
+  const ProgramResult check =
+      RunTool("/usr/bin/python3",
+              {kScripts + "png_curve_check.py", Out("Day", ".png"), "1200", "750", "1000"});
+  EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+}
+
+// A gnuplot that fails, or that is missing, fails the item with a summary
+// line naming the picture; the item's results are whole and no pending
+// picture is left behind. The next item goes on.
+TEST_F(PlotPicturesTest, AFailedPictureFailsItsItemButKeepsItsResults) {
+  const std::string failing = dir_.File("failing-gnuplot");
+  testing::WriteFile(failing, "#!/bin/sh\necho 'line 3: no such terminal' >&2\nexit 1\n");
+  std::filesystem::permissions(failing, std::filesystem::perms::owner_all);
+  const ProgramResult result = RunBatch(Batch({"Broken1", "Broken2"}, "PlotPictures svg\n"),
+                                        {"--set", "GnuplotDir=" + failing});
+  EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
+  const std::string summary = ReadFile(root_ + "summary.tst");
+  for (const std::string name : {"Broken1", "Broken2"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(Contains(summary, name + ": Failed to draw the plot picture " + Out(name, ".svg") +
+                                      ": " + failing +
+                                      " ended with status 1: line 3: no such terminal\n"))
+        << summary;
+    EXPECT_EQ(FolderNames(root_ + name),
+              (std::vector<std::string>{name + ".dat", name + ".gp", name + ".inf"}));
+  }
+  EXPECT_TRUE(Contains(result.out + result.err, "2 failed")) << result.out << result.err;
+
+  const ProgramResult missing = RunBatch(Batch({"Missing"}, "PlotPictures png\n"),
+                                         {"--set", "GnuplotDir=" + dir_.File("no-gnuplot")});
+  EXPECT_EQ(missing.exitCode, kExitItemsFailed);
+  EXPECT_TRUE(Contains(ReadFile(root_ + "summary.tst"),
+                       "Missing: Failed to draw the plot picture " + Out("Missing", ".png") + ": " +
+                           dir_.File("no-gnuplot") + ": No such file or directory\n"));
+}
+
+// Unknown formats are refused where they enter, naming the choices.
+TEST_F(PlotPicturesTest, UnknownFormatsAreRefused) {
+  const ProgramResult set = RunBatch(Batch({"Gif"}, ""), {"--set", "PlotPictures=gif"});
+  EXPECT_EQ(set.exitCode, kExitUsage);
+  EXPECT_TRUE(Contains(set.err, "PlotPictures takes none, png, svg or pdf, not \"gif\""))
+      << set.err;
+  const ProgramResult keyword = RunBatch(Batch({"Gif"}, "PlotPictures gif\n"));
+  EXPECT_NE(keyword.exitCode, kExitOk);
+  EXPECT_TRUE(Contains(keyword.err, "\"gif\" is not none, png, svg or pdf.")) << keyword.err;
+  EXPECT_FALSE(FileExists(Out("Gif", ".gp")));
+}
+
+}  // namespace
+}  // namespace corvane
