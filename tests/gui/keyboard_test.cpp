@@ -2,6 +2,7 @@
 // and menu carries an access key, none twice in one window, and each does
 // what it names; the shortcuts; Enter presses the default button of the
 // form and of every dialog.
+#include <chrono>
 #include <map>
 
 #include <QAction>
@@ -14,9 +15,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include "app/menu_commands.h"
 #include "gui/audio_window.h"
@@ -266,6 +269,37 @@ TEST_F(KeyboardTest, EnterInEachDialogIsOk) {
   window().actions().probCalculator->trigger();
   EXPECT_NEAR(probability.toDouble(), 0.5, 1e-7) << probability.toStdString();
   EXPECT_TRUE(answerer->HandlersDone());
+}
+
+// The About box is a message box, which the answerer would close itself:
+// here Enter is the only thing pressed, and a box still open at the deadline
+// is closed so that the test fails instead of hanging.
+TEST_F(KeyboardTest, EnterClosesTheAboutBox) {
+  answerer.reset();
+  QString title;
+  bool entered = false;
+  bool closedByTest = false;
+  const auto start = std::chrono::steady_clock::now();
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    if (!entered) {
+      entered = true;
+      title = box->windowTitle();
+      QWidget* focus = box->focusWidget();
+      QTest::keyClick(focus != nullptr ? focus : box, Qt::Key_Return);
+    } else if (std::chrono::steady_clock::now() - start > kWindowDeadline) {
+      closedByTest = true;
+      box->done(0);
+    }
+  });
+  poll.start();
+  window().actions().about->trigger();
+  EXPECT_TRUE(entered);
+  EXPECT_EQ(title, "About Corvane");
+  EXPECT_FALSE(closedByTest);
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 // What the window tells the user: the icon of each kind of message box, the
 // received bytes of each run from 0, a stop time that follows a new start
-// when the form had completed it, and pages the opener cannot show.
+// when the form had completed it, each day of a remote run with the
+// progress it brings, and pages the opener cannot show.
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <map>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -98,6 +103,49 @@ TEST_F(WindowFeedbackTest, BytesReceivedStartFromZeroWithEachRun) {
   EXPECT_EQ(form().bytesReceived->text(), "0");
   ASSERT_TRUE(WaitFor([&] { return !model().Busy(); }));
   EXPECT_EQ(form().bytesReceived->text(), "0");
+}
+
+// A remote run of three days names each day as it is fetched, and the
+// progress bar rises with each day in. The server trickles its answers so
+// that every day is on show for a while.
+TEST_F(WindowFeedbackTest, ARemoteRunShowsEachDayAndRisesByDay) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 2, 3});
+  std::string error;
+  ASSERT_TRUE(server.Start(&error)) << error;
+  dataserver::FaultPlan plan;
+  plan.trickleBytes = 16384;
+  plan.trickleInterval = std::chrono::milliseconds(100);
+  server.SetFaults(plan);
+  model().config.dataUrl = server.DataUrl();
+  TypeLocalRequest("", "2011-05-03 18:00:00", "2011-05-05 05:59:59", "ThreeDays");
+  form().remoteAccess->setChecked(true);
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+
+  // The highest progress seen while each day's text was shown.
+  std::map<std::string, int> progressByStatus;
+  std::vector<std::string> statuses;
+  ASSERT_TRUE(WaitFor([&] {
+    const std::string status = form().status->text().toStdString();
+    if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
+    int& highest = progressByStatus[status];
+    highest = std::max(highest, form().progress->value());
+    return answerer->HasBox(FinishedText("ThreeDays"), "");
+  })) << ::testing::PrintToString(answerer->Texts());
+
+  std::vector<std::string> days;
+  for (const std::string& status : statuses) {
+    // A day's text comes back after the day before it has been uncompressed.
+    if (status.rfind("Getting data from internet: ", 0) == 0 &&
+        std::find(days.begin(), days.end(), status) == days.end()) {
+      days.push_back(status);
+    }
+  }
+  const std::vector<std::string> expected = {"Getting data from internet: day 1 of 3",
+                                             "Getting data from internet: day 2 of 3",
+                                             "Getting data from internet: day 3 of 3"};
+  EXPECT_EQ(days, expected) << ::testing::PrintToString(statuses);
+  EXPECT_LT(progressByStatus[expected[0]], progressByStatus[expected[1]]);
+  EXPECT_LT(progressByStatus[expected[1]], progressByStatus[expected[2]]);
 }
 
 // Without a program that can show a page, each command says so and gives

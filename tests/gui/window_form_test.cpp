@@ -1,13 +1,17 @@
 // The main window as a user first meets it: title, menus, frames, every
 // control with its label and default, the enabling rules, the refusals of a
 // request with their captions, and the completed times shown back.
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -106,6 +110,29 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   EXPECT_EQ(f.displayVariable->checkedId(), 5);
   EXPECT_EQ(ButtonTexts({f.analyzeButton, f.stopButton, f.displayButton, f.runBatchButton}),
             (std::vector<std::string>{"Analyze data", "Stop", "Display", "Run batch file"}));
+}
+
+// Every control a user can set or read, found by its kind so that a new one
+// is checked too, says what it is when the pointer rests on it.
+TEST_F(WindowFormTest, EveryControlHasATooltip) {
+  int checked = 0;
+  for (QWidget* widget : window().findChildren<QWidget*>()) {
+    const bool control = qobject_cast<QLineEdit*>(widget) != nullptr ||
+                         qobject_cast<QAbstractButton*>(widget) != nullptr ||
+                         qobject_cast<QComboBox*>(widget) != nullptr ||
+                         qobject_cast<QAbstractSpinBox*>(widget) != nullptr ||
+                         qobject_cast<QAbstractItemView*>(widget) != nullptr ||
+                         qobject_cast<QProgressBar*>(widget) != nullptr;
+    if (!control || !widget->isVisibleTo(&window())) continue;
+    ++checked;
+    const QString name = qobject_cast<QAbstractButton*>(widget) != nullptr
+                             ? WithoutAccessKey(qobject_cast<QAbstractButton*>(widget)->text())
+                             : BuddyLabelText(widget);
+    EXPECT_FALSE(widget->toolTip().trimmed().isEmpty())
+        << widget->metaObject()->className() << " \"" << name.toStdString() << "\"";
+  }
+  // The form's fields, boxes, radio buttons, buttons and status row.
+  EXPECT_GE(checked, 40);
 }
 
 TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
