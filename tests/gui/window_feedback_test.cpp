@@ -121,16 +121,23 @@ TEST_F(WindowFeedbackTest, ARemoteRunShowsEachDayAndRisesByDay) {
   form().remoteAccess->setChecked(true);
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
 
-  // The highest progress seen while each day's text was shown.
+  // The highest progress seen while each day's text was shown, and every
+  // fall of the bar before its return to 0 at the end.
   std::map<std::string, int> progressByStatus;
   std::vector<std::string> statuses;
+  std::vector<std::pair<int, int>> falls;
+  int highestSoFar = 0;
   ASSERT_TRUE(WaitFor([&] {
     const std::string status = form().status->text().toStdString();
     if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
+    const int value = form().progress->value();
     int& highest = progressByStatus[status];
-    highest = std::max(highest, form().progress->value());
+    highest = std::max(highest, value);
+    if (value != 0 && value < highestSoFar) falls.emplace_back(highestSoFar, value);
+    highestSoFar = std::max(highestSoFar, value);
     return answerer->HasBox(FinishedText("ThreeDays"), "");
   })) << ::testing::PrintToString(answerer->Texts());
+  EXPECT_TRUE(falls.empty()) << "the bar fell: " << ::testing::PrintToString(falls);
 
   std::vector<std::string> days;
   for (const std::string& status : statuses) {
