@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <string_view>
+#include <thread>
 
 #include "core/c_format.h"
 
@@ -18,6 +20,8 @@ namespace {
 constexpr std::string_view kPendingSuffix = ".pending";
 // A commit record lists a few dozen file names; a larger one is not ours.
 constexpr off_t kRecordLimit = 1 << 16;
+// How long Begin tries a held lock again before it refuses the set.
+constexpr std::chrono::seconds kLockWait(2);
 
 std::string BaseName(const std::string& path) {
   const std::size_t slash = path.rfind('/');
@@ -75,8 +79,16 @@ std::optional<std::string> OutputFileSet::Begin(const std::string& directory,
   FileDescriptor folder(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder.valid()) return "Cannot open the folder " + directory + ": " + ErrorText(errno);
   // A file system without locks still gets the pending names and the record.
-  if (flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    return "The results of " + name + " are being written by another run";
+  // A lock may outlive its set for a moment: a child process started by
+  // another thread holds a copy of the folder's descriptor until it runs
+  // its program. So a held lock is tried again for a while before the set
+  // is refused.
+  const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+  while (flock(folder.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return "The results of " + name + " are being written by another run";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   if (fstat(folder.get(), &folder_) != 0) {
     return "Cannot open the folder " + directory + ": " + ErrorText(errno);

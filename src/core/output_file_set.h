@@ -20,9 +20,10 @@
 // are.)
 //
 // Begin locks the folder (flock) until Commit or Discard, so that two runs
-// of one name never interleave their sets; a second Begin is refused at once
-// rather than kept waiting. The user's own files in the folder are never
-// touched: only pending files of this name and the record are.
+// of one name never interleave their sets; a second Begin is refused after
+// trying the lock for two seconds (a lock can outlive its set briefly, held
+// by a child process another thread is starting) rather than kept waiting. The user's own files in
+// the folder are never touched: only pending files of this name and the record are.
 //
 // Tables that many runs append to (the output root's summary and spectrum
 // tables) cannot be swapped whole. AddToTable keeps their text until Commit,
