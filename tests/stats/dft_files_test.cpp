@@ -14,7 +14,7 @@
 #include "stats/block_power.h"
 #include "stats/complex_fft.h"
 #include "support/run_folders.h"
-#include "support/spectrum_oracle.h"
+#include "support/direct_spectrum.h"
 #include "support/text_lines.h"
 
 namespace corvane {

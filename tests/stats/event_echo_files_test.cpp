@@ -12,7 +12,7 @@
 
 #include "core/c_format.h"
 #include "stats/echo_fixture.h"
-#include "support/spectrum_oracle.h"
+#include "support/direct_spectrum.h"
 
 namespace corvane {
 namespace {
