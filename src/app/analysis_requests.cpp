@@ -13,6 +13,7 @@
 #include "core/data_name.h"
 #include "core/paths.h"
 #include "core/shard_journal.h"
+#include "net/request_url.h"
 #include "stats/dft_files.h"
 #include "stats/interval_comparison.h"
 #include "stats/smoothing_settings.h"
@@ -175,7 +176,7 @@ bool AnalysisDialog::StartAnalysisJob() {
     return false;
   }
 
-  const bool pseudoEggData = fields.dataName.find("PED") != std::string::npos;
+  const bool pseudoEggData = IsPseudoEggDataName(fields.dataName);
   job.SetDataUrls(config.dataUrl, config.pseudoDataUrl);
   job.SetLocalEggFile(fields.localEggFile);
   if (batchMode_) job.SetInputCache(batchInputCache_);

@@ -5,6 +5,7 @@
 
 #include "core/date_time.h"
 #include "core/paths.h"
+#include "net/request_url.h"
 #include "output/csv_table.h"
 
 namespace corvane {
@@ -24,7 +25,7 @@ ResultRequest ResultRequestOf(const AnalysisFields& fields, const FormConfig& co
   request.subgroupFile = fields.eggGroupFile;
   request.remote = fields.remoteAccess;
   if (fields.remoteAccess) {
-    const bool pseudo = fields.dataName.find("PED") != std::string::npos;
+    const bool pseudo = IsPseudoEggDataName(fields.dataName);
     request.input = pseudo ? config.pseudoDataUrl : config.dataUrl;
   } else {
     request.input = fields.localEggFile;
