@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <set>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -172,8 +174,14 @@ TEST(OutputFileSetTest, BeginCleansOnlyThisNamesLeftoversAndLocksTheFolder) {
   OutputFileSet second;
   EXPECT_EQ(second.Begin(f.folder, "Quake"),
             "The results of Quake are being written by another run");
-  set.Discard();
+  // A lock released within the wait (as when a child process held a copy of
+  // the folder's descriptor until it ran its program) is taken.
+  std::thread release([&set] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    set.Discard();
+  });
   EXPECT_EQ(second.Begin(f.folder, "Quake"), std::nullopt);
+  release.join();
   // A path that leads to the folder another way names a file of the set;
   // outside the folder or in a folder's place, no file is opened.
   OutputFile file;
