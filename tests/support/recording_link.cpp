@@ -27,36 +27,10 @@ void RecordingLink::ShowMessage(const std::string& text, const std::optional<std
   messages_.push_back(ShownMessage{text, caption, kind});
 }
 
-std::vector<std::string> RecordingLink::statuses() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return statuses_;
-}
-
-std::vector<ShownMessage> RecordingLink::messages() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return messages_;
-}
-
 std::vector<std::string> RecordingLink::messageTexts() const {
-  std::lock_guard<std::mutex> lock(mutex_);
   std::vector<std::string> texts;
-  for (const ShownMessage& m : messages_) texts.push_back(m.text);
+  for (const ShownMessage& m : messages()) texts.push_back(m.text);
   return texts;
-}
-
-std::int64_t RecordingLink::bytesReceived() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return bytes_;
-}
-
-int RecordingLink::runEndedCount() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return run_ended_;
-}
-
-RunReport RecordingLink::report() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return report_;
 }
 
 bool RecordingLink::WaitForRunEnded(std::chrono::milliseconds timeout) {

@@ -28,18 +28,24 @@ class RecordingLink : public FormLink, public MessageReporter {
   void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
                    MessageKind kind = MessageKind::kCritical) override;
 
-  std::vector<std::string> statuses() const;
-  std::vector<ShownMessage> messages() const;
+  std::vector<std::string> statuses() const { return Copy(statuses_); }
+  std::vector<ShownMessage> messages() const { return Copy(messages_); }
   std::vector<std::string> messageTexts() const;
-  std::int64_t bytesReceived() const;
-  int runEndedCount() const;
+  std::int64_t bytesReceived() const { return Copy(bytes_); }
+  int runEndedCount() const { return Copy(run_ended_); }
   // The report of the last end-of-run notification.
-  RunReport report() const;
+  RunReport report() const { return Copy(report_); }
 
   // Waits until NotifyRunEnded has been called at least once.
   bool WaitForRunEnded(std::chrono::milliseconds timeout);
 
  private:
+  template <typename T>
+  T Copy(const T& member) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return member;
+  }
+
   mutable std::mutex mutex_;
   std::condition_variable ended_;
   std::vector<std::string> statuses_;

@@ -1,7 +1,5 @@
-// Helpers for tests that read back WAV files: the samples after the 46-byte
-// header this program writes, the little-endian fields of a header, the
-// lengths and frequencies of the notes laid out in a file, and the output of
-// an external reader (soxi, python3) run through the shell.
+// Helpers for tests that read back WAV files and the notes laid out in them,
+// and run an external reader (soxi, python3) through the shell.
 #pragma once
 
 #include <cstdint>
