@@ -8,6 +8,7 @@
 
 #include "cli/cli_options.h"
 #include "cli_fixture.h"
+#include "core/data_name.h"
 #include "core/date_time.h"
 #include "support/text_lines.h"
 #include "support/wave_probe.h"
@@ -33,7 +34,8 @@ int Matching(const std::string& file, const std::string& pattern) {
 // The line formats of each table and file are checked where they are
 // written; here what only the whole run shows: every file is there, holds
 // the batch's settings and the run's own numbers, and the summary heading
-// comes once per table.
+// comes once per table. Every table the run leaves in the output root bears
+// a name that no run may take: items of those names are refused.
 TEST_F(CliTest, EveryTableAndFileOfTheAnalysesAndTheSummaryHeadingOncePerTable) {
   auto batch = [&](const std::vector<std::string>& names) {
     std::string text = "DataDirectory " + root_ +
@@ -45,8 +47,8 @@ TEST_F(CliTest, EveryTableAndFileOfTheAnalysesAndTheSummaryHeadingOncePerTable) 
     }
     return RunBatch(text);
   };
-  const auto result = batch({"Quake1", "Quake2"});
-  ASSERT_EQ(result.exitCode, kExitOk) << result.err;
+  const auto result = batch({"Quake1", "Quake2", "summary.tst", "LPVAR_dft.dat"});
+  ASSERT_EQ(result.exitCode, kExitItemsFailed) << result.err;
   const char* variables[] = {"eggvar", "lpdev", "alpdev", "lpadev", "lpvar", "lpmax"};
   for (const std::string name : {"Quake1", "Quake2"}) {
     SCOPED_TRACE(name);
@@ -91,20 +93,37 @@ TEST_F(CliTest, EveryTableAndFileOfTheAnalysesAndTheSummaryHeadingOncePerTable) 
     EXPECT_EQ(Matching(root_ + "event_dft.dat", name + "\t(Signature|Post-event)\t.*"), 2);
   }
 
-  // The summary: its heading once, then a line of 23 fields per run; a new
-  // table after the summary was deleted gets the heading again.
+  int tables = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(root_)) {
+    if (!entry.is_regular_file()) continue;
+    ++tables;
+    EXPECT_TRUE(IsRootTableName(entry.path().filename().string())) << entry.path();
+  }
+  // The summary, the results and series tables, six variables' and the
+  // event's spectra.
+  EXPECT_EQ(tables, 10);
+  EXPECT_FALSE(std::filesystem::exists(root_ + "LPVAR_dft.dat"));
+
+  // The summary: its heading once, then a line of 23 fields per run and one
+  // per refusal; a new table after the summary was deleted gets the heading
+  // again.
   const std::string row = "\t60\t" + kNumber + "\t3600\t(" + kNumber + "\t){19}";
-  const auto expectSummary = [&](const std::vector<std::string>& names) {
+  const auto expectSummary = [&](const std::vector<std::string>& names, size_t refused) {
     const std::string summary = ReadFile(root_ + "summary.tst");
     EXPECT_EQ(summary.rfind("Root directory: " + root_ + "\ninterval1Start 0\n", 0), 0u) << summary;
     EXPECT_EQ(Matching(root_ + "summary.tst", "Root directory: .*"), 1);
-    EXPECT_EQ(Lines(summary).size(), 8 + names.size());
+    EXPECT_EQ(Lines(summary).size(), 8 + names.size() + refused);
     for (const std::string& name : names) EXPECT_EQ(Matching(root_ + "summary.tst", name + row), 1);
   };
-  expectSummary({"Quake1", "Quake2"});
+  expectSummary({"Quake1", "Quake2"}, 2);
+  for (const std::string name : {"summary.tst", "LPVAR_dft.dat"}) {
+    EXPECT_EQ(Matching(root_ + "summary.tst", name + ": The data name " + name +
+                                                  " is the name of a table in the output root.*"),
+              1);
+  }
   std::filesystem::remove(root_ + "summary.tst");
   ASSERT_EQ(batch({"Quake3"}).exitCode, kExitOk);
-  expectSummary({"Quake3"});
+  expectSummary({"Quake3"}, 0);
 }
 
 TEST_F(CliTest, ABatchWithAudioOutputWritesFiveSoundFilesWithNotesAndARestAtThePeak) {

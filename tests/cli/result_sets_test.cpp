@@ -1,7 +1,6 @@
 // corvane-cli and the results of a run as a whole: a run killed at any
 // point leaves the earlier results or the new ones, never a mix; an output
-// root on a full disk is reported as such; a data name that would take a
-// table's place in the output root is refused.
+// root on a full disk is reported as such.
 #include <signal.h>
 #include <sys/stat.h>
 
@@ -15,7 +14,6 @@
 
 #include "cli/cli_options.h"
 #include "cli_fixture.h"
-#include "core/data_name.h"
 #include "core/date_time.h"
 #include "core/output_file_append.h"
 #include "core/output_file_set.h"
@@ -27,16 +25,13 @@ namespace corvane {
 namespace {
 
 using testing::CliTest;
+using testing::Contains;
 using testing::DifferentFiles;
 using testing::FileExists;
 using testing::FolderSnapshot;
 using testing::Lines;
 using testing::ReadFile;
 using Snapshot = std::map<std::string, std::string>;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 std::int64_t SizeOf(const std::string& path) {
   struct stat info {};
@@ -53,20 +48,13 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::seconds deadli
   return true;
 }
 
-// The files of one run folder, or of the root's tables alone.
-Snapshot RunFolder(const Snapshot& root) {
-  Snapshot folder;
+// The files of the run folder (with runFolder) or the root's tables.
+Snapshot Part(const Snapshot& root, bool runFolder) {
+  Snapshot part;
   for (const auto& [name, contents] : root) {
-    if (name.rfind("Quake/", 0) == 0) folder[name] = contents;
+    if ((name.rfind("Quake", 0) == 0) == runFolder) part[name] = contents;
   }
-  return folder;
-}
-Snapshot Tables(const Snapshot& root) {
-  Snapshot tables;
-  for (const auto& [name, contents] : root) {
-    if (name.find('/') == std::string::npos && name != "Quake") tables[name] = contents;
-  }
-  return tables;
+  return part;
 }
 
 struct ResultSetsTest : CliTest {
@@ -76,9 +64,6 @@ struct ResultSetsTest : CliTest {
            "AudioOutput 1\nLocalEggFile " +
            dir_.File("data/d.csv") + "\nQuake 2011-05-03 00:00:00 " + stop +
            " 2011-05-03 06:00:00 0.1\n";
-  }
-  std::vector<std::string> Arguments() const {
-    return {"batch", "--set", "TempDir=" + temp_, dir_.File("run.ebb")};
   }
 };
 
@@ -96,8 +81,8 @@ TEST_F(ResultSetsTest, AKilledRunLeavesTheEarlierResultsOrTheNewOnesWhole) {
   ASSERT_EQ(eggdata::WriteEggDataDays(dir_.File("data/d.csv"), options, false).size(), 2u);
   ASSERT_EQ(RunBatch(Batch("2011-05-03 23:59:59")).exitCode, kExitOk);
   const Snapshot earlier = FolderSnapshot(root_);
-  testing::WriteFile(dir_.File("run.ebb"), Batch("2011-05-04 23:59:59"));
-  ASSERT_EQ(Run(Arguments()).exitCode, kExitOk);
+  const std::vector<std::string> arguments = BatchArguments(Batch("2011-05-04 23:59:59"), {});
+  ASSERT_EQ(Run(arguments).exitCode, kExitOk);
   const Snapshot later = FolderSnapshot(root_);
   const std::string folder = root_ + "Quake/";
   ASSERT_EQ(Lines(later.at("Quake/Quake.dat")).size(), 172800u);
@@ -131,7 +116,7 @@ TEST_F(ResultSetsTest, AKilledRunLeavesTheEarlierResultsOrTheNewOnesWhole) {
     SCOPED_TRACE(point.name);
     testing::RestoreFolder(root_, earlier);
     QProcess process;
-    Start(process, Arguments());
+    Start(process, arguments);
     ASSERT_TRUE(process.waitForStarted(20000));
     const bool hit = WaitFor([&] { return point.reached() || process.waitForFinished(1); },
                              std::chrono::seconds(120));
@@ -147,21 +132,21 @@ TEST_F(ResultSetsTest, AKilledRunLeavesTheEarlierResultsOrTheNewOnesWhole) {
     OutputFileSet set;
     ASSERT_EQ(set.Begin(folder, "Quake"), std::nullopt);
     set.Discard();
-    for (const auto& [name, contents] : Tables(later)) {
+    for (const auto& [name, contents] : Part(later, false)) {
       ASSERT_EQ(AppendToTable(root_ + name, {}), std::nullopt) << name;
     }
     const Snapshot after = FolderSnapshot(root_);
-    const std::vector<std::string> changed = DifferentFiles(RunFolder(earlier), RunFolder(after));
+    const std::vector<std::string> changed = DifferentFiles(Part(earlier, true), Part(after, true));
     if (point.beforeCommit) {
       EXPECT_EQ(changed, std::vector<std::string>());
     } else {
-      EXPECT_TRUE(changed.empty() || DifferentFiles(RunFolder(later), RunFolder(after)).empty())
+      EXPECT_TRUE(changed.empty() || DifferentFiles(Part(later, true), Part(after, true)).empty())
           << changed.size() << " files changed";
     }
     const std::vector<std::string> information = Lines(after.at("Quake/Quake.inf"));
     EXPECT_EQ(information.at(0),
               "nRecords " + std::to_string(Lines(after.at("Quake/Quake.dat")).size()));
-    for (const auto& [name, contents] : Tables(after)) {
+    for (const auto& [name, contents] : Part(after, false)) {
       EXPECT_TRUE(contents == earlier.at(name) || contents == later.at(name)) << name;
     }
   }
@@ -187,38 +172,6 @@ TEST_F(ResultSetsTest, AFullOutputRootIsReportedOnStandardError) {
       << result.err;
   EXPECT_FALSE(FileExists(data));
   EXPECT_TRUE(std::filesystem::is_empty(root + "Quake"));
-}
-
-// Every table a run with every analysis leaves in the output root bears a
-// name that no run may take; a batch item of that name is refused before it
-// runs, and the table stays a file.
-TEST_F(ResultSetsTest, ADataNameOfATableOfTheOutputRootIsRefused) {
-  const std::string egg = EggFile("q.csv", "2011-05-03");
-  const auto result = RunBatch("DataDirectory " + root_ +
-                               "\nCompareIntervals 1 0 1200 1200\nEventEchoDetect 1 5\n"
-                               "DFTOutput 1 512\nLocalEggFile " +
-                               egg +
-                               "\nQuake 2011-05-03 00:00:00 2011-05-03 00:59:59 "
-                               "2011-05-03 00:20:00 0.1\nsummary.tst 2011-05-03 00:00:00 "
-                               "2011-05-03 00:59:59\nLPVAR_dft.dat 2011-05-03 00:00:00 "
-                               "2011-05-03 00:59:59\n");
-  EXPECT_EQ(result.exitCode, kExitItemsFailed) << "two items refused\n" << result.err;
-  int tables = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(root_)) {
-    if (!entry.is_regular_file()) continue;
-    ++tables;
-    EXPECT_TRUE(IsRootTableName(entry.path().filename().string())) << entry.path();
-  }
-  // The summary, the results and series tables, six variables' and the
-  // event's spectra.
-  EXPECT_EQ(tables, 10);
-  const std::string summary = ReadFile(root_ + "summary.tst");
-  for (const char* name : {"summary.tst", "LPVAR_dft.dat"}) {
-    EXPECT_TRUE(Contains(summary, std::string(name) + ": The data name " + name +
-                                      " is the name of a table in the output root"))
-        << summary;
-  }
-  EXPECT_FALSE(std::filesystem::exists(root_ + "LPVAR_dft.dat"));
 }
 
 }  // namespace
