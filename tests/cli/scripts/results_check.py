@@ -72,7 +72,9 @@ for variable in ["cvar", "eggvar", "lpvar", "alpdev", "lpadev", "lpmax"]:
     close(p, 2 * stats.t.sf(abs(t), df), 1e-5, f"{variable} p")
 
 # Every completed run's p values against scipy, and at full precision
-# against the calculator of corvane-cli.
+# against the calculator of corvane-cli, given the deviation as written.
+with open(path, newline="") as text:
+    header, *records = list(csv.reader(text))
 for name in ["Done", "Past"]:
     row = rows.loc[name]
     check(row.eggs == 60 and row.samples == 3600 and row.stouffer_df == 3600,
@@ -84,18 +86,12 @@ for name in ["Done", "Past"]:
     check(abs(row.stouffer_z - stats.norm.isf(row.stouffer_p)) < 1e-9, f"{name} stouffer_z")
     close(row.covar_p, stats.chi2.sf(row.covar_df + row.covar_sum, row.covar_df), 1e-12,
           f"{name} covar_p")
-    # The deviation as written, read back by the calculator.
-    with open(path, newline="") as text:
-        raw = list(csv.reader(text))
-    header = raw[0]
-    record = next(r for r in raw[1:] if r[header.index("data_name")] == name)
-    deviation = record[header.index("stouffer_deviation")]
-    degrees = record[header.index("stouffer_df")]
+    record = dict(zip(header, next(r for r in records if r[header.index("data_name")] == name)))
+    deviation, degrees = record["stouffer_deviation"], record["stouffer_df"]
     printed = subprocess.run([cli, "chisq", deviation, degrees], capture_output=True, text=True,
                              check=True).stdout.strip()
     close(float(printed), row.stouffer_p, 2e-14, f"{name}: corvane-cli chisq {deviation} {degrees}")
-    check(float(record[header.index("stouffer_p")]) == row.stouffer_p,
-          "pandas reads the p value exactly as written")
+    check(float(record["stouffer_p"]) == row.stouffer_p, "pandas reads the p value exactly as written")
 
 if failures:
     print("\n".join(failures))

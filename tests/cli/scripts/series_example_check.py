@@ -5,6 +5,7 @@ Usage: series_example_check.py HELP_PAGE
 Every number the example prints must be what scipy gives, rounded as printed.
 Prints the failures and exits 1 when any check fails.
 """
+from decimal import Decimal
 import html
 import math
 import re
@@ -19,17 +20,8 @@ failures = []
 
 def printed(text, value, what):
     """The number as printed must be the value rounded to the digits shown."""
-    digits = len(text.split(".")[1]) if "." in text and "e" not in text else None
-    if digits is not None and "." in text and abs(float(text)) < 1 and float(text) != 0:
-        # Significant digits, as %.4g prints probabilities.
-        significant = len(text.lstrip("-0.").replace(".", ""))
-        expected = f"{value:.{significant}g}"
-    elif digits is not None:
-        expected = f"{value:.{digits}f}"
-    else:
-        expected = f"{value:g}"
-    if float(expected) != float(text):
-        failures.append(f"{what}: printed {text}, scipy gives {expected}")
+    if abs(float(text) - value) > 0.5 * 10.0 ** Decimal(text).as_tuple().exponent * (1 + 1e-12):
+        failures.append(f"{what}: printed {text}, scipy gives {value!r}")
 
 
 items = re.findall(r"^(Quake\d)\s+(\S+)\s+(\d+)\s+(\S+)\s+(\S+)$", example, re.M)
