@@ -26,7 +26,28 @@ struct QtEnvironment : ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
+QStringList QtList(const std::vector<std::string>& arguments) {
+  QStringList list;
+  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
+  return list;
+}
+
 }  // namespace
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+  return text;
+}
+
+void ExpectNoDataFault(const std::string& text) {
+  for (const char* fault : {"Insufficient data", "No useable", "Damaged data", "No data received",
+                            "Internet error", "not a proper data file"}) {
+    EXPECT_FALSE(Contains(text, fault)) << fault << " in\n" << text;
+  }
+}
 
 void CliTest::SetUp() {
   for (const std::string& path : {config_, root_, temp_, dir_.File("data")}) {
@@ -42,9 +63,7 @@ void CliTest::Start(QProcess& process, const std::vector<std::string>& arguments
     env.insert(QString::fromStdString(name), QString::fromStdString(value));
   }
   process.setProcessEnvironment(env);
-  QStringList list;
-  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
-  process.start(CORVANE_BINARY_DIR "/src/cli/corvane-cli", list);
+  process.start(CORVANE_BINARY_DIR "/src/cli/corvane-cli", QtList(arguments));
 }
 
 ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
@@ -61,24 +80,25 @@ ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
           process.readAllStandardError().toStdString()};
 }
 
-ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::string>& extra,
-                                const std::map<std::string, std::string>& environment) {
+std::vector<std::string> CliTest::BatchArguments(const std::string& text,
+                                                 const std::vector<std::string>& extra) {
   std::vector<std::string> arguments = {"batch", "--set", "TempDir=" + temp_};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   arguments.push_back(dir_.File("run.ebb"));
   WriteFile(arguments.back(), text);
-  return Run(arguments, environment);
+  return arguments;
+}
+
+ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::string>& extra,
+                                const std::map<std::string, std::string>& environment) {
+  return Run(BatchArguments(text, extra), environment);
 }
 
 ProgramResult CliTest::RunAndInterrupt(const std::string& text, const std::string& trigger,
                                        const std::vector<std::string>& extra) {
-  WriteFile(dir_.File("run.ebb"), text);
-  std::vector<std::string> arguments = {"batch", "--set", "TempDir=" + temp_};
-  arguments.insert(arguments.end(), extra.begin(), extra.end());
-  arguments.push_back(dir_.File("run.ebb"));
   QProcess process;
   process.setReadChannel(QProcess::StandardError);
-  Start(process, arguments);
+  Start(process, BatchArguments(text, extra));
   std::string err;
   while (!Contains(err, trigger) && process.waitForReadyRead(60000)) {
     err += process.readAllStandardError().toStdString();
@@ -94,22 +114,11 @@ ProgramResult CliTest::RunAndInterrupt(const std::string& text, const std::strin
   return {process.exitCode(), process.readAllStandardOutput().toStdString(), err};
 }
 
-bool CliTest::StartHoldingFirstDownload(dataserver::DataServer& server) {
-  if (!server.Start()) return false;
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 100;
-  server.SetFaults(plan);
-  return true;
-}
-
 ProgramResult RunTool(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder) {
   QProcess process;
   if (!folder.empty()) process.setWorkingDirectory(QString::fromStdString(folder));
-  QStringList list;
-  for (const std::string& argument : arguments) list << QString::fromStdString(argument);
-  process.start(QString::fromStdString(program), list);
+  process.start(QString::fromStdString(program), QtList(arguments));
   if (!process.waitForFinished(240000)) {
     process.kill();
     process.waitForFinished();

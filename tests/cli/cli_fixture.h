@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 #include <QProcess>
 
-#include "dataserver/data_server.h"
 #include "eggdata/egg_data_generator.h"
 #include "support/temp_dir.h"
 
@@ -23,6 +22,13 @@ struct ProgramResult {
 inline bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
+
+// The text with every `from` replaced by `to`.
+std::string Replace(std::string text, const std::string& from, const std::string& to);
+
+// Adds a failure for each text a stop must never produce (a fault of the
+// data) that is in text.
+void ExpectNoDataFault(const std::string& text);
 
 // Runs a program (Debian's python3, Rscript) to its end in a folder.
 ProgramResult RunTool(const std::string& program, const std::vector<std::string>& arguments,
@@ -38,15 +44,14 @@ class CliTest : public ::testing::Test {
   ProgramResult Run(const std::vector<std::string>& arguments,
                     const std::map<std::string, std::string>& environment = {});
   // "batch --set TempDir=<temp> <extra>... <file>" over a batch file of text.
+  std::vector<std::string> BatchArguments(const std::string& text,
+                                          const std::vector<std::string>& extra);
   ProgramResult RunBatch(const std::string& text, const std::vector<std::string>& extra = {},
                          const std::map<std::string, std::string>& environment = {});
   // Runs the batch as RunBatch does, presses Ctrl-C once stderr shows
   // `trigger`, and returns what the program wrote and its status.
   ProgramResult RunAndInterrupt(const std::string& text, const std::string& trigger,
                                 const std::vector<std::string>& extra = {});
-  // Starts the stand-in server so that it holds its first download after 100
-  // bytes (a run to stop in mid-download); false when it could not start.
-  static bool StartHoldingFirstDownload(dataserver::DataServer& server);
   // Writes synthetic data (by default the hour from 00:00:00 of the date)
   // to data/<name>; its path.
   std::string EggFile(const std::string& name, const std::string& date,

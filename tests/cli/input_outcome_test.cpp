@@ -29,34 +29,31 @@ const std::string kHour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
 // Each refused subgroup file refuses its item alone, with a line that names
 // the file (and the bad token); a later item without a subgroup runs.
 TEST_F(CliTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFileAndToken) {
-  const std::string comma = dir_.File("comma.esg"), empty = dir_.File("empty.esg"),
-                    typo = dir_.File("typo.esg"), folder = dir_.File("folder.esg");
-  WriteFile(comma, "2\n12,13\n");
-  WriteFile(empty, "# eggs to come\n");
-  std::filesystem::create_directories(folder);
+  // Item names, whose subgroup files are <name>.esg, and the reasons told.
+  const std::pair<std::string, std::string> refusals[] = {
+      {"Comma", ": \"12,13\" is not a whole number"},
+      {"Empty", " holds no egg identifier"},
+      {"Typo", " cannot be read: No such file or directory"},
+      {"Folder", " cannot be read: it is a directory"},
+  };
+  WriteFile(dir_.File("Comma.esg"), "2\n12,13\n");
+  WriteFile(dir_.File("Empty.esg"), "# eggs to come\n");
+  std::filesystem::create_directories(dir_.File("Folder.esg"));
   const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
   std::string batch = "DataDirectory " + root_ + "\n";
-  for (const std::string& item :
-       {"SubgroupFile " + comma + "\nComma", "SubgroupFile " + empty + "\nEmpty",
-        "SubgroupFile " + typo + "\nTypo", "SubgroupFile " + folder + "\nFolder",
-        std::string("SubgroupFile -\nAll")}) {
-    batch += local + item + kHour;
+  for (const auto& [name, reason] : refusals) {
+    batch += local + "SubgroupFile " + dir_.File(name + ".esg") + "\n" + name + kHour;
   }
-  const auto result = RunBatch(batch);
+  const auto result = RunBatch(batch + local + "SubgroupFile -\nAll" + kHour);
   EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
   EXPECT_TRUE(Contains(result.err,
                        "5 items processed in batch mode: 1 completed, 0 failed, "
                        "4 refused, 0 stopped\n"))
       << result.err;
   const std::vector<std::string> summary = Lines(ReadFile(root_ + "summary.tst"));
-  for (const std::string& line :
-       {"Comma: Egg subgroup file " + comma + ": \"12,13\" is not a whole number",
-        "Empty: Egg subgroup file " + empty + " holds no egg identifier",
-        "Typo: Egg subgroup file " + typo + " cannot be read: No such file or directory",
-        "Folder: Egg subgroup file " + folder + " cannot be read: it is a directory"}) {
+  for (const auto& [name, reason] : refusals) {
+    const std::string line = name + ": Egg subgroup file " + dir_.File(name + ".esg") + reason;
     EXPECT_EQ(std::count(summary.begin(), summary.end(), line), 1) << line;
-  }
-  for (const char* name : {"Comma", "Empty", "Typo", "Folder"}) {
     EXPECT_FALSE(FileExists(root_ + name)) << name;
   }
   EXPECT_TRUE(Contains(ReadFile(root_ + "All/All.inf"), "nRecords 3600\n"));
@@ -92,21 +89,16 @@ TEST_F(CliTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleStays) {
   EXPECT_FALSE(Contains(ReadFile(clean + "Quake/Quake.tst"), "missingSeconds"));
 
   // The title lines of both runs' information files and scripts agree.
-  const std::vector<std::string> cleanLines = Lines(ReadFile(clean + "Quake/Quake.inf"));
-  const std::vector<std::string> editedLines = Lines(information);
-  ASSERT_GE(cleanLines.size(), 2u);
-  ASSERT_GE(editedLines.size(), 2u);
-  EXPECT_EQ(editedLines[1], "title Quake 2011-05-03 00:00:00 -- 00:59:59");
-  EXPECT_EQ(editedLines[1], cleanLines[1]);
+  EXPECT_EQ(Lines(information).at(1), "title Quake 2011-05-03 00:00:00 -- 00:59:59");
+  EXPECT_EQ(Lines(ReadFile(clean + "Quake/Quake.inf")).at(1), Lines(information).at(1));
   const auto titleOf = [](const std::string& script) {
-    for (const std::string& line : Lines(script)) {
+    for (const std::string& line : Lines(ReadFile(script))) {
       if (line.rfind("set title ", 0) == 0) return line;
     }
     return std::string("no title");
   };
-  EXPECT_EQ(titleOf(ReadFile(edited + "Quake/Quake.gp")),
-            titleOf(ReadFile(clean + "Quake/Quake.gp")));
-  EXPECT_NE(titleOf(ReadFile(edited + "Quake/Quake.gp")), "no title");
+  EXPECT_EQ(titleOf(edited + "Quake/Quake.gp"), titleOf(clean + "Quake/Quake.gp"));
+  EXPECT_NE(titleOf(edited + "Quake/Quake.gp"), "no title");
 
   const std::string log = ReadFile(temp_ + "egg.log");
   EXPECT_TRUE(Contains(log,

@@ -9,8 +9,8 @@
 #include <regex>
 
 #include <gtest/gtest.h>
-#include <QProcess>
 
+#include "cli/cli_options.h"
 #include "cli_fixture.h"
 #include "core/date_time.h"
 #include "dataserver/data_server.h"
@@ -20,6 +20,7 @@ namespace {
 
 using testing::CliTest;
 using testing::Contains;
+using testing::FileExists;
 using testing::ProgramResult;
 using testing::ReadFile;
 using testing::RunTool;
@@ -58,9 +59,16 @@ class ResultsTableTest : public CliTest {
   }
 };
 
+// A batch stopped in mid-download: every item has its record, and the stop
+// wins over the failed and refused items (status 130, the item's line says
+// it was stopped, nothing is told as a fault of the data, no later item runs).
 TEST_F(ResultsTableTest, EveryItemHasItsRecordAndToolsReadThemAsWritten) {
   dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
-  ASSERT_TRUE(StartHoldingFirstDownload(server));
+  ASSERT_TRUE(server.Start());
+  dataserver::FaultPlan plan;
+  plan.stallRequests = 1;
+  plan.stallAfterBytes = 100;
+  server.SetFaults(plan);
   const std::string hour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
   const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
   const std::string batch = "DataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\n" +
@@ -73,10 +81,15 @@ TEST_F(ResultsTableTest, EveryItemHasItsRecordAndToolsReadThemAsWritten) {
       RunAndInterrupt(batch, "Far: Getting data from internet",
                       {"--jobs", "1", "--set", "DataURL=" + server.DataUrl()});
   server.ReleaseStalls();
+  EXPECT_EQ(run.exitCode, kExitInterrupted) << run.err;
   ASSERT_TRUE(Contains(run.err,
                        "5 items processed in batch mode: 2 completed, 1 failed, "
                        "1 refused, 1 stopped; 1 not started\n"))
       << run.err;
+  const std::string summary = ReadFile(root_ + "summary.tst");
+  EXPECT_TRUE(Contains(summary, "\nFar: Stopped by user\n")) << summary;
+  EXPECT_FALSE(Contains(summary, "Later") || FileExists(root_ + "Later"));
+  testing::ExpectNoDataFault(run.err + summary);
 
   const ProgramResult pandas = Python({kScripts + "results_check.py", root_ + "results.csv", kCli});
   EXPECT_EQ(pandas.exitCode, 0) << pandas.out << pandas.err;
@@ -136,10 +149,7 @@ TEST_F(ResultsTableTest, TheHelpPageExamplesRunAsWritten) {
                                        {"&gt;", ">"},
                                        {"&quot;", "\""},
                                        {"&amp;", "&"}}) {
-      for (size_t at = code.find(entity); at != std::string::npos; at = code.find(entity, at)) {
-        code.replace(at, entity.size(), text);
-        at += text.size();
-      }
+      code = testing::Replace(code, entity, text);
     }
     return code;
   };
