@@ -119,23 +119,7 @@ TEST_F(DataServerTest, UnreadableRequestsGetAClearAnswerAndUnknownPathsNotFound)
   EXPECT_EQ(server_->DataRequestCount(), 0);
 }
 
-TEST_F(DataServerTest, ATruncatedAnswerCarriesHalfItsBodyAndTheNextIsWhole) {
-  StartServer();
-  FaultPlan truncated;
-  truncated.truncatedRequests = 1;
-  server_->SetFaults(truncated);
-  const std::string target =
-      "/cgi-bin/eggdatareq.pl?year=2011&month=5&day=3&etime=00:09:59&gzip=Yes";
-  const auto cut = Get(target);
-  const auto whole = Get(target);
-  ASSERT_TRUE(cut && whole);
-  EXPECT_EQ(cut->status, 200);
-  EXPECT_FALSE(GunzipBytes(cut->body));
-  EXPECT_EQ(whole->body.size(), cut->body.size() * 2 + whole->body.size() % 2);
-  EXPECT_EQ(GunzipBytes(whole->body), eggdata::GenerateEggData(Range(kMay3, kMay3 + 599, 60)));
-}
-
-TEST_F(DataServerTest, FaultsServeStatusesWithDataPlainPagesShortAndChunkedBodiesInTurn) {
+TEST_F(DataServerTest, FaultsServeStatusesWithDataPlainPagesShortChunkedAndTruncatedBodiesInTurn) {
   StartServer(2);
   FaultPlan plan;
   plan.skipRequests = 1;
@@ -162,17 +146,24 @@ TEST_F(DataServerTest, FaultsServeStatusesWithDataPlainPagesShortAndChunkedBodie
   EXPECT_EQ(page->body.rfind("<html>", 0), 0u);
   // The third answer announces more than it sends.
   EXPECT_FALSE(Get(target));
+  // A chunked answer is whole; a truncated one carries half its body.
   FaultPlan chunks;
   chunks.chunkedRequests = 1;
+  chunks.truncatedRequests = 2;
   server_->SetFaults(chunks);
   const auto chunked = Get(target);
   ASSERT_TRUE(chunked);
   EXPECT_FALSE(chunked->has_header("Content-Length"));
   EXPECT_EQ(GunzipBytes(chunked->body), day);
+  const auto cut = Get(target);
   const auto normal = Get(target);
-  ASSERT_TRUE(normal);
+  ASSERT_TRUE(cut && normal);
+  EXPECT_EQ(cut->status, 200);
+  EXPECT_FALSE(GunzipBytes(cut->body));
   EXPECT_TRUE(normal->has_header("Content-Length"));
-  EXPECT_EQ(server_->DataRequestCount(), 6);
+  EXPECT_EQ(normal->body.size(), cut->body.size() * 2 + normal->body.size() % 2);
+  EXPECT_EQ(GunzipBytes(normal->body), day);
+  EXPECT_EQ(server_->DataRequestCount(), 7);
 }
 
 TEST(DataServerStartTest, APortInUseIsReportedAndStopWithoutStartIsHarmless) {
