@@ -120,8 +120,9 @@ struct ParallelBatchTest : CliTest {
   std::string dayFile_;
 };
 
-// The second Hour01 leaves the folder it leaves when it runs alone.
-TEST_F(ParallelBatchTest, ItemsSideBySideWriteWhatOneAfterAnotherWrites) {
+// Items side by side, and shards joined, write what the batch one item after
+// another writes; the second Hour01 leaves the folder it leaves alone.
+TEST_F(ParallelBatchTest, ItemsSideBySideAndShardsJoinedWriteWhatOneAfterAnotherWrites) {
   const Outcome sequential = RunInto("one", {"--jobs", "1"});
   ASSERT_EQ(sequential.program.exitCode, kExitItemsFailed) << sequential.program.err;
   ASSERT_TRUE(Contains(sequential.program.err,
@@ -151,17 +152,14 @@ TEST_F(ParallelBatchTest, ItemsSideBySideWriteWhatOneAfterAnotherWrites) {
     EXPECT_EQ(parallel.program.err, sequential.program.err) << jobs;
   }
 
-  const std::string root = dir_.File("alone/");
-  std::filesystem::create_directories(root);
-  ASSERT_EQ(RunBatch("DataDirectory " + root +
-                         "\nCompareIntervals 1 0 1200 1200\nDFTOutput 1 1024\n"
-                         "EventEchoDetect 1 5\nLocalEggFile " +
-                         dayFile_ + "\nHour01 2011-05-03 09:00:00 2011-05-03 10:59:59\n",
-                     {"--jobs", "1"})
+  ASSERT_EQ(RunBatch("DataDirectory " + root_ +
+                     "\nCompareIntervals 1 0 1200 1200\nDFTOutput 1 1024\nEventEchoDetect 1 5\n"
+                     "LocalEggFile " +
+                     dayFile_ + "\nHour01 2011-05-03 09:00:00 2011-05-03 10:59:59\n")
                 .exitCode,
             kExitOk);
   Snapshot alone, folder;
-  for (const auto& [name, contents] : RootFiles(root)) {
+  for (const auto& [name, contents] : RootFiles(root_)) {
     if (name.rfind("Hour01/", 0) == 0) alone[name] = contents;
   }
   for (const auto& [name, contents] : parallel.files) {
@@ -169,35 +167,19 @@ TEST_F(ParallelBatchTest, ItemsSideBySideWriteWhatOneAfterAnotherWrites) {
   }
   ASSERT_FALSE(alone.empty());
   EXPECT_EQ(DifferentFiles(folder, alone), std::vector<std::string>{});
-}
 
-// GNU parallel stands in for a cluster's scheduler.
-TEST_F(ParallelBatchTest, ShardsJoinedWriteWhatOneRunWrites) {
-  const Outcome single = RunInto("one", {"--jobs", "1"});
+  // Shards run by GNU parallel, standing in for a cluster's scheduler, and
+  // joined.
   for (const int shards : {2, 3, 4}) {
     const std::string n = std::to_string(shards);
     const auto [root, temp, batch] = MakePlace("shards" + n);
     // HOME holds parallel's own files.
-    std::vector<std::string> arguments = {"XDG_CONFIG_HOME=" + config_,
-                                          "HOME=" + dir_.path(),
-                                          "parallel",
-                                          "--will-cite",
-                                          "-j",
-                                          n,
-                                          CORVANE_BINARY_DIR "/src/cli/corvane-cli",
-                                          "batch",
-                                          "--jobs",
-                                          "1",
-                                          "--shard",
-                                          "{}/" + n,
-                                          "--set",
-                                          "TempDir=" + temp,
-                                          "--set",
-                                          "LogProgress=1",
-                                          batch,
-                                          ":::"};
-    for (int k = 1; k <= shards; ++k) arguments.push_back(std::to_string(k));
-    testing::RunTool("/usr/bin/env", arguments);
+    testing::RunTool(
+        "/bin/sh",
+        {"-c", "XDG_CONFIG_HOME=" + config_ + " HOME=" + dir_.path() + " parallel --will-cite -j " +
+                   n + " " CORVANE_BINARY_DIR "/src/cli/corvane-cli batch --jobs 1 --shard {}/" +
+                   n + " --set TempDir=" + temp + " --set LogProgress=1 " + batch + " ::: $(seq " +
+                   n + ")"});
     // Each shard had a failed or refused item of its own or none.
     for (int k = 1; k <= shards; ++k) {
       const std::string part = std::to_string(k) + "-of-" + n;
@@ -212,7 +194,7 @@ TEST_F(ParallelBatchTest, ShardsJoinedWriteWhatOneRunWrites) {
       // The shards' own tables and journals stay beside the joined ones.
       if (file.find("-of-") == std::string::npos) joined[file] = contents;
     }
-    Snapshot expected = single.files;
+    Snapshot expected = sequential.files;
     expected.erase("series.csv");  // shards add no event series
     EXPECT_EQ(DifferentFiles(joined, expected), std::vector<std::string>{}) << shards;
 
