@@ -1,8 +1,13 @@
-// corvane-cli tells a Ctrl-C at any stage of a local or a remote run as a
-// stop, never as a fault of the data.
+// corvane-cli tells how its batch ended: the closing line counts the items
+// that completed, failed, were refused or stopped, the exit status says
+// whether every item completed and the batch file was read whole, and a
+// Ctrl-C at any stage of a local or a remote run is told as a stop, never
+// as a fault of the data. Also the statuses of the other commands, and the
+// chisq calculator.
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <QProcess>
 
 #include "cli/cli_options.h"
 #include "cli_fixture.h"
@@ -16,13 +21,136 @@ using testing::CliTest;
 using testing::Contains;
 using testing::FileExists;
 using testing::ReadFile;
+using testing::WriteFile;
 
+const std::string kHour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
 const std::string kDay = " 2011-05-03 00:00:00 2011-05-03 23:59:59\n";
 
 class BatchOutcomeTest : public CliTest {
  protected:
   std::string Summary() const { return ReadFile(root_ + "summary.tst"); }
 };
+
+// Items over local files, one failed, one refused, and one whose data come
+// from the server named on the command line: the closing line counts them
+// and the status tells; the overrides apply to this run only. Numbers keep
+// their C form under a German locale (when one can be made here).
+TEST_F(BatchOutcomeTest, TheClosingLineAndExitStatusCountCompletedFailedAndRefusedItems) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
+  ASSERT_TRUE(server.Start());
+  const std::string locales = dir_.File("locales");
+  std::filesystem::create_directories(locales);
+  QProcess localedef;
+  localedef.start("localedef",
+                  {"-i", "de_DE", "-f", "UTF-8", QString::fromStdString(locales + "/de_DE.UTF-8")});
+  const bool german = localedef.waitForFinished(60000) && localedef.exitCode() <= 1;
+  if (!german) GTEST_LOG_(INFO) << "no German locale can be made here";
+  // A 300-character comment is skipped; a 300-character record whose fields
+  // fit is read.
+  const std::string comment = "#" + std::string(299, '-');
+  const std::string longRecord = "Long  " + std::string(255, ' ') + kHour.substr(1);
+  ASSERT_EQ(comment.size(), 300u);
+  ASSERT_EQ(longRecord.size(), 300u + 1);  // with its line end
+  const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
+  const auto result =
+      RunBatch(comment + "\nDataDirectory " + root_ + "\nCompareIntervals 1 0 1800 1800\n" + local +
+                   "Quake1" + kHour + "LocalEggFile " + dir_.File("data/missing.csv") + "\nQuake2" +
+                   kHour + "LocalEggFile " + EggFile("may04.csv", "2011-05-04") +
+                   "\nQuake3 2011-05-04 00:00:00 2011-05-04 00:59:59\nFar" + kHour + local +
+                   "Bad'Name" + kHour + local + longRecord,
+               {"--set", "DataURL=" + server.DataUrl(), "--set", "LogProgress=1"},
+               {{"LOCPATH", locales}, {"LC_ALL", german ? "de_DE.UTF-8" : "C"}});
+  // Quake2's file is missing: the batch goes on, and the status tells.
+  EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
+  EXPECT_TRUE(Contains(result.err,
+                       "6 items processed in batch mode: 4 completed, 1 failed, "
+                       "1 refused, 0 stopped\n"))
+      << result.err;
+  EXPECT_TRUE(Contains(result.err, "the batch summary is " + root_ + "summary.tst"));
+  for (const char* file : {"Quake1/Quake1.dat", "Quake1/Quake1.gp", "Quake1/Quake1.inf",
+                           "Quake3/Quake3.dat", "Long/Long.inf"}) {
+    EXPECT_TRUE(FileExists(root_ + file)) << file;
+  }
+  EXPECT_FALSE(FileExists(root_ + "Quake2"));
+  const std::string summary = Summary();
+  EXPECT_EQ(summary.rfind("Root directory: " + root_ + "\n", 0), 0u) << summary;
+  EXPECT_TRUE(Contains(summary, "\nQuake1\t60\t")) << summary;
+  EXPECT_TRUE(Contains(summary, "\nQuake2: Unable to open ") && Contains(summary, "missing.csv"))
+      << summary;
+  EXPECT_TRUE(Contains(summary, "\nQuake3\t60\t")) << summary;
+  EXPECT_TRUE(Contains(summary, "\nBad'Name: ")) << summary;
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_TRUE(Contains(server.Requests()[0].target,
+                       "&year=2011&month=5&day=3&stime=00%3A00%3A00&etime=00%3A59%3A59"));
+  EXPECT_TRUE(Contains(ReadFile(root_ + "Far/Far.inf"), "nRecords 3600\n"));
+  for (const char* file : {"Quake1/Quake1.dat", "Quake1/Quake1.inf"}) {
+    EXPECT_FALSE(Contains(ReadFile(root_ + file), ",")) << file;
+  }
+  EXPECT_TRUE(Contains(ReadFile(temp_ + "egg.log"), "\nQuake3\n"));
+  const std::string settings = ReadFile(config_ + "/BrantvikR&D/Corvane.conf");
+  for (const std::string& name :
+       {server.DataUrl(), std::string("TempDir"), std::string("LogProgress")}) {
+    EXPECT_FALSE(Contains(settings, name)) << name;
+  }
+  // The help and the help page say what the statuses mean.
+  EXPECT_TRUE(Contains(Run({"batch", "--help"}).out,
+                       "  3    the batch ran to its end, but an item failed or was"));
+  EXPECT_TRUE(Contains(ReadFile(CORVANE_SOURCE_DIR "/docs/help/index.html"),
+                       "<tr><td>3</td><td>the batch ran to its end, but an item failed"));
+}
+
+// A batch file read in part (a 300-character record whose name is over its
+// capacity stops reading) runs the items before the record, and its status
+// says the file was not run whole.
+TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
+  WriteFile(dir_.File("keywords.ebb"), "DataDirectory " + root_ + "\n");
+  const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
+  const std::string badRecord = std::string(260, 'N') + kHour;
+  ASSERT_EQ(badRecord.size(), 300u + 1);
+  WriteFile(dir_.File("cut.ebb"), "DataDirectory " + root_ + "\n" + local + "First" + kHour +
+                                      badRecord + local + "Never" + kHour);
+  const struct {
+    std::vector<std::string> arguments;
+    int status;
+    std::vector<std::string> err;
+    std::string out = "";
+  } cases[] = {
+      {{"batch", dir_.File("nothing.ebb")}, kExitFailed, {"Cannot open the batch file"}},
+      {{"batch", dir_.File("keywords.ebb")}, kExitFailed, {"There are no batch items to process"}},
+      {{"batch", "--set", "SmoothWindowSize=wide", dir_.File("keywords.ebb")},
+       kExitUsage,
+       {"SmoothWindowSize"}},
+      {{"batch", "--set", "NoSuchSetting=1", dir_.File("keywords.ebb")},
+       kExitUsage,
+       {"NoSuchSetting"}},
+      {{"batch", dir_.File("cut.ebb")},
+       kExitItemsFailed,
+       {"Invalid batch file record:\n" + badRecord.substr(0, 300) + "\n",
+        "1 items processed in batch mode: 1 completed, 0 failed, 0 refused, 0 "
+        "stopped\n"}},
+      {{"frobnicate"}, kExitUsage, {"Usage: corvane-cli"}},
+      {{"chisq", "1,5", "2"},
+       kExitFailed,
+       {"ChiSquare Probability Calculator: Please enter a number."}},
+      {{"chisq", "1", "2.5"},
+       kExitFailed,
+       {"ChiSquare Probability Calculator: Please enter an integer."}},
+      {{"chisq", "0", "0"}, kExitFailed, {"DF must be a whole number of at least 1"}},
+      {{"batch", "--help"}, kExitOk, {}, "Usage: corvane-cli"},
+      {{"chisq", "--help"}, kExitOk, {}, "Usage: corvane-cli"},
+      // The upper tail to 15 significant digits; a tiny one is not 0.
+      {{"chisq", "100", "2"}, kExitOk, {}, "9.64374923981957e-23\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const auto result = Run(c.arguments);
+    EXPECT_EQ(result.exitCode, c.status);
+    for (const std::string& part : c.err) EXPECT_TRUE(Contains(result.err, part)) << result.err;
+    EXPECT_EQ(c.out.empty() ? result.out : result.out.substr(0, c.out.size()), c.out);
+  }
+  EXPECT_TRUE(FileExists(root_ + "First/First.inf"));
+  EXPECT_FALSE(FileExists(root_ + "Never"));
+}
 
 // Ctrl-C while a long local run and a remote run pass each stage. A stop
 // that comes once the results are written leaves a completed item; either

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 
 #include "core/date_time.h"
+#include "support/text_lines.h"
 
 namespace corvane::testing {
 
@@ -40,6 +41,12 @@ std::string Replace(std::string text, const std::string& from, const std::string
     at += to.size();
   }
   return text;
+}
+
+std::string WithoutBatchStart(const std::string& table) {
+  std::string records;
+  for (const std::string& line : Lines(table)) records += line.substr(line.find(',') + 1) + "\n";
+  return records;
 }
 
 void ExpectNoDataFault(const std::string& text) {

@@ -26,6 +26,10 @@ inline bool Contains(const std::string& text, const std::string& part) {
 // The text with every `from` replaced by `to`.
 std::string Replace(std::string text, const std::string& from, const std::string& to);
 
+// The records of a comma-separated table without their first field, the
+// batch's start time, which differs from run to run.
+std::string WithoutBatchStart(const std::string& table);
+
 // Adds a failure for each text a stop must never produce (a fault of the
 // data) that is in text.
 void ExpectNoDataFault(const std::string& text);

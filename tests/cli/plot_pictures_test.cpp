@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "cli_fixture.h"
 #include "core/date_time.h"
+#include "support/folder_snapshot.h"
 
 namespace corvane {
 namespace {
@@ -25,10 +26,7 @@ using testing::ReadFile;
 // The names of the files in a folder, the hidden ones too.
 std::vector<std::string> FolderNames(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
+  for (const auto& [name, contents] : testing::FolderSnapshot(folder)) names.push_back(name);
   return names;
 }
 

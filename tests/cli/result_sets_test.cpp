@@ -146,8 +146,16 @@ TEST_F(ResultSetsTest, AKilledRunLeavesTheEarlierResultsOrTheNewOnesWhole) {
     const std::vector<std::string> information = Lines(after.at("Quake/Quake.inf"));
     EXPECT_EQ(information.at(0),
               "nRecords " + std::to_string(Lines(after.at("Quake/Quake.dat")).size()));
+    // A run killed once it has ended has its own batch start in the
+    // comma-separated tables.
     for (const auto& [name, contents] : Part(after, false)) {
-      EXPECT_TRUE(contents == earlier.at(name) || contents == later.at(name)) << name;
+      const auto same = [&](const Snapshot& other) {
+        const std::string& text = other.at(name);
+        return name.ends_with(".csv")
+                   ? testing::WithoutBatchStart(contents) == testing::WithoutBatchStart(text)
+                   : contents == text;
+      };
+      EXPECT_TRUE(same(earlier) || same(later)) << name;
     }
   }
 }
