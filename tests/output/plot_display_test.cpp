@@ -114,17 +114,6 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
     EXPECT_EQ(run.link.messageTexts().back(), message);
     EXPECT_EQ(run.Read(".gp"), "earlier script");
   }
-  unlink(run.Path(".dat").c_str());
-  WriteFile(run.Path(".dat"), DataLines(4));
-  run.context.ClearAbort();
-
-  // Lines longer than a hundred characters are read whole.
-  const std::string title(250, 'T'), legend(120, 'L');
-  WriteFile(run.Path(".inf"),
-            "nRecords 4\ntitle " + title + "\nstouffer_legend " + legend + "\ncovar_legend C\n");
-  run.Display(2, "Stouffer_Z Deviation");
-  EXPECT_NE(run.Read(".gp").find(kHead + " " + title + "\"\n"), std::string::npos);
-  EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
 }
 
 // A run killed while its files were being moved into place left a commit
