@@ -3,7 +3,6 @@
 // interrupts, and the output root's shared tables get the run's lines only
 // with its files.
 #include <filesystem>
-#include <map>
 
 #include <gtest/gtest.h>
 
