@@ -169,7 +169,7 @@ struct DisplayScope {
 // its data name and stays after the launch has returned and gnuplot's own
 // main process has ended; a new plot of a name replaces the window of its
 // earlier plot, and other names keep theirs.
-TEST(GnuplotAcceptanceTest, OneWindowPerDataNameTitledWithIt) {
+TEST(GnuplotAcceptanceTest, TheRealPlotWindowOpensAndStays) {
   testing::TempDir dir;
   VirtualDisplay display;
   testing::WriteFile(dir.File("first.gp"), std::string(kTerminalLine) + "plot sin(x)\n");

@@ -98,10 +98,11 @@ std::vector<std::vector<double>> ExpectedColumns(const std::vector<std::vector<s
   return rows;
 }
 
-TEST(WriteResultsTest, HandCheckableRunWritesEveryColumnTheScriptAndTheInformation) {
-  // Three eggs over 36 seconds across midnight, one value missing at sample
-  // 5, two at 20 and all three at 9 and 10; the first sample's covariance
-  // makes n + K negative.
+// A hand-checkable run: every column of the data file, the script and the
+// information. Three eggs over 36 seconds across midnight, one value missing
+// at sample 5, two at 20 and all three at 9 and 10; the first sample's
+// covariance makes n + K negative.
+TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
   const std::int32_t m = kMissingSample;
   std::vector<std::vector<std::int32_t>> eggs(3);
   for (int k = 0; k < 3; ++k) {
