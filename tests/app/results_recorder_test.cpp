@@ -53,12 +53,8 @@ TEST_F(ResultsRecorderTest, ATableWithOtherColumnsIsLeftAloneAndNamed) {
 
   // A batch tells it with its closing words, once, and still writes its
   // series.
-  const std::string item = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
-  const std::string local = "LocalEggFile " + eggFile_ + "\n";
   AnalysisDialog& form = MakeForm();
-  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("DataDirectory " + root_ + "\n" + local + "A" + item +
-                                            local + "B" + item)),
-            2);
+  ASSERT_EQ(form.OpenBatchFileAt(LocalBatch({"A", "B"})), 2);
   view_.messages.clear();
   form.RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
