@@ -54,8 +54,6 @@ class GuiEnvironment : public QtTestEnvironment<QApplication> {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-constexpr auto kUnhandledLimit = std::chrono::seconds(60);
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& done) { return RunEventsUntil(done, kWindowDeadline); }
@@ -70,7 +68,11 @@ std::vector<std::string> TakeOpenedUrls() {
 
 void SetOpenerStatus(int status) { WriteFile(OpenerStatusFile(), std::to_string(status) + "\n"); }
 
-std::string OpenerDirectory() { return openerDirectory; }
+void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+  if (QApplication::activeWindow() != &window) window.activateWindow();
+  ASSERT_TRUE(WaitFor([&window] { return QApplication::activeWindow() == &window; }));
+  QTest::keyClick(&window, key, modifiers);
+}
 
 void ClickLater(QAbstractButton* button) {
   QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
@@ -97,7 +99,7 @@ ModalAnswerer::ModalAnswerer() {
 void ModalAnswerer::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
   if (modal == nullptr || !modal->isVisible()) return;
-  if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+  if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && acknowledgeBoxes) {
     boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
     current_ = nullptr;  // the widget below the box counts as newly active
     box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click() : box->accept();
@@ -120,7 +122,7 @@ void ModalAnswerer::Poll() {
     }
     return;
   }
-  if (std::chrono::steady_clock::now() - since_ > kUnhandledLimit) {
+  if (std::chrono::steady_clock::now() - since_ > kWindowDeadline) {
     unhandled.push_back(modal->windowTitle().toStdString());
     modal->close();  // a dialog's close rejects it
   }

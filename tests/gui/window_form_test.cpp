@@ -1,6 +1,6 @@
 // The main window as a user first meets it: title, menus, frames, every
-// control with its label and default, the enabling rules, the refusals of a
-// request with their captions, and the completed times shown back.
+// control with its label, default and tooltip, the enabling rules, and the
+// refusals of a request with their captions.
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -176,10 +177,10 @@ TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
   EXPECT_EQ(f.smoothing->checkedId(), 2);
 }
 
-// Refusals of "Analyze data" reach the user as boxes: no caption becomes the
-// application's name, an empty one stays empty, others are kept (the model's
-// test holds every text); and the window's own refusals of a field. No run
-// starts and the form stays usable.
+// Refusals of "Analyze data" reach the user as warning boxes: no caption
+// becomes the application's name, an empty one stays empty, others are kept
+// (the model's test holds every text); and the window's own refusals of a
+// field. No run starts and the form stays usable.
 TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   struct Case {
@@ -212,6 +213,7 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
     ASSERT_EQ(answerer->boxes.size(), 1u) << ::testing::PrintToString(answerer->Texts());
     EXPECT_EQ(answerer->boxes[0].text, c.text);
     EXPECT_EQ(answerer->boxes[0].title, c.caption);
+    EXPECT_EQ(answerer->boxes[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(model().Busy());
     EXPECT_TRUE(form().analyzeButton->isEnabled());
   }
@@ -219,22 +221,6 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   form().expCoeff->setText("x");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   EXPECT_TRUE(WaitFor([&] { return window().focusWidget() == form().expCoeff; }));
-}
-
-TEST_F(WindowFormTest, ShowsTheCompletedTimesAndTheReducedDftSize) {
-  // No local file: the request is refused after the times were completed.
-  TypeLocalRequest("", "  2011-05-03 ", "", "Times");
-  form().eventTime->setText(" 2011-05-03 10:00:00  ");
-  form().dft->setChecked(true);
-  form().dftSize->setText("50000");
-  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  ASSERT_EQ(answerer->Texts(), std::vector<std::string>{"Specify egg file name for local access"});
-  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
-  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
-  EXPECT_EQ(form().eventTime->text(), "2011-05-03 10:00:00");
-  EXPECT_EQ(form().dftSize->text(), "32768");
-  // A refused request stores nothing.
-  EXPECT_FALSE(StoredSetting("DFTSize").has_value());
 }
 
 }  // namespace
