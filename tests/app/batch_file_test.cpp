@@ -50,25 +50,29 @@ class BatchFileTest : public ::testing::Test {
   BatchItem form_;
 };
 
-// Keywords carry over to later items only; LocalEggFile applies to its item
-// only (ForceRemoteAccess 1 fetches remote data all the same); a keyword
-// without its argument keeps the value, "SubgroupFile -" clears it, and
-// "Resolution 1" goes back to 1. Windows line ends read exactly like Unix
-// ones.
+// Keywords carry over to later items only, and those after the last record
+// reach the form only; LocalEggFile applies to its item only
+// (ForceRemoteAccess 1 fetches remote data all the same); a keyword without
+// its argument keeps the value, "SubgroupFile -" clears it, and
+// "Resolution 1" goes back to 1. Comments, blank lines and lines of 9
+// characters with their line end ("AudioOut") are skipped whatever they
+// hold; a last line without a line end is read. Windows line ends read
+// exactly like Unix ones.
 TEST_F(BatchFileTest, RecordsBecomeItemsAndKeywordsCarryOverToLaterItemsOnly) {
   const std::string unix =
-      "# comment\nDataDirectory /data/out\nSubgroupFile /data/europe.esg\n"
-      "LocalEggFile /data/egg.csv\n" +
-      kRecord1 + "\n" + kRecord2 + "\nSmoothingWindowSize 600\nSubgroupFile\nResolution 2\n" +
-      kRecord3 + "\nForceRemoteAccess 1\nLocalEggFile /data/b.csv\nSubgroupFile -\nResolution 1\n" +
-      kRecord2 + "\n";
+      "# a comment that names Quake9 2011-05-03 00:00:00 x\nAudioOut\n\n   \nabc 1 2\n"
+      "DataDirectory /data/out\nSubgroupFile /data/europe.esg\nLocalEggFile /data/egg.csv\n#" +
+      kRecord3 + "\n" + kRecord1 + "\n" + kRecord2 +
+      "\nSmoothingWindowSize 600\nSubgroupFile\nResolution 2\n" + kRecord3 +
+      "\nForceRemoteAccess 1\nLocalEggFile /data/b.csv\nSubgroupFile -\nResolution 1\n" + kRecord2 +
+      "\nResolution 4";
   std::string windows;
   for (const char c : unix) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
   for (const std::string& text : {unix, windows}) {
     SCOPED_TRACE(text == unix ? "LF" : "CR LF");
     const BatchFile file = Read(text);
     ASSERT_TRUE(file.opened);
-    EXPECT_TRUE(file.messages.empty());
+    EXPECT_TRUE(file.messages.empty()) << ::testing::PrintToString(file.messages);
     ASSERT_EQ(file.count, 4);
     const BatchItem& first = file.items[0];
     EXPECT_EQ(
@@ -76,7 +80,6 @@ TEST_F(BatchFileTest, RecordsBecomeItemsAndKeywordsCarryOverToLaterItemsOnly) {
         std::tie("Quake1", "2011-05-03 00:00:00", "2011-05-03 23:59:59", "2011-05-03 14:30:00"));
     EXPECT_DOUBLE_EQ(first.eventDuration, 2.0);
     EXPECT_EQ(std::tie(file.items[1].eventTime, file.items[1].eventDuration), std::tuple("", 0.0));
-    EXPECT_EQ(file.items[3].stopTime, "2011-05-04 23:59:59");
     // Subgroup file, local egg file, remote, forced, window size, resolution.
     using Values = std::tuple<std::string, std::string, bool, bool, int, int>;
     const Values values[] = {{"/data/europe.esg", "/data/egg.csv", false, false, 900, 1},
@@ -92,9 +95,9 @@ TEST_F(BatchFileTest, RecordsBecomeItemsAndKeywordsCarryOverToLaterItemsOnly) {
           << i;
     }
     // The form holds the keyword values and the last record's texts.
-    EXPECT_EQ(std::tie(file.form.smoothWindowSize, file.form.eggGroupFile, file.form.localEggFile,
-                       file.form.startTime),
-              std::tuple(600, "", "", "2011-05-04 00:00:00"));
+    EXPECT_EQ(std::tie(file.form.smoothWindowSize, file.form.resolution, file.form.eggGroupFile,
+                       file.form.localEggFile, file.form.startTime),
+              std::tuple(600, 4, "", "", "2011-05-04 00:00:00"));
   }
 }
 
@@ -132,25 +135,6 @@ TEST_F(BatchFileTest, EveryKeywordSetsItsValuesOnAClearedRequest) {
             std::tuple(2, 9, 1));
   EXPECT_DOUBLE_EQ(item.expCoeff, 0.002);
   EXPECT_EQ(item.outputRoot, "/data/out");
-}
-
-TEST_F(BatchFileTest, ShortLinesCommentsAndBlankLinesAreSkipped) {
-  // "AudioOut" (8 characters, 9 with the line end) is skipped whatever it
-  // holds; "Resolution 2" (13 with its line end) is read; so is a last line
-  // without a line end.
-  const BatchFile file = Read(
-      "# a comment that names Quake9 2011-05-03 00:00:00 x\n"
-      "AudioOut\n\n   \nabc 1 2\nResolution 2\n#" +
-      kRecord1 + "\n" + kRecord2 + "\nResolution 3\n" + kRecord3);
-  EXPECT_TRUE(file.messages.empty());
-  ASSERT_EQ(file.count, 2);
-  EXPECT_EQ(file.items[0].dataName, "Quake2");
-  EXPECT_EQ(file.items[0].resolution, 2);
-  EXPECT_EQ(file.items[1].stopTime, "2011-05-05 12:00:00");
-  // Keywords after the last record reach the form only.
-  const BatchFile keywords = Read("Resolution 4\n");
-  EXPECT_EQ(keywords.count, 0);
-  EXPECT_EQ(keywords.form.resolution, 4);
 }
 
 // Both sides of each limit: the line at the limit is read between two

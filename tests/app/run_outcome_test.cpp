@@ -1,9 +1,9 @@
 // Runs and batches through the form, and what the form says when they end:
 // "Finished processing" only after a run that wrote its results, a
 // failure's own message alone, a stop as a stop; a batch counts its items
-// by outcome and keeps their reports in item order. Loading a batch file,
-// the settings a batch stores, and Stop. Stops land in a download that the
-// stand-in server holds, or in a local run.
+// by outcome and keeps their reports in item order. Loading a batch file and
+// the settings a batch stores. Stops land in a download that the stand-in
+// server holds.
 #include <gtest/gtest.h>
 
 #include "app/analysis_dialog.h"
@@ -147,12 +147,23 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   EXPECT_NE(summary.find("\nFar: Stopped by user\n"), std::string::npos) << summary;
   EXPECT_EQ(summary.find("Far:"), summary.rfind("Far:"));
   EXPECT_EQ(summary.find("Later"), std::string::npos);
+  EXPECT_FALSE(FileExists(root_ + "Later"));
   // Only the batch's first run started a fresh log; later runs append.
   EXPECT_FALSE(form.StartNewLog());
   const std::string log = ReadFile(temp_ + "egg.log");
   EXPECT_NE(log.find("\nOne\n"), std::string::npos);
   EXPECT_NE(log.find("\nThree\n"), std::string::npos);
   EXPECT_EQ(form.resolution(), 1);
+
+  // The items stay loaded and can be run again, counted afresh (the server
+  // holds only its first download).
+  form.RunBatchFile();
+  ASSERT_TRUE(WaitUntilBatchEnds());
+  EXPECT_EQ(view_.batchFinished, std::make_pair(8, false));
+  EXPECT_EQ(WithoutSeries(view_.Texts()).back(),
+            "8 items processed in batch mode: 4 completed, 1 failed, 3 refused, 0 stopped");
+  EXPECT_EQ(form.BatchReports().size(), 8u);
+  EXPECT_TRUE(FileExists(root_ + "Later/Later.dat"));
 }
 
 using BatchRunTest = FormTest;
@@ -196,34 +207,6 @@ TEST_F(BatchRunTest, ABatchStoresOnlyTheReducedDftSize) {
   EXPECT_EQ(store_->ReadText("DataDir", ""), "/kept");
   EXPECT_EQ(store_->ReadInt("SmoothWindowSize", 0), 777);
   EXPECT_EQ(store_->ReadInt("Int1Start", -1), -1);
-}
-
-TEST_F(BatchRunTest, StopEndsTheCurrentItemAndTheBatch) {
-  AnalysisDialog& form = MakeForm();
-  ASSERT_EQ(form.OpenBatchFileAt(LocalBatch({"First", "Second", "Third"})), 3);
-  form.RunBatchFile();
-  ASSERT_TRUE(form.Busy());
-  form.Stop();
-  ASSERT_TRUE(WaitUntilBatchEnds());
-  EXPECT_EQ(view_.batchFinished, std::make_pair(1, true));
-  // The first item ended as stopped (with its summary line), or, when its
-  // run was quicker than the press, as completed.
-  const bool stopped = form.BatchReports().at(0).outcome == RunOutcome::kStopped;
-  EXPECT_EQ(WithoutSeries({view_.messages.back().text}).front(),
-            std::string("1 items processed in batch mode: ") +
-                (stopped ? "0 completed, 0 failed, 0 refused, 1 stopped; 2 not started"
-                         : "1 completed, 0 failed, 0 refused, 0 stopped; 2 not started"));
-  EXPECT_EQ(ReadFile(root_ + "summary.tst").find("First: Stopped by user\n") != std::string::npos,
-            stopped);
-  EXPECT_FALSE(FileExists(root_ + "Second"));
-  // The items stay loaded and can be run again, counted afresh.
-  form.RunBatchFile();
-  ASSERT_TRUE(WaitUntilBatchEnds());
-  EXPECT_EQ(view_.batchFinished, std::make_pair(3, false));
-  EXPECT_EQ(WithoutSeries({view_.messages.back().text}).front(),
-            "3 items processed in batch mode: 3 completed, 0 failed, 0 refused, 0 stopped");
-  EXPECT_EQ(form.BatchReports().size(), 3u);
-  EXPECT_TRUE(FileExists(root_ + "Third/Third.dat"));
 }
 
 // A run that ended without results and said nothing is not left silent.

@@ -23,11 +23,11 @@ namespace corvane::testing {
 
 namespace {
 
-// The folder of the stand-in opener, its record and its exit status.
+// The folder of the stand-in opener, its record and what it does next.
 std::string openerDirectory;
 
 std::string OpenerRecord() { return openerDirectory + "opened.txt"; }
-std::string OpenerStatusFile() { return openerDirectory + "status"; }
+std::string OpenerLinesFile() { return openerDirectory + "lines"; }
 
 // The shared environment with a QApplication, on the offscreen platform
 // unless told otherwise, and with no browser ever opened: the stand-in
@@ -38,8 +38,8 @@ class GuiEnvironment : public QtTestEnvironment<QApplication> {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     openerDirectory = opener_.path();
     const std::string script = opener_.File("xdg-open");
-    WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + OpenerRecord() +
-                          "'\nexit \"$(cat '" + OpenerStatusFile() + "')\"\n");
+    WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + OpenerRecord() + "'\n. '" +
+                          OpenerLinesFile() + "'\n");
     chmod(script.c_str(), 0755);
     SetOpenerStatus(0);
     const char* path = std::getenv("PATH");
@@ -66,7 +66,7 @@ std::vector<std::string> TakeOpenedUrls() {
   return urls;
 }
 
-void SetOpenerStatus(int status) { WriteFile(OpenerStatusFile(), std::to_string(status) + "\n"); }
+void SetOpenerLines(const std::string& lines) { WriteFile(OpenerLinesFile(), lines + "\n"); }
 
 void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
   if (QApplication::activeWindow() != &window) window.activateWindow();

@@ -44,9 +44,11 @@ bool WaitFor(const std::function<bool()>& done);
 // order. The opener is a stand-in program named xdg-open, first on the PATH
 // of the test program: it records its argument and opens nothing.
 std::vector<std::string> TakeOpenedUrls();
-// The exit status of the stand-in opener from now on (0: shown; xdg-open
-// says 3 when no program can show the page).
-void SetOpenerStatus(int status);
+// What the stand-in opener does from now on once it has recorded its
+// argument: shell lines, or an exit status (0: shown; xdg-open says 3 when
+// no program can show the page).
+void SetOpenerLines(const std::string& lines);
+inline void SetOpenerStatus(int status) { SetOpenerLines("exit " + std::to_string(status)); }
 
 // Presses the key in the window once it is active, as a user would. (A
 // closed box gives the activation back through the window manager; the
