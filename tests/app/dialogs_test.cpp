@@ -1,17 +1,27 @@
-// The Customize and Audio dialogs and the menu commands as models: their
-// choosers (where they open, and Cancel), the log restart, the refusals, and
-// the opener's failure. What they store on OK and Cancel is checked through
-// the window.
+// The dialogs and menu commands as models: the Customize and Audio dialogs'
+// choosers (where they open, and Cancel), the log restart and the
+// refusals; the chi-square calculator (the upper tail of a deviation from
+// the median, checked against Boost.Math) and its refusals; chooser filters
+// in Qt's form and where choosers open, the home page derived from the data
+// URL, the help page, and the opener's failure. What the dialogs store on OK
+// and Cancel is checked through the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include <boost/math/distributions/chi_squared.hpp>
+
 #include "app/audio_dialog.h"
+#include "app/chi_square_calculator.h"
 #include "app/customize_dialog.h"
+#include "app/file_choosers.h"
 #include "app/menu_commands.h"
+#include "app/request_values.h"
 #include "app_test_support.h"
 #include "core/default_urls.h"
 #include "core/progress_log.h"
+#include "support/temp_dir.h"
 
 namespace corvane::testing {
 namespace {
@@ -148,6 +158,111 @@ TEST_F(DialogsTest, APageThatCannotBeOpenedIsReportedWithItsAddress) {
     EXPECT_EQ(message.kind, MessageKind::kWarning);
   }
   EXPECT_EQ(view_.openedUrls.size(), 6u);
+}
+
+double BoostUpperTail(double deviation, int k) {
+  const boost::math::chi_squared distribution(k);
+  const double median = boost::math::quantile(distribution, 0.5);
+  return boost::math::cdf(boost::math::complement(distribution, median + deviation));
+}
+
+TEST(ChiSquareCalculatorTest, ProbabilityOfADeviationFromTheMedian) {
+  for (const int k : {1, 2, 5, 30, 1000}) {
+    SCOPED_TRACE(k);
+    const ChiSquareResult zero = ChiSquareProbability(0.0, k);
+    ASSERT_TRUE(zero.probability) << zero.error;
+    EXPECT_NEAR(*zero.probability, 0.5, 1e-8);
+    for (const double d : {-0.4, 1.0, 7.5, 40.0}) {
+      const ChiSquareResult result = ChiSquareProbability(d, k);
+      ASSERT_TRUE(result.probability) << result.error;
+      const double expected = BoostUpperTail(d, k);
+      EXPECT_NEAR(*result.probability, expected, 1e-8 * std::max(expected, 1e-300) + 1e-12);
+    }
+  }
+}
+
+TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
+  RecordingView view;
+  ChiSquareCalculator calculator;
+  EXPECT_EQ(calculator.probability, 0.0);
+  // DF 0 when the calculator opens.
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].text.find("DF"), std::string::npos);
+  EXPECT_EQ(view.messages[0].caption, std::optional<std::string>(ChiSquareCalculator::kTitle));
+  EXPECT_EQ(view.messages[0].kind, MessageKind::kWarning);
+
+  // A deviation below minus the median makes the value negative.
+  calculator.degreesOfFreedom = 2;
+  calculator.deviation = -2.0;
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].text.find("negative"), std::string::npos);
+
+  // A field the view refuses stops the calculation, and the result of the
+  // earlier input is no longer shown beside it.
+  calculator.deviation = 1.0;
+  calculator.Calculate(view);
+  ASSERT_TRUE(calculator.probability);
+  view.onPull = [&calculator] {
+    calculator.deviation = 5.0;  // read before the refused field
+    return false;
+  };
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  EXPECT_EQ(view.messages.size(), 2u);  // the view showed its own message
+}
+
+TEST(FileChoosersTest, FiltersBecomeQtFilters) {
+  EXPECT_EQ(QtFileFilter(kBatchFileFilter), "Batch file (*.ebb);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kEggFileFilter), "EGG data files (*.csv *.txt *.dat *.gz);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kGnuplotFilter), "gnuplot executable (gnuplot*);;All Files (*)");
+  EXPECT_EQ(QtFileFilter("Text|*.txt;*.log||"), "Text (*.txt *.log)");
+  EXPECT_EQ(QtFileFilter(""), "");
+}
+
+TEST(FileChoosersTest, AChooserOpensAtTheFieldsFolderElseHome) {
+  TempDir dir;
+  WriteFile(dir.File("day.csv"), "x\n");
+  const std::string folder = dir.path().substr(0, dir.path().size() - 1);
+  const std::string home = "/home/someone";
+  EXPECT_EQ(ChooserStartDirectory(folder, home), folder);                  // a folder
+  EXPECT_EQ(ChooserStartDirectory(dir.path(), home), folder);              // with separator
+  EXPECT_EQ(ChooserStartDirectory(dir.File("day.csv"), home), folder);     // a file
+  EXPECT_EQ(ChooserStartDirectory(dir.File("new.ebb"), home), folder);     // not there yet
+  EXPECT_EQ(ChooserStartDirectory(dir.File("gone/day.csv"), home), home);  // folder gone
+  EXPECT_EQ(ChooserStartDirectory("", home), home);
+  EXPECT_EQ(ChooserStartDirectory("gnuplot", home), home);  // a bare name
+  EXPECT_EQ(ChooserStartDirectory("/", home), "/");
+}
+
+TEST(MenuCommandsTest, HomePageIsTheRootOfTheDataServer) {
+  EXPECT_EQ(HomePageUrl(kDefaultDataUrl), "http://127.0.0.1:8642/");
+  EXPECT_EQ(HomePageUrl("http://eggs.example.org:8080/a/b?c=d"), "http://eggs.example.org:8080/");
+  EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
+  EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
+}
+
+TEST(MenuCommandsTest, TheHelpPageIsFoundAndDescribesTheProgram) {
+  const std::string path = HelpPagePath();
+  ASSERT_FALSE(path.empty());
+  const std::string page = ReadFile(path);
+  for (const char* part : {"<html", "summary.tst", "DataDirectory", "Analyze data",
+                           "p = 0.05 curve", "at most 200 eggs", "Ctrl+R", "--help-page"}) {
+    EXPECT_NE(page.find(part), std::string::npos) << part;
+  }
+  // Each display variable is explained in a row of its own.
+  for (int i = 0; i < kDisplayVariableCount; ++i) {
+    const std::string row = std::string("<tr><td>") + DisplayVariableAt(i).label + "</td>";
+    EXPECT_NE(page.find(row), std::string::npos) << row;
+  }
+  // What the program no longer does.
+  for (const char* gone :
+       {"only say that a run is in progress", "Stop ends the batch after", "at its next step"}) {
+    EXPECT_EQ(page.find(gone), std::string::npos) << gone;
+  }
 }
 
 }  // namespace
