@@ -59,17 +59,9 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "The triangle smoothing window must be at least 2", setup},
       {"smoothing mode 3", [](auto& f) { f.fields.smoothWindowType = 3; },
        "Unknown smoothing mode 3", setup},
-      {"DFT size 1",
-       [](auto& f) {
-         f.fields.dft = true;
-         f.fields.dftSize = 1;
-       },
-       "The DFT size must be at least 2", setup},
-      {"interval duration 1",
-       [](auto& f) {
-         f.fields.compareIntervals = true;
-         f.fields.intervalDuration = 1;
-       },
+      {"DFT size 1", [](auto& f) { f.fields.dftSize = 1; }, "The DFT size must be at least 2",
+       setup},
+      {"interval duration 1", [](auto& f) { f.fields.intervalDuration = 1; },
        "The interval duration must be at least 2 seconds", setup},
       {"negative event duration", [](auto& f) { f.fields.eventDuration = -1.0; },
        "The event duration must lie between 0 and 596523 hours; -1 cannot be used.", setup},
@@ -77,11 +69,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "Unknown event echo method 5 (0 none, 1 correlation, 2 Euclidean distance).", setup},
       {"display variable 12", [](auto& f) { f.fields.displayVariable = 12; },
        "The display variable must lie between 0 and 11; 12 cannot be used.", setup, true},
-      {"audio sample rate 0",
-       [](auto& f) {
-         f.fields.audioOutput = true;
-         f.config.audio.sampleRate = 0;
-       },
+      {"audio sample rate 0", [](auto& f) { f.config.audio.sampleRate = 0; },
        "Sample rate must be between 1 and 192000 Hz (it is 0).", setup},
       // Refused as the job is made.
       {"missing temporary directory", [&](auto& f) { f.config.tempDirectory = missing; },
@@ -103,12 +91,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "Incorrect start and/or stop time", setup},
       {"stop equal to start", [](auto& f) { f.fields.stopTime = f.fields.startTime; },
        "Incorrect start and/or stop time", setup},
-      {"local run without a file, with DFT",
-       [](auto& f) {
-         f.fields.localEggFile = "";
-         f.fields.dft = true;
-         f.fields.dftSize = 50000;
-       },
+      {"local run without a file", [](auto& f) { f.fields.localEggFile = ""; },
        "Specify egg file name for local access", setup},
   };
   for (const Case& c : cases) {
@@ -116,6 +99,9 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
     ClearStoredSettings();
     view_.messages.clear();
     AnalysisDialog& form = MakeForm();
+    // Every option on, so that its values are checked too.
+    form.fields.dft = form.fields.compareIntervals = form.fields.audioOutput = true;
+    form.fields.dftSize = 50000;
     c.change(form);
     EXPECT_FALSE(c.display ? form.Display() : form.AnalyzeData());
     EXPECT_FALSE(form.Busy());
