@@ -137,7 +137,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
   EXPECT_TRUE(WaitUntilIdle());
 }
 
-TEST_F(AnalysisDialogTest, HandsTheRequestToTheJob) {
+TEST_F(AnalysisDialogTest, HandsTheRequestToTheJobAndDisplaysARunAgain) {
   AnalysisDialog& form = MakeForm();
   AnalysisFields& fields = form.fields;
   fields.startTime = "2011-05-03";
@@ -176,14 +176,28 @@ TEST_F(AnalysisDialogTest, HandsTheRequestToTheJob) {
             std::tie("2011-05-03 00:00:00", "2011-05-03 23:59:59"));
   EXPECT_TRUE(WaitUntilIdle());
 
-  // A data name holding "PED" (in capitals) selects pseudo-egg data.
+  // A data name holding "PED" (in capitals) selects pseudo-egg data. Values
+  // a request does not use are not checked.
   for (const auto& [name, pseudo] :
        std::vector<std::pair<std::string, bool>>{{"RunPED1", true}, {"runped1", false}}) {
     SCOPED_TRACE(name);
-    ASSERT_TRUE(MakeForm(name).AnalyzeData());
+    MakeForm(name).fields.intervalDuration = 0;  // "Compare Egg Intervals" is off
+    form_->config.audio.sampleRate = 0;          // "Audio output" is off
+    ASSERT_TRUE(form_->AnalyzeData()) << ::testing::PrintToString(view_.Texts());
     EXPECT_EQ(form_->CurrentJob()->context().settings.pseudoEggData, pseudo);
     EXPECT_TRUE(WaitUntilIdle());
   }
+
+  // Display shows the named run again, without a completion message.
+  view_.messages.clear();
+  form_->fields.displayVariable = 2;
+  ASSERT_TRUE(form_->Display());
+  const AnalysisSettings& shown = form_->CurrentJob()->context().settings;
+  EXPECT_EQ(std::tuple(shown.displayCode, shown.displayTitle, shown.rootDirectory),
+            std::tuple(5, "LP-filtered mean deviation", root_));
+  EXPECT_FALSE(form_->RunInProgress());
+  ASSERT_TRUE(WaitUntilIdle());
+  EXPECT_EQ(view_.Texts(), std::vector<std::string>{});
 }
 
 TEST_F(AnalysisDialogTest, WhileARunIsInProgressOtherRequestsOnlySaySo) {
@@ -216,25 +230,6 @@ TEST_F(AnalysisDialogTest, WhileARunIsInProgressOtherRequestsOnlySaySo) {
   EXPECT_TRUE(form.Exit());
   EXPECT_FALSE(form.Busy());
   EXPECT_FALSE(form.RunInProgress());
-  EXPECT_EQ(view_.Texts(), std::vector<std::string>{});
-}
-
-TEST_F(AnalysisDialogTest, DisplayRedisplaysTheNamedRunWithoutACompletionMessage) {
-  AnalysisDialog& form = MakeForm("Shown");
-  // Values the request does not use are not checked.
-  form.fields.intervalDuration = 0;  // "Compare Egg Intervals" is off
-  form.config.audio.sampleRate = 0;  // "Audio output" is off
-  ASSERT_TRUE(form.AnalyzeData()) << ::testing::PrintToString(view_.Texts());
-  ASSERT_TRUE(WaitUntilIdle());
-  view_.messages.clear();
-  form.fields.displayVariable = 2;
-  ASSERT_TRUE(form.Display());
-  const AnalysisSettings& settings = form.CurrentJob()->context().settings;
-  EXPECT_EQ(settings.displayCode, 5);
-  EXPECT_EQ(settings.displayTitle, "LP-filtered mean deviation");
-  EXPECT_EQ(settings.rootDirectory, root_);
-  EXPECT_FALSE(form.RunInProgress());
-  ASSERT_TRUE(WaitUntilIdle());
   EXPECT_EQ(view_.Texts(), std::vector<std::string>{});
 }
 

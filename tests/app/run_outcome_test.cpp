@@ -62,22 +62,14 @@ TEST_F(RunOutcomeTest, AnInteractiveRunClosesWithItsOutcome) {
   EXPECT_EQ(view_.messages.back().caption, "");
   EXPECT_TRUE(FileExists(root_ + "Done/Done.dat"));
 
-  // Failed: its own message stands alone.
-  for (const std::string name : {"Missing", "Wide"}) {
-    SCOPED_TRACE(name);
-    view_.messages.clear();
-    AnalysisDialog& form = MakeForm(name);
-    if (name == "Missing") form.fields.localEggFile = dir_.File("data/missing.csv");
-    if (name == "Wide") {
-      form.fields.smoothWindowType = 1;  // a rectangle longer than the hour
-      form.fields.smoothWindowSize = 7200;
-    }
-    ASSERT_TRUE(form.AnalyzeData());
-    ASSERT_TRUE(WaitUntilIdle());
-    ASSERT_EQ(view_.Texts().size(), 1u) << ::testing::PrintToString(view_.Texts());
-    EXPECT_EQ(view_.Texts()[0].rfind(name + ": ", 0), 0u) << view_.Texts()[0];
-    EXPECT_FALSE(FileExists(root_ + name + "/" + name + ".inf"));
-  }
+  // Failed (its data file is missing): its own message stands alone.
+  view_.messages.clear();
+  MakeForm("Missing").fields.localEggFile = dir_.File("data/missing.csv");
+  ASSERT_TRUE(form_->AnalyzeData());
+  ASSERT_TRUE(WaitUntilIdle());
+  ASSERT_EQ(view_.Texts().size(), 1u) << ::testing::PrintToString(view_.Texts());
+  EXPECT_EQ(view_.Texts()[0].rfind("Missing: ", 0), 0u) << view_.Texts()[0];
+  EXPECT_FALSE(FileExists(root_ + "Missing/Missing.inf"));
 
   // Stopped during its download: only that it was stopped.
   view_.messages.clear();
@@ -254,9 +246,9 @@ TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
   EXPECT_NE(lines[2].find(",1,0,3000,1800,The second interval extends past the end of data,"),
             std::string::npos)
       << lines[2];
-}
 
-TEST_F(ResultsRecorderTest, ATableWithOtherColumnsIsLeftAloneAndNamed) {
+  // A table with other columns is left alone and named.
+  view_.messages.clear();
   const std::string foreign = "name,value\r\nmine,1\r\n";
   WriteFile(root_ + "results.csv", foreign);
   ASSERT_TRUE(MakeForm("Run").AnalyzeData());
@@ -270,10 +262,9 @@ TEST_F(ResultsRecorderTest, ATableWithOtherColumnsIsLeftAloneAndNamed) {
 
   // A batch tells it with its closing words, once, and still writes its
   // series.
-  AnalysisDialog& form = MakeForm();
-  ASSERT_EQ(form.OpenBatchFileAt(LocalBatch({"A", "B"})), 2);
+  ASSERT_EQ(MakeForm().OpenBatchFileAt(LocalBatch({"A", "B"})), 2);
   view_.messages.clear();
-  form.RunBatchFile();
+  form_->RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
   ASSERT_EQ(view_.Texts().size(), 1u);
   const std::string closing = view_.Texts()[0];

@@ -1,15 +1,14 @@
 // The window and its dialogs from the keyboard: every label, button, group
 // and menu carries an access key, none twice in one window, and each does
-// what it names; the shortcuts; Enter in the form and in the About box.
-// (Enter in the other dialogs: the dialogs test.)
-#include <chrono>
+// what it names, also when the opener cannot show a page; the shortcuts;
+// Enter in the About box. (Enter in the form and in the other dialogs: the
+// run and dialogs tests.)
 #include <map>
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,12 +18,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
 #include "app/menu_commands.h"
-#include "gui/audio_window.h"
-#include "gui/calculator_window.h"
-#include "gui/customize_window.h"
 #include "gui_test_support.h"
 
 namespace corvane::testing {
