@@ -22,31 +22,9 @@
 namespace corvane::testing {
 namespace {
 
-std::vector<std::string> MenuTexts(const QMenu* menu) {
-  std::vector<std::string> texts;
-  for (const QAction* action : menu->actions()) {
-    texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
-  }
-  return texts;
-}
-
 // Clicks a check box on its box (a click right of its text would miss).
 void ClickCheckBox(QCheckBox* box) {
   QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
-std::vector<std::string> ButtonTexts(std::vector<const QAbstractButton*> buttons) {
-  std::vector<std::string> texts;
-  for (const QAbstractButton* button : buttons) {
-    texts.push_back(WithoutAccessKey(button->text()).toStdString());
-  }
-  return texts;
-}
-
-std::vector<std::string> ButtonTexts(const QButtonGroup* group) {
-  std::vector<const QAbstractButton*> buttons;
-  for (int id = 0; group->button(id) != nullptr; ++id) buttons.push_back(group->button(id));
-  return ButtonTexts(buttons);
 }
 
 using WindowFormTest = WindowTest;
@@ -56,7 +34,9 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   std::vector<std::string> menus;
   for (const QAction* menu : window().menuBar()->actions()) {
     menus.push_back(menu->text().toStdString());
-    for (const std::string& text : MenuTexts(menu->menu())) menus.push_back("  " + text);
+    for (const QAction* item : menu->menu()->actions()) {
+      menus.push_back("  " + (item->isSeparator() ? "-" : item->text().toStdString()));
+    }
   }
   // With their access keys (their use: the keyboard test).
   EXPECT_EQ(menus,
@@ -90,19 +70,25 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
           "Bytes rcvd=0"}));
   EXPECT_EQ(f.eventDuration->text(), "4");
   EXPECT_TRUE(f.remoteAccess->isChecked());
-  EXPECT_EQ(ButtonTexts({f.remoteAccess, f.saveRemoteInput, f.audioOutput, f.compareIntervals,
-                         f.dft, f.analyzeButton, f.stopButton, f.displayButton, f.runBatchButton}),
+  // Check boxes, buttons, and the smoothing, echo and display choices.
+  std::vector<const QAbstractButton*> buttons = {
+      f.remoteAccess,  f.saveRemoteInput, f.audioOutput,   f.compareIntervals, f.dft,
+      f.analyzeButton, f.stopButton,      f.displayButton, f.runBatchButton};
+  for (const QButtonGroup* group : {f.smoothing, f.echoMethod}) {
+    for (int id = 0; group->button(id) != nullptr; ++id) buttons.push_back(group->button(id));
+  }
+  std::vector<std::string> texts;
+  for (const QAbstractButton* button : buttons) {
+    texts.push_back(WithoutAccessKey(button->text()).toStdString());
+  }
+  EXPECT_EQ(texts,
             (std::vector<std::string>{"Remote access", "Save remote input", "Audio output",
                                       "Compare Egg Intervals", "DFT", "Analyze data", "Stop",
-                                      "Display", "Run batch file"}));
-  EXPECT_EQ(ButtonTexts(f.smoothing),
-            (std::vector<std::string>{"Exponential", "Rectangle", "Triangle"}));
-  EXPECT_EQ(ButtonTexts(f.echoMethod),
-            (std::vector<std::string>{"None", "Correlation", "Euclidean Distance"}));
-  std::vector<std::string> displayLabels;
-  for (int i = 0; i < kDisplayVariableCount; ++i)
-    displayLabels.push_back(DisplayVariableAt(i).label);
-  EXPECT_EQ(ButtonTexts(f.displayVariable), displayLabels);
+                                      "Display", "Run batch file", "Exponential", "Rectangle",
+                                      "Triangle", "None", "Correlation", "Euclidean Distance"}));
+  for (int i = 0; i < kDisplayVariableCount; ++i) {
+    EXPECT_EQ(f.displayVariable->button(i)->text().toStdString(), DisplayVariableAt(i).label);
+  }
   EXPECT_EQ(f.displayVariable->checkedId(), 5);
 }
 
@@ -131,42 +117,37 @@ TEST_F(WindowFormTest, EveryControlHasATooltip) {
 
 TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
   RequestForm& f = form();
+  // Which of these are enabled, as 0 and 1.
+  auto enabled = [&f] {
+    std::string states;
+    for (const QWidget* control : std::initializer_list<const QWidget*>{
+             f.saveRemoteInput, f.expCoeff, f.smoothWindowSize, f.dftSize, f.interval1Start,
+             f.intervalDuration, f.interval2Start}) {
+      states += control->isEnabled() ? '1' : '0';
+    }
+    return states;
+  };
   // Start-up: remote on, exponential filter, DFT and intervals off.
-  EXPECT_TRUE(f.saveRemoteInput->isEnabled());
-  EXPECT_TRUE(f.expCoeff->isEnabled());
-  EXPECT_FALSE(f.smoothWindowSize->isEnabled());
-  EXPECT_FALSE(f.dftSize->isEnabled());
-  EXPECT_FALSE(f.interval1Start->isEnabled());
-
-  ClickCheckBox(f.remoteAccess);
-  EXPECT_FALSE(f.remoteAccess->isChecked());
-  EXPECT_FALSE(f.saveRemoteInput->isEnabled());
-  ClickCheckBox(f.remoteAccess);
-  EXPECT_TRUE(f.saveRemoteInput->isEnabled());
-
-  ClickCheckBox(f.dft);
-  EXPECT_TRUE(f.dftSize->isEnabled());
-  ClickCheckBox(f.compareIntervals);
-  for (QLineEdit* edit : {f.interval1Start, f.intervalDuration, f.interval2Start}) {
-    EXPECT_TRUE(edit->isEnabled());
+  EXPECT_EQ(enabled(), "1100000");
+  const std::pair<std::function<void()>, const char*> clicks[] = {
+      {[&] { ClickCheckBox(f.remoteAccess); }, "0100000"},
+      {[&] { ClickCheckBox(f.remoteAccess); }, "1100000"},
+      {[&] { ClickCheckBox(f.dft); }, "1101000"},
+      {[&] { ClickCheckBox(f.compareIntervals); }, "1101111"},
+      {[&] { QTest::mouseClick(f.smoothing->button(1), Qt::LeftButton); }, "1011111"},
+      {[&] { QTest::mouseClick(f.smoothing->button(2), Qt::LeftButton); }, "1011111"},
+      {[&] { QTest::mouseClick(f.smoothing->button(0), Qt::LeftButton); }, "1101111"},
+  };
+  for (const auto& [click, states] : clicks) {
+    click();
+    EXPECT_EQ(enabled(), states);
   }
-  for (int mode : {1, 2}) {
-    QTest::mouseClick(f.smoothing->button(mode), Qt::LeftButton);
-    EXPECT_FALSE(f.expCoeff->isEnabled()) << mode;
-    EXPECT_TRUE(f.smoothWindowSize->isEnabled()) << mode;
-  }
-  QTest::mouseClick(f.smoothing->button(0), Qt::LeftButton);
-  EXPECT_TRUE(f.expCoeff->isEnabled());
-  EXPECT_FALSE(f.smoothWindowSize->isEnabled());
-
   // The model's fields drive the same rules when they are pushed.
   model().fields.dft = false;
   model().fields.compareIntervals = false;
   model().fields.smoothWindowType = 2;
   window().PushFields();
-  EXPECT_FALSE(f.dftSize->isEnabled());
-  EXPECT_FALSE(f.interval2Start->isEnabled());
-  EXPECT_TRUE(f.smoothWindowSize->isEnabled());
+  EXPECT_EQ(enabled(), "1010000");
   EXPECT_EQ(f.smoothing->checkedId(), 2);
 }
 
