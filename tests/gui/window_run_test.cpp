@@ -114,14 +114,12 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheForm) {
 TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 02:59:59");
   std::filesystem::create_directories(dir.path() + "results");
-  // Two local runs, each comparing its two half hours.
+  // Two local runs.
   const std::string batch = dir.File("hours.ebb");
   const std::string local = "LocalEggFile " + egg + "\n";
-  WriteFile(batch, "DataDirectory " + dir.path() + "results\nCompareIntervals 1 0 1800 1800\n" +
-                       local + "Hour0 2011-05-03 00:00:00 2011-05-03 00:59:59\n" + local +
+  WriteFile(batch, "DataDirectory " + dir.path() + "results\n" + local +
+                       "Hour0 2011-05-03 00:00:00 2011-05-03 00:59:59\n" + local +
                        "Hour1 2011-05-03 01:00:00 2011-05-03 01:59:59\n");
-  form().smoothWindowSize->setText("300");
-  form().smoothing->button(1)->setChecked(true);
 
   OpenDialog<QFileDialog>(window().actions().openBatchFile, [&](QFileDialog& chooser) {
     EXPECT_EQ(chooser.windowTitle(), "Open Batch File");
