@@ -19,9 +19,9 @@ using ::testing::IsEmpty;
 using ReaderTest = InputTest;
 
 // Every way a file fails, and the header numbers each just inside (read) and
-// just beyond (refused before any arithmetic): 201 eggs (the next test reads 200),
-// a record count that fits 32 bits, a trial size whose product with the
-// resolution does.
+// just beyond (refused before any arithmetic): 201 eggs (the next test reads
+// 200), a record count that fits 32 bits, a trial size whose product with
+// the resolution does.
 TEST_F(ReaderTest, EveryFailureIsReportedAndKeepsOnlyWhatWasSound) {
   const std::string good = EggText("1,2", 2, {"100,101", "102,103"});
   const std::string open = "Quake: Unable to open %s for input";
@@ -67,7 +67,7 @@ TEST_F(ReaderTest, EveryFailureIsReportedAndKeepsOnlyWhatWasSound) {
       {"trial size too large", {numbers(2, "1", "2147483648")}, bad, true, 0},
       {"largest at resolution 2", {numbers(2, "1", "1073741823")}, "", false, 1, 2},
       {"too large at resolution 2", {numbers(2, "1", "1073741824")}, bad, true, 0, 2},
-      {"trial size beyond 63 bits", {numbers(2, "1", "9223372036854775807")}, bad, true, 0, 3},
+      {"the largest 64-bit trial size", {numbers(2, "1", "9223372036854775807")}, bad, true, 0, 3},
       {"beyond 64 bits at the largest resolution", {numbers(2, "1", "99999999999999999999999")},
        bad, true, 0, 14000000},
       {"resolution 0", {good}, "Quake: Resolution 0 is outside the allowed range 1 to 14000000",

@@ -86,6 +86,7 @@ class InputTest : public ::testing::Test {
   static int Value(const eggdata::EggDataOptions& options, int id, std::int64_t second) {
     return eggdata::EggTrialValue(options, id, second).value_or(kMissingSample);
   }
+
   // Reads the files into the table as a run does, in a fresh run with this
   // test's settings: the first, each further one while the run goes on, and
   // for several files the check for useable records, through the cache when
