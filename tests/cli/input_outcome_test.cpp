@@ -26,9 +26,11 @@ using testing::WriteFile;
 
 const std::string kHour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
 
+class InputOutcomeTest : public CliTest {};
+
 // Each refused subgroup file refuses its item alone, with a line that names
 // the file (and the bad token); a later item without a subgroup runs.
-TEST_F(CliTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFileAndToken) {
+TEST_F(InputOutcomeTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFileAndToken) {
   // Item names, whose subgroup files are <name>.esg, and the reasons told.
   const std::pair<std::string, std::string> refusals[] = {
       {"Comma", ": \"12,13\" is not a whole number"},
@@ -62,7 +64,7 @@ TEST_F(CliTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFileAndToken
 // The same hour clean and with a record three times, one going back and 30
 // seconds left out: the damaged run counts them in its information and
 // statistics files and in the log, and keeps the clean run's plot title.
-TEST_F(CliTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleStays) {
+TEST_F(InputOutcomeTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleStays) {
   eggdata::EggDataOptions hour;
   hour.start = SecondsFromText("2011-05-03 00:00:00");
   hour.stop = hour.start + 3599;
@@ -112,7 +114,7 @@ TEST_F(CliTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleStays) {
 
 // The second day of a remote item is a message page: the item fails naming
 // the day, and the log names the URL that was asked for it.
-TEST_F(CliTest, TheLogNamesTheUrlOfADayThatFailed) {
+TEST_F(InputOutcomeTest, TheLogNamesTheUrlOfADayThatFailed) {
   dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
   ASSERT_TRUE(server.Start());
   dataserver::FaultPlan plan;
