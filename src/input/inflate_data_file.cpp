@@ -29,8 +29,9 @@ int CreateSibling(const std::string& target, std::string& path) {
 }
 
 // A file in the output's directory that becomes the output only on Commit;
-// otherwise it is removed (an object that never opened one holds nothing). The first failure's
-// system error text is kept (a full disk says "No space left on device").
+// otherwise it is removed (an object that never created one holds nothing).
+// The first failure's system error text is kept (a full disk says "No space
+// left on device").
 class PendingFile {
  public:
   PendingFile() = default;
@@ -146,19 +147,20 @@ std::shared_ptr<const ParsedEggFile> InflateDataFile(RunContext& context,
                   compressedPath.c_str(), static_cast<long long>(parsed->longLine),
                   LineReader::kMaxLineLength);
   }
-  if (!why.empty()) context.LogLine(why);
   // Anything else that ended the reading early is a stop.
-  const bool accepted = sound && why.empty();
+  bool accepted = sound && why.empty();
+  if (accepted && keep) {
+    accepted = output.Commit();
+    if (!accepted) {
+      why = CFormat("Failed to write %s: %s", target.c_str(),
+                    output.Ok() ? std::strerror(errno) : output.Error().c_str());
+    }
+  }
+  if (!why.empty()) context.LogLine(why);
   if (accepted && keep) context.LogLine("Uncompressed data written to file");
   context.LogLine(damaged ? "Could not close zip file" : "Zip file closing success");
   if (!accepted) return nullptr;
   if (keep) {
-    if (!output.Commit()) {
-      why = CFormat("Failed to write %s: %s", target.c_str(),
-                    output.Ok() ? std::strerror(errno) : output.Error().c_str());
-      context.LogLine(why);
-      return nullptr;
-    }
     if (static_cast<size_t>(index) >= files.size()) files.resize(static_cast<size_t>(index) + 1);
     files[static_cast<size_t>(index)] = target;
   }

@@ -148,6 +148,8 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
   maker.PutDay(1, 3000);
   std::string damaged = ReadFile(maker.download);  // far behind its beginning
   damaged[damaged.size() - 100] ^= 0x55;
+  const std::string long_line = *eggdata::GzipCompress(
+      "Samples per record: 200\n" + std::string(LineReader::kMaxLineLength + 1, '1') + "\n");
   const struct {
     const char* what;
     std::optional<std::string> download;  // nullopt: none
@@ -162,6 +164,9 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
       {"truncated", day.substr(0, day.size() / 2), nullptr, "Damaged data received for 2011-05-04"},
       {"damaged, kept", damaged, "", "Damaged data received for 2011-05-04"},
       {"not gzip", "plain text", nullptr, "Damaged data received for 2011-05-04"},
+      {"line too long", long_line, nullptr,
+       "Data received for 2011-05-04 refused: %stmp/data.txt.gz is not a proper data file for "
+       "analysis: line 2 is longer than 65536 bytes"},
       {"missing", std::nullopt, nullptr, "Damaged data received for 2011-05-04"},
       {"text not writable", day, "",
        "Data received for 2011-05-04 refused: Failed to write %sroot/Quake_2.csv: Is a directory"},
