@@ -59,17 +59,9 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "The triangle smoothing window must be at least 2", setup},
       {"smoothing mode 3", [](auto& f) { f.fields.smoothWindowType = 3; },
        "Unknown smoothing mode 3", setup},
-      {"DFT size 1",
-       [](auto& f) {
-         f.fields.dft = true;
-         f.fields.dftSize = 1;
-       },
-       "The DFT size must be at least 2", setup},
-      {"interval duration 1",
-       [](auto& f) {
-         f.fields.compareIntervals = true;
-         f.fields.intervalDuration = 1;
-       },
+      {"DFT size 1", [](auto& f) { f.fields.dftSize = 1; }, "The DFT size must be at least 2",
+       setup},
+      {"interval duration 1", [](auto& f) { f.fields.intervalDuration = 1; },
        "The interval duration must be at least 2 seconds", setup},
       {"negative event duration", [](auto& f) { f.fields.eventDuration = -1.0; },
        "The event duration must lie between 0 and 596523 hours; -1 cannot be used.", setup},
@@ -77,11 +69,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "Unknown event echo method 5 (0 none, 1 correlation, 2 Euclidean distance).", setup},
       {"display variable 12", [](auto& f) { f.fields.displayVariable = 12; },
        "The display variable must lie between 0 and 11; 12 cannot be used.", setup, true},
-      {"audio sample rate 0",
-       [](auto& f) {
-         f.fields.audioOutput = true;
-         f.config.audio.sampleRate = 0;
-       },
+      {"audio sample rate 0", [](auto& f) { f.config.audio.sampleRate = 0; },
        "Sample rate must be between 1 and 192000 Hz (it is 0).", setup},
       // Refused as the job is made.
       {"missing temporary directory", [&](auto& f) { f.config.tempDirectory = missing; },
@@ -103,12 +91,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
        "Incorrect start and/or stop time", setup},
       {"stop equal to start", [](auto& f) { f.fields.stopTime = f.fields.startTime; },
        "Incorrect start and/or stop time", setup},
-      {"local run without a file, with DFT",
-       [](auto& f) {
-         f.fields.localEggFile = "";
-         f.fields.dft = true;
-         f.fields.dftSize = 50000;
-       },
+      {"local run without a file", [](auto& f) { f.fields.localEggFile = ""; },
        "Specify egg file name for local access", setup},
   };
   for (const Case& c : cases) {
@@ -116,6 +99,9 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
     ClearStoredSettings();
     view_.messages.clear();
     AnalysisDialog& form = MakeForm();
+    // Every option on, so that its values are checked too.
+    form.fields.dft = form.fields.compareIntervals = form.fields.audioOutput = true;
+    form.fields.dftSize = 50000;
     c.change(form);
     EXPECT_FALSE(c.display ? form.Display() : form.AnalyzeData());
     EXPECT_FALSE(form.Busy());
@@ -151,7 +137,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
   EXPECT_TRUE(WaitUntilIdle());
 }
 
-TEST_F(AnalysisDialogTest, HandsTheRequestToTheJob) {
+TEST_F(AnalysisDialogTest, HandsTheRequestToTheJobAndDisplaysARunAgain) {
   AnalysisDialog& form = MakeForm();
   AnalysisFields& fields = form.fields;
   fields.startTime = "2011-05-03";
@@ -190,14 +176,28 @@ TEST_F(AnalysisDialogTest, HandsTheRequestToTheJob) {
             std::tie("2011-05-03 00:00:00", "2011-05-03 23:59:59"));
   EXPECT_TRUE(WaitUntilIdle());
 
-  // A data name holding "PED" (in capitals) selects pseudo-egg data.
+  // A data name holding "PED" (in capitals) selects pseudo-egg data. Values
+  // a request does not use are not checked.
   for (const auto& [name, pseudo] :
        std::vector<std::pair<std::string, bool>>{{"RunPED1", true}, {"runped1", false}}) {
     SCOPED_TRACE(name);
-    ASSERT_TRUE(MakeForm(name).AnalyzeData());
+    MakeForm(name).fields.intervalDuration = 0;  // "Compare Egg Intervals" is off
+    form_->config.audio.sampleRate = 0;          // "Audio output" is off
+    ASSERT_TRUE(form_->AnalyzeData()) << ::testing::PrintToString(view_.Texts());
     EXPECT_EQ(form_->CurrentJob()->context().settings.pseudoEggData, pseudo);
     EXPECT_TRUE(WaitUntilIdle());
   }
+
+  // Display shows the named run again, without a completion message.
+  view_.messages.clear();
+  form_->fields.displayVariable = 2;
+  ASSERT_TRUE(form_->Display());
+  const AnalysisSettings& shown = form_->CurrentJob()->context().settings;
+  EXPECT_EQ(std::tuple(shown.displayCode, shown.displayTitle, shown.rootDirectory),
+            std::tuple(5, "LP-filtered mean deviation", root_));
+  EXPECT_FALSE(form_->RunInProgress());
+  ASSERT_TRUE(WaitUntilIdle());
+  EXPECT_EQ(view_.Texts(), std::vector<std::string>{});
 }
 
 TEST_F(AnalysisDialogTest, WhileARunIsInProgressOtherRequestsOnlySaySo) {
@@ -230,25 +230,6 @@ TEST_F(AnalysisDialogTest, WhileARunIsInProgressOtherRequestsOnlySaySo) {
   EXPECT_TRUE(form.Exit());
   EXPECT_FALSE(form.Busy());
   EXPECT_FALSE(form.RunInProgress());
-  EXPECT_EQ(view_.Texts(), std::vector<std::string>{});
-}
-
-TEST_F(AnalysisDialogTest, DisplayRedisplaysTheNamedRunWithoutACompletionMessage) {
-  AnalysisDialog& form = MakeForm("Shown");
-  // Values the request does not use are not checked.
-  form.fields.intervalDuration = 0;  // "Compare Egg Intervals" is off
-  form.config.audio.sampleRate = 0;  // "Audio output" is off
-  ASSERT_TRUE(form.AnalyzeData()) << ::testing::PrintToString(view_.Texts());
-  ASSERT_TRUE(WaitUntilIdle());
-  view_.messages.clear();
-  form.fields.displayVariable = 2;
-  ASSERT_TRUE(form.Display());
-  const AnalysisSettings& settings = form.CurrentJob()->context().settings;
-  EXPECT_EQ(settings.displayCode, 5);
-  EXPECT_EQ(settings.displayTitle, "LP-filtered mean deviation");
-  EXPECT_EQ(settings.rootDirectory, root_);
-  EXPECT_FALSE(form.RunInProgress());
-  ASSERT_TRUE(WaitUntilIdle());
   EXPECT_EQ(view_.Texts(), std::vector<std::string>{});
 }
 

@@ -91,6 +91,8 @@ class FormTest : public ::testing::Test {
   // nothing and a local request for the fixture's hour of data.
   AnalysisDialog& MakeForm(const std::string& dataName = "Quake");
   std::string WriteBatch(const std::string& text);
+  // WriteBatch of items of the names over the fixture's hour of data.
+  std::string LocalBatch(const std::vector<std::string>& names, const std::string& keywords = "");
   bool WaitUntilIdle() {
     return RunEventsUntil([this] { return !form_->Busy(); });
   }

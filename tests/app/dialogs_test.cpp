@@ -1,17 +1,27 @@
-// The Customize and Audio dialogs and the menu commands as models: their
-// choosers (where they open, and Cancel), the log restart, the refusals, and
-// the opener's failure. What they store on OK and Cancel is checked through
-// the window.
+// The dialogs and menu commands as models: the Customize and Audio dialogs'
+// choosers (where they open, and Cancel), the log restart and the
+// refusals; the chi-square calculator (the upper tail of a deviation from
+// the median, checked against Boost.Math) and its refusals; chooser filters
+// in Qt's form and where choosers open, the home page derived from the data
+// URL, the help page, and the opener's failure. What the dialogs store on OK
+// and Cancel is checked through the window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
+#include <boost/math/distributions/chi_squared.hpp>
+
 #include "app/audio_dialog.h"
+#include "app/chi_square_calculator.h"
 #include "app/customize_dialog.h"
+#include "app/file_choosers.h"
 #include "app/menu_commands.h"
+#include "app/request_values.h"
 #include "app_test_support.h"
 #include "core/default_urls.h"
 #include "core/progress_log.h"
+#include "support/temp_dir.h"
 
 namespace corvane::testing {
 namespace {
@@ -75,19 +85,24 @@ TEST_F(DialogsTest, ChangingTheTemporaryDirectoryRestartsTheLogEvenInCaseOnly) {
   EXPECT_FALSE(FileExists(upper + "egg.log"));
 }
 
-// Each range must run upwards: both sides of both limits.
+// Each range must run upwards: both sides of both limits. A sample rate a
+// run cannot use is refused; a modulation depth over 100 is clamped by the
+// synthesis, so accepted.
 TEST_F(DialogsTest, AudioConfirmRefusesRangesGivenUpsideDown) {
   struct Case {
-    int minFrequency, maxFrequency, minNoteLength, maxNoteLength;
+    int minFrequency, maxFrequency, minNoteLength, maxNoteLength, sampleRate, modulationDepth;
     const char* refusal;  // nullptr: accepted
   };
   const Case cases[] = {
-      {1999, 2000, 100, 1000, nullptr},
-      {2000, 2000, 100, 1000, "Min frequency (2000 Hz) must be below Max frequency (2000 Hz)."},
-      {2500, 2000, 100, 1000, "Min frequency (2500 Hz) must be below Max frequency (2000 Hz)."},
-      {200, 2000, 999, 1000, nullptr},
-      {200, 2000, 1000, 1000,
+      {1999, 2000, 100, 1000, 8000, 30, nullptr},
+      {2000, 2000, 100, 1000, 8000, 30,
+       "Min frequency (2000 Hz) must be below Max frequency (2000 Hz)."},
+      {2500, 2000, 100, 1000, 8000, 30,
+       "Min frequency (2500 Hz) must be below Max frequency (2000 Hz)."},
+      {200, 2000, 999, 1000, 11025, 150, nullptr},
+      {200, 2000, 1000, 1000, 8000, 30,
        "Min note length (1000 msec) must be below Max note length (1000 msec)."},
+      {200, 2000, 100, 1000, 0, 30, "Sample rate must be between 1 and 192000 Hz (it is 0)."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.refusal ? c.refusal : "accepted");
@@ -99,6 +114,8 @@ TEST_F(DialogsTest, AudioConfirmRefusesRangesGivenUpsideDown) {
       dialog.fields.maxFrequency = c.maxFrequency;
       dialog.fields.minNoteLength = c.minNoteLength;
       dialog.fields.maxNoteLength = c.maxNoteLength;
+      dialog.fields.sampleRate = c.sampleRate;
+      dialog.fields.modulationDepth = c.modulationDepth;
       return true;
     };
     EXPECT_EQ(dialog.Confirm(view_), c.refusal == nullptr);
@@ -111,31 +128,12 @@ TEST_F(DialogsTest, AudioConfirmRefusesRangesGivenUpsideDown) {
     } else {
       EXPECT_TRUE(view_.messages.empty());
       EXPECT_EQ(StoredSetting("MinFreq"), std::to_string(c.minFrequency));
+      EXPECT_EQ(StoredSetting("SampleRate"), std::to_string(c.sampleRate));
+      EXPECT_EQ(StoredSetting("ModulationDepth"), std::to_string(c.modulationDepth));
       EXPECT_EQ(form_->config.audio.maxNoteLength, c.maxNoteLength);
     }
     form_->config.audio = AudioSettings{};
   }
-}
-
-TEST_F(DialogsTest, AudioConfirmRefusesParametersARunCannotUse) {
-  AudioDialog dialog(*form_);
-  view_.onPull = [&dialog] {
-    dialog.fields.sampleRate = 0;
-    return true;
-  };
-  EXPECT_FALSE(dialog.Confirm(view_));
-  EXPECT_EQ(view_.Texts(),
-            std::vector<std::string>{"Sample rate must be between 1 and 192000 Hz (it is 0)."});
-  EXPECT_EQ(form_->config.audio, AudioSettings{});
-  EXPECT_EQ(store_->ReadInt("SampleRate", -1), -1);
-  view_.onPull = [&dialog] {
-    dialog.fields.sampleRate = 11025;
-    dialog.fields.modulationDepth = 150;  // clamped by the synthesis, so accepted
-    return true;
-  };
-  EXPECT_TRUE(dialog.Confirm(view_));
-  EXPECT_EQ(store_->ReadInt("SampleRate", -1), 11025);
-  EXPECT_EQ(store_->ReadInt("ModulationDepth", -1), 150);
 }
 
 TEST_F(DialogsTest, APageThatCannotBeOpenedIsReportedWithItsAddress) {
@@ -160,6 +158,111 @@ TEST_F(DialogsTest, APageThatCannotBeOpenedIsReportedWithItsAddress) {
     EXPECT_EQ(message.kind, MessageKind::kWarning);
   }
   EXPECT_EQ(view_.openedUrls.size(), 6u);
+}
+
+double BoostUpperTail(double deviation, int k) {
+  const boost::math::chi_squared distribution(k);
+  const double median = boost::math::quantile(distribution, 0.5);
+  return boost::math::cdf(boost::math::complement(distribution, median + deviation));
+}
+
+TEST(ChiSquareCalculatorTest, ProbabilityOfADeviationFromTheMedian) {
+  for (const int k : {1, 2, 5, 30, 1000}) {
+    SCOPED_TRACE(k);
+    const ChiSquareResult zero = ChiSquareProbability(0.0, k);
+    ASSERT_TRUE(zero.probability) << zero.error;
+    EXPECT_NEAR(*zero.probability, 0.5, 1e-8);
+    for (const double d : {-0.4, 1.0, 7.5, 40.0}) {
+      const ChiSquareResult result = ChiSquareProbability(d, k);
+      ASSERT_TRUE(result.probability) << result.error;
+      const double expected = BoostUpperTail(d, k);
+      EXPECT_NEAR(*result.probability, expected, 1e-8 * std::max(expected, 1e-300) + 1e-12);
+    }
+  }
+}
+
+TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
+  RecordingView view;
+  ChiSquareCalculator calculator;
+  EXPECT_EQ(calculator.probability, 0.0);
+  // DF 0 when the calculator opens.
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_NE(view.messages[0].text.find("DF"), std::string::npos);
+  EXPECT_EQ(view.messages[0].caption, std::optional<std::string>(ChiSquareCalculator::kTitle));
+  EXPECT_EQ(view.messages[0].kind, MessageKind::kWarning);
+
+  // A deviation below minus the median makes the value negative.
+  calculator.degreesOfFreedom = 2;
+  calculator.deviation = -2.0;
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  ASSERT_EQ(view.messages.size(), 2u);
+  EXPECT_NE(view.messages[1].text.find("negative"), std::string::npos);
+
+  // A field the view refuses stops the calculation, and the result of the
+  // earlier input is no longer shown beside it.
+  calculator.deviation = 1.0;
+  calculator.Calculate(view);
+  ASSERT_TRUE(calculator.probability);
+  view.onPull = [&calculator] {
+    calculator.deviation = 5.0;  // read before the refused field
+    return false;
+  };
+  calculator.Calculate(view);
+  EXPECT_FALSE(calculator.probability);
+  EXPECT_EQ(view.messages.size(), 2u);  // the view showed its own message
+}
+
+TEST(FileChoosersTest, FiltersBecomeQtFilters) {
+  EXPECT_EQ(QtFileFilter(kBatchFileFilter), "Batch file (*.ebb);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kEggFileFilter), "EGG data files (*.csv *.txt *.dat *.gz);;All Files (*)");
+  EXPECT_EQ(QtFileFilter(kGnuplotFilter), "gnuplot executable (gnuplot*);;All Files (*)");
+  EXPECT_EQ(QtFileFilter("Text|*.txt;*.log||"), "Text (*.txt *.log)");
+  EXPECT_EQ(QtFileFilter(""), "");
+}
+
+TEST(FileChoosersTest, AChooserOpensAtTheFieldsFolderElseHome) {
+  TempDir dir;
+  WriteFile(dir.File("day.csv"), "x\n");
+  const std::string folder = dir.path().substr(0, dir.path().size() - 1);
+  const std::string home = "/home/someone";
+  EXPECT_EQ(ChooserStartDirectory(folder, home), folder);                  // a folder
+  EXPECT_EQ(ChooserStartDirectory(dir.path(), home), folder);              // with separator
+  EXPECT_EQ(ChooserStartDirectory(dir.File("day.csv"), home), folder);     // a file
+  EXPECT_EQ(ChooserStartDirectory(dir.File("new.ebb"), home), folder);     // not there yet
+  EXPECT_EQ(ChooserStartDirectory(dir.File("gone/day.csv"), home), home);  // folder gone
+  EXPECT_EQ(ChooserStartDirectory("", home), home);
+  EXPECT_EQ(ChooserStartDirectory("gnuplot", home), home);  // a bare name
+  EXPECT_EQ(ChooserStartDirectory("/", home), "/");
+}
+
+TEST(MenuCommandsTest, HomePageIsTheRootOfTheDataServer) {
+  EXPECT_EQ(HomePageUrl(kDefaultDataUrl), "http://127.0.0.1:8642/");
+  EXPECT_EQ(HomePageUrl("http://eggs.example.org:8080/a/b?c=d"), "http://eggs.example.org:8080/");
+  EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
+  EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
+}
+
+TEST(MenuCommandsTest, TheHelpPageIsFoundAndDescribesTheProgram) {
+  const std::string path = HelpPagePath();
+  ASSERT_FALSE(path.empty());
+  const std::string page = ReadFile(path);
+  for (const char* part : {"<html", "summary.tst", "DataDirectory", "Analyze data",
+                           "p = 0.05 curve", "at most 200 eggs", "Ctrl+R", "--help-page"}) {
+    EXPECT_NE(page.find(part), std::string::npos) << part;
+  }
+  // Each display variable is explained in a row of its own.
+  for (int i = 0; i < kDisplayVariableCount; ++i) {
+    const std::string row = std::string("<tr><td>") + DisplayVariableAt(i).label + "</td>";
+    EXPECT_NE(page.find(row), std::string::npos) << row;
+  }
+  // What the program no longer does.
+  for (const char* gone :
+       {"only say that a run is in progress", "Stop ends the batch after", "at its next step"}) {
+    EXPECT_EQ(page.find(gone), std::string::npos) << gone;
+  }
 }
 
 }  // namespace

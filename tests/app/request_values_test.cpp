@@ -1,44 +1,101 @@
-// The conversions and checks between the form's values and the job's:
-// time completion, DFT size reduction, event duration seconds, the progress
-// bar, and the fields' C form of numbers.
+// The conversions and checks between the form's values and the job's: time
+// completion (a stop time that the form completed is completed again from a
+// new start, unless the user has edited it since; a batch item's stop is
+// its own), DFT size reduction, event duration seconds, the progress bar,
+// and the fields' C form of numbers.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
+#include "app/analysis_dialog.h"
 #include "app/field_exchange.h"
 #include "app/request_checks.h"
 #include "app/request_values.h"
 #include "app/time_completion.h"
+#include "app_test_support.h"
 
 namespace corvane {
 namespace {
 
-TEST(TimeCompletionTest, DatesAloneGetTheirTimesAndAnEmptyStopEndsTheStartDate) {
-  struct Case {
-    std::string start, stop, event;  // typed
-    std::string wantStart, wantStop, wantEvent;
-    bool ok = true;
+// One "Analyze data" as the user would press it: the texts as the controls
+// show them (the form shows the completed texts back).
+struct Step {
+  const char* start;
+  const char* stop;  // nullptr: the stop as the form showed it after the last step
+  const char* wantStop;
+  const char* event = "";
+  const char* wantStart = nullptr;  // nullptr: not checked
+  const char* wantEvent = "";
+};
+
+// The texts are trimmed; a start of a date alone (8 to 10 characters) gets
+// its time and an empty stop ends the start's date; the event is not
+// completed. A stop that the form completed follows the start until the
+// user edits it.
+TEST(StopCompletionTest, ACompletedStopFollowsTheStartUntilEdited) {
+  const Step steps[] = {
+      {"2011-5-3", "", "2011-5-3 23:59:59", "", "2011-5-3 00:00:00"},
+      {"2011-05-03 12:00", "", "2011-05-03 23:59:59", "", "2011-05-03 12:00"},
+      {"2011-05-03", "2011-05-05 06:00:00", "2011-05-05 06:00:00", "", "2011-05-03 00:00:00"},
+      {"2011-5", "", "2011-5 23:59:59", "", "2011-5"},  // 6 characters: no date alone
+      {"  2011-05-03\t", " 2011-05-04 ", "2011-05-04 23:59:59", "  2011-05-03 14:30  ",
+       "2011-05-03 00:00:00", "2011-05-03 14:30"},
+      {"   ", "2011-05-04", "2011-05-04", " 2011-05-03 ", "", "2011-05-03"},
+      {"2011-05-03", "", "2011-05-03 23:59:59"},
+      {"2011-05-10", nullptr, "2011-05-10 23:59:59"},  // the stale stop is completed again
+      {"2011-05-12 06:00:00", nullptr, "2011-05-12 23:59:59"},
+      {"2011-05-12 07:00:00", "2011-05-13 12:00:00", "2011-05-13 12:00:00"},  // edited
+      {"2011-05-11", nullptr, "2011-05-13 12:00:00"},  // typed by the user: kept
+      {"2011-05-11", "2011-05-20", "2011-05-20 23:59:59"},
+      {"2011-05-14", nullptr, "2011-05-20 23:59:59"},  // its date was typed: kept
+      {"2011-05-14", "", "2011-05-14 23:59:59"},
+      {"  ", nullptr, "2011-05-14 23:59:59"},          // no start: nothing completed
+      {"2011-05-15", nullptr, "2011-05-15 23:59:59"},  // still remembered
   };
-  const Case cases[] = {
-      {"2011-5-3", "", "", "2011-5-3 00:00:00", "2011-5-3 23:59:59", ""},  // 8 characters
-      {"2011-05-03 12:00", "", "", "2011-05-03 12:00", "2011-05-03 23:59:59", ""},
-      {"2011-05-03", "2011-05-05 06:00:00", "", "2011-05-03 00:00:00", "2011-05-05 06:00:00", ""},
-      {"2011-5", "", "", "2011-5", "2011-5 23:59:59", ""},  // 6 characters: no date alone
-      // Trimmed; the event is not completed.
-      {"  2011-05-03\t", " 2011-05-04 ", "  2011-05-03 14:30  ", "2011-05-03 00:00:00",
-       "2011-05-04 23:59:59", "2011-05-03 14:30"},
-      {"   ", "2011-05-04", " 2011-05-03 ", "", "2011-05-04", "2011-05-03", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.start + "|" + c.stop);
-    std::string start = c.start, stop = c.stop, event = c.event;
-    EXPECT_EQ(CompleteTimes(start, stop, event), c.ok);
-    EXPECT_EQ(start, c.wantStart);
-    if (c.ok) {
-      EXPECT_EQ(stop, c.wantStop);
+  CompletedStop last;
+  std::string shownStop;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(std::string(step.start) + " | " + (step.stop ? step.stop : "(as shown)"));
+    std::string start = step.start;
+    std::string stop = step.stop ? step.stop : shownStop;
+    std::string event = step.event;
+    EXPECT_EQ(CompleteTimes(start, stop, event, last), !Trimmed(step.start).empty());
+    if (step.wantStart != nullptr) {
+      EXPECT_EQ(start, step.wantStart);
     }
-    EXPECT_EQ(event, c.wantEvent);
+    EXPECT_EQ(stop, step.wantStop);
+    EXPECT_EQ(event, step.wantEvent);
+    shownStop = stop;
   }
+}
+
+using FormStopCompletionTest = testing::FormTest;
+
+// Through the form: refused for want of a local file after the completion,
+// so that no run is needed to see the completed texts.
+TEST_F(FormStopCompletionTest, TheFormCompletesAStaleStopAgainButNotABatchItemsStop) {
+  AnalysisDialog& form = MakeForm();
+  form.fields.localEggFile = "";
+  auto analyze = [&form](const std::string& start) {
+    form.fields.startTime = start;
+    EXPECT_FALSE(form.AnalyzeData());
+    return form.fields.stopTime;
+  };
+  form.fields.stopTime = "";
+  EXPECT_EQ(analyze("2011-05-03"), "2011-05-03 23:59:59");
+  EXPECT_EQ(analyze("2011-05-04"), "2011-05-04 23:59:59");
+  EXPECT_EQ(view_.Texts(), std::vector<std::string>(2, "Specify egg file name for local access"));
+
+  // A batch item that happens to end where the last completion did keeps
+  // its stop, in batch mode and when the user runs it from the form.
+  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("DataDirectory " + root_ +
+                                            "\nItem 2011-05-01 00:00:00 2011-05-04 23:59:59\n")),
+            1);
+  form.fields.remoteAccess = false;
+  form.fields.localEggFile = "";
+  EXPECT_EQ(analyze("2011-05-02 00:00:00"), "2011-05-04 23:59:59");
+  EXPECT_EQ(view_.Texts(), std::vector<std::string>(3, "Specify egg file name for local access"));
 }
 
 TEST(DftSizeTest, ReducesToThePowerOfTwoNotAbove) {
@@ -62,23 +119,16 @@ TEST(EventDurationTest, HoursBecomeWholeSecondsAllowingForBinaryRounding) {
   EXPECT_TRUE(CheckEventDuration(std::nan("")));
 }
 
-TEST(ProgressTest, StageTimesTwentyUntilStageFive) {
-  EXPECT_EQ(ProgressFromStage(4).percent, 80);
-  EXPECT_FALSE(ProgressFromStage(4).stop);
-  EXPECT_EQ(ProgressFromStage(5).percent, 0);
-  EXPECT_TRUE(ProgressFromStage(5).stop);
-  EXPECT_EQ(ProgressFromStage(7).percent, 100);  // the bar's range holds
-}
-
+// Stage times twenty until stage five, which stops the bar; the days of the
+// input move it within the input stage, later stages no longer count them.
 TEST(ProgressTest, TheDaysOfTheInputMoveTheBarWithinTheInputStage) {
-  EXPECT_EQ(ProgressFromStage(1, 0.0).percent, 20);
-  EXPECT_EQ(ProgressFromStage(1, 1.0 / 3).percent, 27);
-  EXPECT_EQ(ProgressFromStage(1, 2.0 / 3).percent, 33);
-  EXPECT_EQ(ProgressFromStage(1, 1.0).percent, 40);
-  EXPECT_EQ(ProgressFromStage(1, 5.0).percent, 40);
-  // Later stages no longer count the input.
-  EXPECT_EQ(ProgressFromStage(2, 1.0).percent, 40);
-  EXPECT_EQ(ProgressFromStage(3, 1.0).percent, 60);
+  const std::tuple<int, double, int> cases[] = {
+      {1, 0.0, 20}, {1, 1.0 / 3, 27}, {1, 2.0 / 3, 33}, {1, 1.0, 40}, {1, 5.0, 40},
+      {2, 1.0, 40}, {3, 1.0, 60},     {4, 0.0, 80},     {5, 0.0, 0},  {7, 0.0, 100}};
+  for (const auto& [stage, days, percent] : cases) {
+    EXPECT_EQ(ProgressFromStage(stage, days).percent, percent) << stage << " " << days;
+    EXPECT_EQ(ProgressFromStage(stage, days).stop, stage == 5) << stage;
+  }
 }
 
 TEST(RequestChecksTest, ResolutionsARunCannotUseAreRefused) {

@@ -1,13 +1,21 @@
-// What the form says when a run or a batch ends: "Finished processing" only
-// after a run that wrote its results, a failure's own message alone, a stop
-// as a stop; a batch counts its items by outcome and keeps their reports in
-// item order. Stops land in a download that the stand-in server holds.
+// Runs and batches through the form, and what the form says when they end:
+// "Finished processing" only after a run that wrote its results, a
+// failure's own message alone, a stop as a stop; a batch counts its items
+// by outcome and keeps their reports in item order. Loading a batch file and
+// the settings a batch stores. Runs from the window add their records to the
+// results table too, under item 0 and no batch file; a table with other
+// columns is never written to, and the form says so after the run. Stops
+// land in a download that the stand-in server holds.
 #include <gtest/gtest.h>
 
 #include "app/analysis_dialog.h"
 #include "app/closing_words.h"
 #include "app_test_support.h"
+#include "core/progress_log.h"
+#include "core/summary_line.h"
 #include "dataserver/data_server.h"
+#include "output/results_table.h"
+#include "support/text_lines.h"
 
 namespace corvane::testing {
 namespace {
@@ -54,22 +62,14 @@ TEST_F(RunOutcomeTest, AnInteractiveRunClosesWithItsOutcome) {
   EXPECT_EQ(view_.messages.back().caption, "");
   EXPECT_TRUE(FileExists(root_ + "Done/Done.dat"));
 
-  // Failed: its own message stands alone.
-  for (const std::string name : {"Missing", "Wide"}) {
-    SCOPED_TRACE(name);
-    view_.messages.clear();
-    AnalysisDialog& form = MakeForm(name);
-    if (name == "Missing") form.fields.localEggFile = dir_.File("data/missing.csv");
-    if (name == "Wide") {
-      form.fields.smoothWindowType = 1;  // a rectangle longer than the hour
-      form.fields.smoothWindowSize = 7200;
-    }
-    ASSERT_TRUE(form.AnalyzeData());
-    ASSERT_TRUE(WaitUntilIdle());
-    ASSERT_EQ(view_.Texts().size(), 1u) << ::testing::PrintToString(view_.Texts());
-    EXPECT_EQ(view_.Texts()[0].rfind(name + ": ", 0), 0u) << view_.Texts()[0];
-    EXPECT_FALSE(FileExists(root_ + name + "/" + name + ".inf"));
-  }
+  // Failed (its data file is missing): its own message stands alone.
+  view_.messages.clear();
+  MakeForm("Missing").fields.localEggFile = dir_.File("data/missing.csv");
+  ASSERT_TRUE(form_->AnalyzeData());
+  ASSERT_TRUE(WaitUntilIdle());
+  ASSERT_EQ(view_.Texts().size(), 1u) << ::testing::PrintToString(view_.Texts());
+  EXPECT_EQ(view_.Texts()[0].rfind("Missing: ", 0), 0u) << view_.Texts()[0];
+  EXPECT_FALSE(FileExists(root_ + "Missing/Missing.inf"));
 
   // Stopped during its download: only that it was stopped.
   view_.messages.clear();
@@ -82,58 +82,127 @@ TEST_F(RunOutcomeTest, AnInteractiveRunClosesWithItsOutcome) {
   EXPECT_FALSE(FileExists(root_ + "summary.tst"));
 }
 
+// The items run one after another whatever became of the one before; only
+// refusals of the output root are shown (the summary table lives there, so
+// they name the item and why the table did not take them), nothing else
+// waits for a click. A stop ends the batch.
 TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder) {
   AnalysisDialog& form = MakeForm();
+  SetLogProgress(true);
   const std::string range = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
-  const std::string text = "DataDirectory " + root_ + "\nLocalEggFile " + eggFile_ + "\nDone" +
-                           range + "LocalEggFile " + dir_.File("data/missing.csv") + "\nMissing" +
-                           range + "LocalEggFile " + eggFile_ + "\nBad'Name" + range + "Far" +
-                           range + "Later" + range;
-  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch(text)), 5);
+  const std::string local = "LocalEggFile " + eggFile_ + "\n";
+  const std::string missing = dir_.File("missing");
+  const std::string text = local + "NoRoot" + range + "DataDirectory " + root_ +
+                           "\nCompareIntervals 1 0 1800 1800\n" + local + "One" + range +
+                           "LocalEggFile " + dir_.File("data/missing.csv") + "\nMissing" + range +
+                           local + "Bad'Name" + range + local + "Three" + range + "DataDirectory " +
+                           missing + "\n" + local + "MissingRoot" + range + "DataDirectory " +
+                           root_ + "\nFar" + range + "Later" + range;
+  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch(text)), 8);
   UseServer(form);
   form.RunBatchFile();
+  EXPECT_TRUE(form.BatchMode());
   ASSERT_TRUE(StopInDownload(form, "Far"));
   ASSERT_TRUE(WaitUntilBatchEnds());
 
-  EXPECT_EQ(view_.batchFinished, std::make_pair(4, true));
+  EXPECT_EQ(view_.batchFinished, std::make_pair(7, true));
   EXPECT_EQ(WithoutSeries(view_.Texts()),
-            std::vector<std::string>{"4 items processed in batch mode: 1 completed, "
-                                     "1 failed, 1 refused, 1 stopped; 1 not started"});
+            (std::vector<std::string>{
+                "Root directory for output is not specified: enter the folder below "
+                "which each run writes its results.",
+                "MissingRoot: Please specify an existing directory for the output: " + missing +
+                    " (not added to " + missing + "/summary.tst: No such file or directory)",
+                "7 items processed in batch mode: 2 completed, 1 failed, 3 refused, 1 stopped; "
+                "1 not started"}));
+  EXPECT_EQ(view_.messages[1].caption, kSummaryNotWritten);
+  EXPECT_EQ(view_.messages.back().caption, "");
   const std::vector<RunReport>& reports = form.BatchReports();
-  ASSERT_EQ(reports.size(), 4u);
-  const RunOutcome outcomes[] = {RunOutcome::kCompleted, RunOutcome::kFailed, RunOutcome::kRefused,
+  ASSERT_EQ(reports.size(), 7u);
+  const RunOutcome outcomes[] = {RunOutcome::kRefused, RunOutcome::kCompleted, RunOutcome::kFailed,
+                                 RunOutcome::kRefused, RunOutcome::kCompleted, RunOutcome::kRefused,
                                  RunOutcome::kStopped};
-  const char* names[] = {"Done", "Missing", "Bad'Name", "Far"};
+  const char* names[] = {"NoRoot", "One", "Missing", "Bad'Name", "Three", "MissingRoot", "Far"};
   for (size_t i = 0; i < reports.size(); ++i) {
     EXPECT_EQ(reports[i].outcome, outcomes[i]) << i;
     EXPECT_EQ(reports[i].dataName, names[i]) << i;
   }
-  EXPECT_EQ(reports[0].outputDirectory, root_ + "Done/");
-  EXPECT_NE(reports[1].message.find("missing.csv"), std::string::npos) << reports[1].message;
-  EXPECT_EQ(reports[2].message, "The data name Bad'Name must not contain quotes");
-  EXPECT_EQ(reports[3].message, "");
+  EXPECT_EQ(reports[1].outputDirectory, root_ + "One/");
+  EXPECT_NE(reports[2].message.find("missing.csv"), std::string::npos) << reports[2].message;
+  EXPECT_EQ(reports[3].message, "The data name Bad'Name must not contain quotes");
+  EXPECT_EQ(reports[6].message, "");
+  EXPECT_TRUE(FileExists(root_ + "One/One.dat"));
+  EXPECT_TRUE(FileExists(root_ + "Three/Three.dat"));
 
-  // Each item that did not complete has its one line in the summary table.
-  EXPECT_TRUE(FileExists(root_ + "Done/Done.inf"));
+  // Each item that did not complete has its one line in the summary table,
+  // beside the interval comparisons of those that did.
   const std::string summary = ReadFile(root_ + "summary.tst");
-  EXPECT_EQ(summary.find("Done"), std::string::npos) << summary;
-  EXPECT_NE(summary.find("Missing: " + reports[1].message + "\n"), std::string::npos) << summary;
-  EXPECT_NE(summary.find("\nBad'Name: " + reports[2].message + "\n"), std::string::npos);
+  EXPECT_NE(summary.find("\nOne\t"), std::string::npos) << summary;
+  EXPECT_EQ(summary.find("One:"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("Missing: " + reports[2].message + "\n"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("\nBad'Name: " + reports[3].message + "\n"), std::string::npos);
   EXPECT_NE(summary.find("\nFar: Stopped by user\n"), std::string::npos) << summary;
   EXPECT_EQ(summary.find("Far:"), summary.rfind("Far:"));
   EXPECT_EQ(summary.find("Later"), std::string::npos);
+  EXPECT_FALSE(FileExists(root_ + "Later"));
+  // Only the batch's first run started a fresh log; later runs append.
+  EXPECT_FALSE(form.StartNewLog());
+  const std::string log = ReadFile(temp_ + "egg.log");
+  EXPECT_NE(log.find("\nOne\n"), std::string::npos);
+  EXPECT_NE(log.find("\nThree\n"), std::string::npos);
+  EXPECT_EQ(form.resolution(), 1);
 
-  // Run again without a stop: the counts start afresh.
-  view_.messages.clear();
-  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch("DataDirectory " + root_ + "\nLocalEggFile " +
-                                            eggFile_ + "\nAgain" + range)),
+  // The items stay loaded and can be run again, counted afresh (the server
+  // holds only its first download).
+  form.RunBatchFile();
+  ASSERT_TRUE(WaitUntilBatchEnds());
+  EXPECT_EQ(view_.batchFinished, std::make_pair(8, false));
+  EXPECT_EQ(WithoutSeries(view_.Texts()).back(),
+            "8 items processed in batch mode: 4 completed, 1 failed, 3 refused, 0 stopped");
+  EXPECT_EQ(form.BatchReports().size(), 8u);
+  EXPECT_TRUE(FileExists(root_ + "Later/Later.dat"));
+}
+
+using BatchRunTest = FormTest;
+
+TEST_F(BatchRunTest, OpeningABatchFileShowsItsFirstItem) {
+  AnalysisDialog& form = MakeForm("Before");
+  const std::string path = LocalBatch({"First", "Second"}, "Resolution 2\n");
+  view_.chooserAnswers.push_back(path);
+  form.OpenBatchFile();  // its chooser: the window's test
+  EXPECT_EQ(form.fields.batchFile, path);
+  EXPECT_EQ(form.BatchItemCount(), 2);
+  EXPECT_EQ(form.fields.status, "2 items loaded");
+  EXPECT_EQ(form.fields.dataName, "First");
+  EXPECT_EQ(form.resolution(), 2);
+  EXPECT_FALSE(form.BatchMode());
+
+  EXPECT_EQ(form.OpenBatchFileAt(LocalBatch({"Only"})), 1);
+  EXPECT_EQ(form.fields.status, "1 item loaded");
+
+  // A file of keywords only loads no items.
+  EXPECT_EQ(form.OpenBatchFileAt(WriteBatch("Resolution 3\n")), 0);
+  EXPECT_EQ(form.fields.status, "0 items loaded");
+  form.RunBatchFile();
+  ASSERT_EQ(view_.messages.size(), 1u);
+  EXPECT_EQ(view_.messages[0].text, "There are no batch items to process");
+  EXPECT_EQ(view_.messages[0].caption, std::nullopt);
+  EXPECT_EQ(view_.messages[0].kind, MessageKind::kWarning);
+  EXPECT_FALSE(form.BatchMode());
+}
+
+TEST_F(BatchRunTest, ABatchStoresOnlyTheReducedDftSize) {
+  store_->WriteText("DataDir", "/kept");
+  store_->WriteInt("SmoothWindowSize", 777);
+  AnalysisDialog& form = MakeForm();
+  ASSERT_EQ(form.OpenBatchFileAt(LocalBatch(
+                {"Dft"}, "DFTOutput 1 50000\nSmoothingWindowSize 600\nCompareIntervals 1 60\n")),
             1);
   form.RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
-  EXPECT_EQ(WithoutSeries(view_.Texts()),
-            std::vector<std::string>{"1 items processed in batch mode: 1 completed, "
-                                     "0 failed, 0 refused, 0 stopped"});
-  EXPECT_EQ(form.BatchReports().size(), 1u);
+  EXPECT_EQ(store_->ReadInt("DFTSize", 0), 32768);
+  EXPECT_EQ(store_->ReadText("DataDir", ""), "/kept");
+  EXPECT_EQ(store_->ReadInt("SmoothWindowSize", 0), 777);
+  EXPECT_EQ(store_->ReadInt("Int1Start", -1), -1);
 }
 
 // A run that ended without results and said nothing is not left silent.
@@ -149,6 +218,60 @@ TEST(ClosingWordsTest, AFailureWithoutAMessageIsStillTold) {
     EXPECT_EQ(ItemSummaryText(report), std::nullopt);
     report.message.clear();
   }
+}
+
+using ResultsRecorderTest = FormTest;
+
+TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
+  ASSERT_TRUE(MakeForm("First").AnalyzeData());
+  ASSERT_TRUE(WaitUntilIdle());
+  AnalysisDialog& form = MakeForm("Second");
+  form.fields.compareIntervals = true;
+  form.fields.interval1Start = 0;
+  form.fields.interval2Start = 3000;
+  form.fields.intervalDuration = 1800;
+  ASSERT_TRUE(form.AnalyzeData());
+  ASSERT_TRUE(WaitUntilIdle());
+
+  const std::vector<std::string> lines = Lines(ReadFile(root_ + "results.csv"));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], ResultsHeader() + "\r");
+  for (const char* name : {"First", "Second"}) {
+    const std::string& line = lines[name[0] == 'F' ? 1 : 2];
+    // batch_start is the run's time, then no batch file and item 0.
+    EXPECT_EQ(line.find(std::string(",,0,") + name + ",2011-05-03 00:00:00,"), 19u) << line;
+    EXPECT_NE(line.find(",local," + eggFile_ + ",completed,,60,3600,"), std::string::npos) << line;
+  }
+  // The second run's comparison was refused; its run completed.
+  EXPECT_NE(lines[2].find(",1,0,3000,1800,The second interval extends past the end of data,"),
+            std::string::npos)
+      << lines[2];
+
+  // A table with other columns is left alone and named.
+  view_.messages.clear();
+  const std::string foreign = "name,value\r\nmine,1\r\n";
+  WriteFile(root_ + "results.csv", foreign);
+  ASSERT_TRUE(MakeForm("Run").AnalyzeData());
+  ASSERT_TRUE(WaitUntilIdle());
+  EXPECT_EQ(ReadFile(root_ + "results.csv"), foreign);
+  const std::vector<std::string> texts = view_.Texts();
+  ASSERT_EQ(texts.size(), 2u) << ::testing::PrintToString(texts);
+  EXPECT_EQ(texts[0].rfind("Finished processing", 0), 0u) << texts[0];
+  EXPECT_EQ(texts[1].rfind(root_ + "results.csv holds a table with other columns", 0), 0u)
+      << texts[1];
+
+  // A batch tells it with its closing words, once, and still writes its
+  // series.
+  ASSERT_EQ(MakeForm().OpenBatchFileAt(LocalBatch({"A", "B"})), 2);
+  view_.messages.clear();
+  form_->RunBatchFile();
+  ASSERT_TRUE(WaitUntilBatchEnds());
+  ASSERT_EQ(view_.Texts().size(), 1u);
+  const std::string closing = view_.Texts()[0];
+  EXPECT_NE(closing.find("\n\nEvent series of 2 completed items:\n"), std::string::npos) << closing;
+  EXPECT_EQ(closing.find("other columns"), closing.rfind("other columns")) << closing;
+  EXPECT_NE(closing.find("other columns"), std::string::npos) << closing;
+  EXPECT_EQ(Lines(ReadFile(root_ + "series.csv")).size(), 2u);
 }
 
 }  // namespace

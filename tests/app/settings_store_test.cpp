@@ -99,25 +99,21 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackInAFreshStore) {
   EXPECT_EQ(testing::StoredSetting("ExpCoeff"), "0.250000");
   EXPECT_EQ(testing::StoredSetting("EventDuration"), "1.500000");
   EXPECT_EQ(testing::StoredSetting("LogProgress"), "1");
-}
 
-TEST_F(SettingsStoreTest, RealsAreStoredWithSixDecimalsAndUnreadableValuesGiveTheDefault) {
-  {
-    SettingsStore store;
-    store.WriteReal("ExpCoeff", 0.0000001);
-    store.WriteReal("EventDuration", 0.0001);
-    store.WriteText("SmoothWindowSize", "nine hundred");
-    store.WriteText("IntervalDuration", "0,5");
-    store.WriteText("DFTSize", "99999999999");
-  }
+  // Reals are stored with six decimals; unreadable values give the default.
+  store.WriteReal("ExpCoeff", 0.0000001);
+  store.WriteReal("EventDuration", 0.0001);
+  store.WriteText("SmoothWindowSize", "nine hundred");
+  store.WriteText("IntervalDuration", "0,5");
+  store.WriteText("DFTSize", "99999999999");
   EXPECT_EQ(testing::StoredSetting("ExpCoeff"), "0.000000");
   EXPECT_EQ(testing::StoredSetting("EventDuration"), "0.000100");
-  SettingsStore store;
-  EXPECT_EQ(store.ReadReal("ExpCoeff", 0.5), 0.0);
-  EXPECT_DOUBLE_EQ(store.ReadReal("EventDuration", 0.5), 0.0001);
-  EXPECT_EQ(store.ReadInt("SmoothWindowSize", 900), 900);
-  EXPECT_EQ(store.ReadInt("IntervalDuration", 3600), 3600);
-  EXPECT_EQ(store.ReadInt("DFTSize", 32768), 32768);
+  SettingsStore fresh;
+  EXPECT_EQ(fresh.ReadReal("ExpCoeff", 0.5), 0.0);
+  EXPECT_DOUBLE_EQ(fresh.ReadReal("EventDuration", 0.5), 0.0001);
+  EXPECT_EQ(fresh.ReadInt("SmoothWindowSize", 900), 900);
+  EXPECT_EQ(fresh.ReadInt("IntervalDuration", 3600), 3600);
+  EXPECT_EQ(fresh.ReadInt("DFTSize", 32768), 32768);
 }
 
 TEST_F(SettingsStoreTest, OverridesAreReadButNeverStored) {

@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <string>
 
-#include <sys/stat.h>
-
 #include <QElapsedTimer>
 
 #include "gui/desktop_opener.h"
@@ -13,23 +11,6 @@
 
 namespace corvane::testing {
 namespace {
-
-// Puts a directory first on the PATH while it exists.
-class PathFirst {
- public:
-  explicit PathFirst(const std::string& directory) : saved_(std::getenv("PATH")) {
-    setenv("PATH", (directory + ":" + saved_).c_str(), 1);
-  }
-  ~PathFirst() { setenv("PATH", saved_.c_str(), 1); }
-
- private:
-  std::string saved_;
-};
-
-void WriteScript(const std::string& path, const std::string& body) {
-  WriteFile(path, "#!/bin/sh\n" + body);
-  chmod(path.c_str(), 0755);
-}
 
 TEST(DesktopOpenerTest, TheOpenersExitStatusDecides) {
   TakeOpenedUrls();
@@ -44,13 +25,12 @@ TEST(DesktopOpenerTest, TheOpenersExitStatusDecides) {
 }
 
 TEST(DesktopOpenerTest, AnOpenerStillAtWorkAfterTheWaitHasShownThePage) {
-  TempDir slow;
-  WriteScript(slow.File("xdg-open"), "sleep 3\nexit 4\n");
-  PathFirst first(slow.path());
+  SetOpenerLines("sleep 3\nexit 4");
   QElapsedTimer waited;
   waited.start();
   EXPECT_TRUE(OpenWithDesktopOpener("https://example.org/", 300));
   EXPECT_LT(waited.elapsed(), 2500);  // it did not wait for the opener's end
+  SetOpenerStatus(0);
 }
 
 TEST(DesktopOpenerTest, NoOpenerOnThePathIsReported) {

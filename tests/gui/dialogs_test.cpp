@@ -1,6 +1,9 @@
-// The dialogs and menu commands of the window: Customize, Audio, the
-// calculator, About, the pages handed to the user's default opener, and a
-// file dropped on the window.
+// The dialogs of the window: Customize, Audio and the calculator, what they
+// store on Enter and on Cancel; the file and folder choosers: where they
+// open (the folder of the field's value, else the home folder), their
+// titles, and Cancel, which leaves the field as it was; and a file dropped
+// on the window. (About and the pages handed to the user's default opener:
+// the keyboard test.)
 #include <filesystem>
 
 #include <QAction>
@@ -8,16 +11,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
+#include <QDir>
 #include <QDropEvent>
-#include <QLabel>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QUrl>
 
-#include "app/menu_commands.h"
 #include "core/default_urls.h"
 #include "core/progress_log.h"
 #include "gui/audio_window.h"
@@ -29,6 +31,7 @@ namespace corvane::testing {
 namespace {
 
 using DialogsTest = WindowTest;
+using ChooserTest = WindowTest;
 
 const std::vector<std::string> kConfigurationNames = {
     "LogProgress", "SaveCompressed", "TempDir",       "DataDir",      "RemoteSaveDir", "GnuplotDir",
@@ -41,67 +44,48 @@ void ClickLaterNamed(QWidget* dialog, const QString& text) {
   }
 }
 
-TEST_F(DialogsTest, CustomizeStoresItsElevenValuesOnOkAndNothingOnCancel) {
-  const std::string newTemp = dir.path() + "newtemp";
-  std::filesystem::create_directories(newTemp);
+// What a chooser showed when it opened.
+struct Opened {
+  QString title;
+  QString directory;
+};
+
+// Answers the next chooser by cancelling it, recording where it opened.
+void CancelNextChooser(ModalAnswerer& answerer, Opened& opened) {
+  answerer.Then([&opened](QWidget* modal) {
+    auto* chooser = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(chooser, nullptr);
+    opened = {chooser->windowTitle(), chooser->directory().absolutePath()};
+    QMetaObject::invokeMethod(chooser, &QDialog::reject, Qt::QueuedConnection);
+  });
+}
+
+QString Canonical(const std::string& path) {
+  return QDir(QString::fromStdString(path)).canonicalPath();
+}
+
+// Customize's choosers open at the folder of their field's value, else at
+// the home folder, and Cancel keeps the field; then Enter (the default
+// button, OK) stores the eleven values as typed, and Cancel stores nothing.
+TEST_F(ChooserTest, CustomizeChoosersOpenAtTheFieldsFolderAndCancelKeepsIt) {
+  const std::string data = dir.path() + "data";
+  const std::string groups = dir.path() + "groups";
+  std::filesystem::create_directories(data);
+  std::filesystem::create_directories(groups);
+  WriteFile(groups + "/europe.esg", "1\n1001\n");
+
+  // The dialog, then each chooser over it in turn, then Enter: the answerer
+  // hands the dialog back to the next handler whenever a chooser closes.
+  std::vector<Opened> opened(5);
+  CustomizeWindow* dialog = nullptr;
   answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
+    dialog = qobject_cast<CustomizeWindow*>(modal);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "Customize");
     EXPECT_EQ(BuddyLabelText(dialog->outputRoot), "Output root directory");
     EXPECT_EQ(BuddyLabelText(dialog->pseudoDataUrl), "Base of pseudo egg data URL");
     EXPECT_EQ(dialog->tempDirectory->text().toStdString(), dir.path());
-    dialog->outputRoot->setText("/data/eggs");
-    dialog->tempDirectory->setText(QString::fromStdString(newTemp));
-    dialog->gnuplotPath->setText("/usr/bin/gnuplot");
-    dialog->dataUrl->setText("http://example.org/x");
-    ClickLater(dialog->defaultDataUrl);  // before OK: the default comes back
-    dialog->saveCompressed->setChecked(true);
-    ClickLaterNamed(dialog, "OK");
-  });
-  window().actions().customize->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
-  for (const std::string& name : kConfigurationNames) {
-    EXPECT_TRUE(StoredSetting(name).has_value()) << name;
-  }
-  EXPECT_EQ(StoredSetting("DataDir"), "/data/eggs");
-  EXPECT_EQ(StoredSetting("TempDir"), newTemp);
-  EXPECT_EQ(StoredSetting("GnuplotDir"), "/usr/bin/gnuplot");
-  EXPECT_EQ(StoredSetting("DataURL"), kDefaultDataUrl);
-  EXPECT_EQ(StoredSetting("SaveCompressed"), "1");
-  EXPECT_EQ(StoredSetting("LogProgress"), "0");
-  EXPECT_EQ(StoredSetting("PlotPictures"), "none");
-  // The form shows and uses the new values (the log's restart: the model's
-  // test).
-  EXPECT_EQ(form().outputRoot->text(), "/data/eggs");
-  EXPECT_EQ(model().config.tempDirectory, newTemp);
-
-  // Cancel stores nothing and keeps the form.
-  ClearStoredSettings();
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    dialog->logProgress->setChecked(true);
-    dialog->outputRoot->setText("/elsewhere");
-    ClickLaterNamed(dialog, "Cancel");
-  });
-  window().actions().customize->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
-  for (const std::string& name : kConfigurationNames) {
-    EXPECT_FALSE(StoredSetting(name).has_value()) << name;
-  }
-  EXPECT_EQ(form().outputRoot->text(), "/data/eggs");
-  EXPECT_EQ(model().fields.outputRoot, "/data/eggs");
-  EXPECT_FALSE(LogProgress());
-}
-
-// "Plot pictures" offers none and the three formats; the choice goes to the
-// form (which hands it to each run) and the store, and the dialog opens at
-// it the next time. Cancel keeps the earlier choice.
-TEST_F(DialogsTest, CustomizeOffersThePlotPictures) {
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
+    // "Plot pictures" offers none and the three formats.
     EXPECT_EQ(BuddyLabelText(dialog->plotPictures), "Plot pictures");
     QStringList items;
     for (int i = 0; i < dialog->plotPictures->count(); ++i)
@@ -110,70 +94,141 @@ TEST_F(DialogsTest, CustomizeOffersThePlotPictures) {
     EXPECT_EQ(dialog->plotPictures->currentText(), "none");
     EXPECT_FALSE(dialog->plotPictures->toolTip().isEmpty());
     dialog->plotPictures->setCurrentText("SVG");
-    ClickLaterNamed(dialog, "OK");
+    dialog->dataUrl->setText("http://example.org/x");
+    dialog->defaultDataUrl->click();  // before OK: the default comes back
+    dialog->saveCompressed->setChecked(true);
+    dialog->outputRoot->setText(QString::fromStdString(data));                        // a folder
+    dialog->tempDirectory->setText(QString::fromStdString(dir.path() + "gone/tmp"));  // missing
+    dialog->eggGroupFile->setText(QString::fromStdString(groups + "/europe.esg"));    // a file
+    dialog->remoteSaveDirectory->setText("");                                         // empty
+    dialog->gnuplotPath->setText("gnuplot");                                          // a bare name
+    ClickLater(dialog->browseOutputRoot);
   });
+  for (size_t i = 0; i < 5; ++i) {
+    CancelNextChooser(*answerer, opened[i]);
+    answerer->Then([&dialog, i](QWidget*) {
+      QPushButton* const next[] = {dialog->browseTempDirectory, dialog->browseEggGroupFile,
+                                   dialog->browseRemoteSaveDirectory, dialog->browseGnuplot};
+      if (i < 4) {
+        ClickLater(next[i]);
+      } else {
+        dialog->outputRoot->setFocus();
+        QTest::keyClick(dialog->outputRoot, Qt::Key_Return);
+      }
+    });
+  }
   window().actions().customize->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
+  ASSERT_TRUE(answerer->HandlersDone());
+
+  const QString home = QDir::homePath();
+  EXPECT_EQ(opened[0].title, "Browse to data folder");
+  EXPECT_EQ(opened[0].directory, Canonical(data));
+  EXPECT_EQ(opened[1].directory, home);
+  EXPECT_EQ(opened[2].title, "Open Egg Subgroup File");
+  EXPECT_EQ(opened[2].directory, Canonical(groups));
+  EXPECT_EQ(opened[3].directory, home);
+  EXPECT_EQ(opened[4].title, "Locate gnuplot");
+  EXPECT_EQ(opened[4].directory, home);
+  // Every chooser was cancelled: the fields were stored as typed.
+  for (const std::string& name : kConfigurationNames) {
+    EXPECT_TRUE(StoredSetting(name).has_value()) << name;
+  }
+  EXPECT_EQ(StoredSetting("DataDir"), data);
+  EXPECT_EQ(StoredSetting("TempDir"), dir.path() + "gone/tmp");
+  EXPECT_EQ(StoredSetting("EggGroupFile"), groups + "/europe.esg");
+  EXPECT_EQ(StoredSetting("RemoteSaveDir"), "");
+  EXPECT_EQ(StoredSetting("GnuplotDir"), "gnuplot");
+  EXPECT_EQ(StoredSetting("DataURL"), kDefaultDataUrl);
+  EXPECT_EQ(StoredSetting("SaveCompressed"), "1");
+  EXPECT_EQ(StoredSetting("LogProgress"), "0");
   EXPECT_EQ(StoredSetting("PlotPictures"), "svg");
+  // The form shows and uses the new values (the log's restart: the model's
+  // test).
+  EXPECT_EQ(form().outputRoot->text().toStdString(), data);
+  EXPECT_EQ(model().config.tempDirectory, dir.path() + "gone/tmp");
   EXPECT_EQ(model().config.plotPictures, PictureFormat::kSvg);
 
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<CustomizeWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->plotPictures->currentText(), "SVG");
-    dialog->plotPictures->setCurrentText("PDF");
-    ClickLaterNamed(dialog, "Cancel");
+  // The dialog opens at the stored choices; Cancel stores nothing and keeps
+  // the form.
+  ClearStoredSettings();
+  OpenDialog<CustomizeWindow>(window().actions().customize, [&](CustomizeWindow& again) {
+    EXPECT_EQ(again.plotPictures->currentText(), "SVG");
+    again.plotPictures->setCurrentText("PDF");
+    again.logProgress->setChecked(true);
+    again.outputRoot->setText("/elsewhere");
+    ClickLaterNamed(&again, "Cancel");
   });
-  window().actions().customize->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
-  EXPECT_EQ(StoredSetting("PlotPictures"), "svg");
+  for (const std::string& name : kConfigurationNames) {
+    EXPECT_FALSE(StoredSetting(name).has_value()) << name;
+  }
+  EXPECT_EQ(form().outputRoot->text().toStdString(), data);
+  EXPECT_EQ(model().fields.outputRoot, data);
   EXPECT_EQ(model().config.plotPictures, PictureFormat::kSvg);
+  EXPECT_FALSE(LogProgress());
 }
 
-TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValues) {
+// Opened by their shortcuts, Ctrl+O and Ctrl+L.
+TEST_F(ChooserTest, FileMenuChoosersOpenAtTheFieldsFolderOrHome) {
+  const std::string batches = dir.path() + "batches";
+  std::filesystem::create_directories(batches);
+  Opened batch;
+  Opened egg;
+  form().batchFile->setText(QString::fromStdString(batches + "/old.ebb"));  // no longer there
+  form().localEggFile->clear();
+  CancelNextChooser(*answerer, batch);
+  Press(window(), Qt::Key_O, Qt::ControlModifier);
+  CancelNextChooser(*answerer, egg);
+  Press(window(), Qt::Key_L, Qt::ControlModifier);
+  EXPECT_EQ(batch.title, "Open Batch File");
+  EXPECT_EQ(batch.directory, Canonical(batches));
+  EXPECT_EQ(egg.title, "Open EGG File");
+  EXPECT_EQ(egg.directory, QDir::homePath());
+  // Cancelled: the fields are as they were.
+  EXPECT_EQ(form().batchFile->text().toStdString(), batches + "/old.ebb");
+  EXPECT_EQ(form().localEggFile->text(), "");
+}
+
+TEST_F(DialogsTest, AudioSetDefaultThenCancelKeepsTheValuesAndEnterStores) {
   model().config.audio.sampleRate = 11025;
   model().config.audio.level = 60;
   const AudioSettings before = model().config.audio;
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<AudioWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), "Audio Dialog");
-    EXPECT_EQ(BuddyLabelText(dialog->edits[9]), "Data block size");
-    EXPECT_EQ(dialog->edits[0]->text(), "11025");
-    dialog->setDefaultButton->click();
-    EXPECT_EQ(dialog->edits[0]->text(), "8000");
-    EXPECT_EQ(dialog->edits[1]->text(), "70");
-    EXPECT_EQ(dialog->edits[3]->text(), "30");
-    ClickLater(dialog->cancelButton);
+  OpenDialog<AudioWindow>(window().actions().audio, [&](AudioWindow& dialog) {
+    EXPECT_EQ(dialog.windowTitle(), "Audio Dialog");
+    EXPECT_EQ(BuddyLabelText(dialog.edits[9]), "Data block size");
+    EXPECT_EQ(dialog.edits[0]->text(), "11025");
+    dialog.setDefaultButton->click();
+    EXPECT_EQ(dialog.edits[0]->text(), "8000");
+    EXPECT_EQ(dialog.edits[1]->text(), "70");
+    EXPECT_EQ(dialog.edits[3]->text(), "30");
+    ClickLater(dialog.cancelButton);
   });
-  window().actions().audio->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
   EXPECT_EQ(model().config.audio, before);
   EXPECT_FALSE(StoredSetting("SampleRate").has_value());
+
+  OpenDialog<AudioWindow>(window().actions().audio, [](AudioWindow& dialog) {
+    dialog.edits[0]->setText("22050");
+    dialog.edits[0]->setFocus();
+    QTest::keyClick(dialog.edits[0], Qt::Key_Enter, Qt::KeypadModifier);
+  });
+  EXPECT_EQ(StoredSetting("SampleRate"), "22050");
+  EXPECT_EQ(model().config.audio.sampleRate, 22050);
 }
 
+// Enter is "Calculate"; DF 0 gives a box under the calculator's title (its
+// text: the model's test), no probability, and the dialog goes on.
 TEST_F(DialogsTest, CalculatorShowsTheProbabilityAndRefusesWhatItCannotCompute) {
-  answerer->Then([&](QWidget* modal) {
-    auto* dialog = qobject_cast<CalculatorWindow*>(modal);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), "ChiSquare Probability Calculator");
-    QMetaObject::invokeMethod(dialog, &QDialog::reject, Qt::QueuedConnection);
-  });
-  window().actions().probCalculator->trigger();
-  EXPECT_TRUE(answerer->HandlersDone());
-
   CalculatorWindow dialog(&window());
   dialog.show();
+  EXPECT_EQ(dialog.windowTitle(), "ChiSquare Probability Calculator");
   EXPECT_EQ(BuddyLabelText(dialog.deviation), "Chi square deviation from chance");
   EXPECT_EQ(dialog.probability->text(), "0");
   dialog.deviation->setText("0");
   dialog.degreesOfFreedom->setText("1");
-  dialog.calculateButton->click();
+  dialog.degreesOfFreedom->setFocus();
+  QTest::keyClick(dialog.degreesOfFreedom, Qt::Key_Return);
   EXPECT_NEAR(dialog.probability->text().toDouble(), 0.5, 1e-7);
   EXPECT_TRUE(answerer->boxes.empty());
 
-  // DF 0: a box under the calculator's title (its text: the model's test),
-  // no probability shown, and the dialog goes on.
   dialog.degreesOfFreedom->setText("0");
   dialog.calculateButton->click();
   EXPECT_EQ(dialog.probability->text(), "");
@@ -182,28 +237,6 @@ TEST_F(DialogsTest, CalculatorShowsTheProbabilityAndRefusesWhatItCannotCompute) 
   dialog.degreesOfFreedom->setText("2");
   dialog.calculateButton->click();
   EXPECT_NEAR(dialog.probability->text().toDouble(), 0.5, 1e-7);
-}
-
-TEST_F(DialogsTest, AboutHelpAndWebPages) {
-  window().actions().about->trigger();
-  window().actions().aboutCorvane->trigger();
-  ASSERT_EQ(answerer->boxes.size(), 2u);
-  for (const ModalAnswerer::Box& box : answerer->boxes) {
-    EXPECT_EQ(box.title, "About Corvane");
-    EXPECT_EQ(box.text.rfind("Corvane Version ", 0), 0u) << box.text;
-  }
-
-  model().config.timeZoneUrl = "https://clock.example.org/worldclock/converter.html";
-  window().actions().openTimeZoneConverter->trigger();
-  window().actions().kelmarHome->trigger();
-  window().actions().help->trigger();
-  const std::vector<std::string> urls = TakeOpenedUrls();
-  ASSERT_EQ(urls.size(), 3u);
-  EXPECT_EQ(urls[0], model().config.timeZoneUrl);
-  EXPECT_EQ(urls[1], HomePageUrl(model().config.dataUrl));
-  EXPECT_EQ(urls[2],
-            QUrl::fromLocalFile(QString::fromStdString(HelpPagePath())).toString().toStdString());
-  EXPECT_EQ(answerer->boxes.size(), 2u);  // no "Failed to launch help."
 }
 
 // Sends a drag of the files onto the window, as a file manager would.

@@ -23,11 +23,11 @@ namespace corvane::testing {
 
 namespace {
 
-// The folder of the stand-in opener, its record and its exit status.
+// The folder of the stand-in opener, its record and what it does next.
 std::string openerDirectory;
 
 std::string OpenerRecord() { return openerDirectory + "opened.txt"; }
-std::string OpenerStatusFile() { return openerDirectory + "status"; }
+std::string OpenerLinesFile() { return openerDirectory + "lines"; }
 
 // The shared environment with a QApplication, on the offscreen platform
 // unless told otherwise, and with no browser ever opened: the stand-in
@@ -38,8 +38,8 @@ class GuiEnvironment : public QtTestEnvironment<QApplication> {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     openerDirectory = opener_.path();
     const std::string script = opener_.File("xdg-open");
-    WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + OpenerRecord() +
-                          "'\nexit \"$(cat '" + OpenerStatusFile() + "')\"\n");
+    WriteFile(script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + OpenerRecord() + "'\n. '" +
+                          OpenerLinesFile() + "'\n");
     chmod(script.c_str(), 0755);
     SetOpenerStatus(0);
     const char* path = std::getenv("PATH");
@@ -54,8 +54,6 @@ class GuiEnvironment : public QtTestEnvironment<QApplication> {
 [[maybe_unused]] ::testing::Environment* const kEnvironment =
     ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
-constexpr auto kUnhandledLimit = std::chrono::seconds(60);
-
 }  // namespace
 
 bool WaitFor(const std::function<bool()>& done) { return RunEventsUntil(done, kWindowDeadline); }
@@ -68,9 +66,13 @@ std::vector<std::string> TakeOpenedUrls() {
   return urls;
 }
 
-void SetOpenerStatus(int status) { WriteFile(OpenerStatusFile(), std::to_string(status) + "\n"); }
+void SetOpenerLines(const std::string& lines) { WriteFile(OpenerLinesFile(), lines + "\n"); }
 
-std::string OpenerDirectory() { return openerDirectory; }
+void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+  if (QApplication::activeWindow() != &window) window.activateWindow();
+  ASSERT_TRUE(WaitFor([&window] { return QApplication::activeWindow() == &window; }));
+  QTest::keyClick(&window, key, modifiers);
+}
 
 void ClickLater(QAbstractButton* button) {
   QMetaObject::invokeMethod(button, &QAbstractButton::click, Qt::QueuedConnection);
@@ -97,7 +99,7 @@ ModalAnswerer::ModalAnswerer() {
 void ModalAnswerer::Poll() {
   QWidget* modal = QApplication::activeModalWidget();
   if (modal == nullptr || !modal->isVisible()) return;
-  if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+  if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && acknowledgeBoxes) {
     boxes.push_back({box->windowTitle().toStdString(), box->text().toStdString(), box->icon()});
     current_ = nullptr;  // the widget below the box counts as newly active
     box->button(QMessageBox::Ok) != nullptr ? box->button(QMessageBox::Ok)->click() : box->accept();
@@ -120,7 +122,7 @@ void ModalAnswerer::Poll() {
     }
     return;
   }
-  if (std::chrono::steady_clock::now() - since_ > kUnhandledLimit) {
+  if (std::chrono::steady_clock::now() - since_ > kWindowDeadline) {
     unhandled.push_back(modal->windowTitle().toStdString());
     modal->close();  // a dialog's close rejects it
   }

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QMessageBox>
 #include <QObject>
 #include <QPointer>
@@ -43,11 +44,16 @@ bool WaitFor(const std::function<bool()>& done);
 // order. The opener is a stand-in program named xdg-open, first on the PATH
 // of the test program: it records its argument and opens nothing.
 std::vector<std::string> TakeOpenedUrls();
-// The exit status of the stand-in opener from now on (0: shown; xdg-open
-// says 3 when no program can show the page).
-void SetOpenerStatus(int status);
-// The folder that holds the stand-in opener.
-std::string OpenerDirectory();
+// What the stand-in opener does from now on once it has recorded its
+// argument: shell lines, or an exit status (0: shown; xdg-open says 3 when
+// no program can show the page).
+void SetOpenerLines(const std::string& lines);
+inline void SetOpenerStatus(int status) { SetOpenerLines("exit " + std::to_string(status)); }
+
+// Presses the key in the window once it is active, as a user would. (A
+// closed box gives the activation back through the window manager; the
+// offscreen platform has none.)
+void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
 
 // Clicks the button from the event loop, after the caller has returned (so a
 // dialog the click opens does not run inside the caller).
@@ -61,12 +67,13 @@ QString WithoutAccessKey(const QString& text);
 QString BuddyLabelText(const QWidget* widget);
 
 // Answers modal widgets while it exists. Every message box is recorded and
-// acknowledged with OK. Any other modal widget that becomes active is given
-// to the next handler, in order (also when it becomes active again after a
-// box or dialog over it has closed). A handler must not open a modal widget
-// itself: it clicks through ClickLater. A modal widget left without a
-// handler for several seconds is closed and recorded as unhandled, so a
-// failing test does not hang.
+// acknowledged with OK (unless acknowledgeBoxes is false). Any other modal
+// widget that becomes active is given to the next handler, in order (also
+// when it becomes active again after a box or dialog over it has closed). A
+// handler must not open a modal widget itself: it clicks through
+// ClickLater. A modal widget left open by the handlers for the window
+// tests' deadline is closed and recorded as unhandled, so a failing test
+// does not hang.
 class ModalAnswerer : public QObject {
  public:
   struct Box {
@@ -84,6 +91,7 @@ class ModalAnswerer : public QObject {
 
   std::vector<Box> boxes;
   std::vector<std::string> unhandled;  // window titles
+  bool acknowledgeBoxes = true;
 
  private:
   void Poll();
@@ -109,6 +117,19 @@ class WindowTest : public ::testing::Test {
   // Types a local run of the file over the range into the form's controls.
   void TypeLocalRequest(const std::string& eggFile, const std::string& start,
                         const std::string& stop, const std::string& dataName);
+
+  // Triggers the action and hands the dialog of type D that it opens to
+  // handle, which closes it; fails when no such dialog was handed over.
+  template <class D>
+  void OpenDialog(QAction* action, const std::function<void(D&)>& handle) {
+    answerer->Then([handle](QWidget* modal) {
+      auto* dialog = qobject_cast<D*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      handle(*dialog);
+    });
+    action->trigger();
+    EXPECT_TRUE(answerer->HandlersDone());
+  }
 
   // The closing box of a run of TypeLocalRequest that wrote its results.
   std::string FinishedText(const std::string& dataName) const {

@@ -1,6 +1,6 @@
 // The main window as a user first meets it: title, menus, frames, every
-// control with its label and default, the enabling rules, the refusals of a
-// request with their captions, and the completed times shown back.
+// control with its label, default and tooltip, the enabling rules, and the
+// refusals of a request with their captions.
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -21,31 +22,9 @@
 namespace corvane::testing {
 namespace {
 
-std::vector<std::string> MenuTexts(const QMenu* menu) {
-  std::vector<std::string> texts;
-  for (const QAction* action : menu->actions()) {
-    texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
-  }
-  return texts;
-}
-
 // Clicks a check box on its box (a click right of its text would miss).
 void ClickCheckBox(QCheckBox* box) {
   QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-}
-
-std::vector<std::string> ButtonTexts(std::vector<const QAbstractButton*> buttons) {
-  std::vector<std::string> texts;
-  for (const QAbstractButton* button : buttons) {
-    texts.push_back(WithoutAccessKey(button->text()).toStdString());
-  }
-  return texts;
-}
-
-std::vector<std::string> ButtonTexts(const QButtonGroup* group) {
-  std::vector<const QAbstractButton*> buttons;
-  for (int id = 0; group->button(id) != nullptr; ++id) buttons.push_back(group->button(id));
-  return ButtonTexts(buttons);
 }
 
 using WindowFormTest = WindowTest;
@@ -55,7 +34,9 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   std::vector<std::string> menus;
   for (const QAction* menu : window().menuBar()->actions()) {
     menus.push_back(menu->text().toStdString());
-    for (const std::string& text : MenuTexts(menu->menu())) menus.push_back("  " + text);
+    for (const QAction* item : menu->menu()->actions()) {
+      menus.push_back("  " + (item->isSeparator() ? "-" : item->text().toStdString()));
+    }
   }
   // With their access keys (their use: the keyboard test).
   EXPECT_EQ(menus,
@@ -72,44 +53,43 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
   EXPECT_TRUE(f.interactiveFrame->isAncestorOf(f.analyzeButton));
 
   // Labels, and the defaults of an empty store as the controls show them.
-  const std::vector<std::tuple<QLineEdit*, const char*, const char*>> edits = {
-      {f.startTime, "Start time (yyyy-mm-dd hh:mm:ss)", ""},
-      {f.stopTime, "Stop time  (yyyy-mm-dd hh:mm:ss)", ""},
-      {f.eventTime, "Event time  (yyyy-mm-dd hh:mm:ss)", ""},
-      {f.outputRoot, "Root directory for output", ""},
-      {f.dataName, "Data name", "EggOutput"},
-      {f.localEggFile, "Local egg file ", ""},
-      {f.eggGroupFile, "Egg subgroup file", ""},
-      {f.interval1Start, "Interval 1 (sec)", "0"},
-      {f.intervalDuration, "Duration (sec)", "3600"},
-      {f.interval2Start, "Interval 2 (sec)", "3600"},
-      {f.batchFile, "Batch file", ""},
-      {f.smoothWindowSize, "Size", "900"},
-      {f.expCoeff, "Coeff", "0.0001"},
-      {f.dftSize, "DFT Size", "32768"},
-      {f.bytesReceived, "Bytes rcvd", "0"},
-  };
-  for (const auto& [edit, label, value] : edits) {
-    EXPECT_EQ(BuddyLabelText(edit), label);
-    EXPECT_EQ(edit->text(), value) << label;
+  std::vector<std::string> edits;
+  for (const QLineEdit* edit :
+       {f.startTime, f.stopTime, f.eventTime, f.outputRoot, f.dataName, f.localEggFile,
+        f.eggGroupFile, f.interval1Start, f.intervalDuration, f.interval2Start, f.batchFile,
+        f.smoothWindowSize, f.expCoeff, f.dftSize, f.bytesReceived}) {
+    edits.push_back((BuddyLabelText(edit) + "=" + edit->text()).toStdString());
   }
+  EXPECT_EQ(
+      edits,
+      (std::vector<std::string>{
+          "Start time (yyyy-mm-dd hh:mm:ss)=", "Stop time  (yyyy-mm-dd hh:mm:ss)=",
+          "Event time  (yyyy-mm-dd hh:mm:ss)=", "Root directory for output=", "Data name=EggOutput",
+          "Local egg file =", "Egg subgroup file=", "Interval 1 (sec)=0", "Duration (sec)=3600",
+          "Interval 2 (sec)=3600", "Batch file=", "Size=900", "Coeff=0.0001", "DFT Size=32768",
+          "Bytes rcvd=0"}));
   EXPECT_EQ(f.eventDuration->text(), "4");
   EXPECT_TRUE(f.remoteAccess->isChecked());
-  EXPECT_EQ(
-      ButtonTexts({f.remoteAccess, f.saveRemoteInput, f.audioOutput, f.compareIntervals, f.dft}),
-      (std::vector<std::string>{"Remote access", "Save remote input", "Audio output",
-                                "Compare Egg Intervals", "DFT"}));
-  EXPECT_EQ(ButtonTexts(f.smoothing),
-            (std::vector<std::string>{"Exponential", "Rectangle", "Triangle"}));
-  EXPECT_EQ(ButtonTexts(f.echoMethod),
-            (std::vector<std::string>{"None", "Correlation", "Euclidean Distance"}));
-  std::vector<std::string> displayLabels;
-  for (int i = 0; i < kDisplayVariableCount; ++i)
-    displayLabels.push_back(DisplayVariableAt(i).label);
-  EXPECT_EQ(ButtonTexts(f.displayVariable), displayLabels);
+  // Check boxes, buttons, and the smoothing, echo and display choices.
+  std::vector<const QAbstractButton*> buttons = {
+      f.remoteAccess,  f.saveRemoteInput, f.audioOutput,   f.compareIntervals, f.dft,
+      f.analyzeButton, f.stopButton,      f.displayButton, f.runBatchButton};
+  for (const QButtonGroup* group : {f.smoothing, f.echoMethod}) {
+    for (int id = 0; group->button(id) != nullptr; ++id) buttons.push_back(group->button(id));
+  }
+  std::vector<std::string> texts;
+  for (const QAbstractButton* button : buttons) {
+    texts.push_back(WithoutAccessKey(button->text()).toStdString());
+  }
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"Remote access", "Save remote input", "Audio output",
+                                      "Compare Egg Intervals", "DFT", "Analyze data", "Stop",
+                                      "Display", "Run batch file", "Exponential", "Rectangle",
+                                      "Triangle", "None", "Correlation", "Euclidean Distance"}));
+  for (int i = 0; i < kDisplayVariableCount; ++i) {
+    EXPECT_EQ(f.displayVariable->button(i)->text().toStdString(), DisplayVariableAt(i).label);
+  }
   EXPECT_EQ(f.displayVariable->checkedId(), 5);
-  EXPECT_EQ(ButtonTexts({f.analyzeButton, f.stopButton, f.displayButton, f.runBatchButton}),
-            (std::vector<std::string>{"Analyze data", "Stop", "Display", "Run batch file"}));
 }
 
 // Every control a user can set or read, found by its kind so that a new one
@@ -137,49 +117,44 @@ TEST_F(WindowFormTest, EveryControlHasATooltip) {
 
 TEST_F(WindowFormTest, EnablingFollowsTheClicks) {
   RequestForm& f = form();
+  // Which of these are enabled, as 0 and 1.
+  auto enabled = [&f] {
+    std::string states;
+    for (const QWidget* control : std::initializer_list<const QWidget*>{
+             f.saveRemoteInput, f.expCoeff, f.smoothWindowSize, f.dftSize, f.interval1Start,
+             f.intervalDuration, f.interval2Start}) {
+      states += control->isEnabled() ? '1' : '0';
+    }
+    return states;
+  };
   // Start-up: remote on, exponential filter, DFT and intervals off.
-  EXPECT_TRUE(f.saveRemoteInput->isEnabled());
-  EXPECT_TRUE(f.expCoeff->isEnabled());
-  EXPECT_FALSE(f.smoothWindowSize->isEnabled());
-  EXPECT_FALSE(f.dftSize->isEnabled());
-  EXPECT_FALSE(f.interval1Start->isEnabled());
-
-  ClickCheckBox(f.remoteAccess);
-  EXPECT_FALSE(f.remoteAccess->isChecked());
-  EXPECT_FALSE(f.saveRemoteInput->isEnabled());
-  ClickCheckBox(f.remoteAccess);
-  EXPECT_TRUE(f.saveRemoteInput->isEnabled());
-
-  ClickCheckBox(f.dft);
-  EXPECT_TRUE(f.dftSize->isEnabled());
-  ClickCheckBox(f.compareIntervals);
-  for (QLineEdit* edit : {f.interval1Start, f.intervalDuration, f.interval2Start}) {
-    EXPECT_TRUE(edit->isEnabled());
+  EXPECT_EQ(enabled(), "1100000");
+  const std::pair<std::function<void()>, const char*> clicks[] = {
+      {[&] { ClickCheckBox(f.remoteAccess); }, "0100000"},
+      {[&] { ClickCheckBox(f.remoteAccess); }, "1100000"},
+      {[&] { ClickCheckBox(f.dft); }, "1101000"},
+      {[&] { ClickCheckBox(f.compareIntervals); }, "1101111"},
+      {[&] { QTest::mouseClick(f.smoothing->button(1), Qt::LeftButton); }, "1011111"},
+      {[&] { QTest::mouseClick(f.smoothing->button(2), Qt::LeftButton); }, "1011111"},
+      {[&] { QTest::mouseClick(f.smoothing->button(0), Qt::LeftButton); }, "1101111"},
+  };
+  for (const auto& [click, states] : clicks) {
+    click();
+    EXPECT_EQ(enabled(), states);
   }
-  for (int mode : {1, 2}) {
-    QTest::mouseClick(f.smoothing->button(mode), Qt::LeftButton);
-    EXPECT_FALSE(f.expCoeff->isEnabled()) << mode;
-    EXPECT_TRUE(f.smoothWindowSize->isEnabled()) << mode;
-  }
-  QTest::mouseClick(f.smoothing->button(0), Qt::LeftButton);
-  EXPECT_TRUE(f.expCoeff->isEnabled());
-  EXPECT_FALSE(f.smoothWindowSize->isEnabled());
-
   // The model's fields drive the same rules when they are pushed.
   model().fields.dft = false;
   model().fields.compareIntervals = false;
   model().fields.smoothWindowType = 2;
   window().PushFields();
-  EXPECT_FALSE(f.dftSize->isEnabled());
-  EXPECT_FALSE(f.interval2Start->isEnabled());
-  EXPECT_TRUE(f.smoothWindowSize->isEnabled());
+  EXPECT_EQ(enabled(), "1010000");
   EXPECT_EQ(f.smoothing->checkedId(), 2);
 }
 
-// Refusals of "Analyze data" reach the user as boxes: no caption becomes the
-// application's name, an empty one stays empty, others are kept (the model's
-// test holds every text); and the window's own refusals of a field. No run
-// starts and the form stays usable.
+// Refusals of "Analyze data" reach the user as warning boxes: no caption
+// becomes the application's name, an empty one stays empty, others are kept
+// (the model's test holds every text); and the window's own refusals of a
+// field. No run starts and the form stays usable.
 TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
   struct Case {
@@ -212,6 +187,7 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
     ASSERT_EQ(answerer->boxes.size(), 1u) << ::testing::PrintToString(answerer->Texts());
     EXPECT_EQ(answerer->boxes[0].text, c.text);
     EXPECT_EQ(answerer->boxes[0].title, c.caption);
+    EXPECT_EQ(answerer->boxes[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(model().Busy());
     EXPECT_TRUE(form().analyzeButton->isEnabled());
   }
@@ -219,22 +195,6 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   form().expCoeff->setText("x");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   EXPECT_TRUE(WaitFor([&] { return window().focusWidget() == form().expCoeff; }));
-}
-
-TEST_F(WindowFormTest, ShowsTheCompletedTimesAndTheReducedDftSize) {
-  // No local file: the request is refused after the times were completed.
-  TypeLocalRequest("", "  2011-05-03 ", "", "Times");
-  form().eventTime->setText(" 2011-05-03 10:00:00  ");
-  form().dft->setChecked(true);
-  form().dftSize->setText("50000");
-  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
-  ASSERT_EQ(answerer->Texts(), std::vector<std::string>{"Specify egg file name for local access"});
-  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
-  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
-  EXPECT_EQ(form().eventTime->text(), "2011-05-03 10:00:00");
-  EXPECT_EQ(form().dftSize->text(), "32768");
-  // A refused request stores nothing.
-  EXPECT_FALSE(StoredSetting("DFTSize").has_value());
 }
 
 }  // namespace

@@ -1,21 +1,30 @@
-// Runs started from the window: a local analysis from the "Analyze data"
-// button with its result files and plot, batches from "Open Batch File" and
-// "Run batch file", "Stop", and closing the window during a run, also while
-// the run waits for a click on its message box.
+// Runs started from the window and what the window shows of them: a local
+// analysis from the form with its plot, batches from "Open Batch File" and
+// "Run batch file", closing the window while the run waits for a click on
+// its message box; the completed times shown back, a stop time that follows
+// a new start when the form had completed it, each day of a remote run with
+// the progress it brings, and the received bytes of each run from 0. (Stop:
+// the keyboard test's Esc, and the form's tests; pages the opener cannot
+// show: the keyboard test.)
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <map>
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
+#include "dataserver/data_server.h"
 #include "gui_test_support.h"
 #include "support/gnuplot_recorder.h"
 
@@ -53,14 +62,16 @@ bool Observe(AnalysisWindow& window, RunObservation& seen, const std::function<b
   return done;
 }
 
-TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
+// Enter in a field is "Analyze data"; Enter on a focused button presses
+// that button.
+TEST_F(WindowRunTest, AnalyzesLocalDataFromTheForm) {
   // A day of 60 eggs: long enough for the progress bar to be seen moving.
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 23:59:59", 60);
   TypeLocalRequest(egg, "2011-05-03", "", "GuiRun");
   form().smoothWindowSize->setText("600");
   form().expCoeff->setText("0.0002");
   form().eventDuration->setText("2");
-  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  QTest::keyClick(form().dataName, Qt::Key_Return);
   ASSERT_TRUE(model().Busy()) << ::testing::PrintToString(answerer->Texts());
 
   RunObservation seen;
@@ -68,17 +79,14 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
       "Finished processing. The results are in " + dir.path() + "results/GuiRun/";
   ASSERT_TRUE(Observe(window(), seen, [&] { return answerer->HasBox(closing, ""); }))
       << ::testing::PrintToString(answerer->Texts());
+  EXPECT_EQ(answerer->boxes.back().icon, QMessageBox::Information);
   EXPECT_GT(seen.maxProgress, 0);
   EXPECT_TRUE(seen.sawBusyButtons);
   EXPECT_TRUE(seen.sawWaitCursor);
   EXPECT_TRUE(seen.sawStatus);
 
-  // The run's result files (their contents: the job's tests), and gnuplot
-  // started on its script.
+  // gnuplot started on the run's script.
   const std::string folder = dir.path() + "results/GuiRun/GuiRun";
-  for (const char* extension : {".dat", ".inf", ".gp"}) {
-    EXPECT_FALSE(ReadFile(folder + extension).empty()) << extension;
-  }
   EXPECT_EQ(WaitForRecord(gnuplotRecord),
             "-e\nset term qt 0 title \"GuiRun\"\n" + folder + ".gp\n-persist\n");
 
@@ -95,36 +103,33 @@ TEST_F(WindowRunTest, AnalyzesLocalDataFromTheButton) {
   EXPECT_EQ(next.form().smoothWindowSize->text(), "600");
   EXPECT_EQ(next.form().expCoeff->text(), "0.0002");
   EXPECT_EQ(next.form().eventDuration->text(), "2");
+
+  QSignalSpy displayed(form().displayButton, &QPushButton::clicked);
+  form().displayButton->setFocus();
+  QTest::keyClick(form().displayButton, Qt::Key_Return);
+  EXPECT_EQ(displayed.count(), 1);
+  ASSERT_TRUE(WaitFor([&] { return !model().Busy(); }));
 }
 
 TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   const std::string egg = WriteEggData("day.csv", "2011-05-03 00:00:00", "2011-05-03 02:59:59");
   std::filesystem::create_directories(dir.path() + "results");
-  // Two local runs, each comparing its two half hours.
+  // Two local runs.
   const std::string batch = dir.File("hours.ebb");
   const std::string local = "LocalEggFile " + egg + "\n";
-  WriteFile(batch, "DataDirectory " + dir.path() + "results\nCompareIntervals 1 0 1800 1800\n" +
-                       local + "Hour0 2011-05-03 00:00:00 2011-05-03 00:59:59\n" + local +
+  WriteFile(batch, "DataDirectory " + dir.path() + "results\n" + local +
+                       "Hour0 2011-05-03 00:00:00 2011-05-03 00:59:59\n" + local +
                        "Hour1 2011-05-03 01:00:00 2011-05-03 01:59:59\n");
-  form().smoothWindowSize->setText("300");
-  form().smoothing->button(1)->setChecked(true);
 
-  QString title;
-  QStringList filters;
-  answerer->Then([&](QWidget* modal) {
-    auto* chooser = qobject_cast<QFileDialog*>(modal);
-    ASSERT_NE(chooser, nullptr);
-    title = chooser->windowTitle();
-    filters = chooser->nameFilters();
+  OpenDialog<QFileDialog>(window().actions().openBatchFile, [&](QFileDialog& chooser) {
+    EXPECT_EQ(chooser.windowTitle(), "Open Batch File");
+    EXPECT_EQ(chooser.nameFilters(), QStringList({"Batch file (*.ebb)", "All Files (*)"}));
     // The user types the file's path into the chooser's name field.
-    auto* name = chooser->findChild<QLineEdit*>("fileNameEdit");
+    auto* name = chooser.findChild<QLineEdit*>("fileNameEdit");
     ASSERT_NE(name, nullptr);
     name->setText(QString::fromStdString(batch));
-    QMetaObject::invokeMethod(chooser, &QDialog::accept, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(&chooser, &QDialog::accept, Qt::QueuedConnection);
   });
-  window().actions().openBatchFile->trigger();
-  EXPECT_EQ(title, "Open Batch File");
-  EXPECT_EQ(filters, QStringList({"Batch file (*.ebb)", "All Files (*)"}));
   EXPECT_EQ(form().batchFile->text().toStdString(), batch);
   EXPECT_EQ(form().dataName->text(), "Hour0");
   ASSERT_EQ(model().BatchItemCount(), 2);
@@ -141,35 +146,7 @@ TEST_F(WindowRunTest, RunsABatchOpenedFromTheMenu) {
   };
   ASSERT_TRUE(Observe(window(), seen, closed)) << ::testing::PrintToString(answerer->Texts());
   EXPECT_TRUE(seen.sawBusyButtons);
-  // In batch mode no box waits for a click: only the closing box is shown.
-  EXPECT_EQ(answerer->Texts().size(), 1u);
-  // Each run has its line in the summary table; a batch shows no plot.
-  const std::string summaryPath = dir.path() + "results/summary.tst";
-  const std::string summary = ReadFile(summaryPath);
-  for (const char* name : {"\nHour0\t", "\nHour1\t"}) {
-    EXPECT_NE(summary.find(name), std::string::npos) << summary;
-  }
-  EXPECT_FALSE(FileExists(gnuplotRecord));
-  EXPECT_TRUE(form().runBatchButton->isEnabled());
-
-  // "Stop" ends the batch, run again, after its current item.
-  std::filesystem::remove(summaryPath);
-  answerer->boxes.clear();
-  QTest::mouseClick(form().runBatchButton, Qt::LeftButton);
-  ASSERT_TRUE(model().Busy());
-  QTest::mouseClick(form().stopButton, Qt::LeftButton);
-  ASSERT_TRUE(WaitFor([&] { return !model().BatchMode() && !model().Busy(); }));
-  // Hour0 ended as stopped, or as completed when it was quicker than the
-  // click.
-  const bool stopped = model().BatchReports().at(0).outcome == RunOutcome::kStopped;
-  std::vector<std::string> texts = answerer->Texts();
-  for (std::string& text : texts) text = text.substr(0, text.find("\n\n"));
-  EXPECT_EQ(texts, std::vector<std::string>{
-                       std::string("1 items processed in batch mode: ") +
-                       (stopped ? "0 completed, 0 failed, 0 refused, 1 stopped; 1 not started"
-                                : "1 completed, 0 failed, 0 refused, 0 stopped; 1 not started")});
-  EXPECT_EQ(ReadFile(summaryPath).find("Hour0: Stopped by user\n") != std::string::npos, stopped);
-  EXPECT_EQ(ReadFile(summaryPath).find("\nHour1"), std::string::npos);
+  EXPECT_FALSE(FileExists(gnuplotRecord));  // a batch shows no plot
   EXPECT_TRUE(form().runBatchButton->isEnabled());
 }
 
@@ -199,12 +176,101 @@ TEST_F(WindowRunTest, ClosingDuringARunStopsItAndWaitsForItsEnd) {
     }
     if (window().isVisible()) return;  // still closing: the box waits
     texts.push_back(box->text().toStdString());
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);  // a run's error
     box->button(QMessageBox::Ok)->click();
   });
   answer.start(5);
   ASSERT_TRUE(WaitFor([&] { return !texts.empty() && !model().Busy(); }));
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].rfind("Closed: The smoothing window of 30000", 0), 0u) << texts[0];
+}
+
+using WindowFeedbackTest = WindowTest;
+
+// Shown back after "Analyze data" (refused here for want of a local file,
+// after the completion): the completed times and the reduced DFT size. The
+// form completed the stop from the start; a new start on another day gets
+// that day's end, not a refusal of a stop time the user never typed (a
+// typed one stays: the model's test).
+TEST_F(WindowFeedbackTest, ACompletedStopFollowsANewStart) {
+  TypeLocalRequest("", "  2011-05-03 ", "", "Times");
+  form().eventTime->setText(" 2011-05-03 10:00:00  ");
+  form().dft->setChecked(true);
+  form().dftSize->setText("50000");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  const std::string noFile = "Specify egg file name for local access";
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{noFile});
+  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
+  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
+  EXPECT_EQ(form().eventTime->text(), "2011-05-03 10:00:00");
+  EXPECT_EQ(form().dftSize->text(), "32768");
+  // A refused request stores nothing.
+  EXPECT_FALSE(StoredSetting("DFTSize").has_value());
+
+  form().startTime->setText("2011-05-04");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>(2, noFile));
+  EXPECT_EQ(form().stopTime->text(), "2011-05-04 23:59:59");
+}
+
+// A remote run of three days names each day as it is fetched, and the
+// progress bar rises with each day in. The server trickles its answers so
+// that every day is on show for a while. "Bytes rcvd" shows the download,
+// and 0 again as soon as the next run starts.
+TEST_F(WindowFeedbackTest, ARemoteRunShowsEachDayAndRisesByDay) {
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 2, 3});
+  std::string error;
+  ASSERT_TRUE(server.Start(&error)) << error;
+  dataserver::FaultPlan plan;
+  plan.trickleBytes = 16384;
+  plan.trickleInterval = std::chrono::milliseconds(100);
+  server.SetFaults(plan);
+  model().config.dataUrl = server.DataUrl();
+  TypeLocalRequest("", "2011-05-03 18:00:00", "2011-05-05 05:59:59", "ThreeDays");
+  form().remoteAccess->setChecked(true);
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+
+  // The highest progress seen while each day's text was shown, and every
+  // fall of the bar before its return to 0 at the end.
+  std::map<std::string, int> progressByStatus;
+  std::vector<std::string> statuses;
+  std::vector<std::pair<int, int>> falls;
+  int highestSoFar = 0;
+  ASSERT_TRUE(WaitFor([&] {
+    const std::string status = form().status->text().toStdString();
+    if (statuses.empty() || statuses.back() != status) statuses.push_back(status);
+    const int value = form().progress->value();
+    int& highest = progressByStatus[status];
+    highest = std::max(highest, value);
+    if (value != 0 && value < highestSoFar) falls.emplace_back(highestSoFar, value);
+    highestSoFar = std::max(highestSoFar, value);
+    return answerer->HasBox(FinishedText("ThreeDays"), "");
+  })) << ::testing::PrintToString(answerer->Texts());
+  EXPECT_TRUE(falls.empty()) << "the bar fell: " << ::testing::PrintToString(falls);
+
+  std::vector<std::string> days;
+  for (const std::string& status : statuses) {
+    // A day's text comes back after the day before it has been uncompressed.
+    if (status.rfind("Getting data from internet: ", 0) == 0 &&
+        std::find(days.begin(), days.end(), status) == days.end()) {
+      days.push_back(status);
+    }
+  }
+  const std::vector<std::string> expected = {"Getting data from internet: day 1 of 3",
+                                             "Getting data from internet: day 2 of 3",
+                                             "Getting data from internet: day 3 of 3"};
+  EXPECT_EQ(days, expected) << ::testing::PrintToString(statuses);
+  EXPECT_LT(progressByStatus[expected[0]], progressByStatus[expected[1]]);
+  EXPECT_LT(progressByStatus[expected[1]], progressByStatus[expected[2]]);
+  EXPECT_GT(form().bytesReceived->text().toLongLong(), 1000);
+
+  const std::string egg = WriteEggData("hour.csv", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
+  TypeLocalRequest(egg, "2011-05-03 00:00:00", "2011-05-03 00:59:59", "Local");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  ASSERT_TRUE(model().Busy());
+  EXPECT_EQ(form().bytesReceived->text(), "0");
+  ASSERT_TRUE(WaitFor([&] { return !model().Busy(); }));
+  EXPECT_EQ(form().bytesReceived->text(), "0");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>

@@ -12,13 +12,12 @@
 #include <gtest/gtest.h>
 
 #include "output/csv_table.h"
+#include "prob/reference.h"
 
 namespace corvane {
 namespace {
 
-double RelativeError(double value, double reference) {
-  return std::fabs(value - reference) / std::fabs(reference);
-}
+using testing::RelativeError;
 
 // An item whose chi-square S has k degrees of freedom, with its p and Z from
 // Boost.

@@ -58,10 +58,27 @@ std::vector<std::vector<std::int32_t>> Eggs(int samples) {
   return eggs;
 }
 
+// Underscores, carets and braces are common in data names: titles, labels
+// and legends are drawn as written, not as sub- and superscripts. Quotes,
+// backslashes and back quotes of the output root are read literally. A run
+// that holds no whole hour has an empty tick list; a longer one, with what an
+// event echo search leaves behind (an all-zero column draws with gnuplot's
+// warning about an empty range), draws for every display variable.
 TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
-  ResultsRun run("Accepted");
-  // What an event echo search leaves behind (an all-zero column draws with
-  // gnuplot's warning about an empty range).
+  ResultsRun run("Quake_2011^{b}", "my \"odd\" \\root `touch injected` $HOME");
+  run.Run(Eggs(60), "2011-05-03 10:00:05");
+  ASSERT_FALSE(run.context.Aborted());
+  EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\\\n    )\n"), std::string::npos);
+  const std::string drawn = Render(run, "svg");
+  EXPECT_NE(drawn.find(">Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
+  EXPECT_NE(drawn.find(">Stouffer_Z Deviation<"), std::string::npos);
+  run.context.Abort();  // rewrite the scripts without launching
+  run.Display(13, "Egg_Covariance `of` \\eggs");
+  const std::string displayed = Render(run, "svg");
+  EXPECT_NE(displayed.find(">Egg_Covariance `of` \\eggs<"), std::string::npos);
+  EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
+
+  run.context.ClearAbort();
   ResultSteps steps;
   steps.eventEcho = [&] {
     for (size_t i = 0; i < run.series.eventEcho.size(); ++i) {
@@ -71,31 +88,12 @@ TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   run.Run(Eggs(7300), "2011-05-03 22:30:00", steps);
   ASSERT_FALSE(run.context.Aborted());
   Render(run);
-  run.context.Abort();  // rewrite the scripts without launching
+  run.context.Abort();
   for (const int code : {2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) {
     SCOPED_TRACE(code);
     run.Display(code, "Variable");
     Render(run);
   }
-}
-
-// Underscores, carets and braces are common in data names: titles, labels
-// and legends are drawn as written, not as sub- and superscripts. Quotes,
-// backslashes and back quotes of the output root are read literally. The
-// run holds no whole hour, so its tick list is empty.
-TEST(GnuplotAcceptanceTest, TitlesLabelsAndPathsAreTakenAsWritten) {
-  ResultsRun run("Quake_2011^{b}", "my \"odd\" \\root `touch injected` $HOME");
-  run.Run(Eggs(60), "2011-05-03 10:00:05");
-  ASSERT_FALSE(run.context.Aborted());
-  EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\\\n    )\n"), std::string::npos);
-  const std::string drawn = Render(run, "svg");
-  EXPECT_NE(drawn.find(">Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
-  EXPECT_NE(drawn.find(">Stouffer_Z Deviation<"), std::string::npos);
-  run.context.Abort();
-  run.Display(13, "Egg_Covariance `of` \\eggs");
-  const std::string displayed = Render(run, "svg");
-  EXPECT_NE(displayed.find(">Egg_Covariance `of` \\eggs<"), std::string::npos);
-  EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
   EXPECT_FALSE(testing::FileExists(run.root.File("injected")));
 }
 
@@ -167,33 +165,11 @@ struct DisplayScope {
   std::string saved;
 };
 
-// The real gnuplot under a virtual display: its window opens and stays after
-// the launch has returned and gnuplot's own main process has ended.
+// The real gnuplot under a virtual display: each plot window is titled with
+// its data name and stays after the launch has returned and gnuplot's own
+// main process has ended; a new plot of a name replaces the window of its
+// earlier plot, and other names keep theirs.
 TEST(GnuplotAcceptanceTest, TheRealPlotWindowOpensAndStays) {
-  testing::TempDir dir;
-  VirtualDisplay display;
-  testing::WriteFile(dir.File("window.gp"), "set term qt\nplot sin(x)\n");
-  std::string error;
-  {
-    DisplayScope scope(display.name());
-    EXPECT_TRUE(LaunchGnuplot("", dir.File("window.gp"), &error)) << error;
-  }
-  EXPECT_TRUE(display.WaitForWindows("Gnuplot window 0\n")) << display.WindowNames();
-  // gnuplot's own process, adopted by us, ends; the window remains.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  bool gnuplotEnded = false;
-  while (!gnuplotEnded && std::chrono::steady_clock::now() < deadline) {
-    const pid_t ended = waitpid(-1, nullptr, WNOHANG);
-    gnuplotEnded = ended > 0 && ended != display.server();
-    if (ended <= 0) usleep(50000);
-  }
-  EXPECT_TRUE(gnuplotEnded);
-  EXPECT_EQ(display.WindowNames(), "Gnuplot window 0\n");
-}
-
-// Each plot window is titled with its data name; a new plot of a name
-// replaces the window of its earlier plot, and other names keep theirs.
-TEST(GnuplotAcceptanceTest, OneWindowPerDataNameTitledWithIt) {
   testing::TempDir dir;
   VirtualDisplay display;
   testing::WriteFile(dir.File("first.gp"), std::string(kTerminalLine) + "plot sin(x)\n");
@@ -209,6 +185,16 @@ TEST(GnuplotAcceptanceTest, OneWindowPerDataNameTitledWithIt) {
   };
   launch("Quake_1 \"big\"", "first.gp");
   EXPECT_TRUE(display.WaitForWindows("Quake_1 \"big\"\n")) << display.WindowNames();
+  // gnuplot's own process, adopted by us, ends; the window remains.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  bool gnuplotEnded = false;
+  while (!gnuplotEnded && std::chrono::steady_clock::now() < deadline) {
+    const pid_t ended = waitpid(-1, nullptr, WNOHANG);
+    gnuplotEnded = ended > 0 && ended != display.server();
+    if (ended <= 0) usleep(50000);
+  }
+  EXPECT_TRUE(gnuplotEnded);
+  EXPECT_EQ(display.WindowNames(), "Quake_1 \"big\"\n");
   launch("Other", "first.gp");
   EXPECT_TRUE(display.WaitForWindows("Other\nQuake_1 \"big\"\n")) << display.WindowNames();
   launch("Quake_1 \"big\"", "second.gp");

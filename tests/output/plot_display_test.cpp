@@ -8,7 +8,6 @@
 #include "core/c_format.h"
 #include "core/output_file_set.h"
 #include "output/gnuplot_launcher.h"
-#include "output/plot_script.h"
 #include "results_run.h"
 #include "support/fifo.h"
 
@@ -34,6 +33,25 @@ struct Displayed : testing::ResultsRun {
     WriteFile(Path(".dat"), DataLines(3601));
     WriteFile(Path(".gp"), "earlier script");
     context.settings.batchMode = false;
+  }
+  // Replaces the run's file of extension by text: by none for "", by a FIFO
+  // for "fifo".
+  void Put(const std::string& extension, const std::string& text) const {
+    unlink(Path(extension).c_str());
+    if (text == "fifo") {
+      EXPECT_EQ(mkfifo(Path(extension).c_str(), 0644), 0);
+    } else if (!text.empty()) {
+      WriteFile(Path(extension), text);
+    }
+  }
+  // Displays code, which must be refused with message and keep the script.
+  void ExpectRefused(int code, const std::string& message) {
+    context.ClearAbort();
+    Display(code, "Variable");
+    EXPECT_TRUE(context.Aborted());
+    const std::vector<std::string> texts = link.messageTexts();
+    EXPECT_EQ(texts.empty() ? "" : texts.back(), message);
+    EXPECT_EQ(Read(".gp"), "earlier script");
   }
 };
 
@@ -68,63 +86,37 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
   EXPECT_EQ(testing::WaitForRecord(run.record, std::chrono::milliseconds(200)), "");
 }
 
+// A missing or malformed information file, and a data file that does not
+// hold the counted records, has one line cut short, is missing or is a FIFO:
+// the results are not trusted.
 TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   Displayed run;
-  const std::string malformed = "Malformed gnuplot inf file " + run.Path(".inf");
-  const std::pair<std::string, std::string> broken[] = {
-      {"", "Failed to open gnuplot inf file for input"},
-      {"garbage\n", malformed},
-      {"nRecords x\ntitle a\nstouffer_legend b\ncovar_legend c\n", malformed},
-      {"nRecords 3\ntitle a\nstouffer_legend b\n", malformed},
-      {run.Read(".inf"), "Unknown display variable 3"}};
-  for (const auto& [text, message] : broken) {
-    SCOPED_TRACE(text);
-    unlink(run.Path(".inf").c_str());
-    if (!text.empty()) WriteFile(run.Path(".inf"), text);
-    run.context.ClearAbort();
-    run.Display(message[0] == 'U' ? 3 : 5, "Variable");
-    EXPECT_TRUE(run.context.Aborted());
-    EXPECT_EQ(run.link.messageTexts().back(), message);
-    EXPECT_EQ(run.Read(".gp"), "earlier script");
-  }
-  // A data file that does not hold the counted records, one line cut short,
-  // no data file, or a FIFO in its place: the results are not trusted.
-  WriteFile(run.Path(".inf"), "nRecords 4\ntitle a\nstouffer_legend b\ncovar_legend c\n");
+  const std::string inf = run.Path(".inf"), dat = run.Path(".dat");
+  const std::string malformed = "Malformed gnuplot inf file " + inf;
+  const std::string four = "nRecords 4\ntitle a\nstouffer_legend b\ncovar_legend c\n";
   const std::string incomplete = "The results of Shown are incomplete: ";
-  const std::pair<std::string, std::string> data[] = {
-      {DataLines(3),
-       incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") + " holds 3"},
-      {DataLines(5),
-       incomplete + run.Path(".inf") + " counts 4 records, but " + run.Path(".dat") + " holds 5"},
-      {DataLines(4) + "4 0.5", incomplete + run.Path(".inf") + " counts 4 records, but " +
-                                   run.Path(".dat") + " holds 4 and an unfinished line"},
-      {"", incomplete + run.Path(".dat") + ": No such file or directory"},
-      {"fifo", incomplete + run.Path(".dat") + ": it is a FIFO"}};
-  for (const auto& [text, message] : data) {
-    SCOPED_TRACE(message);
-    unlink(run.Path(".dat").c_str());
-    if (text == "fifo") {
-      ASSERT_EQ(mkfifo(run.Path(".dat").c_str(), 0644), 0);
-    } else if (!text.empty()) {
-      WriteFile(run.Path(".dat"), text);
-    }
-    run.context.ClearAbort();
-    run.Display(5, "Variable");
-    EXPECT_TRUE(run.context.Aborted());
-    EXPECT_EQ(run.link.messageTexts().back(), message);
-    EXPECT_EQ(run.Read(".gp"), "earlier script");
+  const std::string holds = incomplete + inf + " counts 4 records, but " + dat + " holds ";
+  const struct {
+    std::string inf, dat;
+    int code;
+    std::string message;
+  } cases[] = {
+      {"", DataLines(4), 5, "Failed to open gnuplot inf file for input"},
+      {"garbage\n", DataLines(4), 5, malformed},
+      {"nRecords x\ntitle a\nstouffer_legend b\ncovar_legend c\n", DataLines(4), 5, malformed},
+      {"nRecords 3\ntitle a\nstouffer_legend b\n", DataLines(3), 5, malformed},
+      {four, DataLines(4), 3, "Unknown display variable 3"},
+      {four, DataLines(3), 5, holds + "3"},
+      {four, DataLines(5), 5, holds + "5"},
+      {four, DataLines(4) + "4 0.5", 5, holds + "4 and an unfinished line"},
+      {four, "", 5, incomplete + dat + ": No such file or directory"},
+      {four, "fifo", 5, incomplete + dat + ": it is a FIFO"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    run.Put(".inf", c.inf);
+    run.Put(".dat", c.dat);
+    run.ExpectRefused(c.code, c.message);
   }
-  unlink(run.Path(".dat").c_str());
-  WriteFile(run.Path(".dat"), DataLines(4));
-  run.context.ClearAbort();
-
-  // Lines longer than a hundred characters are read whole.
-  const std::string title(250, 'T'), legend(120, 'L');
-  WriteFile(run.Path(".inf"),
-            "nRecords 4\ntitle " + title + "\nstouffer_legend " + legend + "\ncovar_legend C\n");
-  run.Display(2, "Stouffer_Z Deviation");
-  EXPECT_NE(run.Read(".gp").find(kHead + " " + title + "\"\n"), std::string::npos);
-  EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
 }
 
 // A run killed while its files were being moved into place left a commit
@@ -152,15 +144,10 @@ TEST(PlotDisplayTest, AnInformationFileThatIsNoRegularFileIsRefusedWithoutWaitin
   const testing::Fifo fifo(run.Path(".inf"));
   const std::string message =
       "Failed to open gnuplot inf file for input: " + run.Path(".inf") + " is not a regular file";
-  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.Display(5, "Variable"); }));
-  EXPECT_EQ(run.link.messageTexts().back(), message);
+  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.ExpectRefused(5, message); }));
   unlink(run.Path(".inf").c_str());
   mkdir(run.Path(".inf").c_str(), 0755);
-  run.context.ClearAbort();
-  run.Display(5, "Variable");
-  EXPECT_TRUE(run.context.Aborted());
-  EXPECT_EQ(run.link.messageTexts().back(), message);
-  EXPECT_EQ(run.Read(".gp"), "earlier script");
+  run.ExpectRefused(5, message);
 }
 
 // With pictures on, a display draws the picture of the new script with the

@@ -1,6 +1,5 @@
 #include <cmath>
 #include <functional>
-#include <string>
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <complex>
-#include <cstdio>
 #include <numbers>
 #include <random>
 #include <string>
@@ -11,10 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
-#include "stats/block_power.h"
 #include "stats/complex_fft.h"
-#include "support/run_folders.h"
 #include "support/direct_spectrum.h"
+#include "support/run_folders.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -33,14 +31,6 @@ Complex DirectDft(const std::vector<Complex>& x, std::size_t j, int sign) {
     sum += x[k] * std::polar(1.0, sign * 2 * std::numbers::pi * ((j * k) % x.size()) / x.size());
   }
   return sum;
-}
-
-// The power of bin j of the block at start of data[offset ...] (mean
-// removed, zero-filled, gain, window).
-double ExpectedPower(const Values& data, std::size_t offset, std::size_t start, std::size_t m,
-                     double gainDb, std::size_t j) {
-  return testing::ExpectedBlockPowers(Values(data.begin() + offset, data.end()), start, m,
-                                      gainDb)[j];
 }
 
 Values Wave(std::size_t n, double amplitude) {
@@ -71,19 +61,6 @@ TEST(BlockPowerTest, TransformMatchesDirectDftWithinSinglePrecision) {
       }
     }
   }
-}
-
-TEST(BlockPowerTest, WindowValues) {
-  // M = 5: the cosines are 1, 0, -1, 0, 1 and 1, -1, 1, -1, 1. M = 4:
-  // cos(2 pi / 3) = cos(4 pi / 3) = -0.5 inside.
-  const std::vector<float> want[] = {{0.0f, 0.66f, 1.0f, 0.66f, 0.0f}, {0.0f, 0.87f, 0.87f, 0.0f}};
-  for (const auto& w : want) {
-    const std::vector<float> window = DftWindow(static_cast<int>(w.size()));
-    ASSERT_EQ(window.size(), w.size());
-    for (std::size_t i = 0; i < w.size(); ++i) EXPECT_NEAR(window[i], w[i], 1e-7) << i;
-  }
-  EXPECT_FALSE(DftSizeError(2) || DftSizeError(65536));
-  EXPECT_EQ(DftSizeError(131072), "The DFT size must not exceed 65536");
 }
 
 struct DftFixture : ::testing::Test, testing::RunFolders {
@@ -123,8 +100,9 @@ TEST_F(DftFixture, WritesHeadingBinsAndTableLinePerBlock) {
       (std::vector<std::string>{"", "Quake", "DFT(64)Step(32)lpvar", "Exponential-Coeff=0.001000",
                                 "", "cyclePerSec\tcyclePerHr\thrPerCycle\tpower"}));
   // Bin lines: cycles per sample, per hour, hours per cycle (0 for bin 0).
-  EXPECT_EQ(lines[6],
-            CFormat("0.000000\t0.000000\t0.000000\t%f", ExpectedPower(data, 10, 0, 64, 30, 0)));
+  EXPECT_EQ(lines[6], CFormat("0.000000\t0.000000\t0.000000\t%f",
+                              testing::ExpectedBlockPowers(Values(data.begin() + 10, data.end()), 0,
+                                                           64, 30)[0]));
   EXPECT_EQ(lines[8].substr(0, lines[8].rfind('\t')),
             CFormat("%f\t%f\t%f", 2.0 / 64, 7200.0 / 64, 64 / 7200.0));
   // 190 samples from the offset, step 32: blocks at 0, 32, ..., 160.
@@ -154,9 +132,14 @@ TEST_F(DftFixture, BlocksOfShortSegments) {
   const auto exact = SpectrumBlocks("exact");
   ASSERT_EQ(exact.size(), 2u);
   ExpectBlock(exact[1], data, 0, 32, 64, 20.0);
-  // M = 4 has two bins only.
-  WriteDftSpectrum(context, {"four", 20.0, 4, std::span(data).first(4), 0, 4, std::nullopt});
-  EXPECT_EQ(SpectrumBlocks("four").at(0).size(), 2u);
+  // M = 4 has two bins, and the smallest M = 2 one.
+  for (const int m : {4, 2}) {
+    const Values first(data.begin(), data.begin() + m);
+    WriteDftSpectrum(context, {"m" + std::to_string(m), 20.0, m, first, 0, m, std::nullopt});
+    const auto blocks = SpectrumBlocks("m" + std::to_string(m));
+    ASSERT_EQ(blocks.size(), 1u);
+    ExpectBlock(blocks[0], first, 0, 0, m, 20.0);
+  }
 }
 
 TEST_F(DftFixture, FilesThatCannotBeOpenedRefusedRequestsAndEmptySegments) {
@@ -169,8 +152,10 @@ TEST_F(DftFixture, FilesThatCannotBeOpenedRefusedRequestsAndEmptySegments) {
   // A bad size or step is refused before any file is touched.
   WriteDftSpectrum(context, {"lpmax", 30.0, 48, data, 0, 1, std::nullopt});
   WriteDftSpectrum(context, {"lpmax", 30.0, 16, data, 0, 0, std::nullopt});
+  WriteDftSpectrum(context, {"lpmax", 30.0, 131072, data, 0, 1, std::nullopt});
   EXPECT_EQ(link.messageTexts()[1], "The DFT size must be a power of two");
   EXPECT_EQ(link.messageTexts()[2], "The DFT step must be at least 1");
+  EXPECT_EQ(link.messageTexts()[3], "The DFT size must not exceed 65536");
   EXPECT_FALSE(FileExists(SpectrumPath("lpmax")));
   context.settings.rootDirectory = root.path();
   // An offset at the end of the data leaves no segment: only the heading.

@@ -3,8 +3,8 @@
 // direct DFT of the stretches they must cover, and the echo file's seconds
 // and hours at a coarse resolution.
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -12,6 +12,9 @@
 
 #include "core/c_format.h"
 #include "stats/echo_fixture.h"
+#include "stats/echo_peaks.h"
+#include "stats/echo_scan.h"
+#include "stats/smoothing_filters.h"
 #include "support/direct_spectrum.h"
 
 namespace corvane {
@@ -77,10 +80,6 @@ struct EchoFilesTest : testing::EchoFixture {
 // the event, and runs to the last echo value K = n - L - 1. Blocks of the
 // post-event spectrum advance by 32768.
 TEST_F(EchoFilesTest, SpectraOfTheSignatureAndOfTheEchoAfterTheEvent) {
-  UseSeries(9000, 1500, 600, 6000);
-  Search();
-  ExpectSpectra({{"Signature", 16384, 16384, false, 1500, 2100},
-                 {"Post-event", 65536, 32768, true, 2100, 8399}});
   // 32768 samples after a signature of 300: one block; 32769 after 1800
   // samples of a longer signature: two.
   UseSeries(34369, 1000, 300, 20000);
@@ -128,28 +127,49 @@ TEST_F(EchoFilesTest, ACoarseResolutionRoundsTheEventLengthUp) {
       60);
 }
 
-// The same series searched at one and at two seconds per sample, with the
-// event as many samples long: the same peaks, written at twice the seconds
-// and hours, and the same spectra at half the frequencies.
+// The search's echo series is the correlation scan, its last value repeated
+// to the end; the echo file lists every peak of the 1800-wide triangle
+// smoothing with its raw value, the strongest after the event and the mean
+// of the three highest. The same series searched at two seconds per sample,
+// with the event as many samples long, gives the same peaks written at twice
+// the seconds and hours, and the same spectra at half the frequencies.
 TEST_F(EchoFilesTest, PlacesAndFrequenciesAreInSecondsAtTwoSecondsPerSample) {
-  UseSeries(9000, 1500, 600, 6000);
+  const std::size_t n = 9000, b = 1500, length = 600;
+  UseSeries(n, b, length, 6000);
   Search();
-  std::vector<std::string> expected = EchoLines();
-  ASSERT_GT(expected.size(), 8u);
-  expected[1] = "Variable-5(lpvar);EventDuration=0.3333Hr.";
-  for (std::size_t i = 4; i + 1 < expected.size(); ++i) {
-    const std::string maximum = "MaxCorr after event:\t";
-    const std::size_t skip = expected[i].rfind(maximum, 0) == 0 ? maximum.size() : 0;
-    long long sample = 0;
-    char magnitude[32] = {};
-    ASSERT_EQ(std::sscanf(expected[i].c_str() + skip, "%lld\t%*f\t%31s", &sample, magnitude), 2);
-    expected[i] = expected[i].substr(0, skip) +
-                  CFormat("%lld\t%f\t%s", 2 * sample, 2 * sample / 3600.0, magnitude);
-  }
+  EXPECT_EQ(context.JobStage(), 1);
+  EXPECT_EQ(link.statuses().front(), "Searching for event echoes");
+  Values expected(n);
+  const std::size_t count =
+      CorrelationScan(testing::Stretch(series.lpvar, b, length), series.lpvar, expected);
+  std::fill(expected.begin() + count, expected.end(), expected[count - 1]);
+  EXPECT_EQ(series.eventEcho, expected);
+  Values smoothed(count);
+  ASSERT_TRUE(TriangleFilter(1800, expected.data(), smoothed.data(), int(count)));
+  const EchoPeaks peaks = FindEchoPeaks(smoothed, std::span(expected).first(count), b + length);
+  ASSERT_EQ(peaks.topCount, 3);
+  EXPECT_EQ(series.echoPeakMean, peaks.topMean);
+  // The echo file's lines at `seconds` per sample.
+  const auto echoLines = [&](int seconds, const char* hours) {
+    std::vector<std::string> want = {"Quake",
+                                     CFormat("Variable-5(lpvar);EventDuration=%sHr.", hours),
+                                     "Exponential(Coeff=0.001000)", "PeakSec\tPeakHr\tPeakMag"};
+    const auto place = [&](const EchoPeak& p) {
+      const long long at = static_cast<long long>(p.index) * seconds;
+      return CFormat("%lld\t%f\t%f", at, at / 3600.0, p.magnitude);
+    };
+    for (const EchoPeak& p : peaks.peaks) want.push_back(place(p));
+    want.push_back("MaxCorr after event:\t" + place(peaks.maximum));
+    want.push_back(CFormat("Mean of 3 highest event echo correlation peaks= %f", peaks.topMean));
+    return want;
+  };
+  EXPECT_EQ(EchoLines(), echoLines(1, "0.1667"));
+  ExpectSpectra({{"Signature", 16384, 16384, false, 1500, 2100},
+                 {"Post-event", 65536, 32768, true, 2100, 8399}});
   table.resolution = 2;
   SetEvent(1500, 1200);
   Search();
-  EXPECT_EQ(EchoLines(), expected);
+  EXPECT_EQ(EchoLines(), echoLines(2, "0.3333"));
   ExpectSpectra({{"Signature", 16384, 16384, false, 1500, 2100},
                  {"Post-event", 65536, 32768, true, 2100, 8399}},
                 2);

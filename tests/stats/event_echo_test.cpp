@@ -3,18 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "core/c_format.h"
 #include "core/progress_log.h"
 #include "stats/echo_fixture.h"
 #include "stats/echo_peaks.h"
 #include "stats/echo_scan.h"
-#include "stats/smoothing_filters.h"
 
 namespace corvane {
 namespace {
@@ -172,37 +169,6 @@ TEST_F(EchoFixture, NoSearchWithoutMethodEventOrDurationOrWithTheEventOutsideThe
             "Can't do it - event lies before the start of the data\n"
             "Event echo detection using variable lpvar\n"
             "Can't do it - event is longer than data array\n");
-}
-
-TEST_F(EchoFixture, CorrelationSearchWritesEchoSeriesPeaksAndSpectra) {
-  const std::size_t n = 9000, b = 1500, length = 600;
-  UseSeries(n, b, length, 6000);
-  RunEventEcho(context, table, series);
-  EXPECT_TRUE(link.messages().empty());
-  EXPECT_EQ(context.JobStage(), 1);
-  EXPECT_EQ(link.statuses().front(), "Searching for event echoes");
-  // The scan's values, then the last one repeated to the end.
-  Values expected(n);
-  const std::size_t count =
-      CorrelationScan(Stretch(series.lpvar, b, length), series.lpvar, expected);
-  std::fill(expected.begin() + count, expected.end(), expected[count - 1]);
-  EXPECT_EQ(series.eventEcho, expected);
-  // Every peak of the 1800-wide triangle smoothing with its raw value, the
-  // strongest after the event and the mean of the (up to) three highest.
-  Values smoothed(count);
-  ASSERT_TRUE(TriangleFilter(1800, expected.data(), smoothed.data(), int(count)));
-  const EchoPeaks peaks = FindEchoPeaks(smoothed, std::span(expected).first(count), b + length);
-  ASSERT_EQ(peaks.topCount, 3);
-  std::vector<std::string> want = {"Quake", "Variable-5(lpvar);EventDuration=0.1667Hr.",
-                                   "Exponential(Coeff=0.001000)", "PeakSec\tPeakHr\tPeakMag"};
-  for (const EchoPeak& p : peaks.peaks) {
-    want.push_back(CFormat("%lld\t%f\t%f", (long long)p.index, p.index / 3600.0, p.magnitude));
-  }
-  want.push_back(CFormat("MaxCorr after event:\t%lld\t%f\t%f", (long long)peaks.maximum.index,
-                         peaks.maximum.index / 3600.0, peaks.maximum.magnitude));
-  want.push_back(CFormat("Mean of 3 highest event echo correlation peaks= %f", peaks.topMean));
-  EXPECT_EQ(EchoLines(), want);
-  EXPECT_EQ(series.echoPeakMean, peaks.topMean);
 }
 
 TEST_F(EchoFixture, EuclideanOtherVariablesAndUndefinedSamples) {

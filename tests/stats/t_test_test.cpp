@@ -1,6 +1,5 @@
 #include "stats/t_test.h"
 
-#include <algorithm>
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
 #include <numeric>
