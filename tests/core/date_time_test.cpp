@@ -1,4 +1,5 @@
 #include "core/date_time.h"
+#include "core/day_segments.h"
 
 #include <chrono>
 #include <cstdint>
@@ -23,14 +24,10 @@ std::string Text(const CalendarFields& f) {
   return Text(f.year, f.month, f.day, f.hour, f.minute, f.second);
 }
 
-TEST(DateTimeTest, KnownInstantsPast2038AndBefore1970) {
+// Instants the every-day comparison below does not reach: before 1970, the
+// Julian days and a calendar split into some fields only.
+TEST(DateTimeTest, InstantsBefore1970JulianDaysAndPartialSplits) {
   DateTime value;
-  EXPECT_EQ(value.FromCalendar(2011, 5, 3, 22, 0, 0), 1304460000);
-  EXPECT_EQ(value.DateText(), "2011-05-03");
-  EXPECT_EQ(value.TimeText(), "22:00:00");
-  // Past the 32-bit limit of 2038-01-19 03:14:07.
-  EXPECT_EQ(value.FromCalendar(2038, 1, 19, 3, 14, 8), std::int64_t{2147483648});
-  EXPECT_EQ(DateTime(std::int64_t{4102444800}).DateText(), "2100-01-01");
   EXPECT_EQ(value.FromCalendar(1969, 12, 31, 12, 0, 0), -43200);
   EXPECT_EQ(value.FromCalendar(1969, 12, 31, 23, 59, 59), -1);
   // Julian calendar before the Gregorian correction.
@@ -53,7 +50,6 @@ TEST(DateTimeTest, ParseReadsDatesAndLeadingParts) {
                            "  2011-05-03  22:00:00 UTC", "2011-5-3 22:0:0"}) {
     EXPECT_EQ(SecondsFromText(text), 1304460000) << text;
   }
-  EXPECT_EQ(SecondsFromText("2000-02-29"), 951782400);
   EXPECT_EQ(SecondsFromText("9999-12-31 23:59:59"), std::int64_t{253402300799});
 }
 
@@ -141,6 +137,31 @@ TEST(DateTimeTest, EveryDayFrom1970To2200MatchesTheStandardCalendarWhateverTheLo
   }
   saved != nullptr ? setenv("TZ", saved_tz.c_str(), 1) : unsetenv("TZ");
   tzset();
+}
+
+// The segments of a range as "date start-end" texts joined by "; ".
+std::string Segments(const char* start, const char* stop) {
+  std::string texts;
+  for (const DaySegment& s : BuildDaySegments(SecondsFromText(start), SecondsFromText(stop))) {
+    EXPECT_TRUE(s.end.year == s.start.year && s.end.month == s.start.month &&
+                s.end.day == s.start.day);
+    texts += CFormat("%s%s-%02d:%02d:%02d", texts.empty() ? "" : "; ", Text(s.start).c_str(),
+                     s.end.hour, s.end.minute, s.end.second);
+  }
+  return texts;
+}
+
+// Runs across a year's end and over three days: see LocalRunTest, RemoteRunTest.
+TEST(DaySegmentsTest, RangesAreCutAtMidnightAndOverlongOnesRefused) {
+  EXPECT_EQ(Segments("2011-05-03 10:00:00", "2011-05-03 12:00:00"), "2011-05-03 10:00:00-12:00:00");
+  // A stop at midnight still counts its date.
+  EXPECT_EQ(Segments("2011-05-03 10:00:00", "2011-05-04"),
+            "2011-05-03 10:00:00-23:59:59; 2011-05-04 00:00:00-00:00:00");
+  EXPECT_EQ(Segments("2012-02-28 23:00:00", "2012-03-01 00:00:01"),
+            "2012-02-28 23:00:00-23:59:59; 2012-02-29 00:00:00-23:59:59; "
+            "2012-03-01 00:00:00-00:00:01");
+  EXPECT_EQ(Segments("1970-01-01", "9999-12-31"), "");  // without allocating
+  EXPECT_EQ(BuildDaySegments(0, 0).size(), 1u);
 }
 
 }  // namespace

@@ -16,26 +16,22 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// A header for the ids, then one record per value list from kDay on.
-std::string HandFile(const std::string& ids, int eggs, const std::vector<std::string>& values,
-                     std::optional<long long> records = {}, int trialSize = 200) {
-  std::string text = "1,Samples per record\n10,4," + std::to_string(trialSize) + "\n11,1," +
-                     std::to_string(eggs) + "\n11,4," +
-                     std::to_string(records.value_or(static_cast<long long>(values.size()))) +
-                     "\n12,,," + ids + "\n";
-  for (size_t i = 0; i < values.size(); ++i) {
-    text += "13," + std::to_string(kDay + static_cast<std::int64_t>(i)) + ",t," + values[i] + "\n";
-  }
-  return text;
-}
-
 using ReaderTest = InputTest;
 
+// Every way a file fails, and the header numbers each just inside (read) and
+// just beyond (refused before any arithmetic): 201 eggs (the next test reads
+// 200), a record count that fits 32 bits, a trial size whose product with
+// the resolution does.
 TEST_F(ReaderTest, EveryFailureIsReportedAndKeepsOnlyWhatWasSound) {
-  const std::string good = HandFile("1,2", 2, {"100,101", "102,103"});
+  const std::string good = EggText("1,2", 2, {"100,101", "102,103"});
   const std::string open = "Quake: Unable to open %s for input";
   const std::string bad = "Quake: %s is not a proper data file for analysis";
   const std::string sync = "Record 2 is out of sync", none = "Quake: No useable records";
+  const auto numbers = [](long long eggs, const std::string& records, const std::string& trial) {
+    std::string ids;
+    for (long long k = 1; k <= eggs; ++k) ids += (k > 1 ? "," : "") + std::to_string(k);
+    return EggText(ids, eggs, {"100,101"}, records, trial);
+  };
   std::string unmarked = good, untyped = good;
   unmarked.replace(unmarked.find("record"), 6, "recorx");
   untyped.erase(untyped.find("10,4,200\n"), 9);
@@ -55,32 +51,37 @@ TEST_F(ReaderTest, EveryFailureIsReportedAndKeepsOnlyWhatWasSound) {
       {"first line without the marker", {unmarked}, bad, true, 0},
       {"empty file", {""}, bad, true, 0},
       {"no type-12 record", {good.substr(0, good.find("12,"))}, bad, true, 0},
-      {"201 eggs",
-       {HandFile("1,2", 201, {"100,101"})},
-       bad + ": it holds 201 eggs, more than the 200 a run can take",
-       true,
-       0},
-      {"negative egg count", {HandFile("1,2", -1, {"100,101"})}, bad, true, 0},
-      {"too few ids", {HandFile("1,2", 3, {"100,101"})}, bad, true, 0},
-      {"an empty id", {HandFile("1,", 2, {"100,101"})}, bad, true, 0},
-      {"an id beyond 32 bits", {HandFile("1,99999999999", 2, {"100,101"})}, bad, true, 0},
-      {"negative record count", {HandFile("1,2", 2, {"100,101"}, -5)}, bad, true, 0},
+      {"201 eggs", {numbers(201, "1", "200")},
+       bad + ": it holds 201 eggs, more than the 200 a run can take", true, 0},
+      {"negative egg count", {EggText("1,2", -1, {"100,101"})}, bad, true, 0},
+      {"too few ids", {EggText("1,2", 3, {"100,101"})}, bad, true, 0},
+      {"an empty id", {EggText("1,", 2, {"100,101"})}, bad, true, 0},
+      {"an id beyond 32 bits", {EggText("1,99999999999", 2, {"100,101"})}, bad, true, 0},
+      {"negative record count", {numbers(2, "-5", "200")}, bad, true, 0},
+      {"most records", {numbers(2, "2147483647", "200")}, "Record 1 is out of sync", false, 1},
+      {"too many records", {numbers(2, "2147483648", "200")}, bad, true, 0},
+      {"records beyond 64 bits", {numbers(2, "99999999999999999999999", "200")}, bad, true, 0},
       {"no trial size", {untyped}, bad, true, 0},
-      {"trial size 0", {HandFile("1,2", 2, {"100,101"}, 1, 0)}, bad, true, 0},
-      {"trial size times resolution too large", {HandFile("1", 1, {"1"}, 1, 200000)}, bad, true, 0,
-       20000},
+      {"trial size 0", {numbers(2, "1", "0")}, bad, true, 0},
+      {"largest trial size", {numbers(2, "1", "2147483647")}, "", false, 1},
+      {"trial size too large", {numbers(2, "1", "2147483648")}, bad, true, 0},
+      {"largest at resolution 2", {numbers(2, "1", "1073741823")}, "", false, 1, 2},
+      {"too large at resolution 2", {numbers(2, "1", "1073741824")}, bad, true, 0, 2},
+      {"the largest 64-bit trial size", {numbers(2, "1", "9223372036854775807")}, bad, true, 0, 3},
+      {"beyond 64 bits at the largest resolution", {numbers(2, "1", "99999999999999999999999")},
+       bad, true, 0, 14000000},
       {"resolution 0", {good}, "Quake: Resolution 0 is outside the allowed range 1 to 14000000",
        true, 0, 0},
       {"appended bad header", {good, "1,x\n10,4,200\n11,1,2\n"}, bad, true, 2},
-      {"out of sync", {HandFile("1,2", 2, {"100,101", "102,103"}, 4) + "14,3,t,1,1\n13,4,t\n"},
+      {"out of sync", {EggText("1,2", 2, {"100,101", "102,103"}, "4") + "14,3,t,1,1\n13,4,t\n"},
        sync, false, 2},
-      {"short file", {HandFile("1,2", 2, {"100,101", "102,103"}, 9)}, sync, false, 2},
-      {"no useable records", {HandFile("1,2", 2, {})}, none, true, 0},
-      {"none in three files", {HandFile("1", 1, {}), HandFile("1", 1, {}), HandFile("2", 1, {})},
+      {"short file", {EggText("1,2", 2, {"100,101", "102,103"}, "9")}, sync, false, 2},
+      {"no useable records", {EggText("1,2", 2, {})}, none, true, 0},
+      {"none in three files", {EggText("1", 1, {}), EggText("1", 1, {}), EggText("2", 1, {})},
        none, true, 0},
       {"insufficient data", {good}, "Quake: Insufficient data in the file", false, 2, 1, kDay + 9},
       {"several days may end early", {good, good}, "", false, 4, 1, kDay + 9},
-      {"trial size change", {good, HandFile("2", 1, {"90"}, 1, 180)},
+      {"trial size change", {good, EggText("2", 1, {"90"}, "1", "180")},
        "Trialsize changed from 200 to 180", false, 3},
   };
   // clang-format on
@@ -119,7 +120,7 @@ TEST_F(ReaderTest, AnInflatedRecordCountTakesNoMemoryBeyondTheFile) {
     ids += (k > 0 ? "," : "") + std::to_string(100001 + k);
     values += (k > 0 ? "," : "") + std::string("100");
   }
-  std::string text = HandFile(ids, kMaxEggs, {values, values, values}, 2000000000);
+  std::string text = EggText(ids, kMaxEggs, {values, values, values}, "2000000000");
   EXPECT_THAT(Read({Hand("full.csv", text)}), ElementsAre("Record 3 is out of sync"));
   ASSERT_EQ(table.sampleCount, 3);
   EXPECT_EQ(table.columns[kMaxEggs - 1].eggId, 100200);
@@ -137,7 +138,7 @@ TEST_F(ReaderTest, AnInflatedRecordCountTakesNoMemoryBeyondTheFile) {
 TEST_F(ReaderTest, ArbitraryBytesNeverCrashTheReader) {
   // Every seventh prefix of a file with odd records, read as two days.
   const std::string text =
-      HandFile("1,2,3", 3, {"100,101,102", ",,", "99999999999999,1,2", "", "1,2,3,4,5"});
+      EggText("1,2,3", 3, {"100,101,102", ",,", "99999999999999,1,2", "", "1,2,3,4,5"});
   for (size_t cut = 0; cut <= text.size(); cut += 7) {
     const std::string path = Hand("cut.csv", text.substr(0, cut));
     Read({path, path});
@@ -170,22 +171,27 @@ TEST_F(ReaderTest, GeneratedDaysFillTheTableWithLfOrCrLfAndTheSubgroupSelected) 
   }
 }
 
+// Short lines leave the later eggs missing; extra values are ignored;
+// numbers beyond 32 or 64 bits never wrap into the band.
 TEST_F(ReaderTest, ResolutionOneStoresOnlyValuesInsideTheBand) {
-  // Short lines leave the later eggs missing; extra values are ignored.
-  Read({Hand("band.csv", HandFile("1,2,3,4,5,6,7,8,9,10,11", 11,
-                                  {",150,54,55,145, 100,abc,-100,100x,0100,146", "90",
-                                   "60,61,62,63,64,65,66,67,68,69,70,71"}))});
-  ASSERT_EQ(table.sampleCount, 3);
+  Read({Hand("band.csv", EggText("1,2,3,4,5,6,7,8,9,10,11", 11,
+                                 {",150,54,55,145, 100,abc,-100,100x,0100,146", "90",
+                                  "60,61,62,63,64,65,66,67,68,69,70,71",
+                                  "4294967396,18446744073709551716,-4294967196,"
+                                  "0000000000000000100,100.9,1e2, 55,0146, 146, 54"}))});
+  ASSERT_EQ(table.sampleCount, 4);
   const std::int32_t m = kMissingSample;
-  const std::vector<std::int32_t> expected = {m, m, m, 55, 145, 100, m, m, 100, 100, m};
+  const std::vector<std::int32_t> first = {m, m, m, 55, 145, 100, m, m, 100, 100, m};
+  const std::vector<std::int32_t> last = {m, m, m, 100, 100, m, 55, m, m, m, m};
   for (int k = 0; k < 11; ++k) {
-    EXPECT_EQ(table.columns[k].samples, (std::vector{expected[k], k == 0 ? 90 : m, 60 + k})) << k;
+    EXPECT_EQ(table.columns[k].samples, (std::vector{first[k], k == 0 ? 90 : m, 60 + k, last[k]}))
+        << k;
   }
 }
 
 TEST_F(ReaderTest, ResolutionTwoSumsPairsAndMarksIncompletePairs) {
   context.settings.resolution = 2;
-  Read({Hand("pairs.csv", HandFile("1,2", 2, {"100,90", "101,", "60,61", "70,71", "99,98"}))});
+  Read({Hand("pairs.csv", EggText("1,2", 2, {"100,90", "101,", "60,61", "70,71", "99,98"}))});
   EXPECT_EQ(table.trialSize, 400);
   // A pair valid only once is missing; the odd last record stands alone.
   EXPECT_EQ(table.columns[0].samples, (std::vector<std::int32_t>{201, 130, kMissingSample}));

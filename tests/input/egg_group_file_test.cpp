@@ -17,57 +17,42 @@ using ::testing::IsEmpty;
 
 using EggGroupFileTest = InputTest;
 
-TEST_F(EggGroupFileTest, CommentsThenTheCountThenTheIdsInAnyLayout) {
-  const struct {
-    std::string text;
-    std::vector<int> ids;
-  } cases[] = {
-      {"3 1004\n\t1021\r\n\n  1066 1099 1100\n", {1004, 1021, 1066}},  // nothing past the count
-      {"# Europe\n#second line, with 12 numbers 34\n  #indented\n2\n+7 -3\n", {7, -3}},
-      {"5\n1 2\n", {1, 2}},  // fewer ids than the count
-      {"3\n1 2 3 4,x\n", {1, 2, 3}},
-      {"2\n2147483647 -2147483648\n", {2147483647, -2147483647 - 1}},
-      {"10000\n1 2\n", {1, 2}},
-  };
-  for (const auto& c : cases) {
-    const EggSubgroup subgroup = ReadEggGroupFile(Hand("group.esg", c.text));
-    EXPECT_EQ(subgroup.ids, c.ids) << c.text;
-    EXPECT_EQ(subgroup.error, std::nullopt) << c.text;
-  }
-  // No name is no subgroup, and no failure.
-  const EggSubgroup none = ReadEggGroupFile("");
-  EXPECT_THAT(none.ids, IsEmpty());
-  EXPECT_EQ(none.error, std::nullopt);
-  EXPECT_EQ(Log(), "");
-}
-
-TEST_F(EggGroupFileTest, AFileWithoutIdsOrWithAnythingButWholeNumbersIsRefused) {
+// Comments, then the count, then the ids in any layout; a file without ids
+// or with anything but whole numbers is refused, naming the first bad token.
+TEST_F(EggGroupFileTest, TheIdsAfterTheCountOrARefusalNamingTheBadToken) {
   const std::string path = dir.File("group.esg");
-  const std::string none = "Egg subgroup file " + path + " holds no egg identifier";
   const struct {
     std::string text;
-    std::string bad;  // the token named, or "" for `none`
+    std::vector<int> ids;  // none: refused
+    std::string bad;       // the token named, or "" when the file holds no id
   } cases[] = {
-      {"3\n1001,1002,1003\n", "1001,1002,1003"},
-      {"4\n1 2 x 3\n", "x"},
-      {"3\n1 # two\n3\n", "#"},  // comments only before the count
-      {"3\n1 99999999999 2\n", "99999999999"},
-      {"2\n1 2147483648\n", "2147483648"},
-      {"many\n5 6\n", "many"},
-      {"3,\n5 6 7\n", "3,"},
-      {"2\n1 -\n", "-"},
-      {std::string(4096, '\0'), std::string(40, '\0')},
-      {"2\n\x01\xff\n", "\x01\xff"},
-      {"", ""},
-      {"# only a comment\n", ""},
-      {"0\n5 6\n", ""},
-      {"-2\n5 6\n", ""},
-      {"3\n", ""},
-      {"3\n  \n\t", ""},
+      {"3 1004\n\t1021\r\n\n  1066 1099 1100\n", {1004, 1021, 1066}, ""},  // past the count
+      {"# Europe\n#second line, with 12 numbers 34\n  #indented\n2\n+7 -3\n", {7, -3}, ""},
+      {"5\n1 2\n", {1, 2}, ""},  // fewer ids than the count
+      {"3\n1 2 3 4,x\n", {1, 2, 3}, ""},
+      {"2\n2147483647 -2147483648\n", {2147483647, -2147483647 - 1}, ""},
+      {"10000\n1 2\n", {1, 2}, ""},
+      {"3\n1001,1002,1003\n", {}, "1001,1002,1003"},
+      {"4\n1 2 x 3\n", {}, "x"},
+      {"3\n1 # two\n3\n", {}, "#"},  // comments only before the count
+      {"3\n1 99999999999 2\n", {}, "99999999999"},
+      {"2\n1 2147483648\n", {}, "2147483648"},
+      {"many\n5 6\n", {}, "many"},
+      {"3,\n5 6 7\n", {}, "3,"},
+      {"2\n1 -\n", {}, "-"},
+      {std::string(4096, '\0'), {}, std::string(40, '\0')},
+      {"2\n\x01\xff\n", {}, "\x01\xff"},
+      {"", {}, ""},
+      {"# only a comment\n", {}, ""},
+      {"0\n5 6\n", {}, ""},
+      {"-2\n5 6\n", {}, ""},
+      {"3\n", {}, ""},
+      {"3\n  \n\t", {}, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 20));
-    std::string message = none;
+    std::optional<std::string> message;
+    if (c.ids.empty()) message = "Egg subgroup file " + path + " holds no egg identifier";
     if (!c.bad.empty()) {
       std::string shown;
       for (const char ch : c.bad) {
@@ -79,8 +64,13 @@ TEST_F(EggGroupFileTest, AFileWithoutIdsOrWithAnythingButWholeNumbersIsRefused) 
     }
     const EggSubgroup subgroup = ReadEggGroupFile(Hand("group.esg", c.text));
     EXPECT_EQ(subgroup.error, message);
-    EXPECT_THAT(subgroup.ids, IsEmpty());
+    EXPECT_EQ(subgroup.ids, c.ids);
   }
+  // No name is no subgroup, and no failure.
+  const EggSubgroup none = ReadEggGroupFile("");
+  EXPECT_THAT(none.ids, IsEmpty());
+  EXPECT_EQ(none.error, std::nullopt);
+  EXPECT_EQ(Log(), "");
 }
 
 // The bounds of the file and of the count, each just inside and just beyond.

@@ -19,6 +19,27 @@ namespace corvane::testing {
 
 inline constexpr std::int64_t kDay = 1304380800;  // 2011-05-03 00:00:00 UTC
 
+// A hand-made file's header for the ids (`eggs` of them) claiming
+// `records` records, and its record at kDay + offset.
+inline std::string EggHeader(const std::string& ids, long long eggs, const std::string& records,
+                             const std::string& trialSize = "200") {
+  return "1,Samples per record\n10,4," + trialSize + "\n11,1," + std::to_string(eggs) + "\n11,4," +
+         records + "\n12,,," + ids + "\n";
+}
+inline std::string EggRecord(std::int64_t offset, const std::string& values) {
+  return "13," + std::to_string(kDay + offset) + ",t," + values + "\n";
+}
+// A header and one record per value list, a second apart from kDay; by
+// default the header claims as many records as there are.
+inline std::string EggText(const std::string& ids, long long eggs,
+                           const std::vector<std::string>& values, std::string records = "",
+                           const std::string& trialSize = "200") {
+  if (records.empty()) records = std::to_string(values.size());
+  std::string text = EggHeader(ids, eggs, records, trialSize);
+  for (size_t i = 0; i < values.size(); ++i) text += EggRecord(i, values[i]);
+  return text;
+}
+
 // A run of its own, with a copy of some settings and its own recorder.
 struct SideRun {
   explicit SideRun(const AnalysisSettings& settings) { context.settings = settings; }
@@ -83,6 +104,15 @@ class InputTest : public ::testing::Test {
   }
   std::int32_t Sample(int column, int index) const {
     return table.columns[static_cast<size_t>(column)].samples[static_cast<size_t>(index)];
+  }
+  // The last Read's table holds what the expected one holds.
+  void ExpectTable(const EggSampleTable& expected) const {
+    ASSERT_EQ(table.sampleCount, expected.sampleCount);
+    ASSERT_EQ(table.eggCount, expected.eggCount);
+    for (int k = 0; k < table.eggCount; ++k) {
+      EXPECT_EQ(table.columns[k].samples, expected.columns[k].samples) << k;
+    }
+    EXPECT_EQ(table.firstSampleTime.Seconds(), expected.firstSampleTime.Seconds());
   }
 
   TempDir dir;

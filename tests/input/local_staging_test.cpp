@@ -31,22 +31,22 @@ TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
   EXPECT_EQ(LocalFileName("quake", 11), "quake_12");
 
   // Compressed files keep their names: the reader inflates them as it
-  // reads, into the same table as their text, and writes nothing.
-  const auto day1 = Options(3, kDay + 3600, 100);
-  const auto day2 = Options(3, kDay + 86400, 100);
+  // reads, into the same table as their text, and needs no temporary
+  // directory (here a missing one).
+  const auto day1 = Options(3, kDay + 3600, 2000);
+  const auto day2 = Options(3, kDay + 86400, 2000);
+  EXPECT_THAT(Read({Write("quake.csv", day1), Write("quake_2.csv", day2)}), IsEmpty());
+  const EggSampleTable plain = table;
   context.settings.localEggFile = Write("quake.gz", day1, true);
+  context.settings.tempDirectory = dir.File("none/");
   Write("quake_2.gz", day2, true);
   ProcessLocalFiles(context, 2, files, count);
   EXPECT_THAT(files, ElementsAre(dir.File("quake.gz"), dir.File("quake_2.gz")));
   EXPECT_THAT(Read(files), IsEmpty());
-  const EggSampleTable compressed = table;
-  EXPECT_THAT(Read({Write("quake.csv", day1), Write("quake_2.csv", day2)}), IsEmpty());
-  ASSERT_EQ(compressed.sampleCount, 200);
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(compressed.columns[k].samples, table.columns[k].samples);
-  }
-  EXPECT_EQ(Sample(2, 150), Value(day2, 1003, kDay + 86400 + 50));
-  EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
+  ExpectTable(plain);
+  ASSERT_EQ(table.sampleCount, 4000);
+  EXPECT_EQ(Sample(2, 3500), Value(day2, 1003, kDay + 86400 + 1500));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("none")));
   EXPECT_EQ(Log(), "Process local file(s)\nProcess local file(s)\n");
 }
 

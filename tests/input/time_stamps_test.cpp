@@ -12,11 +12,10 @@ namespace {
 
 // A one-egg file with one record per time offset (from kDay) and the value
 // 60 + index, so that the stored samples tell which records were used.
-std::string Stamped(const std::vector<std::int64_t>& offsets, std::int64_t base = kDay) {
-  std::string text = "1,Samples per record\n10,4,200\n11,1,1\n11,4," +
-                     std::to_string(offsets.size()) + "\n12,,,7\n";
+std::string Stamped(const std::vector<std::int64_t>& offsets) {
+  std::string text = EggHeader("7", 1, std::to_string(offsets.size()));
   for (size_t i = 0; i < offsets.size(); ++i) {
-    text += "13," + std::to_string(base + offsets[i]) + ",t," + std::to_string(60 + i) + "\n";
+    text += EggRecord(offsets[i], std::to_string(60 + i));
   }
   return text;
 }
@@ -86,9 +85,8 @@ TEST_F(TimeStampTest, AtResolutionTwoSkippedRecordsTakeNoPlaceInAPair) {
 // Absurd time stamps (far beyond 64 bits, read as the extremes) give a
 // saturated count rather than an overflow.
 TEST_F(TimeStampTest, AbsurdTimeStampsSaturateTheCount) {
-  std::string text = "1,Samples per record\n10,4,200\n11,1,1\n11,4,3\n12,,,7\n";
-  text += "13,-99999999999999999999,t,100\n13,5,t,101\n13,99999999999999999999,t,102\n";
-  Read({Hand("absurd.csv", text)});
+  Read({Hand("absurd.csv", EggHeader("7", 1, "3") + "13,-99999999999999999999,t,100\n13,5,t,101\n"
+                                                    "13,99999999999999999999,t,102\n")});
   EXPECT_EQ(table.sampleCount, 3);
   EXPECT_EQ(table.missingSeconds, std::numeric_limits<std::int64_t>::max());
 }

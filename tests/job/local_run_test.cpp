@@ -1,6 +1,7 @@
 // Local runs made through the setters, from the data files to the plot files
 // and the launched plot; with LogProgress off they write no progress log.
 #include <filesystem>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -81,29 +82,52 @@ TEST(LocalRunTest, SingleAndMultiDayRunsPlainAndCompressedEndInThePlotFilesAndAP
   }
 }
 
+// A subgroup restricts the run to its eggs (its ids the data lacks are named
+// in the log and counted once), or ends it without useable eggs; a subgroup
+// file that is refused refuses the run before it reads or writes. Refusals
+// come in a message box, or in batch mode as a line of the summary table.
 TEST(LocalRunTest, ASubgroupRestrictsTheRunToItsEggsOrEndsItWithoutThem) {
   const struct {
-    const char* group;
+    const char* name;                 // of the subgroup file
+    std::optional<std::string> text;  // none: no such file
     bool batch;
-    const char* eggs;  // "": no useable eggs
-  } cases[] = {{"# three of sixty, one the file lacks\n4\n1004 1021\n1056 4001\n", false, "3"},
-               {"# none of the file\n2\n4001 4002\n", false, ""},
-               {"# none of the file\n2\n4001 4002\n", true, ""}};
+    const char* eggs;     // "": the run ends without eggs
+    std::string refusal;  // %s: the subgroup file's path
+  } cases[] = {
+      {"three.esg", "# three of sixty, two the file lacks\n6\n1004 4002 1021\n1056 4001 4002\n",
+       false, "3", ""},
+      {"none.esg", "# none of the file\n2\n4001 4002\n", false, "", "No useable eggs"},
+      {"none.esg", "# none of the file\n2\n4001 4002\n", true, "", "No useable eggs"},
+      {"comma.esg", "3\n1001,1002,1003\n", false, "",
+       "Egg subgroup file %s: \"1001,1002,1003\" is not a whole number"},
+      {"typo.esg", std::nullopt, true, "",
+       "Egg subgroup file %s cannot be read: No such file or directory"},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.batch ? " in batch mode" : ""));
     JobHarness h;
-    testing::WriteFile(h.dir.File("group.esg"), c.group);
-    h.job->ReadEggGroupFile(h.dir.File("group.esg"));
+    testing::ProgressLogCapture log(h.dir.File("egg.log"));
+    const std::string path = h.dir.File(c.name);
+    if (c.text) testing::WriteFile(path, *c.text);
+    h.job->ReadEggGroupFile(path);
     h.RunLocal("Quake",
                h.WriteData("q.csv", DataRange("2011-05-03 10:00:00", "2011-05-03 11:00:00", 60)),
                "2011-05-03 10:00:00", "2011-05-03 11:00:00", c.batch);
     EXPECT_EQ(h.link.runEndedCount(), 1);
-    // Without eggs: a message box, or in batch mode a line of the summary.
-    const std::string refusal = *c.eggs != 0 ? "" : "Quake: No useable eggs";
-    EXPECT_EQ(h.link.messageTexts(), refusal.empty() || c.batch
-                                         ? std::vector<std::string>{}
-                                         : std::vector<std::string>{refusal});
+    std::string refusal = c.refusal.empty() ? "" : "Quake: " + c.refusal;
+    if (const size_t at = refusal.find("%s"); at != std::string::npos) refusal.replace(at, 2, path);
+    EXPECT_EQ(h.link.messageTexts(),
+              refusal.empty() || c.batch ? std::vector<std::string>{} : std::vector{refusal});
     EXPECT_EQ(ReadFile(h.root + "summary.tst"), c.batch ? refusal + "\n" : "");
-    EXPECT_EQ(Information(h).size() == 3 ? Information(h)[2] : "", c.eggs);
+    EXPECT_EQ(std::filesystem::exists(h.root + "Quake"), *c.eggs != 0);
+    const bool read = c.text && c.refusal.find("subgroup") == std::string::npos;
+    EXPECT_EQ(testing::Count(log.Contents(), "\nEgg subgroup ids not in the data: 4001 4002\n"),
+              read ? 1 : 0);
+    const std::vector<std::string> information = Information(h);
+    EXPECT_EQ(information.size() == 3 ? information[2] : "", c.eggs);
+    if (*c.eggs != 0) {
+      EXPECT_EQ(Lines(ReadFile(h.Output("Quake", "Quake.inf"))).back(), "absentSubgroupEggs 2");
+    }
   }
 }
 

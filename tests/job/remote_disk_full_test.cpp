@@ -18,65 +18,33 @@ using testing::ProgressLogCapture;
 using testing::ReadFile;
 using testing::RemoteHarness;
 
-constexpr std::int64_t kDiskBytes = 64 << 10;
-
-std::vector<std::string> FilesIn(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(directory)) {
-    names.push_back(entry.path().filename().string());
-  }
-  return names;
-}
-
-// The one failure the run reported: the summary line of a batch run, the
-// message of an interactive one. The summary table stays absent otherwise.
-std::string ReportedFailure(const RemoteHarness& h, bool batch) {
-  const std::string summary = h.root + "summary.tst";
-  if (!batch) {
-    EXPECT_FALSE(std::filesystem::exists(summary));
-    EXPECT_EQ(h.link.messageTexts().size(), 1u);
-    return h.link.messageTexts().empty() ? "" : h.link.messageTexts()[0] + "\n";
-  }
-  EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
-  return ReadFile(summary);
-}
-
-constexpr const char* kDayStart = "2011-05-03 00:00:00";
-constexpr const char* kDayStop = "2011-05-03 23:59:59";
-
-TEST(RemoteDiskFullTest, AFullTemporaryDirectoryEndsTheRunAtOnceWithItsReason) {
-  for (bool batch : {true, false}) {
-    SCOPED_TRACE(batch ? "batch" : "interactive");
-    RemoteHarness h;
-    testing::SmallDisk disk(kDiskBytes);
-    if (!disk.ok()) GTEST_SKIP() << disk.reason();
-    h.temp = disk.path();
-    ProgressLogCapture log(h.dir.File("egg.log"));
-    h.StartRemoteRun("Quake", kDayStart, kDayStop, false, batch);
-    h.TickToEnd();
-    EXPECT_EQ(ReportedFailure(h, batch), "Quake: Could not save the data for 2011-05-03 to " +
-                                             h.temp + "data.txt.gz: No space left on device\n");
-    EXPECT_EQ(Count(log.Contents(), "Internet error\nInternet error 128\n"), 1);
-    EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
-    EXPECT_EQ(h.DataRequests(), 1);
-    EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
-  }
-}
-
-TEST(RemoteDiskFullTest, AFullSaveDirectoryEndsTheRunNamingTheFileAndKeepsNothingOfTheDay) {
-  for (bool batch : {true, false}) {
-    for (bool compressed : {true, false}) {
-      SCOPED_TRACE(std::string(batch ? "batch, " : "interactive, ") +
-                   (compressed ? "kept compressed" : "kept inflated"));
+TEST(RemoteDiskFullTest, AFullTemporaryOrSaveDirectoryEndsTheRunAtOnceNamingTheFile) {
+  enum Full { kTemporary, kSavedCompressed, kSavedInflated };
+  for (const Full full : {kTemporary, kSavedCompressed, kSavedInflated}) {
+    for (const bool batch : {true, false}) {
+      SCOPED_TRACE(std::to_string(full) + (batch ? " in batch mode" : ""));
       RemoteHarness h;
-      testing::SmallDisk disk(kDiskBytes);
+      testing::SmallDisk disk(64 << 10);
       if (!disk.ok()) GTEST_SKIP() << disk.reason();
       const std::string save = disk.path();
-      ASSERT_TRUE(h.job->SetRemoteSaveDirectory(true, save, compressed));
-      h.StartRemoteRun("Quake", kDayStart, kDayStop, false, batch);
+      if (full == kTemporary) {
+        h.temp = disk.path();
+      } else {
+        ASSERT_TRUE(h.job->SetRemoteSaveDirectory(true, save, full == kSavedCompressed));
+      }
+      ProgressLogCapture log(h.dir.File("egg.log"));
+      h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 23:59:59", false, batch);
       h.TickToEnd();
-      const std::string reported = ReportedFailure(h, batch);
-      if (compressed) {
+      // The one failure: the summary line of a batch run, else the message.
+      EXPECT_EQ(std::filesystem::exists(h.root + "summary.tst"), batch);
+      EXPECT_EQ(h.link.messageTexts().size(), batch ? 0u : 1u);
+      std::string reported = batch ? ReadFile(h.root + "summary.tst") : "";
+      for (const std::string& text : h.link.messageTexts()) reported += text + "\n";
+      if (full == kTemporary) {
+        EXPECT_EQ(reported, "Quake: Could not save the data for 2011-05-03 to " + h.temp +
+                                "data.txt.gz: No space left on device\n");
+        EXPECT_EQ(Count(log.Contents(), "Internet error\nInternet error 128\n"), 1);
+      } else if (full == kSavedCompressed) {
         const std::string begin = "Quake: Compressed data file not moved from " + h.temp +
                                   "data_1.txt.gz to " + save + "Quake.gz (cannot write " + save +
                                   "Quake.gz.";
@@ -89,8 +57,9 @@ TEST(RemoteDiskFullTest, AFullSaveDirectoryEndsTheRunNamingTheFileAndKeepsNothin
         EXPECT_EQ(reported, "Quake: Data received for 2011-05-03 refused: Failed to write " + save +
                                 "Quake.csv: No space left on device\n");
       }
+      EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
       EXPECT_EQ(h.DataRequests(), 1);
-      EXPECT_EQ(FilesIn(save), std::vector<std::string>{});
+      EXPECT_TRUE(full == kTemporary || std::filesystem::is_empty(save));
       EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
     }
   }

@@ -1,6 +1,7 @@
 // The user's Stop at every stage of a local and of a remote run: the run ends
 // as stopped, and nothing it says as it winds down reaches the user as a
 // fault of the data (no box, no line of the summary table).
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -22,11 +23,9 @@ using testing::RemoteHarness;
 constexpr const char* kStart = "2011-05-03 10:00:00";
 constexpr const char* kHourLater = "2011-05-03 10:59:59";
 
+// The link showed the status at some time.
 bool Saw(const testing::RecordingLink& link, const std::string& status) {
-  for (const std::string& seen : link.statuses()) {
-    if (seen == status) return true;
-  }
-  return false;
+  return std::ranges::count(link.statuses(), status) > 0;
 }
 
 // Texts a stop must never produce, even in the progress log.

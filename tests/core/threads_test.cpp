@@ -1,19 +1,91 @@
-#include "core/worker_thread.h"
-
+// The core's threads: the auto-reset event, the job's timer thread, the
+// parallel loop and the worker thread base.
 #include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
+
+#include "core/auto_reset_event.h"
+#include "core/job_thread.h"
+#include "core/parallel_for.h"
+#include "core/worker_thread.h"
 
 namespace corvane {
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+// Waits for a condition with a deadline generous enough for a loaded
+// machine; true when it holds.
+bool WaitFor(const std::function<bool()>& condition) {
+  const auto deadline = Clock::now() + 60s;
+  while (!condition()) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+TEST(AutoResetEventTest, OneSetReleasesOneWaitAndResets) {
+  AutoResetEvent event;
+  EXPECT_FALSE(event.Wait(20ms));
+  event.Set();
+  event.Set();  // a second Set on a signalled event is not counted
+  EXPECT_TRUE(event.Wait(0ms));
+  EXPECT_FALSE(event.Wait(0ms));
+  event.Set();
+  event.Reset();
+  EXPECT_FALSE(event.Wait(0ms));
+  // A Set from another thread wakes a waiter long before its time-out.
+  const auto before = std::chrono::steady_clock::now();
+  std::thread setter([&] { event.Set(); });
+  EXPECT_TRUE(event.Wait(10s));
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+  setter.join();
+}
+
+TEST(JobThreadTest, TicksPeriodicallyOrWhenPostedUntilQuitAndStartsOnce) {
+  JobThread periodic(20ms);
+  std::atomic<int> ticks{0};
+  ASSERT_TRUE(periodic.Start([&] { ++ticks; }));
+  EXPECT_FALSE(periodic.Start([] {}));
+  EXPECT_TRUE(WaitFor([&] { return ticks.load() >= 3; }));
+  periodic.Quit();
+  periodic.Join();
+  EXPECT_FALSE(periodic.Running());
+
+  // A posted tick runs at once; Quit from within the tick ends the loop.
+  JobThread posted(1h);
+  ticks = 0;
+  ASSERT_TRUE(posted.Start([&] {
+    ++ticks;
+    posted.Quit();
+  }));
+  posted.PostTick();
+  EXPECT_TRUE(WaitFor([&] { return !posted.Running(); }));
+  posted.Join();
+  EXPECT_EQ(ticks.load(), 1);
+}
+
+TEST(ParallelForTest, VisitsEveryIndexOnceAndRethrowsAFailureOnTheCaller) {
+  std::vector<std::atomic<int>> visits(10007);
+  ParallelFor(10007, 64, [&](std::int64_t begin, std::int64_t end) {
+    for (std::int64_t i = begin; i < end; ++i) visits[static_cast<size_t>(i)]++;
+  });
+  for (const auto& count : visits) ASSERT_EQ(count.load(), 1);
+  ParallelFor(0, 64, [](std::int64_t, std::int64_t) { FAIL() << "no work"; });
+  EXPECT_THROW(ParallelFor(100000, 10,
+                           [](std::int64_t begin, std::int64_t) {
+                             if (begin == 500) throw std::out_of_range("bad chunk");
+                           }),
+               std::out_of_range);
+}
 
 // A body that announces itself ready, then polls the stop event and counts
 // its rounds, pausing at each round while suspended.
@@ -35,17 +107,6 @@ class PollingWorker : public WorkerThread {
  private:
   const int poll_ms_;
 };
-
-// Waits for a condition with a deadline generous enough for a loaded
-// machine; true when it holds.
-bool WaitFor(const std::function<bool()>& condition) {
-  const auto deadline = Clock::now() + 60s;
-  while (!condition()) {
-    if (Clock::now() > deadline) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
 
 // A stop is answered within the stop time-out, here a generous minute: a
 // body that did not hear it would be abandoned.
