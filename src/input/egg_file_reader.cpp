@@ -88,21 +88,27 @@ std::shared_ptr<const ParsedEggFile> ParseFile(RunContext& context, const std::s
   return parsed;
 }
 
-// Parses entry index, or takes it from the batch's cache. `shown` is the
-// name the user knows the file by: the run's name for the input, or the
-// entry itself.
+// Parses entry index, or takes it from the run's parsed inputs or the
+// batch's cache. `shown` is the name the user knows the file by: the run's
+// name for the input, or the entry itself.
 std::shared_ptr<const ParsedEggFile> ParseEntry(RunContext& context, const SegmentFileList& files,
                                                 int index, ParsedFileCache* cache,
-                                                std::string& shown) {
-  if (index < 0 || static_cast<size_t>(index) >= files.size() ||
-      files[static_cast<size_t>(index)].empty()) {
+                                                ParsedInputs* parsed, std::string& shown) {
+  const bool listed = index >= 0 && static_cast<size_t>(index) < files.size();
+  const std::string path = listed ? files[static_cast<size_t>(index)] : std::string();
+  if (parsed != nullptr && index >= 0 && static_cast<size_t>(index) < parsed->size() &&
+      (*parsed)[static_cast<size_t>(index)] != nullptr) {
+    shown = context.InputName(index, path);
+    // The table takes the values over; the parse need not stay.
+    return std::move((*parsed)[static_cast<size_t>(index)]);
+  }
+  if (path.empty()) {
     Fail(context, CFormat("No data file for day %d of the run", index + 1));
     return nullptr;
   }
-  const std::string& path = files[static_cast<size_t>(index)];
   shown = context.InputName(index, path);
+  if (cache == nullptr) return ParseDataFile(context, path);
   try {
-    if (cache == nullptr) return ParseFile(context, path);
     return cache->Get(path, [&] { return ParseFile(context, path); });
   } catch (const std::bad_alloc&) {
     Fail(context, "Failed to allocate memory");
@@ -199,23 +205,33 @@ void NoteAbsentSubgroupIds(RunContext& context, const std::vector<std::int32_t>&
 
 }  // namespace
 
+std::shared_ptr<const ParsedEggFile> ParseDataFile(RunContext& context, const std::string& path) {
+  try {
+    return ParseFile(context, path);
+  } catch (const std::bad_alloc&) {
+    Fail(context, "Failed to allocate memory");
+    return nullptr;
+  }
+}
+
 void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFileCount,
-                       EggSampleTable& table, ParsedFileCache* cache) {
+                       EggSampleTable& table, ParsedFileCache* cache, ParsedInputs* parsed) {
   table.Clear();
   table.files.resize(static_cast<size_t>(std::max(inputFileCount, 1)));
   if (context.Aborted() || !CheckResolution(context)) return;
   const int resolution = context.settings.resolution;
   std::string shown;
-  const std::shared_ptr<const ParsedEggFile> parsed = ParseEntry(context, files, 0, cache, shown);
-  if (parsed == nullptr) return;
-  const EggFileHeader& header = parsed->header;
+  const std::shared_ptr<const ParsedEggFile> file =
+      ParseEntry(context, files, 0, cache, parsed, shown);
+  if (file == nullptr) return;
+  const EggFileHeader& header = file->header;
   // The first line must carry the marker; a line too long to read says so.
-  if (!header.marked) return FailImproper(context, shown, parsed->longLine == 1 ? 1 : 0);
+  if (!header.marked) return FailImproper(context, shown, file->longLine == 1 ? 1 : 0);
   // The trial size of a sample (trial size x resolution) must fit 32 bits;
   // tested by division, so no header value can overflow the product.
   const long long trial_size = header.trialSize.value_or(0);
-  if (parsed->headerStatus != HeaderStatus::kComplete) {
-    return FailImproper(context, shown, parsed->longLine, &header);
+  if (file->headerStatus != HeaderStatus::kComplete) {
+    return FailImproper(context, shown, file->longLine, &header);
   }
   if (trial_size <= 0 || trial_size > std::numeric_limits<std::int32_t>::max() / resolution) {
     return FailImproper(context, shown, 0, &header);
@@ -240,11 +256,11 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
   entry.eggIds = header.eggIds;
 
   bool ok = false;
-  const RecordLoopResult result = ReadRecords(context, *parsed, column_of, table, ok);
+  const RecordLoopResult result = ReadRecords(context, *file, column_of, table, ok);
   // A stopped run ends here: where its reading stopped says nothing about
   // the file.
   if (!ok || context.Aborted()) return;
-  if (result.lineTooLong) return FailImproper(context, shown, parsed->longLine);
+  if (result.lineTooLong) return FailImproper(context, shown, file->longLine);
   if (table.sampleCount == 0 && inputFileCount < 2) {
     CheckUseableRecords(context, table);
   } else if (result.anyInRange) {
@@ -256,15 +272,15 @@ void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFil
 }
 
 void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table,
-                    ParsedFileCache* cache) {
+                    ParsedFileCache* cache, ParsedInputs* parsed) {
   if (context.Aborted() || !CheckResolution(context)) return;
   std::string shown;
-  const std::shared_ptr<const ParsedEggFile> parsed =
-      ParseEntry(context, files, index, cache, shown);
-  if (parsed == nullptr) return;
-  const EggFileHeader& header = parsed->header;
-  if (parsed->headerStatus != HeaderStatus::kComplete) {
-    return FailImproper(context, shown, parsed->longLine, &header);
+  const std::shared_ptr<const ParsedEggFile> file =
+      ParseEntry(context, files, index, cache, parsed, shown);
+  if (file == nullptr) return;
+  const EggFileHeader& header = file->header;
+  if (file->headerStatus != HeaderStatus::kComplete) {
+    return FailImproper(context, shown, file->longLine, &header);
   }
   if (header.trialSize && *header.trialSize != table.recordTrialSize) {
     context.ShowMessage(
@@ -290,8 +306,8 @@ void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggS
   table.totalRecords += header.recordCount;
 
   bool ok = false;
-  const RecordLoopResult result = ReadRecords(context, *parsed, column_of, table, ok);
-  if (ok && result.lineTooLong) return FailImproper(context, shown, parsed->longLine);
+  const RecordLoopResult result = ReadRecords(context, *file, column_of, table, ok);
+  if (ok && result.lineTooLong) return FailImproper(context, shown, file->longLine);
   if (ok && result.anyInRange) table.lastRecordTime = DateTime(result.lastSeenTime);
 }
 

@@ -7,7 +7,10 @@
 // they go (the inflated text is never written out), test the abort flag
 // before each group of records, and record the file's egg count and ids in
 // table.files[index]. Given a batch's cache, they take a file that an
-// earlier item parsed from it instead of reading it again.
+// earlier item parsed from it instead of reading it again. Given the run's
+// parsed inputs, they take entry index from there when it is parsed (and
+// release it once folded in); the entry's path then only names it in
+// messages and may be empty.
 //
 // Run errors (RunError, abort flag set):
 //   "Resolution %d is outside the allowed range 1 to %d";
@@ -62,9 +65,13 @@
 // with the records actually read.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "core/day_segments.h"
 #include "core/run_context.h"
 #include "input/egg_sample_table.h"
+#include "input/parsed_egg_file.h"
 #include "input/parsed_file_cache.h"
 
 namespace corvane {
@@ -73,10 +80,18 @@ namespace corvane {
 inline constexpr int kMaxResolution = 14'000'000;
 
 void ReadFirstDataFile(RunContext& context, SegmentFileList& files, int inputFileCount,
-                       EggSampleTable& table, ParsedFileCache* cache = nullptr);
+                       EggSampleTable& table, ParsedFileCache* cache = nullptr,
+                       ParsedInputs* parsed = nullptr);
 
 void AppendDataFile(RunContext& context, SegmentFileList& files, int index, EggSampleTable& table,
-                    ParsedFileCache* cache = nullptr);
+                    ParsedFileCache* cache = nullptr, ParsedInputs* parsed = nullptr);
+
+// Parses the egg data file at path as the readers do (inflating a ".gz"
+// file as it is read), so that a run can parse an input ahead of them.
+// nullptr after reporting why it cannot be read with the run errors above
+// ("Unable to open %s for input", the size bound, "Failed to allocate
+// memory"), or after a stop.
+std::shared_ptr<const ParsedEggFile> ParseDataFile(RunContext& context, const std::string& path);
 
 // True when the table holds at least one sample. Otherwise, unless the run
 // was already aborted, reports the run error "No useable records" and sets

@@ -5,19 +5,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <random>
 #include <string_view>
 
 #include "core/c_format.h"
-#include "input/first_word.h"
 #include "input/gz_file.h"
 #include "input/line_reader.h"
 
 namespace corvane {
 namespace {
-
-constexpr size_t kChunkSize = size_t{1} << 20;
 
 // Creates a new file beside target under a name no other file has, with the
 // permissions the user's umask gives any new file (a kept data file must be
@@ -33,11 +29,14 @@ int CreateSibling(const std::string& target, std::string& path) {
 }
 
 // A file in the output's directory that becomes the output only on Commit;
-// otherwise it is removed. The first failure's system error text is kept
-// (a full disk says "No space left on device").
+// otherwise it is removed (an object that never created one holds nothing).
+// The first failure's system error text is kept (a full disk says "No space
+// left on device").
 class PendingFile {
  public:
-  explicit PendingFile(const std::string& target) : target_(target) {
+  PendingFile() = default;
+  void Create(const std::string& target) {
+    target_ = target;
     fd_ = CreateSibling(target, path_);
     if (fd_ < 0) {
       error_ = std::strerror(errno);
@@ -86,117 +85,86 @@ class PendingFile {
   std::string error_;
 };
 
-// How the stream ended.
-enum class Stream { kEnded, kDamaged, kTooLarge, kLineTooLong };
-
 }  // namespace
 
 std::string InflatedFileName(const AnalysisSettings& settings, int index) {
-  if (settings.saveRemoteInput) {
-    const std::string& directory = settings.remoteSaveDirectory.empty()
-                                       ? settings.rootDirectory
-                                       : settings.remoteSaveDirectory;
-    if (index == 0) return CFormat("%s%s.csv", directory.c_str(), settings.dataName.c_str());
-    return CFormat("%s%s_%d.csv", directory.c_str(), settings.dataName.c_str(), index + 1);
-  }
-  if (index == 0) return CFormat("%sdata.csv", settings.tempDirectory.c_str());
-  return CFormat("%sdata_%d.csv", settings.tempDirectory.c_str(), index + 1);
+  const std::string& directory =
+      settings.remoteSaveDirectory.empty() ? settings.rootDirectory : settings.remoteSaveDirectory;
+  if (index == 0) return CFormat("%s%s.csv", directory.c_str(), settings.dataName.c_str());
+  return CFormat("%s%s_%d.csv", directory.c_str(), settings.dataName.c_str(), index + 1);
 }
 
-bool InflateDataFile(RunContext& context, const std::string& compressedPath, int index,
-                     SegmentFileList& files, std::string* failure) {
+std::shared_ptr<const ParsedEggFile> InflateDataFile(RunContext& context,
+                                                     const std::string& compressedPath, int index,
+                                                     SegmentFileList& files, std::string* failure) {
   std::string ignored;
   std::string& why = failure != nullptr ? *failure : ignored;
   why.clear();
-  if (index < 0) return false;
-  GzFile gz;
-  if (!gz.OpenForReading(compressedPath)) {
-    if (!gz.NotRegular().empty()) {
+  if (index < 0) return nullptr;
+  const bool keep = context.settings.saveRemoteInput;
+  const std::string target = keep ? InflatedFileName(context.settings, index) : std::string();
+  // The kept text is written while it is inflated, under a pending name.
+  PendingFile output;
+  if (keep) output.Create(target);
+  LineReader reader;
+  LineReader::TextCopy copy;
+  if (keep) copy = [&output](std::string_view bytes) { return output.Write(bytes); };
+  if (!reader.OpenCompressed(compressedPath, std::move(copy))) {
+    if (!reader.NotRegular().empty()) {
       why = CFormat("Unable to open %s for input: %s", compressedPath.c_str(),
-                    gz.NotRegular().c_str());
+                    reader.NotRegular().c_str());
     }
-    return false;
+    return nullptr;
   }
   context.LogLine("Opened compressed file");
   context.PostStatus("Uncompressing data file");
 
-  const std::string target = InflatedFileName(context.settings, index);
-  PendingFile output(target);
-  // Left uninitialised: a small stream touches only the pages it fills.
-  const std::unique_ptr<char[]> chunk = std::make_unique_for_overwrite<char[]>(kChunkSize);
-  FirstWord first_word;
-  LineLimit lines;
-  std::int64_t total = 0;
-  Stream stream = Stream::kEnded;
-  for (;;) {
-    const long got = gz.Read(chunk.get(), kChunkSize);
-    if (got <= 0) {
-      if (got < 0) stream = Stream::kDamaged;
-      break;
-    }
-    if (got > kMaxInflatedBytes - total) {
-      stream = Stream::kTooLarge;
-      break;
-    }
-    const std::string_view bytes(chunk.get(), static_cast<size_t>(got));
-    first_word.Feed(bytes);
-    // A message page is reported as such, whatever its lines.
-    if (!lines.Feed(bytes) && !first_word.IsMessagePage()) {
-      stream = Stream::kLineTooLong;
-      break;
-    }
-    output.Write(bytes);
-    total += got;
-  }
-  if (stream == Stream::kEnded && !lines.Finish() && !first_word.IsMessagePage()) {
-    stream = Stream::kLineTooLong;
-  }
+  auto parsed = std::make_shared<ParsedEggFile>();
+  const bool data = !reader.EmptyText() && !reader.MessagePage();
+  // The whole stream is read, so that its check sum at the end is tested.
+  const bool sound = data && ParseEggFile(reader, context, *parsed) && reader.CheckToEnd();
   context.LogLine("Inflated data");
-  output.Close();
-
-  bool success = false;
-  if (stream == Stream::kTooLarge) {
-    why = CFormat("%s is too large: its data exceed %lld bytes when inflated",
-                  compressedPath.c_str(), static_cast<long long>(kMaxInflatedBytes));
-    context.LogLine(why);
-  } else if (stream == Stream::kLineTooLong) {
-    why = CFormat("%s is not a proper data file for analysis: line %lld is longer than %zu bytes",
-                  compressedPath.c_str(), static_cast<long long>(lines.LongLine()),
-                  LineReader::kMaxLineLength);
-    context.LogLine(why);
-  } else if (stream == Stream::kEnded && total > 0 && first_word.IsMessagePage()) {
+  bool damaged = false;
+  if (reader.EmptyText()) {
+    context.LogLine(CFormat("Compressed file %s holds no data", compressedPath.c_str()));
+  } else if (reader.MessagePage()) {
     context.LogLine("Received message instead of data from remote server");
     if (!context.settings.batchMode) {
       context.ShowMessage(
           CFormat("%s: Failed to receive data from server", context.settings.dataName.c_str()),
           std::nullopt);
     }
-  } else if (stream == Stream::kEnded && total > 0) {
-    success = output.Ok();
-    if (!success) why = CFormat("Failed to write %s: %s", target.c_str(), output.Error().c_str());
-    context.LogLine(success ? std::string("Uncompressed data written to file") : why);
-  } else {
-    context.LogLine(CFormat(stream == Stream::kEnded ? "Compressed file %s holds no data"
-                                                     : "Compressed file %s is damaged",
-                            compressedPath.c_str()));
+  } else if (reader.Problem() == InflatingStream::Problem::kTooLarge) {
+    why = CFormat("%s is too large: its data exceed %lld bytes when inflated",
+                  compressedPath.c_str(), static_cast<long long>(kMaxInflatedBytes));
+  } else if (reader.CopyFailed() || (sound && keep && !output.Close())) {
+    why = CFormat("Failed to write %s: %s", target.c_str(), output.Error().c_str());
+  } else if (reader.Problem() == InflatingStream::Problem::kDamaged) {
+    damaged = true;
+    context.LogLine(CFormat("Compressed file %s is damaged", compressedPath.c_str()));
+  } else if (sound && parsed->longLine > 0) {
+    why = CFormat("%s is not a proper data file for analysis: line %lld is longer than %zu bytes",
+                  compressedPath.c_str(), static_cast<long long>(parsed->longLine),
+                  LineReader::kMaxLineLength);
   }
-
-  if (gz.Close()) {
-    context.LogLine("Zip file closing success");
-  } else {
-    context.LogLine("Could not close zip file");
-    success = false;
+  // Anything else that ended the reading early is a stop.
+  bool accepted = sound && why.empty();
+  if (accepted && keep) {
+    accepted = output.Commit();
+    if (!accepted) {
+      why = CFormat("Failed to write %s: %s", target.c_str(),
+                    output.Ok() ? std::strerror(errno) : output.Error().c_str());
+    }
   }
-  if (!success) return false;
-  if (!output.Commit()) {
-    why = CFormat("Failed to write %s: %s", target.c_str(),
-                  output.Ok() ? std::strerror(errno) : output.Error().c_str());
-    context.LogLine(why);
-    return false;
+  if (!why.empty()) context.LogLine(why);
+  if (accepted && keep) context.LogLine("Uncompressed data written to file");
+  context.LogLine(damaged ? "Could not close zip file" : "Zip file closing success");
+  if (!accepted) return nullptr;
+  if (keep) {
+    if (static_cast<size_t>(index) >= files.size()) files.resize(static_cast<size_t>(index) + 1);
+    files[static_cast<size_t>(index)] = target;
   }
-  if (static_cast<size_t>(index) >= files.size()) files.resize(static_cast<size_t>(index) + 1);
-  files[static_cast<size_t>(index)] = target;
-  return true;
+  return parsed;
 }
 
 }  // namespace corvane

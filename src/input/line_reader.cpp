@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 #include <cstring>
+#include <utility>
 
 #include "input/first_word.h"
 
@@ -20,7 +21,7 @@ bool LineReader::Start(std::int64_t size) {
   file_size_ = size;
   if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   begin_ = end_ = 0;
-  eof_ = failed_ = too_long_ = empty_text_ = message_page_ = false;
+  eof_ = failed_ = too_long_ = empty_text_ = message_page_ = copy_failed_ = false;
   problem_ = InflatingStream::Problem::kNone;
   consumed_ = line_count_ = 0;
   return true;
@@ -28,6 +29,7 @@ bool LineReader::Start(std::int64_t size) {
 
 bool LineReader::Open(const std::string& path) {
   stream_.reset();
+  copy_ = nullptr;
   file_ = OpenRegularFile(path, &not_regular_);
   if (!file_) return false;
   struct stat info {};
@@ -38,8 +40,9 @@ bool LineReader::Open(const std::string& path) {
   return Start(static_cast<std::int64_t>(info.st_size));
 }
 
-bool LineReader::OpenCompressed(const std::string& path) {
+bool LineReader::OpenCompressed(const std::string& path, TextCopy copy) {
   file_.reset();
+  copy_ = std::move(copy);
   stream_ = std::make_unique<InflatingStream>();
   if (!stream_->Open(path)) {
     not_regular_ = stream_->NotRegular();
@@ -63,6 +66,10 @@ long LineReader::ReadBlock(char* into, size_t size) {
   if (stream_ != nullptr) {
     const long got = stream_->Read(into, size);
     if (got < 0) problem_ = stream_->problem();
+    if (got > 0 && copy_ && !copy_(std::string_view(into, static_cast<size_t>(got)))) {
+      copy_failed_ = true;
+      return -1;
+    }
     return got;
   }
   if (!file_) return 0;
@@ -137,32 +144,5 @@ bool LineReader::NextLine(std::string_view& line) {
     searched = begin_ + pending;
   }
 }
-
-bool LineLimit::Close() {
-  const size_t length = length_ - (length_ > 0 && last_ == '\r' ? 1 : 0);
-  over_ = length > LineReader::kMaxLineLength;
-  return !over_;
-}
-
-bool LineLimit::Feed(std::string_view bytes) {
-  while (!over_ && !bytes.empty()) {
-    const void* feed = std::memchr(bytes.data(), '\n', bytes.size());
-    const size_t length = feed == nullptr
-                              ? bytes.size()
-                              : static_cast<size_t>(static_cast<const char*>(feed) - bytes.data());
-    if (length > 0) last_ = bytes[length - 1];
-    length_ += length;
-    if (length_ > kMaxRawLine) over_ = true;
-    if (over_ || feed == nullptr) break;
-    if (!Close()) break;
-    ++complete_lines_;
-    length_ = 0;
-    last_ = '\0';
-    bytes.remove_prefix(length + 1);
-  }
-  return !over_;
-}
-
-bool LineLimit::Finish() { return !over_ && Close(); }
 
 }  // namespace corvane

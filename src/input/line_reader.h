@@ -1,7 +1,7 @@
 // Reads a text file line by line through large blocks, for the egg data
 // reader: one pass, no per-character stdio calls. The text is a plain file,
-// or the inflated text of a gzip file (inflated while it is read, never
-// written out: InflatingStream).
+// or the inflated text of a gzip file (inflated while it is read:
+// InflatingStream; written out only to a copy the caller asks for).
 //
 // A line ends at a line feed; a carriage return right before it is not part
 // of the line, and the last line may lack its line feed. A line is valid
@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -32,10 +33,16 @@ class LineReader {
   // regular file (a FIFO or a device is refused without waiting on it).
   bool Open(const std::string& path);
 
-  // Opens the gzip file at path and reads its inflated text. False as Open,
-  // and for a file that is not gzip data. Afterwards EmptyText() and
-  // MessagePage() tell what the text begins with.
-  bool OpenCompressed(const std::string& path);
+  // Receives the inflated text of a compressed file as it is read, block
+  // after block in order (what CheckToEnd reads included); false stops the
+  // reading as a failure (CopyFailed).
+  using TextCopy = std::function<bool(std::string_view)>;
+
+  // Opens the gzip file at path and reads its inflated text, handing it to
+  // copy as well when one is given. False as Open, and for a file that is
+  // not gzip data. Afterwards EmptyText() and MessagePage() tell what the
+  // text begins with.
+  bool OpenCompressed(const std::string& path, TextCopy copy = nullptr);
 
   // After a failed Open of a name that is not a regular file: why ("it is a
   // FIFO", see NotRegularFile); empty otherwise.
@@ -70,6 +77,9 @@ class LineReader {
   // Why a compressed text stopped (kNone for a plain file).
   InflatingStream::Problem Problem() const { return problem_; }
 
+  // True when reading stopped because the copy refused a block.
+  bool CopyFailed() const { return copy_failed_; }
+
   // Reads a compressed text on to its end without looking at its lines, so
   // that its check sum (and its size bound) is tested. True when the text
   // ended soundly, and always for a plain file.
@@ -88,6 +98,7 @@ class LineReader {
 
   StdioFile file_;
   std::unique_ptr<InflatingStream> stream_;
+  TextCopy copy_;
   // kBufferSize bytes, left uninitialised: a small file touches only the
   // pages it fills.
   std::unique_ptr<char[]> buffer_;
@@ -98,30 +109,12 @@ class LineReader {
   bool too_long_ = false;
   bool empty_text_ = false;
   bool message_page_ = false;
+  bool copy_failed_ = false;
   InflatingStream::Problem problem_ = InflatingStream::Problem::kNone;
   std::string not_regular_;
   std::int64_t file_size_ = 0;
   std::int64_t consumed_ = 0;
   std::int64_t line_count_ = 0;
-};
-
-// The same line limit for text that streams past in pieces before it is
-// read (an inflated file on its way to disk). Feed the bytes in order, then
-// Finish at the end of the text; both return false, from then on, once a
-// line is longer than LineReader::kMaxLineLength.
-class LineLimit {
- public:
-  bool Feed(std::string_view bytes);
-  bool Finish();
-  // The number (from 1) of the first line over the limit.
-  std::int64_t LongLine() const { return complete_lines_ + 1; }
-
- private:
-  bool Close();                      // ends the current line
-  size_t length_ = 0;                // bytes of the current line so far
-  char last_ = '\0';                 // its last byte
-  std::int64_t complete_lines_ = 0;  // lines ended by a line feed
-  bool over_ = false;
 };
 
 }  // namespace corvane

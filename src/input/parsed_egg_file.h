@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/run_context.h"
@@ -56,6 +57,11 @@ struct ParsedEggFile {
     return static_cast<std::int64_t>(times.capacity() * sizeof(std::int64_t) + trials.capacity());
   }
 };
+
+// A run's input files parsed before the readers need them (a remote run
+// parses each day as it arrives), by entry of its file list; null where an
+// entry is to be read from its file.
+using ParsedInputs = std::vector<std::shared_ptr<const ParsedEggFile>>;
 
 // Parses the text of an opened reader. Returns false when the run was
 // stopped meanwhile (the abort flag is tested every few thousand lines) or

@@ -68,6 +68,7 @@ bool JobState::CheckRunSettings(const std::string& startText, const std::string&
 bool JobState::BuildDaySegments() {
   segments.clear();
   segment_files.clear();
+  parsed_inputs.clear();
   table.Clear();
   const AnalysisSettings& settings = context.settings;
   segments = corvane::BuildDaySegments(settings.startTime, settings.stopTime);
@@ -77,6 +78,7 @@ bool JobState::BuildDaySegments() {
     return false;
   }
   segment_files.assign(segments.size(), std::string());
+  parsed_inputs.assign(segments.size(), nullptr);
   input_file_count = 0;
   return true;
 }

@@ -32,6 +32,7 @@
 #include "core/run_context.h"
 #include "core/run_report.h"
 #include "input/egg_sample_table.h"
+#include "input/parsed_egg_file.h"
 #include "input/parsed_file_cache.h"
 #include "job/remote_input.h"
 #include "stats/composite_series.h"
@@ -86,9 +87,11 @@ class JobState {
   bool refused = false;          // refused before it read anything
   bool results_written = false;  // its results (or a re-display) are done
 
-  // The run's input: day segments and one input file per segment.
+  // The run's input: day segments and one input file per segment; a remote
+  // run's days are parsed as they arrive and wait here for the readers.
   std::vector<DaySegment> segments;
   SegmentFileList segment_files;
+  ParsedInputs parsed_inputs;
   int input_file_count = 0;
 
   // The batch's parsed input files (local runs), or nullptr.

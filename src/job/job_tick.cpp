@@ -95,6 +95,7 @@ void JobState::Cleanup() {
   table = EggSampleTable();
   segments = std::vector<DaySegment>();
   segment_files = SegmentFileList();
+  parsed_inputs = ParsedInputs();
   context.settings.eggSubgroup = std::vector<int>();
   input_file_count = 0;
   try {

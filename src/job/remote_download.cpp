@@ -10,7 +10,6 @@
 
 #include "core/c_format.h"
 #include "core/progress_log.h"
-#include "input/inflate_data_file.h"
 #include "job/job_state.h"
 #include "net/internet_result.h"
 #include "net/remote_file_names.h"
@@ -160,10 +159,14 @@ void RemoteDownload::FinishDownload(const InternetReport& report) {
   next_segment_ = index + 1;
   // The next day downloads while this one is inflated.
   if (next_segment_ < count) RequestSegmentData();
-  const bool finished =
+  std::shared_ptr<const ParsedEggFile> parsed =
       FinishSegmentDownload(job_.context, index, segment, job_.segment_files, staged);
   staged_.clear();
-  if (!finished) return;  // reported; the abort flag ends the run
+  if (parsed == nullptr) return;  // reported, or stopped; the abort flag ends the run
+  if (job_.parsed_inputs.size() < static_cast<size_t>(count)) {
+    job_.parsed_inputs.resize(static_cast<size_t>(count));
+  }
+  job_.parsed_inputs[static_cast<size_t>(index)] = std::move(parsed);
   job_.context.NameInput(index, "data received for " + SegmentDateText(segment));
   job_.input_file_count = index + 1;
   job_.context.SetInputFraction(static_cast<double>(index + 1) / count);
@@ -317,19 +320,6 @@ void RemoteDownload::RemoveDownload() const {
   std::remove(DownloadFileName(job_.context.settings.tempDirectory).c_str());
 }
 
-void RemoteDownload::RemoveInflatedTemporaries() const {
-  // Only the temporary names: a day kept in the save directory is the
-  // user's, even when that directory is the temporary one.
-  AnalysisSettings temporary = job_.context.settings;
-  temporary.saveRemoteInput = false;
-  for (size_t i = 0; i < job_.segment_files.size(); ++i) {
-    const std::string& file = job_.segment_files[i];
-    if (!file.empty() && file == InflatedFileName(temporary, static_cast<int>(i))) {
-      std::remove(file.c_str());
-    }
-  }
-}
-
 std::string RemoteDownload::DayAndBase(int index) const {
   const AnalysisSettings& settings = job_.context.settings;
   const std::string day = index >= 0 && static_cast<size_t>(index) < job_.segments.size()
@@ -346,7 +336,6 @@ void RemoteDownload::Release() {
   RemoveDownload();
   if (!staged_.empty()) std::remove(staged_.c_str());
   staged_.clear();
-  if (job_.context.Aborted()) RemoveInflatedTemporaries();
 }
 
 }  // namespace corvane

@@ -1,11 +1,12 @@
 // RemoteDownload: the remote input of a run (see remote_input.h). It asks
 // the data server for the run's day segments one after another, each through
 // a fresh internet worker (CInternet), turns every finished download into
-// the segment's input file (FinishSegmentDownload) and, once all segments
-// are in, sets the job's input_complete. A finished download is handed over
-// under a name of its own and the next segment is requested before the
-// finished one is inflated, so the two overlap; requests still go out one
-// at a time, in date order.
+// the segment's parsed input (FinishSegmentDownload, into the job's
+// parsed_inputs) and, once all segments are in, sets the job's
+// input_complete. A finished download is handed over under a name of its
+// own and the next segment is requested before the finished one is inflated
+// and parsed, so the two overlap; requests still go out one at a time, in
+// date order.
 //
 // Status: "Getting data from internet: day i of n" (or "... pseudo egg
 // data ...") for each request; the run context's input fraction is the
@@ -28,8 +29,8 @@
 //    the day, the file or URL base, and the reason; it is not retried.
 // A worker that cannot be started, or does not become ready, counts as a
 // failed download like any other. Every failed, stopped or refused download
-// is deleted; when the run ends aborted, so are the day files it inflated
-// into the temporary directory.
+// is deleted. A day's text is never written to the temporary directory: it
+// is parsed as it is inflated, and only a day the run keeps is written.
 //
 // Every worker gets a generation number and its report carries it: only the
 // report of the current worker counts. A worker stopped for a stall, whether
@@ -102,7 +103,6 @@ class RemoteDownload : public RemoteInput, public InternetOwner {
   void DropWorker();
   void ReleaseWorker(std::chrono::milliseconds stopWait);
   void RemoveDownload() const;
-  void RemoveInflatedTemporaries() const;
   // "2011-05-03 from <URL base>": what failure messages name.
   std::string DayAndBase(int index) const;
 

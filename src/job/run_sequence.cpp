@@ -14,13 +14,13 @@ void JobState::RunSequence() {
   context.AdvanceJobStage();
   context.LogLine("Read local file");
   context.PostStatus("Reading local file");
-  // Downloaded days are read once; the user's own files may serve other
-  // items of a batch.
+  // Downloaded days were parsed as they arrived; the user's own files may
+  // serve other items of a batch.
   ParsedFileCache* cache = context.settings.remoteAccess ? nullptr : input_cache.get();
-  ReadFirstDataFile(context, segment_files, input_file_count, table, cache);
+  ReadFirstDataFile(context, segment_files, input_file_count, table, cache, &parsed_inputs);
   for (int i = 1; i < input_file_count && !context.Aborted(); ++i) {
     context.LogLine("Append local file");
-    AppendDataFile(context, segment_files, i, table, cache);
+    AppendDataFile(context, segment_files, i, table, cache, &parsed_inputs);
   }
   LogInputNotes(context, table);
   // A run whose files hold no in-range record at all ends here, however many

@@ -1,8 +1,11 @@
 #include "net/segment_download.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <new>
 
 #include "core/c_format.h"
+#include "input/egg_file_reader.h"
 #include "input/inflate_data_file.h"
 #include "net/download_check.h"
 #include "net/file_move.h"
@@ -12,11 +15,12 @@
 namespace corvane {
 namespace {
 
-bool EndRun(RunContext& context, const std::string& download, const std::string& message) {
+std::nullptr_t EndRun(RunContext& context, const std::string& download,
+                      const std::string& message) {
   std::remove(download.c_str());
   context.RunError(message);
   context.Abort();
-  return false;
+  return nullptr;
 }
 
 void Name(SegmentFileList& files, int index, const std::string& path) {
@@ -26,8 +30,10 @@ void Name(SegmentFileList& files, int index, const std::string& path) {
 
 }  // namespace
 
-bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& segment,
-                           SegmentFileList& files, const std::string& download) {
+std::shared_ptr<const ParsedEggFile> FinishSegmentDownload(RunContext& context, int index,
+                                                           const DaySegment& segment,
+                                                           SegmentFileList& files,
+                                                           const std::string& download) {
   const AnalysisSettings& settings = context.settings;
   const std::string day = SegmentDateText(segment);
   const bool keep_compressed = settings.saveRemoteInput && settings.saveCompressed;
@@ -56,26 +62,29 @@ bool FinishSegmentDownload(RunContext& context, int index, const DaySegment& seg
     }
     Name(files, index, target);
     context.LogLine("Compressed data file moved");
-    return true;
+    // Read now, while the next day downloads, rather than after the last.
+    return ParseDataFile(context, target);
   }
 
   std::string refusal;
-  const bool inflated = InflateDataFile(context, download, index, files, &refusal);
+  std::shared_ptr<const ParsedEggFile> parsed;
+  try {
+    parsed = InflateDataFile(context, download, index, files, &refusal);
+  } catch (const std::bad_alloc&) {
+    refusal = "Failed to allocate memory";
+  }
   std::string failure;
-  if (!inflated && !refusal.empty()) {
+  if (parsed == nullptr && !refusal.empty()) {
     failure = "Data received for " + day + " refused: " + refusal;  // over a bound, or no space
-  } else if (!inflated) {
-    // The beginning was data: either the stream breaks later, or the text
-    // could not be written.
-    failure = InspectDownload(download, true) == DownloadContent::kData
-                  ? "Could not write the data received for " + day + " to " +
-                        InflatedFileName(settings, index)
-                  : "Damaged data received for " + day;
+  } else if (parsed == nullptr) {
+    failure = "Damaged data received for " + day;  // the stream breaks after its beginning
   }
   context.LogLine(std::remove(download.c_str()) == 0 ? "Deleted temp file"
                                                      : "Could not delete temp file");
-  if (!inflated) return EndRun(context, download, failure);
-  return true;
+  if (parsed != nullptr) return parsed;
+  // A stop while the day was read is no fault of the day.
+  if (context.Aborted()) return nullptr;
+  return EndRun(context, download, failure);
 }
 
 }  // namespace corvane

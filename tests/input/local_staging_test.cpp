@@ -1,5 +1,5 @@
 // Staging of a run's input files: local names, compressed files read as they
-// inflate, and the inflation of downloaded days into files.
+// inflate, and downloaded days inflated and parsed in one pass.
 #include "input/local_staging.h"
 
 #include <filesystem>
@@ -83,26 +83,40 @@ TEST_F(LocalStagingTest, ADamagedCompressedFileEndsTheRun) {
 
 class InflateTest : public InputTest {
  protected:
-  // Inflates the gzip stream of the text into entry index.
-  bool Inflate(const std::string& text, int index) {
+  // Inflates and parses the gzip stream of the text as entry index.
+  std::shared_ptr<const ParsedEggFile> Inflate(const std::string& text, int index) {
     WriteFile(dir.File("in.gz"), *eggdata::GzipCompress(text));
     return InflateDataFile(context, dir.File("in.gz"), index, files);
   }
-  bool NothingStaged() const { return std::filesystem::is_empty(dir.File("tmp")); }
+  bool NothingWritten() const {
+    return std::filesystem::is_empty(dir.File("tmp")) &&
+           std::filesystem::is_empty(dir.File("root"));
+  }
 };
 
 TEST_F(InflateTest, OnlyALowerCaseHtmlFirstWordIsAMessagePage) {
-  EXPECT_FALSE(Inflate("\n\n  <html>\n<body>No data for that day</body></html>\n", 0));
+  EXPECT_EQ(Inflate("\n\n  <html>\n<body>No data for that day</body></html>\n", 0), nullptr);
   EXPECT_THAT(link.messageTexts(), ElementsAre("Quake: Failed to receive data from server"));
   EXPECT_THAT(Log(), ::testing::HasSubstr("Received message instead of data from remote server\n"));
-  EXPECT_TRUE(NothingStaged());
+  EXPECT_TRUE(NothingWritten());
+  // Anything else is read as data, and kept as it came only when the run
+  // keeps its remote input; the list grows to hold the entry.
   for (const std::string page : {"<HTML>\nx", "<!DOCTYPE html>\n<html>", "<html><body>"}) {
-    EXPECT_TRUE(Inflate(page, 2)) << page;  // the list grows to hold the entry
-    EXPECT_THAT(files, ElementsAre("", "", dir.File("tmp/data_3.csv")));
+    context.settings.saveRemoteInput = false;
+    EXPECT_NE(Inflate(page, 2), nullptr) << page;
+    EXPECT_THAT(files, IsEmpty());
+    EXPECT_TRUE(NothingWritten());
+    context.settings.saveRemoteInput = true;
+    const auto parsed = Inflate(page, 2);
+    ASSERT_NE(parsed, nullptr) << page;
+    EXPECT_EQ(parsed->headerStatus, HeaderStatus::kImproper);
+    EXPECT_THAT(files, ElementsAre("", "", dir.File("root/Quake_3.csv")));
     EXPECT_EQ(ReadFile(files[2]), page);
+    std::filesystem::remove(files[2]);
+    files.clear();
   }
   context.settings.batchMode = true;  // only logged
-  EXPECT_FALSE(Inflate("<html> no data", 0));
+  EXPECT_EQ(Inflate("<html> no data", 0), nullptr);
   EXPECT_EQ(link.messages().size(), 1u);
   EXPECT_FALSE(FileExists(context.SummaryPath()));
 }

@@ -109,8 +109,9 @@ class ProgressLink : public testing::RecordingLink {
   std::vector<std::pair<std::string, double>> seen;
 };
 
-// Each day is requested while the one before is inflated; the days, the
-// results and the order of the requests are those of one day after another.
+// Each day is requested while the one before is inflated and parsed; the
+// days, the results and the order of the requests are those of one day
+// after another.
 TEST(RemoteRunTest, AnInflatedRunShowsItsDaysAndMatchesALocalRunOfTheSameDays) {
   ProgressLink link;
   RemoteHarness remote(&link);
@@ -121,15 +122,15 @@ TEST(RemoteRunTest, AnInflatedRunShowsItsDaysAndMatchesALocalRunOfTheSameDays) {
     remote.TickToEnd();
     const std::string text = log.Contents();
     EXPECT_EQ(Count(text, "Get internet data using\n"), 3);
-    EXPECT_EQ(Count(text, "Uncompressed data written to file\n"), 3);
+    EXPECT_EQ(Count(text, "Inflated data\n"), 3);
     EXPECT_EQ(Count(text, "Deleted temp file\n"), 3);
     EXPECT_EQ(Count(text, "Append local file\n"), 2);
   }
   EXPECT_EQ(Targets(*remote.server).size(), 3u);
   EXPECT_EQ(remote.link.messageTexts(), std::vector<std::string>{});
-  // The inflated days stay, as those of a local run do; the downloads go.
-  EXPECT_EQ(remote.TempLeftovers(),
-            (std::vector<std::string>{"data.csv", "data_2.csv", "data_3.csv"}));
+  // The days were read as they were inflated: the temporary directory holds
+  // neither their text nor their downloads.
+  EXPECT_EQ(remote.TempLeftovers(), std::vector<std::string>{});
 
   // "day i of 3" in order, and the input fraction moves by a third a day.
   std::vector<std::string> days;

@@ -19,13 +19,6 @@ using testing::ProgressLogCapture;
 using testing::ReadFile;
 using testing::RemoteHarness;
 
-std::string TenMinutes() {
-  eggdata::EggDataOptions options =
-      testing::DataRange("2011-05-03 00:00:00", "2011-05-03 00:09:59", RemoteHarness::kServerEggs);
-  options.seed = RemoteHarness::kServerSeed;
-  return eggdata::GenerateEggData(options);
-}
-
 // One ten-minute segment of 2011-05-03.
 struct Supervision {
   Supervision() {
@@ -41,8 +34,8 @@ struct Supervision {
   }
   // Ticks until the input is in, moving the clock past every wait for a
   // retry; the retries it took. While a retry waits, nothing of the failed
-  // try is left in the temporary directory; at the end only the day's
-  // inflated file is.
+  // try is left in the temporary directory; at the end the day is parsed,
+  // whole, and nothing is left there either.
   int TickToInput(RemoteDownload& remote) {
     EXPECT_TRUE(testing::WaitFor([&] {
       if (testing::RetryWaiting(h.link)) {
@@ -53,10 +46,12 @@ struct Supervision {
       return job.input_complete.load() || job.context.Aborted();
     }));
     EXPECT_FALSE(job.context.Aborted());
-    EXPECT_EQ(ReadFile(job.segment_files[0]), TenMinutes());
+    const auto& day = job.parsed_inputs.at(0);
+    EXPECT_TRUE(day != nullptr && day->RecordCount() == 600 &&
+                day->end == ParsedEggFile::End::kComplete &&
+                day->times.back() == job.context.settings.stopTime);
     remote.Release();
-    EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{"data.csv"});
-    EXPECT_EQ(job.segment_files[0], h.temp + "data.csv");
+    ExpectNothingLeft();
     return Count(log.Contents(), "Initiating retry");
   }
   // No partial download ("data.txt.gz"), handed-over download or inflated

@@ -12,6 +12,7 @@
 #include "core/date_time.h"
 #include "eggdata/egg_data_generator.h"
 #include "eggdata/gzip_bytes.h"
+#include "input/line_reader.h"
 #include "support/recording_link.h"
 #include "support/temp_dir.h"
 
@@ -40,19 +41,22 @@ struct SegmentRun {
   // Leaves day `index`'s first `records` seconds, compressed, as the
   // download; returns the text.
   std::string PutDay(int index, int records = 300) {
-    eggdata::EggDataOptions options;
+    options = eggdata::EggDataOptions();
     options.start = SecondsOf(segments[index].start);
     options.stop = options.start + records - 1;
     options.eggCount = 10;
+    options.missingFraction = 0.05;
     const std::string text = eggdata::GenerateEggData(options);
     WriteFile(download, eggdata::GzipCompress(text).value());
     return text;
   }
-  bool Finish(int index) {
+  // The day's parsed data, or nullptr.
+  std::shared_ptr<const ParsedEggFile> Finish(int index) {
     return FinishSegmentDownload(context, index, segments[index], files, download);
   }
 
   testing::TempDir dir;
+  eggdata::EggDataOptions options;  // of the last day put in place
   std::string download = dir.File("tmp/data.txt.gz");
   testing::RecordingLink link;
   RunContext context{&link, &link};
@@ -61,26 +65,54 @@ struct SegmentRun {
   SegmentFileList files = SegmentFileList(3);
 };
 
-TEST(SegmentDownloadTest, EachDayIsKeptOrInflatedUnderItsName) {
+TEST(SegmentDownloadTest, EachDayIsParsedAndKeptUnderItsNameOnlyWhenTheRunKeepsIt) {
   const struct {
     bool keep, compressed;
     const char* saveDirectory;
     int index;
-    const char* file;
-  } cases[] = {
-      {false, false, "", 0, "tmp/data.csv"},         {false, false, "", 2, "tmp/data_3.csv"},
-      {true, false, "save/", 1, "save/Quake_2.csv"}, {true, false, "", 0, "root/Quake.csv"},
-      {true, true, "save/", 0, "save/Quake.gz"},     {true, true, "", 2, "root/Quake_3.gz"}};
+    const char* file;  // "": nothing is kept
+  } cases[] = {{false, false, "", 0, ""},
+               {false, false, "", 2, ""},
+               {true, false, "save/", 1, "save/Quake_2.csv"},
+               {true, false, "", 0, "root/Quake.csv"},
+               {true, true, "save/", 0, "save/Quake.gz"},
+               {true, true, "", 2, "root/Quake_3.gz"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     SegmentRun run;
     if (c.keep) run.Keep(c.compressed, *c.saveDirectory ? run.dir.File(c.saveDirectory) : "");
-    WriteFile(run.dir.File(c.file), "an older run");
-    const std::string text = run.PutDay(c.index);
+    const std::string older = run.dir.File(*c.file ? c.file : "tmp/data.csv");
+    WriteFile(older, "an older run");
+    // A text kept as it is inflated spans several of the reader's blocks.
+    const int records = c.keep && !c.compressed ? 20000 : 300;
+    const std::string text = run.PutDay(c.index, records);
     const std::string bytes = ReadFile(run.download);
-    ASSERT_TRUE(run.Finish(c.index));
-    EXPECT_EQ(run.files[c.index], run.dir.File(c.file));
-    EXPECT_EQ(ReadFile(run.files[c.index]), c.compressed ? bytes : text);
+    const auto day = run.Finish(c.index);
+    ASSERT_NE(day, nullptr);
+    // The day as the data generator made it, second by second.
+    ASSERT_EQ(day->RecordCount(), records);
+    ASSERT_EQ(day->header.eggCount, 10);
+    int wrong = 0;
+    for (std::int64_t r = 0; r < records; ++r) {
+      const std::int64_t second = run.options.start + r;
+      wrong += day->times[r] != second;
+      for (int k = 0; k < 10; ++k) {
+        const int id = day->header.eggIds[k];
+        wrong += day->Trials(r)[k] != eggdata::EggTrialValue(run.options, id, second).value_or(0);
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+    if (*c.file) {
+      EXPECT_EQ(run.files[c.index], run.dir.File(c.file));
+      if (records > 300) {
+        EXPECT_GT(text.size(), LineReader::kBlockSize);
+      }
+      EXPECT_TRUE(ReadFile(run.files[c.index]) == (c.compressed ? bytes : text));
+    } else {
+      // Read as it was inflated: nothing written, the older file untouched.
+      EXPECT_EQ(run.files, SegmentFileList(3));
+      EXPECT_EQ(ReadFile(older), "an older run");
+    }
     // The download has become the day's file, or is gone.
     EXPECT_FALSE(FileExists(run.download));
     EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
@@ -100,7 +132,7 @@ TEST(SegmentDownloadTest, AKeptDownloadMovesAcrossFileSystems) {
   run.Keep(true, save + "/");
   run.PutDay(1);
   const std::string bytes = ReadFile(run.download);
-  const bool finished = run.Finish(1);
+  const bool finished = run.Finish(1) != nullptr;
   const std::string kept = ReadFile(save + "/Quake_2.gz");
   std::filesystem::remove_all(save);
   EXPECT_TRUE(finished);
@@ -116,6 +148,8 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
   maker.PutDay(1, 3000);
   std::string damaged = ReadFile(maker.download);  // far behind its beginning
   damaged[damaged.size() - 100] ^= 0x55;
+  const std::string long_line = *eggdata::GzipCompress(
+      "Samples per record: 200\n" + std::string(LineReader::kMaxLineLength + 1, '1') + "\n");
   const struct {
     const char* what;
     std::optional<std::string> download;  // nullopt: none
@@ -130,9 +164,12 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
       {"truncated", day.substr(0, day.size() / 2), nullptr, "Damaged data received for 2011-05-04"},
       {"damaged, kept", damaged, "", "Damaged data received for 2011-05-04"},
       {"not gzip", "plain text", nullptr, "Damaged data received for 2011-05-04"},
+      {"line too long", long_line, nullptr,
+       "Data received for 2011-05-04 refused: %stmp/data.txt.gz is not a proper data file for "
+       "analysis: line 2 is longer than 65536 bytes"},
       {"missing", std::nullopt, nullptr, "Damaged data received for 2011-05-04"},
-      {"text not writable", day, nullptr,
-       "Data received for 2011-05-04 refused: Failed to write %stmp/data_2.csv: Is a directory"},
+      {"text not writable", day, "",
+       "Data received for 2011-05-04 refused: Failed to write %sroot/Quake_2.csv: Is a directory"},
       {"move failed", day, "gone/",
        "Compressed data file not moved from %stmp/data.txt.gz to %sgone/Quake_2.gz (cannot "
        "rename %stmp/data.txt.gz to %sgone/Quake_2.gz: No such file or directory)"},
@@ -141,10 +178,10 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
     SCOPED_TRACE(c.what);
     SegmentRun run;
     if (c.download) WriteFile(run.download, *c.download);
-    if (c.keepIn) run.Keep(true, *c.keepIn ? run.dir.File(c.keepIn) : "");
-    if (std::string(c.what) == "text not writable")
-      std::filesystem::create_directories(run.dir.File("tmp/data_2.csv/x"));
-    EXPECT_FALSE(run.Finish(1));
+    const bool inflated = std::string(c.what) == "text not writable";
+    if (c.keepIn) run.Keep(!inflated, *c.keepIn ? run.dir.File(c.keepIn) : "");
+    if (inflated) std::filesystem::create_directories(run.dir.File("root/Quake_2.csv/x"));
+    EXPECT_EQ(run.Finish(1), nullptr);
     EXPECT_TRUE(run.context.Aborted());
     EXPECT_EQ(run.files, SegmentFileList(3));
     std::string message = "Quake: " + c.message;
@@ -152,15 +189,18 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
       message.replace(at, 2, run.dir.path());
     EXPECT_EQ(run.link.messageTexts(), std::vector{message});
     EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.gz")));
-    EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.csv")));
+    EXPECT_FALSE(FileExists(run.dir.File("root/Quake_2.csv")) &&
+                 !std::filesystem::is_directory(run.dir.File("root/Quake_2.csv")));
     EXPECT_FALSE(FileExists(run.download));
-    EXPECT_FALSE(FileExists(run.dir.File("tmp/data_2.csv")) &&
-                 !std::filesystem::is_directory(run.dir.File("tmp/data_2.csv")));
+    // Nothing but the day's download ever lay in the temporary directory.
+    EXPECT_TRUE(std::filesystem::is_empty(run.dir.File("tmp")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(run.dir.File("root")), {}),
+              inflated ? 1 : 0);
   }
   // In batch mode only the summary table hears of it.
   SegmentRun batch;
   batch.context.settings.batchMode = true;
-  EXPECT_FALSE(batch.Finish(0));
+  EXPECT_EQ(batch.Finish(0), nullptr);
   EXPECT_EQ(batch.link.messageTexts(), std::vector<std::string>{});
   EXPECT_EQ(ReadFile(batch.dir.File("root/summary.tst")),
             "Quake: Damaged data received for 2011-05-03\n");
