@@ -11,7 +11,7 @@
 
 #include "core/c_format.h"
 #include "stats/complex_fft.h"
-#include "support/direct_spectrum.h"
+#include "support/spectrum_oracle.h"
 #include "support/run_folders.h"
 #include "support/text_lines.h"
 

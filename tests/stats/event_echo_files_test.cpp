@@ -15,7 +15,7 @@
 #include "stats/echo_peaks.h"
 #include "stats/echo_scan.h"
 #include "stats/smoothing_filters.h"
-#include "support/direct_spectrum.h"
+#include "support/spectrum_oracle.h"
 
 namespace corvane {
 namespace {
