@@ -57,27 +57,6 @@ long GzFile::Read(char* buffer, size_t size) {
   return got;
 }
 
-bool GzFile::ReadAllAsText(std::string& text) {
-  text.clear();
-  if (mode_ != kReading || length_ == 0) return false;
-  // Chunks as large as the compressed file (64 KiB to 16 MiB), appended in
-  // order; never more than one chunk beyond the limit.
-  const size_t chunk = static_cast<size_t>(std::clamp<std::int64_t>(length_, 1 << 16, 1 << 24));
-  for (;;) {
-    const size_t used = text.size();
-    text.resize(used + chunk);
-    const long got = Read(text.data() + used, chunk);
-    if (got < 0 || static_cast<std::int64_t>(used) + got > kMaxInflatedBytes) {
-      text.clear();
-      text.shrink_to_fit();
-      return false;
-    }
-    text.resize(used + static_cast<size_t>(got));
-    if (got == 0) break;
-  }
-  return !text.empty();
-}
-
 bool GzFile::Close() {
   if (mode_ != kReading) return false;
   const int status = gzclose_r(stream_);

@@ -42,11 +42,6 @@ class GzFile {
   // the stream, -1 on a stream error (damaged or truncated data).
   long Read(char* buffer, size_t size);
 
-  // Reads the whole decompressed stream into text. False on a stream error
-  // or a stream of more than kMaxInflatedBytes (text cleared), when not
-  // open, for an empty compressed file, or when the stream holds no bytes.
-  bool ReadAllAsText(std::string& text);
-
   // Closes the stream. True only when it was open and zlib reported no error
   // (a truncated stream fails here).
   bool Close();
