@@ -2,8 +2,6 @@
 // and bad input of every kind; these also run under the sanitizers.
 #include "input/egg_file_reader.h"
 
-#include <algorithm>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -145,29 +143,6 @@ TEST_F(ReaderTest, ArbitraryBytesNeverCrashTheReader) {
     for (int k = 0; k < table.eggCount; ++k) {
       EXPECT_EQ(table.columns[k].samples.size(), static_cast<size_t>(table.sampleCount));
     }
-  }
-}
-
-TEST_F(ReaderTest, GeneratedDaysFillTheTableWithLfOrCrLfAndTheSubgroupSelected) {
-  context.settings.eggSubgroup = {1002, 1099};
-  for (const bool crlf : {false, true}) {
-    SCOPED_TRACE(crlf);
-    auto options = Options(4, kDay, 100);
-    options.missingFraction = 0.2;
-    options.crlf = crlf;
-    EXPECT_THAT(Read({Write("day.csv", options)}), IsEmpty());
-    EXPECT_EQ(table.sampleCount, 100);
-    EXPECT_EQ(table.firstSampleTime.Seconds(), kDay);
-    EXPECT_EQ(table.lastRecordTime.Seconds(), kDay + 99);
-    long missing = 0;
-    for (int k = 0; k < 4; ++k) {
-      const EggColumn& column = table.columns[static_cast<size_t>(k)];
-      EXPECT_EQ(column.eggId, 1001 + k);
-      EXPECT_EQ(column.selected, k == 1 ? 1 : 0);
-      for (int i = 0; i < 100; ++i) EXPECT_EQ(Sample(k, i), Value(options, 1001 + k, kDay + i));
-      missing += std::count(column.samples.begin(), column.samples.end(), kMissingSample);
-    }
-    EXPECT_GT(missing, 20);
   }
 }
 
