@@ -173,7 +173,7 @@ TEST(WorkerThreadTest, SuspendPausesTheBodyStopEndsItAndStartBeginsAgain) {
   ASSERT_TRUE(WaitFor([&] { return worker.rounds.load() == 1; }));
   EXPECT_TRUE(worker.Running());
   // A second Start while the body runs changes nothing.
-  EXPECT_NE(worker.Start(0, ThreadPriority::kBelowNormal, "m_internet"), 0);
+  EXPECT_NE(worker.Start(0, ThreadPriority::kNormal, "other"), 0);
   worker.Suspend();
   worker.Suspend();  // counts once: one Resume goes on
   EXPECT_EQ(worker.SuspendCount(), 1);
@@ -195,7 +195,8 @@ TEST(WorkerThreadTest, SuspendPausesTheBodyStopEndsItAndStartBeginsAgain) {
   EXPECT_EQ(worker.runs.load(), 1);
 
   // Start resets the events: the stop of the first run does not end the second.
-  ASSERT_NE(worker.Start(WorkerThread::kStartAtOnce, ThreadPriority::kNormal, ""), 0);
+  ASSERT_NE(worker.Start(WorkerThread::kStartAtOnce, ThreadPriority::kBelowNormal, "m_internet"),
+            0);
   ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
   worker.step.Set();
   EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() == 5; }));

@@ -61,6 +61,9 @@ TEST_F(TimeStampTest, RepeatedAndBackwardRecordsAreSkippedAndGapsCounted) {
     EXPECT_EQ(table.columns[0].samples, c.samples);
     EXPECT_EQ(table.skippedRecords, c.skipped);
     EXPECT_EQ(table.missingSeconds, c.missing);
+    if (c.resolution == 2) {  // a sample's time is that of its last record
+      EXPECT_EQ(table.firstSampleTime.Seconds(), kDay + 1);
+    }
   }
 }
 
