@@ -11,8 +11,8 @@
 
 #include "core/c_format.h"
 #include "stats/complex_fft.h"
-#include "support/spectrum_oracle.h"
 #include "support/run_folders.h"
+#include "support/spectrum_oracle.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -120,25 +120,23 @@ TEST_F(DftFixture, WritesHeadingBinsAndTableLinePerBlock) {
   }
 }
 
+// Shorter than M: one block, filled with zeros; exactly M with step M/2: two
+// blocks, the second half data, half zeros; M = 4 has two bins, the smallest
+// M = 2 one.
 TEST_F(DftFixture, BlocksOfShortSegments) {
-  const Values data = Wave(64, 0.02);
-  // Shorter than M: one block, filled with zeros.
-  WriteDftSpectrum(context, {"short", 20.0, 128, data, 0, 64, std::nullopt});
-  const auto shortBlocks = SpectrumBlocks("short");
-  ASSERT_EQ(shortBlocks.size(), 1u);
-  ExpectBlock(shortBlocks[0], data, 0, 0, 128, 20.0);
-  // Exactly M with step M/2: two blocks, the second half data, half zeros.
-  WriteDftSpectrum(context, {"exact", 20.0, 64, data, 0, 32, std::nullopt});
-  const auto exact = SpectrumBlocks("exact");
-  ASSERT_EQ(exact.size(), 2u);
-  ExpectBlock(exact[1], data, 0, 32, 64, 20.0);
-  // M = 4 has two bins, and the smallest M = 2 one.
-  for (const int m : {4, 2}) {
-    const Values first(data.begin(), data.begin() + m);
-    WriteDftSpectrum(context, {"m" + std::to_string(m), 20.0, m, first, 0, m, std::nullopt});
-    const auto blocks = SpectrumBlocks("m" + std::to_string(m));
-    ASSERT_EQ(blocks.size(), 1u);
-    ExpectBlock(blocks[0], first, 0, 0, m, 20.0);
+  const struct {
+    const char* name;
+    int m, step;
+    std::size_t samples, blocks;
+  } cases[] = {
+      {"short", 128, 64, 64, 1}, {"exact", 64, 32, 64, 2}, {"m4", 4, 4, 4, 1}, {"m2", 2, 2, 2, 1}};
+  for (const auto& c : cases) {
+    const Values data = Wave(c.samples, 0.02);
+    WriteDftSpectrum(context, {c.name, 20.0, c.m, data, 0, c.step, std::nullopt});
+    const auto blocks = SpectrumBlocks(c.name);
+    ASSERT_EQ(blocks.size(), c.blocks) << c.name;
+    for (std::size_t b = 0; b < c.blocks; ++b)
+      ExpectBlock(blocks[b], data, 0, b * c.step, c.m, 20.0);
   }
 }
 
