@@ -46,14 +46,6 @@ AudioSettings TenValueBlocks() {
   return settings;
 }
 
-// A wavy series: several rises and falls, so that notes, long and short, and
-// rests all occur.
-std::vector<double> Wave(std::size_t count) {
-  std::vector<double> values(count);
-  for (std::size_t i = 0; i < count; ++i) values[i] = 50.0 + 3.0 * std::sin(0.0021 * i) + 0.001 * i;
-  return values;
-}
-
 std::string Shell(const std::string& command) {
   int status = 0;
   const std::string output = testing::CommandOutput(command + " 2>&1", &status);
@@ -103,8 +95,9 @@ TEST(NotePlanTest, BlocksSoundedConstantSeriesAndValuesThatAreNotFinite) {
 TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFileAndAFullDisk) {
   testing::TempDir dir;
   // Too short for a block followed by a value: no notes.
-  EXPECT_EQ(SonifySeries(dir.File("empty.wav"), Wave(500), AudioSettings{}).status,
-            SonifyStatus::kWritten);
+  EXPECT_EQ(
+      SonifySeries(dir.File("empty.wav"), std::vector<double>(500, 1.0), AudioSettings{}).status,
+      SonifyStatus::kWritten);
   EXPECT_EQ(ReadFile(dir.File("empty.wav")), Header8000(0));
   EXPECT_EQ(Shell("soxi -s '" + dir.File("empty.wav") + "'"), "0");
 
@@ -115,7 +108,8 @@ TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFileAndAFullDisk) {
   ASSERT_EQ(bytes.size(), 1646u);
   EXPECT_EQ(bytes.substr(0, 46), Header8000(1600));  // RIFF length 1638
   // A full disk: the samples never arrive, and that is no success.
-  EXPECT_EQ(SonifySeries("/dev/full", Wave(6000), {}).status, SonifyStatus::kWriteFailed);
+  EXPECT_EQ(SonifySeries("/dev/full", std::vector<double>(6000, 1.0), {}).status,
+            SonifyStatus::kWriteFailed);
 }
 
 struct Track {
