@@ -131,13 +131,6 @@ TEST(ProgressTest, TheDaysOfTheInputMoveTheBarWithinTheInputStage) {
   }
 }
 
-TEST(RequestChecksTest, ResolutionsARunCannotUseAreRefused) {
-  EXPECT_FALSE(CheckResolution(1));
-  EXPECT_FALSE(CheckResolution(1000000));
-  EXPECT_TRUE(CheckResolution(0));
-  EXPECT_TRUE(CheckResolution(20000000));
-}
-
 TEST(FieldExchangeTest, FieldsUseTheCFormOfNumbers) {
   EXPECT_EQ(IntegerFromField(" 3600 "), 3600);
   EXPECT_FALSE(IntegerFromField("1.5"));
