@@ -122,17 +122,6 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
       (std::vector<std::string>{
           "Please specify an existing temporary directory: " + missing + customize,
           "Please specify an existing directory for saving remote files: " + missing + customize}));
-
-  // A request that starts stores its values, and the count of received
-  // bytes starts again from 0.
-  MakeForm().fields.bytesReceived = 4096;
-  form_->fields.dft = true;
-  form_->fields.dftSize = 50000;
-  ASSERT_TRUE(form_->AnalyzeData());
-  EXPECT_EQ(form_->fields.bytesReceived, 0);
-  EXPECT_EQ(StoredSetting("DataDir"), root_);
-  EXPECT_EQ(StoredSetting("DFTSize"), "32768");
-  EXPECT_TRUE(WaitUntilIdle());
 }
 
 // What the form hands the job; while a run is in progress other requests
@@ -152,25 +141,32 @@ TEST_F(AnalysisDialogTest, HandsTheRequestToTheJobAndDisplaysARunAgain) {
   fields.interval1Start = 60;
   fields.interval2Start = 1800;
   fields.intervalDuration = 600;
+  fields.dft = true;
+  fields.dftSize = 3000;
+  fields.bytesReceived = 4096;
   form.config.audio.restLength = 125;
   form.config.dataUrl = "http://127.0.0.1:1/data";
   form.config.pseudoDataUrl = "http://127.0.0.1:1/pseudo/";
   ASSERT_TRUE(form.AnalyzeData()) << view_.messages.at(0).text;
   EXPECT_TRUE(form.RunInProgress());
+  // A request that starts stores its values, and the count of received
+  // bytes starts again from 0.
+  EXPECT_EQ(fields.bytesReceived, 0);
+  EXPECT_EQ(StoredSetting("DataDir"), root_);
+  EXPECT_EQ(StoredSetting("DFTSize"), "2048");
   const AnalysisSettings& settings = form.CurrentJob()->context().settings;
   EXPECT_EQ(std::tie(settings.dataName, settings.tempDirectory, settings.rootDirectory,
                      settings.localEggFile, settings.dataUrl, settings.pseudoDataUrl),
             std::tie("Quake", temp_, root_, eggFile_, "http://127.0.0.1:1/data",
                      "http://127.0.0.1:1/pseudo/"));
-  EXPECT_TRUE(settings.freshNetworkLog && settings.compareIntervals);
+  EXPECT_TRUE(settings.freshNetworkLog && settings.compareIntervals && settings.dft);
   EXPECT_FALSE(settings.remoteAccess || settings.batchMode);
   EXPECT_EQ(
       std::tie(settings.resolution, settings.smoothingWindow, settings.audioSettings.restLength,
                settings.interval1Start, settings.interval2Start, settings.intervalDuration,
-               settings.echoMethod, settings.eventEchoVariable),
-      std::tuple(1, 450, 125, 60, 1800, 600, 1, 3));
-  EXPECT_EQ(settings.expCoefficient,
-            static_cast<double>(0.1f));  // single precision
+               settings.echoMethod, settings.eventEchoVariable, settings.dftSize),
+      std::tuple(1, 450, 125, 60, 1800, 600, 1, 3, 2048));
+  EXPECT_EQ(settings.expCoefficient, static_cast<double>(0.1f));  // single precision
   EXPECT_EQ(settings.eventTime, SecondsFromText("2011-05-03 00:30:00"));
   EXPECT_EQ(settings.eventDuration, 4068);  // 1.13 h, not 4067 s
   EXPECT_EQ(std::tie(settings.startText, settings.stopText),

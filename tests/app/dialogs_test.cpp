@@ -1,10 +1,6 @@
-// The dialogs and menu commands as models: the Customize and Audio dialogs'
-// choosers (where they open, and Cancel), the log restart and the
-// refusals; the chi-square calculator (the upper tail of a deviation from
-// the median, checked against Boost.Math) and its refusals; chooser filters
-// in Qt's form and where choosers open, the home page derived from the data
-// URL, the help page, and the opener's failure. What the dialogs store on OK
-// and Cancel is checked through the window.
+// The dialogs and menu commands as models: the Customize and Audio dialogs,
+// the chi-square calculator, chooser filters and folders, the pages the
+// menu opens. What the dialogs store on OK and Cancel is the window's test.
 #include <gtest/gtest.h>
 
 #include <algorithm>

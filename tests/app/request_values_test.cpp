@@ -1,8 +1,5 @@
 // The conversions and checks between the form's values and the job's: time
-// completion (a stop time that the form completed is completed again from a
-// new start, unless the user has edited it since; a batch item's stop is
-// its own), DFT size reduction, event duration seconds, the progress bar,
-// and the fields' C form of numbers.
+// completion, DFT size, event duration, progress bar and number fields.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,11 +1,6 @@
-// Runs and batches through the form, and what the form says when they end:
-// "Finished processing" only after a run that wrote its results, a
-// failure's own message alone, a stop as a stop; a batch counts its items
-// by outcome and keeps their reports in item order. Loading a batch file and
-// the settings a batch stores. Runs from the window add their records to the
-// results table too, under item 0 and no batch file; a table with other
-// columns is never written to, and the form says so after the run. Stops
-// land in a download that the stand-in server holds.
+// Runs and batches through the form: what the form says when they end, the
+// results table they add to and the settings a batch stores. Stops land in
+// a download that the stand-in server holds.
 #include <gtest/gtest.h>
 
 #include <tuple>
