@@ -36,8 +36,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
       {"path in the displayed name", [](auto& f) { f.fields.dataName = "a/b"; },
        "The data name \"a/b\" must not contain a path separator", "Setup error", true},
       {"no output root", [](auto& f) { f.fields.outputRoot = ""; },
-       "Root directory for output is not specified: enter the folder below "
-       "which each run writes "
+       "Root directory for output is not specified: enter the folder below which each run writes "
        "its results.",
        ""},
       {"missing output root", [&](auto& f) { f.fields.outputRoot = missing; },
@@ -61,11 +60,9 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
       {"interval duration 1", [](auto& f) { f.fields.intervalDuration = 1; },
        "The interval duration must be at least 2 seconds"},
       {"negative event duration", [](auto& f) { f.fields.eventDuration = -1.0; },
-       "The event duration must lie between 0 and 596523 hours; -1 cannot be "
-       "used."},
+       "The event duration must lie between 0 and 596523 hours; -1 cannot be used."},
       {"echo method 5", [](auto& f) { f.fields.echoMethod = 5; },
-       "Unknown event echo method 5 (0 none, 1 correlation, 2 Euclidean "
-       "distance)."},
+       "Unknown event echo method 5 (0 none, 1 correlation, 2 Euclidean distance)."},
       {"display variable 12", [](auto& f) { f.fields.displayVariable = 12; },
        "The display variable must lie between 0 and 11; 12 cannot be used.", "Setup error", true},
       {"audio sample rate 0", [](auto& f) { f.config.audio.sampleRate = 0; },
@@ -233,9 +230,10 @@ TEST_F(AnalysisDialogTest, OpenLocalEggFileTakesTheFolderAsDataName) {
   form.fields.remoteAccess = true;
   form.OpenLocalEggFile();
   EXPECT_EQ(view_.choosers.back(),
-            std::make_pair(std::string("Open EGG File"),
-                           std::string("EGG data files (*.csv;*.txt;*.dat;*.gz)|*.csv;*.txt;*.dat;"
-                                       "*.gz|All Files (*.*)|*.*||")));
+            std::make_pair(
+                std::string("Open EGG File"),
+                std::string("EGG data files (*.csv;*.txt;*.dat;*.gz)|*.csv;*.txt;*.dat;*.gz|All "
+                            "Files (*.*)|*.*||")));
   EXPECT_EQ(form.fields.localEggFile, eggFile_);
   EXPECT_EQ(form.fields.dataName, "data");
   EXPECT_FALSE(form.fields.remoteAccess);

@@ -90,14 +90,13 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   const std::vector<std::string> texts = view_.Texts();
   ASSERT_EQ(texts.size(), 3u) << ::testing::PrintToString(texts);
   EXPECT_EQ(texts[0],
-            "Root directory for output is not specified: enter the "
-            "folder below which each run "
+            "Root directory for output is not specified: enter the folder below which each run "
             "writes its results.");
   EXPECT_EQ(texts[1],
             "MissingRoot: Please specify an existing directory for the output: " + missing +
                 " (not added to " + missing + "/summary.tst: No such file or directory)");
-  EXPECT_EQ(texts[2].rfind("7 items processed in batch mode: 2 completed, 1 failed, 3 refused, "
-                           "1 stopped; 1 not started\n\n",
+  EXPECT_EQ(texts[2].rfind("7 items processed in batch mode: 2 completed, 1 failed, 3 refused, 1 "
+                           "stopped; 1 not started\n\n",
                            0),
             0u)
       << texts[2];
