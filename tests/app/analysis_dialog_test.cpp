@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "app/analysis_dialog.h"
+#include "app/file_choosers.h"
 #include "app_test_support.h"
 #include "core/date_time.h"
 #include "job/egg_statistics.h"
@@ -229,11 +230,9 @@ TEST_F(AnalysisDialogTest, OpenLocalEggFileTakesTheFolderAsDataName) {
   view_.chooserAnswers.push_back(eggFile_);
   form.fields.remoteAccess = true;
   form.OpenLocalEggFile();
+  // The filter's text is pinned by the chooser filter test.
   EXPECT_EQ(view_.choosers.back(),
-            std::make_pair(
-                std::string("Open EGG File"),
-                std::string("EGG data files (*.csv;*.txt;*.dat;*.gz)|*.csv;*.txt;*.dat;*.gz|All "
-                            "Files (*.*)|*.*||")));
+            std::make_pair(std::string("Open EGG File"), std::string(kEggFileFilter)));
   EXPECT_EQ(form.fields.localEggFile, eggFile_);
   EXPECT_EQ(form.fields.dataName, "data");
   EXPECT_FALSE(form.fields.remoteAccess);
