@@ -177,6 +177,7 @@ TEST(ChiSquareCalculatorTest, ProbabilityOfADeviationFromTheMedian) {
 TEST(ChiSquareCalculatorTest, InvalidInputGivesAMessageAndNoProbability) {
   RecordingView view;
   ChiSquareCalculator calculator;
+  EXPECT_EQ(calculator.probability, 0.0);
   // DF 0 when the calculator opens.
   calculator.Calculate(view);
   EXPECT_FALSE(calculator.probability);

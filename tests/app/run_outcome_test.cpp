@@ -197,13 +197,14 @@ TEST(ClosingWordsTest, AFailureWithoutAMessageIsStillTold) {
 
 using ResultsRecorderTest = RunOutcomeTest;
 
-// Each run closes with its outcome: "Finished processing" with where the
-// results are, a failure's own message alone, a stop as a stop. Each adds
-// its record to the results table, under the run's time, no batch file and
-// item 0, with why it ended without results.
+// A failed run closes with its own message alone, a stopped one with only
+// that it was stopped. Each run adds its record to the results table, under
+// the run's time, no batch file and item 0, with why it ended without
+// results.
 TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
   ASSERT_TRUE(MakeForm("First").AnalyzeData());
   ASSERT_TRUE(WaitUntilIdle());
+
   view_.messages.clear();
   MakeForm("Missing").fields.localEggFile = dir_.File("data/missing.csv");
   ASSERT_TRUE(form_->AnalyzeData());
