@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
+#include "output/csv_table.h"
+#include "output/results_table.h"
 #include "support/run_folders.h"
 
 namespace corvane {
@@ -156,6 +158,50 @@ TEST_F(TablesTest, SummaryHeadingOnceEvenAfterAFailedFirstItemAndRunErrors) {
                            RunLine("Quake", 0) + "Quake: Failed\n" + RunLine("Quake", 10));
   const std::string line = RunLine("Quake", 10);
   EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 23);
+}
+
+// A results record has one field per column whatever the run's outcome, a
+// compared run's record holds each variable's mean1, mean2, t, df and p as
+// the comparison computed them, and a text that holds the separator stays
+// one field.
+using ResultsTableTest = TablesTest;
+TEST_F(ResultsTableTest, EveryRecordHasAFieldPerColumn) {
+  ResultRequest request;
+  request.dataName = "Quake";
+  request.compareIntervals = true;
+  RunReport completed;
+  completed.outcome = RunOutcome::kCompleted;
+  completed.statistics = RunStatistics{};
+  completed.intervals = CompareIntervals(context, table, series);
+  std::string tests;
+  for (const TTestResult& test : Compared(series, 0).tests) {
+    tests += "," + CsvRecord({CsvNumber(test.mean1), CsvNumber(test.mean2), CsvNumber(test.t),
+                              CsvInteger(test.df), CsvNumber(test.prob)});
+  }
+  const std::string record = ResultRecord(request, completed);
+  ASSERT_GT(record.size(), tests.size());
+  EXPECT_EQ(record.substr(record.size() - tests.size()), tests);
+  RunReport refusedIntervals = completed;
+  refusedIntervals.intervals = IntervalReport{};
+  refusedIntervals.intervals->message = "The first interval extends past the end of data";
+  RunReport failed;
+  failed.message = "Unable to open the file";
+  RunReport stopped;
+  stopped.outcome = RunOutcome::kStopped;
+
+  auto commas = [](const std::string& text) { return std::count(text.begin(), text.end(), ','); };
+  const auto columns = commas(ResultsHeader());
+  EXPECT_EQ(columns + 1, 32 + 6 * 5);
+  for (const RunReport* report : {&completed, &refusedIntervals, &failed, &stopped}) {
+    EXPECT_EQ(commas(ResultRecord(request, *report)), columns) << ResultRecord(request, *report);
+  }
+  request.compareIntervals = false;
+  EXPECT_EQ(commas(ResultRecord(request, failed)), columns);
+
+  // A message with a comma and quotes is one quoted field.
+  failed.message = "Bad \"x\", here";
+  const std::string quoted = ResultRecord(request, failed);
+  EXPECT_NE(quoted.find(",failed,\"Bad \"\"x\"\", here\","), std::string::npos) << quoted;
 }
 
 }  // namespace
