@@ -7,7 +7,9 @@
 
 #include "core/c_format.h"
 #include "core/output_file_set.h"
+#include "input/line_reader.h"
 #include "output/gnuplot_launcher.h"
+#include "output/plot_information.h"
 #include "results_run.h"
 #include "support/fifo.h"
 
@@ -35,11 +37,14 @@ struct Displayed : testing::ResultsRun {
     context.settings.batchMode = false;
   }
   // Replaces the run's file of extension by text: by none for "", by a FIFO
-  // for "fifo".
+  // for "fifo", by a folder for "folder".
   void Put(const std::string& extension, const std::string& text) const {
     unlink(Path(extension).c_str());
+    rmdir(Path(extension).c_str());
     if (text == "fifo") {
       EXPECT_EQ(mkfifo(Path(extension).c_str(), 0644), 0);
+    } else if (text == "folder") {
+      EXPECT_EQ(mkdir(Path(extension).c_str(), 0755), 0);
     } else if (!text.empty()) {
       WriteFile(Path(extension), text);
     }
@@ -86,13 +91,16 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
   EXPECT_EQ(testing::WaitForRecord(run.record, std::chrono::milliseconds(200)), "");
 }
 
-// A missing or malformed information file, and a data file that does not
-// hold the counted records, has one line cut short, is missing or is a FIFO:
-// the results are not trusted.
+// A missing or malformed information file, one that is no regular file
+// (refused at once, naming it), and a data file that does not hold the
+// counted records, has one line cut short, is missing or is a FIFO: the
+// results are not trusted.
 TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   Displayed run;
   const std::string inf = run.Path(".inf"), dat = run.Path(".dat");
   const std::string malformed = "Malformed gnuplot inf file " + inf;
+  const std::string notRegular =
+      "Failed to open gnuplot inf file for input: " + inf + " is not a regular file";
   const std::string four = "nRecords 4\ntitle a\nstouffer_legend b\ncovar_legend c\n";
   const std::string incomplete = "The results of Shown are incomplete: ";
   const std::string holds = incomplete + inf + " counts 4 records, but " + dat + " holds ";
@@ -110,13 +118,17 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
       {four, DataLines(5), 5, holds + "5"},
       {four, DataLines(4) + "4 0.5", 5, holds + "4 and an unfinished line"},
       {four, "", 5, incomplete + dat + ": No such file or directory"},
-      {four, "fifo", 5, incomplete + dat + ": it is a FIFO"}};
+      {four, "fifo", 5, incomplete + dat + ": it is a FIFO"},
+      {"folder", DataLines(4), 5, notRegular}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     run.Put(".inf", c.inf);
     run.Put(".dat", c.dat);
     run.ExpectRefused(c.code, c.message);
   }
+  run.Put(".inf", "");
+  const testing::Fifo fifo(inf);
+  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.ExpectRefused(5, notRegular); }));
 }
 
 // A run killed while its files were being moved into place left a commit
@@ -134,20 +146,6 @@ TEST(PlotDisplayTest, ARunCutShortWhileMovingItsFilesIsCompletedBeforeItIsShown)
   EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 5\n");
   EXPECT_EQ(run.Read(".gp").rfind(kHead + " New\"\n", 0), 0u);
   EXPECT_FALSE(testing::FileExists(run.context.settings.outputDirectory + ".Shown.commit"));
-}
-
-// An information file that is a FIFO or a directory is refused at once,
-// naming it; the script stays.
-TEST(PlotDisplayTest, AnInformationFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
-  Displayed run;
-  unlink(run.Path(".inf").c_str());
-  const testing::Fifo fifo(run.Path(".inf"));
-  const std::string message =
-      "Failed to open gnuplot inf file for input: " + run.Path(".inf") + " is not a regular file";
-  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.ExpectRefused(5, message); }));
-  unlink(run.Path(".inf").c_str());
-  mkdir(run.Path(".inf").c_str(), 0755);
-  run.ExpectRefused(5, message);
 }
 
 // With pictures on, a display draws the picture of the new script with the
@@ -201,6 +199,36 @@ TEST(PlotDisplayTest, ADisplayRedrawsThePicture) {
   EXPECT_EQ(messages[1].rfind("Failed to launch Gnuplot", 0), 0u);
   EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
   EXPECT_EQ(run.Read(".svg"), picture);
+}
+
+// A title line of exactly the line limit is read whole (its carriage return
+// not counted) and drawn whole, as is a legend longer than a hundred
+// characters; one byte more, or a huge last line without a line end, and the
+// file is refused as malformed.
+TEST(PlotInformationTest, LinesAreReadUpToTheLineLimitAndALongerOneIsRefused) {
+  Displayed run;
+  const std::string atLimit(LineReader::kMaxLineLength - 6, 'T');  // "title " and the text
+  const std::string legend(120, 'L');
+  auto put = [&](const std::string& title, const std::string& covar) {
+    run.Put(".inf", "nRecords 3601\r\ntitle " + title + "\r\nstouffer_legend " + legend +
+                        "\ncovar_legend " + covar);
+  };
+  put(atLimit, "C\n");
+  PlotInformation information;
+  ASSERT_EQ(ReadPlotInformation(run.Path(".inf"), information), InformationStatus::kOk);
+  EXPECT_EQ(information.records, 3601);
+  EXPECT_EQ(information.title, " " + atLimit);
+  EXPECT_EQ(information.stoufferLegend, " " + legend);
+  EXPECT_EQ(information.covarLegend, " C");
+  run.Display(2, "Stouffer_Z Deviation");
+  EXPECT_TRUE(run.link.messages().empty());
+  EXPECT_NE(run.Read(".gp").find("set title \" " + atLimit + "\"\n"), std::string::npos);
+  EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
+
+  put(atLimit + "T", "C\n");
+  EXPECT_EQ(ReadPlotInformation(run.Path(".inf"), information), InformationStatus::kMalformed);
+  put("T", std::string(4 * LineReader::kMaxLineLength, 'C'));
+  EXPECT_EQ(ReadPlotInformation(run.Path(".inf"), information), InformationStatus::kMalformed);
 }
 
 }  // namespace
