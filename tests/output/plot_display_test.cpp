@@ -20,14 +20,10 @@ using testing::WriteFile;
 
 const std::string kHead = "set term qt noenhanced\nset size 1.000000, 1.000000\nset title \"";
 
-// Data lines of records 0 to count - 1, with thirteen columns that vary.
+// Data lines "0" to "count - 1".
 std::string DataLines(int count) {
   std::string text;
-  for (int i = 0; i < count; ++i) {
-    text += std::to_string(i);
-    for (int column = 2; column <= 14; ++column) text += CFormat(" %f", (i % (column * 7)) * 0.1);
-    text += "\n";
-  }
+  for (int i = 0; i < count; ++i) text += std::to_string(i) + "\n";
   return text;
 }
 
@@ -150,41 +146,6 @@ TEST(PlotDisplayTest, ARunCutShortWhileMovingItsFilesIsCompletedBeforeItIsShown)
   EXPECT_EQ(run.Read(".inf").substr(0, 11), "nRecords 5\n");
   EXPECT_EQ(run.Read(".gp").rfind(kHead + " New\"\n", 0), 0u);
   EXPECT_FALSE(testing::FileExists(run.context.settings.outputDirectory + ".Shown.commit"));
-}
-
-// With pictures on, a display draws the picture of the new script with the
-// real gnuplot and the window is launched as before.
-TEST(PlotDisplayTest, ADisplayRedrawsThePicture) {
-  Displayed run;
-  run.context.settings.plotPictures = PictureFormat::kSvg;
-  run.Display(7, "Variance of eggs");
-  EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
-  EXPECT_FALSE(run.context.Aborted());
-  std::string picture = run.Read(".svg");
-  EXPECT_NE(picture.find(">Variance of eggs<"), std::string::npos);
-  EXPECT_FALSE(testing::WaitForRecord(run.record).empty());
-  unlink(run.record.c_str());
-  run.Display(13, "Egg Covariance");
-  picture = run.Read(".svg");
-  EXPECT_EQ(picture.find(">Variance of eggs<"), std::string::npos);
-  EXPECT_NE(picture.find(">Egg Covariance<"), std::string::npos);
-  EXPECT_NE(picture.find(">p=0.050<"), std::string::npos);
-
-  // A picture that cannot be drawn is reported and fails the display; the
-  // script is the new one all the same, and the earlier picture stays.
-  run.context.ClearAbort();
-  run.context.settings.plotPictures = PictureFormat::kSvg;
-  run.context.settings.gnuplotPath = run.root.File("missing-gnuplot");
-  run.Display(5, "Deviation");
-  EXPECT_TRUE(run.context.Failed());
-  // The launch fails too, after the picture.
-  const std::vector<std::string> messages = run.link.messageTexts();
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0], "Failed to draw the plot picture " + run.Path(".svg") + ": " +
-                             run.root.File("missing-gnuplot") + ": No such file or directory");
-  EXPECT_EQ(messages[1].rfind("Failed to launch Gnuplot", 0), 0u);
-  EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
-  EXPECT_EQ(run.Read(".svg"), picture);
 }
 
 // A title line of exactly the line limit is read whole (its carriage return
