@@ -109,7 +109,9 @@ TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0], "Failed to draw the plot picture " + run.Path(".svg") + ": " +
                              run.root.File("missing-gnuplot") + ": No such file or directory");
-  EXPECT_EQ(messages[1].rfind("Failed to launch Gnuplot", 0), 0u);
+  EXPECT_EQ(messages[1], "Failed to launch Gnuplot: " + run.root.File("missing-gnuplot") +
+                             ": No such file or directory. Set the gnuplot executable in "
+                             "Options > Customize.");
   EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
   EXPECT_EQ(run.Read(".svg"), picture);
   EXPECT_FALSE(testing::FileExists(run.root.File("injected")));
