@@ -50,14 +50,6 @@ std::string Render(const ResultsRun& run, const std::string& terminal = "pngcair
   return drawn;
 }
 
-std::vector<std::vector<std::int32_t>> Eggs(int samples) {
-  std::vector<std::vector<std::int32_t>> eggs(4);
-  for (int k = 0; k < 4; ++k) {
-    for (int i = 0; i < samples; ++i) eggs[k].push_back(100 + (i * 11 + k * 5) % 19 - 9);
-  }
-  return eggs;
-}
-
 // Underscores, carets and braces are common in data names: titles, labels
 // and legends are drawn as written, not as sub- and superscripts. Quotes,
 // backslashes and back quotes of the output root are read literally. A run
@@ -69,7 +61,7 @@ std::vector<std::vector<std::int32_t>> Eggs(int samples) {
 // the same, and the earlier picture stays.
 TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   ResultsRun run("Quake_2011^{b}", "my \"odd\" \\root `touch injected` $HOME");
-  run.Run(Eggs(60), "2011-05-03 10:00:05");
+  run.Run(testing::FourEggs(60, 4), "2011-05-03 10:00:05");
   ASSERT_FALSE(run.context.Aborted());
   EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\\\n    )\n"), std::string::npos);
   const std::string drawn = Render(run, "svg");
@@ -82,7 +74,7 @@ TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
       run.series.eventEcho[i] = std::sin(static_cast<double>(i) * 0.01);
     }
   };
-  run.Run(Eggs(7300), "2011-05-03 22:30:00", steps);
+  run.Run(testing::FourEggs(7300, 4), "2011-05-03 22:30:00", steps);
   ASSERT_FALSE(run.context.Aborted());
   Render(run);
   run.context.settings.batchMode = false;

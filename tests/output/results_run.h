@@ -19,6 +19,15 @@
 
 namespace corvane::testing {
 
+// Trial sums of four eggs, a different series for each seed.
+inline std::vector<std::vector<std::int32_t>> FourEggs(int samples, int seed) {
+  std::vector<std::vector<std::int32_t>> eggs(4);
+  for (int k = 0; k < 4; ++k) {
+    for (int i = 0; i < samples; ++i) eggs[k].push_back(100 + (i * (7 + seed) + k * 13) % 21 - 10);
+  }
+  return eggs;
+}
+
 struct ResultsRun {
   TempDir root;
   RecordingLink link;

@@ -114,32 +114,29 @@ TEST_F(TablesTest, StatisticsTableLinesInOrder) {
     const size_t from = text.find("useableEggs 12\n") + 15;
     EXPECT_EQ(text.substr(from, text.find("\ntDF") - from), c.lines);
   }
-}
 
-// At two seconds per sample the interval settings, seconds from the first
-// sample, start at half their value and span half the duration, rounded up;
-// the table shows the settings as given.
-TEST_F(TablesTest, IntervalsInSecondsAtTwoSecondsPerSample) {
+  // At two seconds per sample the interval settings, seconds from the first
+  // sample, start at half their value and span half the duration, rounded
+  // up; the table shows the settings as given.
   table.resolution = 2;
-  context.settings.interval1Start = 21;
-  context.settings.interval2Start = 101;
-  context.settings.intervalDuration = 79;
+  s.interval1Start = 21;
+  s.interval2Start = 101;
+  s.intervalDuration = 79;
   CompareIntervals(context, table, series);
-  EXPECT_TRUE(link.messages().empty());
   const std::string text = ReadFile(Output("Quake.tst"));
   EXPECT_EQ(text.substr(0, text.find("useableEggs")),
             "interval1Start 21\ninterval2Start 101\nintervalDuration 79\n");
-  const IntervalComparison comparison = Compared(series, 10);  // samples 10 and 50, 40 each
-  EXPECT_NE(text.find("\ntDF 78\n\ninterval1Mean_cvar " + CFormat("%f", comparison.tests[0].mean1)),
+  const IntervalComparison halves = Compared(series, 10);  // samples 10 and 50, 40 each
+  EXPECT_NE(text.find("\ntDF 78\n\ninterval1Mean_cvar " + CFormat("%f", halves.tests[0].mean1)),
             std::string::npos);
-  EXPECT_NE(text.find(CFormat("interval2Mean_lpmax %f\nt-value %f\n", comparison.tests[5].mean2,
-                              comparison.tests[5].t)),
+  EXPECT_NE(text.find(CFormat("interval2Mean_lpmax %f\nt-value %f\n", halves.tests[5].mean2,
+                              halves.tests[5].t)),
             std::string::npos);
   // Two seconds are one sample: too few for a variance.
-  context.settings.intervalDuration = 2;
+  s.intervalDuration = 2;
   CompareIntervals(context, table, series);
-  EXPECT_EQ(link.messageTexts(),
-            Strings{"The interval duration must be at least 3 seconds at 2 seconds per sample"});
+  EXPECT_EQ(link.messageTexts().back(),
+            "The interval duration must be at least 3 seconds at 2 seconds per sample");
 }
 
 TEST_F(TablesTest, SummaryHeadingOnceEvenAfterAFailedFirstItemAndRunErrors) {
