@@ -54,11 +54,12 @@ std::string Render(const ResultsRun& run, const std::string& terminal = "pngcair
 // and legends are drawn as written, not as sub- and superscripts. Quotes,
 // backslashes and back quotes of the output root are read literally. A run
 // that holds no whole hour has an empty tick list; a longer one, with what an
-// event echo search leaves behind, draws for every display variable, and
-// with pictures on each display redraws the picture (the run's gnuplot hands
-// it to the real one) before the window is launched. A picture that cannot
-// be drawn is reported and fails the display; the script is the new one all
-// the same, and the earlier picture stays.
+// event echo search leaves behind (an all-zero column draws with gnuplot's
+// warning about an empty range), draws for every display variable, and with
+// pictures on each display redraws the picture (the run's gnuplot hands it to
+// the real one) before the window is launched. A picture that cannot be
+// drawn is reported and fails the display; the script is the new one all the
+// same, and the earlier picture stays.
 TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   ResultsRun run("Quake_2011^{b}", "my \"odd\" \\root `touch injected` $HOME");
   run.Run(testing::FourEggs(60, 4), "2011-05-03 10:00:05");

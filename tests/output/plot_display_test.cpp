@@ -8,7 +8,6 @@
 #include "core/c_format.h"
 #include "core/output_file_set.h"
 #include "input/line_reader.h"
-#include "output/gnuplot_launcher.h"
 #include "output/plot_information.h"
 #include "results_run.h"
 #include "support/fifo.h"
