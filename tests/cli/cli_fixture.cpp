@@ -102,10 +102,11 @@ ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::
 }
 
 ProgramResult CliTest::RunAndInterrupt(const std::string& text, const std::string& trigger,
-                                       const std::vector<std::string>& extra) {
+                                       const std::vector<std::string>& extra,
+                                       const std::map<std::string, std::string>& environment) {
   QProcess process;
   process.setReadChannel(QProcess::StandardError);
-  Start(process, BatchArguments(text, extra));
+  Start(process, BatchArguments(text, extra), environment);
   std::string err;
   while (!Contains(err, trigger) && process.waitForReadyRead(60000)) {
     err += process.readAllStandardError().toStdString();

@@ -36,8 +36,10 @@ expected = {
     "Done": "completed",
     "Lost": "failed",
     "Bad'Name": "refused",
+    "Long": "completed",
+    "Far": "completed",
     "Past": "completed",
-    "Far": "stopped",
+    "Stall": "stopped",
 }
 check(list(table.data_name) == list(expected), f"items: {list(table.data_name)}")
 check(list(table.item) == list(range(1, len(expected) + 1)), f"item numbers: {list(table.item)}")
@@ -53,9 +55,10 @@ for column in ["stouffer_p", "stouffer_z", "stouffer_chisq", "stouffer_deviation
 # Messages: why an item ended without results.
 check("missing.csv" in rows.loc["Lost", "message"], rows.loc["Lost", "message"])
 check("quotes" in rows.loc["Bad'Name", "message"], rows.loc["Bad'Name", "message"])
-check(rows.loc["Far", "message"] == "Stopped by user", rows.loc["Far", "message"])
+check(rows.loc["Stall", "message"] == "Stopped by user", rows.loc["Stall", "message"])
 check(pd.isna(rows.loc["Done", "message"]), "a completed run has no message")
-for name in ["Lost", "Bad'Name", "Far"]:
+check(list(table.source) == ["local"] * 4 + ["remote", "local", "remote"], f"sources: {list(table.source)}")
+for name in ["Lost", "Bad'Name", "Stall"]:
     check(pd.isna(rows.loc[name, "stouffer_p"]) and pd.isna(rows.loc[name, "eggs"]),
           f"{name} has no run values")
 
