@@ -40,6 +40,9 @@ TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
   ASSERT_EQ(badRecord.size(), 300u + 1);
   WriteFile(dir_.File("cut.ebb"), "DataDirectory " + root_ + "\n" + local + "First" + kHour +
                                       badRecord + local + "Never" + kHour);
+  // Unknown picture formats are refused where they enter, naming the choices.
+  WriteFile(dir_.File("gif.ebb"),
+            "DataDirectory " + root_ + "\nPlotPictures gif\n" + local + "Gif" + kHour);
   const struct {
     std::vector<std::string> arguments;
     int status;
@@ -54,6 +57,10 @@ TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
       {{"batch", "--set", "NoSuchSetting=1", dir_.File("keywords.ebb")},
        kExitUsage,
        {"NoSuchSetting"}},
+      {{"batch", "--set", "PlotPictures=gif", dir_.File("keywords.ebb")},
+       kExitUsage,
+       {"PlotPictures takes none, png, svg or pdf, not \"gif\""}},
+      {{"batch", dir_.File("gif.ebb")}, kExitFailed, {"\"gif\" is not none, png, svg or pdf."}},
       {{"batch", dir_.File("cut.ebb")},
        kExitItemsFailed,
        {"Invalid batch file record:\n" + badRecord.substr(0, 300) + "\n",
@@ -80,7 +87,7 @@ TEST_F(CliTest, TheExitStatusSaysWhetherTheCommandRanToItsEnd) {
     EXPECT_EQ(c.out.empty() ? result.out : result.out.substr(0, c.out.size()), c.out);
   }
   EXPECT_TRUE(FileExists(root_ + "First/First.inf"));
-  EXPECT_FALSE(FileExists(root_ + "Never"));
+  EXPECT_FALSE(FileExists(root_ + "Never") || FileExists(root_ + "Gif"));
   // The help and the help page say what the statuses mean.
   EXPECT_TRUE(Contains(Run({"batch", "--help"}).out,
                        "  3    the batch ran to its end, but an item failed or was"));

@@ -156,17 +156,5 @@ TEST_F(PlotPicturesTest, AFailedPictureFailsItsItemButKeepsItsResults) {
                            dir_.File("no-gnuplot") + ": No such file or directory\n"));
 }
 
-// Unknown formats are refused where they enter, naming the choices.
-TEST_F(PlotPicturesTest, UnknownFormatsAreRefused) {
-  const ProgramResult set = RunBatch(Batch({"Gif"}, ""), {"--set", "PlotPictures=gif"});
-  EXPECT_EQ(set.exitCode, kExitUsage);
-  EXPECT_TRUE(Contains(set.err, "PlotPictures takes none, png, svg or pdf, not \"gif\""))
-      << set.err;
-  const ProgramResult keyword = RunBatch(Batch({"Gif"}, "PlotPictures gif\n"));
-  EXPECT_NE(keyword.exitCode, kExitOk);
-  EXPECT_TRUE(Contains(keyword.err, "\"gif\" is not none, png, svg or pdf.")) << keyword.err;
-  EXPECT_FALSE(FileExists(Out("Gif", ".gp")));
-}
-
 }  // namespace
 }  // namespace corvane

@@ -82,11 +82,9 @@ for name in ["Done", "Past"]:
     row = rows.loc[name]
     check(row.eggs == 60 and row.samples == 3600 and row.stouffer_df == 3600,
           f"{name}: eggs {row.eggs}, samples {row.samples}, df {row.stouffer_df}")
-    close(row.stouffer_p, stats.chi2.sf(row.stouffer_chisq, row.stouffer_df), 1e-12,
-          f"{name} stouffer_p")
+    # Each p and Z against scipy: series_check.py.
     close(row.stouffer_chisq - row.stouffer_deviation, stats.chi2.median(row.stouffer_df), 1e-8,
           f"{name} median")
-    check(abs(row.stouffer_z - stats.norm.isf(row.stouffer_p)) < 1e-9, f"{name} stouffer_z")
     close(row.covar_p, stats.chi2.sf(row.covar_df + row.covar_sum, row.covar_df), 1e-12,
           f"{name} covar_p")
     record = dict(zip(header, next(r for r in records if r[header.index("data_name")] == name)))
