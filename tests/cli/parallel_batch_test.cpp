@@ -192,7 +192,9 @@ TEST_F(ParallelBatchTest, ItemsSideBySideAndShardsJoinedWriteWhatOneAfterAnother
 
   // Shards run by GNU parallel, standing in for a cluster's scheduler, and
   // joined. The two items named Hour01 fall into one shard: in shards side
-  // by side they could end in either order.
+  // by side they could end in either order. Each shard runs two items side
+  // by side, so the later Hour01 is reached while the earlier still runs
+  // (with six shards the two are alone in theirs) and must wait for it.
   for (const int shards : {2, 3, 6}) {
     const std::string n = std::to_string(shards);
     const auto [root, temp, batch] = MakePlace("shards" + n);
