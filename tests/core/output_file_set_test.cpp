@@ -63,7 +63,8 @@ struct SetFolder {
 
 // Until Commit the earlier files stay as they are; a file that goes on from
 // the earlier one starts as its copy; a set that is dropped, or whose file
-// was not finished, leaves the earlier set and nothing else.
+// was not finished, leaves the earlier set and nothing else. Once committed,
+// the set writes in place until it is begun again.
 TEST(OutputFileSetTest, EarlierFilesStayUntilCommitAndADroppedSetLeavesNothing) {
   SetFolder f;
   for (const int ending : {0, 1, 2}) {
@@ -108,6 +109,17 @@ TEST(OutputFileSetTest, EarlierFilesStayUntilCommitAndADroppedSetLeavesNothing) 
   EXPECT_EQ(ReadFile(f.File("Quake.gp")), "new script\n");
   EXPECT_EQ(ReadFile(f.File("Quake.dat")), "old data\n") << "not a file of this set";
   EXPECT_EQ(Entries(f.folder).size(), 5u);
+
+  // Without a Begin, files are written in place and tables appended at once.
+  ASSERT_TRUE(f.Write(set, "Quake.dat", "new data\n"));
+  ASSERT_TRUE(f.Write(set, "Quake_lpvar_dft.dat", "more\n", "a"));
+  EXPECT_EQ(ReadFile(f.File("Quake.dat")), "new data\n");
+  EXPECT_EQ(ReadFile(f.File("Quake_lpvar_dft.dat")), "old spectrum\nblock\nmore\n");
+  EXPECT_EQ(set.AddToTable(f.File("table"), {"line\n", {}, {}}, "Failed"), std::nullopt);
+  EXPECT_EQ(ReadFile(f.File("table")), "line\n");
+  EXPECT_EQ(set.AddToTable(f.File("eggs.csv/table"), {"line\n", {}, {}}, "Failed to write"),
+            "Failed to write " + f.File("eggs.csv/table") + ": Not a directory");
+  EXPECT_TRUE(set.Commit().committed);
 }
 
 // A commit cut short between two renames (here: a folder that took the
@@ -194,21 +206,6 @@ TEST(OutputFileSetTest, BeginCleansOnlyThisNamesLeftoversAndLocksTheFolder) {
   ASSERT_EQ(mkdir(f.File("sub").c_str(), 0755), 0);
   EXPECT_FALSE(second.Open(file, f.File("sub/Quake.dat"), "w"));
   EXPECT_FALSE(second.Open(file, f.File("sub"), "w"));
-}
-
-// Without Begin, files are written in place and tables appended at once.
-TEST(OutputFileSetTest, ASetNotBegunWritesInPlace) {
-  SetFolder f;
-  OutputFileSet set;
-  ASSERT_TRUE(f.Write(set, "Quake.dat", "new data\n"));
-  ASSERT_TRUE(f.Write(set, "Quake_lpvar_dft.dat", "block\n", "a"));
-  EXPECT_EQ(ReadFile(f.File("Quake.dat")), "new data\n");
-  EXPECT_EQ(ReadFile(f.File("Quake_lpvar_dft.dat")), "old spectrum\nblock\n");
-  EXPECT_EQ(set.AddToTable(f.File("table"), {"line\n", {}, {}}, "Failed"), std::nullopt);
-  EXPECT_EQ(ReadFile(f.File("table")), "line\n");
-  EXPECT_EQ(set.AddToTable(f.File("eggs.csv/table"), {"line\n", {}, {}}, "Failed to write"),
-            "Failed to write " + f.File("eggs.csv/table") + ": Not a directory");
-  EXPECT_TRUE(set.Commit().committed);
 }
 
 }  // namespace

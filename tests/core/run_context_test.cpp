@@ -20,14 +20,36 @@ using testing::TempDir;
 // message boxes (RunEndTest, LocalRunTest); batch runs write both to the
 // summary table. A line the table cannot take is shown instead, naming the
 // item, the table and the reason: in a box, or on standard error when there
-// is no one to show it.
+// is no one to show it. Whatever the steps say after the user's Stop goes to
+// the progress log only, which starts fresh with the run (switched off,
+// nothing is written: see LocalRunTest).
 TEST(RunContextTest, InBatchErrorsAndMessagesGoToTheSummaryTableOrAreShownWithTheReason) {
   TempDir dir;
+  SetLogPath(dir.File("egg.log"));
+  SetLogProgress(true);
+  LogLine("an earlier run");
+  StartLog();
   testing::RecordingLink link;
   RunContext context(&link, &link);
   context.settings.dataName = "Quake";
   context.settings.rootDirectory = dir.path();
-  context.settings.batchMode = true;
+  for (const bool batch : {false, true}) {
+    context.settings.batchMode = batch;
+    context.RequestStop();
+    context.RunError("Insufficient data in the file");
+    context.ShowMessage("Timed out waiting for internet thread handle");
+    context.ClearAbort();
+  }
+  EXPECT_EQ(link.messages().size(), 0u);
+  EXPECT_FALSE(testing::FileExists(dir.File("summary.tst")));
+  EXPECT_EQ(ReadFile(dir.File("egg.log")),
+            "\nNot reported after Stop: Insufficient data in the file\n"
+            "Not reported after Stop: Timed out waiting for internet thread handle\n"
+            "Not reported after Stop: Insufficient data in the file\n"
+            "Not reported after Stop: Timed out waiting for internet thread handle\n");
+  SetLogProgress(false);
+  SetLogPath("");
+
   context.RunError("No useable records");
   context.ShowMessage("Record 5 is out of sync");
   EXPECT_EQ(link.messages().size(), 0u);
@@ -88,36 +110,6 @@ TEST(RunContextTest, TheFirstAbortTellsAFailureFromAStopAndKeepsTheFailuresMessa
     EXPECT_FALSE(context.Failed());
     EXPECT_EQ(context.FailureMessage(), "");
   }
-}
-
-// Whatever the steps say after the user's Stop goes to the progress log
-// only: no box, no line of the summary table. The log starts fresh with the
-// run (switched off, nothing is written: see LocalRunTest).
-TEST(RunContextTest, AfterStopMessagesOnlyReachTheProgressLog) {
-  TempDir dir;
-  SetLogPath(dir.File("egg.log"));
-  SetLogProgress(true);
-  LogLine("an earlier run");
-  StartLog();
-  for (const bool batch : {false, true}) {
-    testing::RecordingLink link;
-    RunContext context(&link, &link);
-    context.settings.dataName = "Quake";
-    context.settings.rootDirectory = dir.path();
-    context.settings.batchMode = batch;
-    context.RequestStop();
-    context.RunError("Insufficient data in the file");
-    context.ShowMessage("Timed out waiting for internet thread handle");
-    EXPECT_EQ(link.messages().size(), 0u);
-  }
-  EXPECT_FALSE(testing::FileExists(dir.File("summary.tst")));
-  EXPECT_EQ(ReadFile(dir.File("egg.log")),
-            "\nNot reported after Stop: Insufficient data in the file\n"
-            "Not reported after Stop: Timed out waiting for internet thread handle\n"
-            "Not reported after Stop: Insufficient data in the file\n"
-            "Not reported after Stop: Timed out waiting for internet thread handle\n");
-  SetLogProgress(false);
-  SetLogPath("");
 }
 
 }  // namespace

@@ -87,65 +87,33 @@ TEST(ParallelForTest, VisitsEveryIndexOnceAndRethrowsAFailureOnTheCaller) {
                std::out_of_range);
 }
 
-// A body that announces itself ready, then polls the stop event and counts
-// its rounds, pausing at each round while suspended.
-class PollingWorker : public WorkerThread {
+// A body that announces itself ready, then makes one round per step the
+// test gives, each passing a suspension point, until the stop event ends it
+// (a step given after Suspend meets the pause); a throwing one fails at its
+// first step.
+class SteppedWorker : public WorkerThread {
  public:
-  explicit PollingWorker(int poll_ms) : poll_ms_(poll_ms) {}
-  ~PollingWorker() override { EndThread(); }
+  explicit SteppedWorker(bool throws = false) : throws_(throws) {}
+  ~SteppedWorker() override { EndThread(); }
   void Run() override {
     ++runs;
     ReadyEvent().Set();
-    while (!StopEvent().Wait(std::chrono::milliseconds(poll_ms_))) {
+    while (!StopEvent().Wait(1ms)) {
+      if (!step.Wait(0ms)) continue;
+      if (throws_) throw std::runtime_error("body failed");
+      ++arrivals;
       SuspensionPoint();
       ++rounds;
     }
   }
+  AutoResetEvent step;
   std::atomic<int> runs{0};
-  std::atomic<int> rounds{0};
+  std::atomic<int> arrivals{0};  // rounds that reached the suspension point
+  std::atomic<int> rounds{0};    // rounds that passed it
 
  private:
-  const int poll_ms_;
+  const bool throws_;
 };
-
-// A stop is answered within the stop time-out, here a generous minute: a
-// body that did not hear it would be abandoned.
-TEST(WorkerThreadTest, PollingBodyEndsAfterStopAndStartsAgain) {
-  PollingWorker worker(100);
-  worker.SetStopTimeout(60s);
-  ASSERT_NE(worker.Start(WorkerThread::kStartAtOnce, ThreadPriority::kBelowNormal, "m_internet"),
-            0);
-  ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
-  EXPECT_TRUE(worker.Running());
-  // A second Start while the body runs changes nothing.
-  EXPECT_NE(worker.Start(0, ThreadPriority::kNormal, "other"), 0);
-  worker.Stop();
-  EXPECT_FALSE(worker.Running());
-  EXPECT_FALSE(worker.Abandoned());
-  EXPECT_EQ(worker.runs.load(), 1);
-
-  // Start resets the events: the stop of the first run does not end the second.
-  ASSERT_NE(worker.Start(0, ThreadPriority::kNormal, ""), 0);
-  ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
-  EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() > 1; }));
-  worker.Stop();
-  EXPECT_EQ(worker.runs.load(), 2);
-}
-
-class ThrowingWorker : public WorkerThread {
- public:
-  ~ThrowingWorker() override { EndThread(); }
-  void Run() override { throw std::runtime_error("body failed"); }
-};
-
-TEST(WorkerThreadTest, ExceptionInTheBodyEndsTheThreadQuietlyAndSignalsDone) {
-  ThrowingWorker worker;
-  ASSERT_NE(worker.Start(0, ThreadPriority::kNormal, ""), 0);
-  EXPECT_TRUE(worker.DoneEvent().Wait(60s));
-  worker.Stop();
-  EXPECT_FALSE(worker.Abandoned());
-  EXPECT_EQ(worker.ExitCode(), 0);
-}
 
 // A body that ignores the stop event until the test releases it.
 class DeafWorker : public WorkerThread {
@@ -192,26 +160,9 @@ TEST(WorkerThreadTest, UnansweredStopAbandonsTheBodyWhichDeletesItsWorkerLater) 
   EXPECT_TRUE(deleted->load());
 }
 
-// A body that makes one round per step the test gives, each round passing
-// a suspension point: a step given after Suspend meets the pause.
-class SteppedWorker : public WorkerThread {
- public:
-  ~SteppedWorker() override { EndThread(); }
-  void Run() override {
-    ReadyEvent().Set();
-    while (!StopRequested()) {
-      if (!step.Wait(1ms)) continue;
-      ++arrivals;
-      SuspensionPoint();
-      ++rounds;
-    }
-  }
-  AutoResetEvent step;
-  std::atomic<int> arrivals{0};  // rounds that reached the suspension point
-  std::atomic<int> rounds{0};    // rounds that passed it
-};
-
-TEST(WorkerThreadTest, SuspendPausesTheBodyAtItsSuspensionPoints) {
+// A stop is answered within the stop time-out, here a generous minute: a
+// body that did not hear it would be abandoned.
+TEST(WorkerThreadTest, SuspendPausesTheBodyStopEndsItAndStartBeginsAgain) {
   // Started suspended, the body runs only after Resume.
   SteppedWorker worker;
   worker.SetStopTimeout(60s);
@@ -220,6 +171,9 @@ TEST(WorkerThreadTest, SuspendPausesTheBodyAtItsSuspensionPoints) {
   worker.Resume();
   worker.step.Set();
   ASSERT_TRUE(WaitFor([&] { return worker.rounds.load() == 1; }));
+  EXPECT_TRUE(worker.Running());
+  // A second Start while the body runs changes nothing.
+  EXPECT_NE(worker.Start(0, ThreadPriority::kNormal, "other"), 0);
   worker.Suspend();
   worker.Suspend();  // counts once: one Resume goes on
   EXPECT_EQ(worker.SuspendCount(), 1);
@@ -238,14 +192,35 @@ TEST(WorkerThreadTest, SuspendPausesTheBodyAtItsSuspensionPoints) {
   worker.Stop();
   EXPECT_FALSE(worker.Abandoned());
   EXPECT_FALSE(worker.Running());
+  EXPECT_EQ(worker.runs.load(), 1);
+
+  // Start resets the events: the stop of the first run does not end the second.
+  ASSERT_NE(worker.Start(WorkerThread::kStartAtOnce, ThreadPriority::kBelowNormal, "m_internet"),
+            0);
+  ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
+  worker.step.Set();
+  EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() == 5; }));
+  worker.Stop();
+  EXPECT_EQ(worker.runs.load(), 2);
 
   // Stop releases a body that was never resumed.
-  PollingWorker held(100);
+  SteppedWorker held;
   held.SetStopTimeout(60s);
   ASSERT_NE(held.Start(WorkerThread::kStartSuspended, ThreadPriority::kNormal, ""), 0);
   held.Stop();
   EXPECT_FALSE(held.Abandoned());
   EXPECT_FALSE(held.Running());
+}
+
+// An exception in the body ends its thread quietly, as a return does.
+TEST(WorkerThreadTest, ExceptionInTheBodyEndsTheThreadQuietlyAndSignalsDone) {
+  SteppedWorker worker(true);
+  ASSERT_NE(worker.Start(0, ThreadPriority::kNormal, ""), 0);
+  worker.step.Set();
+  EXPECT_TRUE(worker.DoneEvent().Wait(60s));
+  worker.Stop();
+  EXPECT_FALSE(worker.Abandoned());
+  EXPECT_EQ(worker.ExitCode(), 0);
 }
 
 }  // namespace

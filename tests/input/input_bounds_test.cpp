@@ -1,13 +1,15 @@
 // The bounds of the input readers, each just inside (accepted) and just
 // beyond (refused with a message naming the file, nothing left behind):
 // line length (plain and compressed), inflated size, and names that are not
-// regular files. Header numbers and value fields: see ReaderTest.
+// regular files (egg data and subgroup files). Header numbers and value
+// fields: see ReaderTest.
 #include <filesystem>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "eggdata/gzip_bytes.h"
+#include "input/egg_group_file.h"
 #include "input/gz_file.h"
 #include "input/line_reader.h"
 #include "input_fixture.h"
@@ -17,6 +19,7 @@ namespace corvane::testing {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 constexpr size_t kMaxLine = LineReader::kMaxLineLength;
 
@@ -105,9 +108,10 @@ TEST_F(BoundsTest, InflationStopsAtTheSizeBound) {
   EXPECT_TRUE(std::filesystem::is_empty(dir.File("tmp")));
 }
 
-// FIFOs, directories and devices as egg data files, plain or compressed, are
-// refused at once, naming them; a FIFO is never waited on.
-TEST_F(BoundsTest, EggFilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
+// FIFOs, directories and devices as egg data files, plain or compressed, or
+// as subgroup files, are refused at once, naming them, and the subgroup
+// file's refusal is logged; a FIFO is never waited on.
+TEST_F(BoundsTest, NamesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
   const Fifo plain(dir.File("pipe.csv"));
   const Fifo compressed(dir.File("pipe.gz"));
   const struct {
@@ -119,10 +123,16 @@ TEST_F(BoundsTest, EggFilesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
                {plain, "/dev/zero", "it is a device"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
-    const std::string message = "Quake: Unable to open " + c.path + " for input: " + c.reason;
     std::vector<std::string> messages;
-    EXPECT_TRUE(ReturnsWithoutWaiting(c.fifo, [&] { messages = Read({c.path}); }));
-    EXPECT_THAT(messages, ElementsAre(message));
+    EggSubgroup subgroup;
+    EXPECT_TRUE(ReturnsWithoutWaiting(c.fifo, [&] {
+      messages = Read({c.path});
+      subgroup = ReadEggGroupFile(c.path);
+    }));
+    EXPECT_THAT(messages,
+                ElementsAre("Quake: Unable to open " + c.path + " for input: " + c.reason));
+    EXPECT_EQ(subgroup.error, "Egg subgroup file " + c.path + " cannot be read: " + c.reason);
+    EXPECT_THAT(Log(), HasSubstr("Failed to open egg group file '" + c.path + "'\n"));
   }
 }
 

@@ -2,6 +2,7 @@
 // inflate, and downloaded days inflated and parsed in one pass.
 #include "input/local_staging.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <gmock/gmock.h>
@@ -19,7 +20,7 @@ using ::testing::IsEmpty;
 
 using LocalStagingTest = InputTest;
 
-TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
+TEST_F(LocalStagingTest, FurtherDaysAreNamedAfterTheFirstAndReadAsGeneratedPlainOrCompressed) {
   int count = 0;
   context.settings.localEggFile = "/data.v2/quake.2011.csv";
   ProcessLocalFiles(context, 3, files, count);
@@ -30,12 +31,33 @@ TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
   EXPECT_EQ(LocalFileName("/data.v2/quake", 1), "/data.v2/quake_2");
   EXPECT_EQ(LocalFileName("quake", 11), "quake_12");
 
+  // Every value as generated, with lines ended by CR LF or LF, and the
+  // subgroup's eggs selected.
+  context.settings.eggSubgroup = {1002, 1099};
+  auto day1 = Options(3, kDay + 3600, 2000);
+  auto day2 = Options(3, kDay + 86400, 2000);
+  day1.missingFraction = day2.missingFraction = 0.2;
+  day1.crlf = true;
+  EXPECT_THAT(Read({Write("quake.csv", day1), Write("quake_2.csv", day2)}), IsEmpty());
+  ASSERT_EQ(table.sampleCount, 4000);
+  EXPECT_EQ(table.firstSampleTime.Seconds(), kDay + 3600);
+  EXPECT_EQ(table.lastRecordTime.Seconds(), kDay + 86400 + 1999);
+  long missing = 0;
+  for (int k = 0; k < 3; ++k) {
+    const EggColumn& column = table.columns[static_cast<size_t>(k)];
+    EXPECT_EQ(column.eggId, 1001 + k);
+    EXPECT_EQ(column.selected, k == 1 ? 1 : 0);
+    for (int i = 0; i < 2000; ++i) {
+      EXPECT_EQ(Sample(k, i), Value(day1, 1001 + k, kDay + 3600 + i));
+      EXPECT_EQ(Sample(k, 2000 + i), Value(day2, 1001 + k, kDay + 86400 + i));
+    }
+    missing += std::count(column.samples.begin(), column.samples.end(), kMissingSample);
+  }
+  EXPECT_GT(missing, 800);
+
   // Compressed files keep their names: the reader inflates them as it
   // reads, into the same table as their text, and needs no temporary
   // directory (here a missing one).
-  const auto day1 = Options(3, kDay + 3600, 2000);
-  const auto day2 = Options(3, kDay + 86400, 2000);
-  EXPECT_THAT(Read({Write("quake.csv", day1), Write("quake_2.csv", day2)}), IsEmpty());
   const EggSampleTable plain = table;
   context.settings.localEggFile = Write("quake.gz", day1, true);
   context.settings.tempDirectory = dir.File("none/");
@@ -44,10 +66,9 @@ TEST_F(LocalStagingTest, FurtherDatesAreNamedAfterTheFirstFile) {
   EXPECT_THAT(files, ElementsAre(dir.File("quake.gz"), dir.File("quake_2.gz")));
   EXPECT_THAT(Read(files), IsEmpty());
   ExpectTable(plain);
-  ASSERT_EQ(table.sampleCount, 4000);
-  EXPECT_EQ(Sample(2, 3500), Value(day2, 1003, kDay + 86400 + 1500));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none")));
-  EXPECT_EQ(Log(), "Process local file(s)\nProcess local file(s)\n");
+  const std::string day_log = "Process local file(s)\nEgg subgroup ids not in the data: 1099\n";
+  EXPECT_EQ(Log(), day_log + day_log);
 }
 
 // Plain text under a .gz name, a truncated or damaged stream (a wrong check

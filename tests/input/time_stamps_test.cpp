@@ -22,64 +22,49 @@ std::string Stamped(const std::vector<std::int64_t>& offsets) {
 
 using TimeStampTest = InputTest;
 
+// A repeat across files is no skip: the order test holds within one file.
+// At resolution 2 a skipped record takes no place in a pair, and the pairing
+// goes on by records across a gap.
 TEST_F(TimeStampTest, RepeatedAndBackwardRecordsAreSkippedAndGapsCounted) {
+  const std::int32_t m = kMissingSample;
   const struct {
     const char* what;
-    std::vector<std::int64_t> offsets;
-    std::int64_t start, stop;  // offsets of the range; both -1: no filter
+    std::vector<std::vector<std::int64_t>> days;  // each file's offsets
+    std::int64_t start, stop;                     // offsets of the range; both -1: no filter
     std::vector<std::int32_t> samples;
     std::int64_t skipped, missing;
+    int resolution = 1;
   } cases[] = {
-      {"in order", {0, 1, 2, 3}, -1, -1, {60, 61, 62, 63}, 0, 0},
-      {"each twice", {0, 0, 1, 1, 2, 2}, -1, -1, {60, 62, 64}, 3, 0},
-      {"backward", {0, 1, 2, 1, 0, 3}, -1, -1, {60, 61, 62, 65}, 2, 0},
-      {"a gap", {0, 1, 5, 6}, -1, -1, {60, 61, 62, 63}, 0, 3},
-      {"a gap and a repeat", {0, 3, 3, 10}, -1, -1, {60, 61, 63}, 1, 8},
+      {"in order", {{0, 1, 2, 3}}, -1, -1, {60, 61, 62, 63}, 0, 0},
+      {"each twice", {{0, 0, 1, 1, 2, 2}}, -1, -1, {60, 62, 64}, 3, 0},
+      {"backward", {{0, 1, 2, 1, 0, 3}}, -1, -1, {60, 61, 62, 65}, 2, 0},
+      {"a gap", {{0, 1, 5, 6}}, -1, -1, {60, 61, 62, 63}, 0, 3},
+      {"a gap and a repeat", {{0, 3, 3, 10}}, -1, -1, {60, 61, 63}, 1, 8},
       // Only what lies in the range counts: 2..4 are missing (8 and 9 lie
       // beyond it), the second 7 is skipped, the repeat of 0 is not counted.
-      {"a range", {0, 0, 1, 5, 6, 7, 7, 10, 11}, 2, 7, {63, 64, 65}, 1, 3},
+      {"a range", {{0, 0, 1, 5, 6, 7, 7, 10, 11}}, 2, 7, {63, 64, 65}, 1, 3},
+      {"a gap between files", {{0, 1, 2}, {6, 7}}, -1, -1, {60, 61, 62, 60, 61}, 0, 3},
+      {"a repeat across files", {{0, 1, 2}, {2, 3, 3}}, -1, -1, {60, 61, 62, 60, 61}, 1, 0},
+      {"twice at 2", {{0, 0, 1, 1, 2, 2, 3, 3}}, -1, -1, {60 + 62, 64 + 66}, 4, 0, 2},
+      {"a gap at 2", {{0, 1, 4, 5, 6}}, -1, -1, {60 + 61, 62 + 63, m}, 0, 2, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     context.settings.startTime = c.start < 0 ? 0 : kDay + c.start;
     context.settings.stopTime = c.stop < 0 ? 0 : kDay + c.stop;
-    EXPECT_TRUE(Read({Hand("day.csv", Stamped(c.offsets))}).empty());
+    context.settings.resolution = c.resolution;
+    SegmentFileList paths;
+    for (const auto& day : c.days) {
+      paths.push_back(Hand("d" + std::to_string(paths.size()) + ".csv", Stamped(day)));
+    }
+    EXPECT_TRUE(Read(paths).empty());
     EXPECT_EQ(table.columns[0].samples, c.samples);
     EXPECT_EQ(table.skippedRecords, c.skipped);
     EXPECT_EQ(table.missingSeconds, c.missing);
+    if (c.resolution == 2) {  // a sample's time is that of its last record
+      EXPECT_EQ(table.firstSampleTime.Seconds(), kDay + 1);
+    }
   }
-}
-
-// A gap between two files counts; a repeat across files is no skip (the
-// order test holds within one file).
-TEST_F(TimeStampTest, GapsBetweenFilesCountButOnlyAFileOrdersItsOwnRecords) {
-  EXPECT_TRUE(Read({Hand("d1.csv", Stamped({0, 1, 2})), Hand("d2.csv", Stamped({6, 7}))}).empty());
-  EXPECT_EQ(table.sampleCount, 5);
-  EXPECT_EQ(table.missingSeconds, 3);
-  EXPECT_EQ(table.skippedRecords, 0);
-
-  EXPECT_TRUE(
-      Read({Hand("d1.csv", Stamped({0, 1, 2})), Hand("d2.csv", Stamped({2, 3, 3}))}).empty());
-  EXPECT_EQ(table.columns[0].samples, (std::vector<std::int32_t>{60, 61, 62, 60, 61}));
-  EXPECT_EQ(table.missingSeconds, 0);
-  EXPECT_EQ(table.skippedRecords, 1);
-}
-
-// At resolution 2 a skipped record takes no place in a pair, so a file with
-// every record twice gives the samples of the file without repeats; the
-// pairing goes on by records across a gap, whose seconds are counted.
-TEST_F(TimeStampTest, AtResolutionTwoSkippedRecordsTakeNoPlaceInAPair) {
-  context.settings.resolution = 2;
-  Read({Hand("twice.csv", Stamped({0, 0, 1, 1, 2, 2, 3, 3}))});
-  EXPECT_EQ(table.columns[0].samples, (std::vector<std::int32_t>{60 + 62, 64 + 66}));
-  EXPECT_EQ(table.skippedRecords, 4);
-  EXPECT_EQ(table.firstSampleTime.Seconds(), kDay + 1);
-
-  Read({Hand("gap.csv", Stamped({0, 1, 4, 5, 6}))});
-  EXPECT_EQ(table.columns[0].samples,
-            (std::vector<std::int32_t>{60 + 61, 62 + 63, kMissingSample}));
-  EXPECT_EQ(table.missingSeconds, 2);
-  EXPECT_EQ(table.skippedRecords, 0);
 }
 
 // Absurd time stamps (far beyond 64 bits, read as the extremes) give a
