@@ -57,13 +57,4 @@ std::string FormTest::WriteBatch(const std::string& text) {
   return path;
 }
 
-std::string FormTest::LocalBatch(const std::vector<std::string>& names,
-                                 const std::string& keywords) {
-  std::string text = "DataDirectory " + root_ + "\n" + keywords;
-  for (const std::string& name : names) {
-    text += "LocalEggFile " + eggFile_ + "\n" + name + " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
-  }
-  return WriteBatch(text);
-}
-
 }  // namespace corvane::testing

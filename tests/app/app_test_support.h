@@ -72,16 +72,6 @@ class RecordingView : public FormView {
   std::optional<std::pair<int, bool>> batchFinished;
 };
 
-// The texts shown, with the event series that follows a batch's closing
-// count cut off (the count stays).
-inline std::vector<std::string> WithoutSeries(std::vector<std::string> texts) {
-  for (std::string& text : texts) {
-    if (text.find("items processed in batch mode") == std::string::npos) continue;
-    text = text.substr(0, text.find("\n\n"));
-  }
-  return texts;
-}
-
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -91,8 +81,6 @@ class FormTest : public ::testing::Test {
   // nothing and a local request for the fixture's hour of data.
   AnalysisDialog& MakeForm(const std::string& dataName = "Quake");
   std::string WriteBatch(const std::string& text);
-  // WriteBatch of items of the names over the fixture's hour of data.
-  std::string LocalBatch(const std::vector<std::string>& names, const std::string& keywords = "");
   bool WaitUntilIdle() {
     return RunEventsUntil([this] { return !form_->Busy(); });
   }

@@ -171,6 +171,8 @@ TEST_F(BatchFileTest, EveryLimitIsReadAtItsValueAndRefusedOnePast) {
       {"a keyword's number of 256 or 257 characters", "Resolution " + two, "Resolution 0" + two,
        "A number in a batch file is at most 256 characters long.",
        [](const BatchItem& i) { return std::to_string(i.resolution); }, "2"},
+      {"a resolution of 14000000 or 14000001", "Resolution 14000000", "Resolution 14000001",
+       "resolution", [](const BatchItem& i) { return std::to_string(i.resolution); }, "14000000"},
       {"a coefficient of 256 or 257 characters", "ExpFilterCoeff 0." + std::string(253, '0') + "1",
        "ExpFilterCoeff 0.0" + std::string(253, '0') + "1",
        "A number in a batch file is at most 256 characters long.",

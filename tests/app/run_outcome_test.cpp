@@ -1,12 +1,9 @@
-// Runs and batches through the form, and what the form says when they end:
-// "Finished processing" only after a run that wrote its results, a
-// failure's own message alone, a stop as a stop; a batch counts its items
-// by outcome and keeps their reports in item order. Loading a batch file and
-// the settings a batch stores. Runs from the window add their records to the
-// results table too, under item 0 and no batch file; a table with other
-// columns is never written to, and the form says so after the run. Stops
-// land in a download that the stand-in server holds.
+// Runs and batches through the form: what the form says when they end, the
+// results table they add to and the settings a batch stores. Stops land in
+// a download that the stand-in server holds.
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "app/analysis_dialog.h"
 #include "app/closing_words.h"
@@ -19,6 +16,9 @@
 
 namespace corvane::testing {
 namespace {
+
+// A batch record's times: the fixture's hour of data.
+const std::string kRange = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
 
 class RunOutcomeTest : public FormTest {
  protected:
@@ -53,52 +53,33 @@ class RunOutcomeTest : public FormTest {
   dataserver::DataServer server_{dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1}};
 };
 
-TEST_F(RunOutcomeTest, AnInteractiveRunClosesWithItsOutcome) {
-  // Completed: where the results are.
-  ASSERT_TRUE(MakeForm("Done").AnalyzeData());
-  ASSERT_TRUE(WaitUntilIdle());
-  EXPECT_EQ(view_.Texts(),
-            std::vector<std::string>{"Finished processing. The results are in " + root_ + "Done/"});
-  EXPECT_EQ(view_.messages.back().caption, "");
-  EXPECT_TRUE(FileExists(root_ + "Done/Done.dat"));
-
-  // Failed (its data file is missing): its own message stands alone.
-  view_.messages.clear();
-  MakeForm("Missing").fields.localEggFile = dir_.File("data/missing.csv");
-  ASSERT_TRUE(form_->AnalyzeData());
-  ASSERT_TRUE(WaitUntilIdle());
-  ASSERT_EQ(view_.Texts().size(), 1u) << ::testing::PrintToString(view_.Texts());
-  EXPECT_EQ(view_.Texts()[0].rfind("Missing: ", 0), 0u) << view_.Texts()[0];
-  EXPECT_FALSE(FileExists(root_ + "Missing/Missing.inf"));
-
-  // Stopped during its download: only that it was stopped.
-  view_.messages.clear();
-  AnalysisDialog& form = MakeForm("Far");
-  UseServer(form);
-  ASSERT_TRUE(form.AnalyzeData());
-  ASSERT_TRUE(StopInDownload(form, "Far"));
-  ASSERT_TRUE(WaitUntilIdle());
-  EXPECT_EQ(view_.Texts(), std::vector<std::string>{"Far: Stopped by user"});
-  EXPECT_FALSE(FileExists(root_ + "summary.tst"));
-}
-
 // The items run one after another whatever became of the one before; only
 // refusals of the output root are shown (the summary table lives there, so
 // they name the item and why the table did not take them), nothing else
-// waits for a click. A stop ends the batch.
+// waits for a click. A stop ends the batch. A batch stores no request
+// values but the reduced DFT size, and its resolution lasts until it ends.
 TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder) {
+  store_->WriteText("DataDir", "/kept");
+  store_->WriteInt("SmoothWindowSize", 777);
   AnalysisDialog& form = MakeForm();
   SetLogProgress(true);
-  const std::string range = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
   const std::string local = "LocalEggFile " + eggFile_ + "\n";
   const std::string missing = dir_.File("missing");
-  const std::string text = local + "NoRoot" + range + "DataDirectory " + root_ +
-                           "\nCompareIntervals 1 0 1800 1800\n" + local + "One" + range +
-                           "LocalEggFile " + dir_.File("data/missing.csv") + "\nMissing" + range +
-                           local + "Bad'Name" + range + local + "Three" + range + "DataDirectory " +
-                           missing + "\n" + local + "MissingRoot" + range + "DataDirectory " +
-                           root_ + "\nFar" + range + "Later" + range;
-  ASSERT_EQ(form.OpenBatchFileAt(WriteBatch(text)), 8);
+  const std::string text = "Resolution 2\n" + local + "NoRoot" + kRange + "DataDirectory " + root_ +
+                           "\nCompareIntervals 1 0 1800 1800\nDFTOutput 1 3000\n" +
+                           "SmoothingWindowSize 600\n" + local + "One" + kRange + "LocalEggFile " +
+                           dir_.File("data/missing.csv") + "\nMissing" + kRange + local +
+                           "Bad'Name" + kRange + local + "Three" + kRange + "DataDirectory " +
+                           missing + "\n" + local + "MissingRoot" + kRange + "DataDirectory " +
+                           root_ + "\nFar" + kRange + "Later" + kRange;
+  const std::string path = WriteBatch(text);
+  view_.chooserAnswers.push_back(path);
+  form.OpenBatchFile();  // its chooser: the window's test
+  EXPECT_EQ(std::tie(form.fields.batchFile, form.fields.status, form.fields.dataName),
+            std::tie(path, "8 items loaded", "NoRoot"));
+  EXPECT_EQ(form.BatchItemCount(), 8);
+  EXPECT_EQ(form.resolution(), 2);
+  EXPECT_FALSE(form.BatchMode());
   UseServer(form);
   form.RunBatchFile();
   EXPECT_TRUE(form.BatchMode());
@@ -106,14 +87,19 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   ASSERT_TRUE(WaitUntilBatchEnds());
 
   EXPECT_EQ(view_.batchFinished, std::make_pair(7, true));
-  EXPECT_EQ(WithoutSeries(view_.Texts()),
-            (std::vector<std::string>{
-                "Root directory for output is not specified: enter the folder below "
-                "which each run writes its results.",
-                "MissingRoot: Please specify an existing directory for the output: " + missing +
-                    " (not added to " + missing + "/summary.tst: No such file or directory)",
-                "7 items processed in batch mode: 2 completed, 1 failed, 3 refused, 1 stopped; "
-                "1 not started"}));
+  const std::vector<std::string> texts = view_.Texts();
+  ASSERT_EQ(texts.size(), 3u) << ::testing::PrintToString(texts);
+  EXPECT_EQ(texts[0],
+            "Root directory for output is not specified: enter the folder below which each run "
+            "writes its results.");
+  EXPECT_EQ(texts[1],
+            "MissingRoot: Please specify an existing directory for the output: " + missing +
+                " (not added to " + missing + "/summary.tst: No such file or directory)");
+  EXPECT_EQ(texts[2].rfind("7 items processed in batch mode: 2 completed, 1 failed, 3 refused, 1 "
+                           "stopped; 1 not started\n\n",
+                           0),
+            0u)
+      << texts[2];
   EXPECT_EQ(view_.messages[1].caption, kSummaryNotWritten);
   EXPECT_EQ(view_.messages.back().caption, "");
   const std::vector<RunReport>& reports = form.BatchReports();
@@ -150,36 +136,40 @@ TEST_F(RunOutcomeTest, ABatchCountsItsItemsByOutcomeAndKeepsTheirReportsInOrder)
   EXPECT_NE(log.find("\nOne\n"), std::string::npos);
   EXPECT_NE(log.find("\nThree\n"), std::string::npos);
   EXPECT_EQ(form.resolution(), 1);
+  EXPECT_EQ(store_->ReadInt("DFTSize", 0), 2048);
+  EXPECT_EQ(store_->ReadText("DataDir", ""), "/kept");
+  EXPECT_EQ(store_->ReadInt("SmoothWindowSize", 0), 777);
+  EXPECT_EQ(store_->ReadInt("Int1Start", -1), -1);
 
   // The items stay loaded and can be run again, counted afresh (the server
-  // holds only its first download).
+  // holds only its first download). A results table with other columns is
+  // told once, in the closing words, and the event series still written.
+  const std::string foreign = "name,value\r\nmine,1\r\n";
+  WriteFile(root_ + "results.csv", foreign);
   form.RunBatchFile();
   ASSERT_TRUE(WaitUntilBatchEnds());
   EXPECT_EQ(view_.batchFinished, std::make_pair(8, false));
-  EXPECT_EQ(WithoutSeries(view_.Texts()).back(),
-            "8 items processed in batch mode: 4 completed, 1 failed, 3 refused, 0 stopped");
+  const std::string closing = view_.Texts().back();
+  const std::string counts =
+      "8 items processed in batch mode: 4 completed, 1 failed, 3 refused, 0 stopped\n\n";
+  EXPECT_EQ(closing.rfind(counts + root_ + ":\nEvent series of 4 completed items:\n", 0), 0u)
+      << closing;
+  EXPECT_NE(closing.find("other columns"), std::string::npos) << closing;
+  EXPECT_EQ(closing.find("other columns"), closing.rfind("other columns")) << closing;
+  EXPECT_EQ(ReadFile(root_ + "results.csv"), foreign);
+  EXPECT_EQ(Lines(ReadFile(root_ + "series.csv")).size(), 3u);
   EXPECT_EQ(form.BatchReports().size(), 8u);
   EXPECT_TRUE(FileExists(root_ + "Later/Later.dat"));
 }
 
 using BatchRunTest = FormTest;
 
+// One item is told in the singular; a file of keywords only loads no
+// items, and running it says so.
 TEST_F(BatchRunTest, OpeningABatchFileShowsItsFirstItem) {
   AnalysisDialog& form = MakeForm("Before");
-  const std::string path = LocalBatch({"First", "Second"}, "Resolution 2\n");
-  view_.chooserAnswers.push_back(path);
-  form.OpenBatchFile();  // its chooser: the window's test
-  EXPECT_EQ(form.fields.batchFile, path);
-  EXPECT_EQ(form.BatchItemCount(), 2);
-  EXPECT_EQ(form.fields.status, "2 items loaded");
-  EXPECT_EQ(form.fields.dataName, "First");
-  EXPECT_EQ(form.resolution(), 2);
-  EXPECT_FALSE(form.BatchMode());
-
-  EXPECT_EQ(form.OpenBatchFileAt(LocalBatch({"Only"})), 1);
-  EXPECT_EQ(form.fields.status, "1 item loaded");
-
-  // A file of keywords only loads no items.
+  EXPECT_EQ(form.OpenBatchFileAt(WriteBatch("Only" + kRange)), 1);
+  EXPECT_EQ(std::tie(form.fields.status, form.fields.dataName), std::tie("1 item loaded", "Only"));
   EXPECT_EQ(form.OpenBatchFileAt(WriteBatch("Resolution 3\n")), 0);
   EXPECT_EQ(form.fields.status, "0 items loaded");
   form.RunBatchFile();
@@ -188,21 +178,6 @@ TEST_F(BatchRunTest, OpeningABatchFileShowsItsFirstItem) {
   EXPECT_EQ(view_.messages[0].caption, std::nullopt);
   EXPECT_EQ(view_.messages[0].kind, MessageKind::kWarning);
   EXPECT_FALSE(form.BatchMode());
-}
-
-TEST_F(BatchRunTest, ABatchStoresOnlyTheReducedDftSize) {
-  store_->WriteText("DataDir", "/kept");
-  store_->WriteInt("SmoothWindowSize", 777);
-  AnalysisDialog& form = MakeForm();
-  ASSERT_EQ(form.OpenBatchFileAt(LocalBatch(
-                {"Dft"}, "DFTOutput 1 50000\nSmoothingWindowSize 600\nCompareIntervals 1 60\n")),
-            1);
-  form.RunBatchFile();
-  ASSERT_TRUE(WaitUntilBatchEnds());
-  EXPECT_EQ(store_->ReadInt("DFTSize", 0), 32768);
-  EXPECT_EQ(store_->ReadText("DataDir", ""), "/kept");
-  EXPECT_EQ(store_->ReadInt("SmoothWindowSize", 0), 777);
-  EXPECT_EQ(store_->ReadInt("Int1Start", -1), -1);
 }
 
 // A run that ended without results and said nothing is not left silent.
@@ -220,11 +195,25 @@ TEST(ClosingWordsTest, AFailureWithoutAMessageIsStillTold) {
   }
 }
 
-using ResultsRecorderTest = FormTest;
+using ResultsRecorderTest = RunOutcomeTest;
 
+// A failed run closes with its own message alone, a stopped one with only
+// that it was stopped. Each run adds its record to the results table, under
+// the run's time, no batch file and item 0, with why it ended without
+// results.
 TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
   ASSERT_TRUE(MakeForm("First").AnalyzeData());
   ASSERT_TRUE(WaitUntilIdle());
+
+  view_.messages.clear();
+  MakeForm("Missing").fields.localEggFile = dir_.File("data/missing.csv");
+  ASSERT_TRUE(form_->AnalyzeData());
+  ASSERT_TRUE(WaitUntilIdle());
+  ASSERT_EQ(view_.Texts().size(), 1u) << ::testing::PrintToString(view_.Texts());
+  const std::string failure = view_.Texts()[0];
+  EXPECT_EQ(failure.rfind("Missing: ", 0), 0u) << failure;
+  EXPECT_FALSE(FileExists(root_ + "Missing/Missing.inf"));
+
   AnalysisDialog& form = MakeForm("Second");
   form.fields.compareIntervals = true;
   form.fields.interval1Start = 0;
@@ -233,19 +222,31 @@ TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
   ASSERT_TRUE(form.AnalyzeData());
   ASSERT_TRUE(WaitUntilIdle());
 
+  view_.messages.clear();
+  UseServer(MakeForm("Far"));
+  ASSERT_TRUE(form_->AnalyzeData());
+  ASSERT_TRUE(StopInDownload(*form_, "Far"));
+  ASSERT_TRUE(WaitUntilIdle());
+  EXPECT_EQ(view_.Texts(), std::vector<std::string>{"Far: Stopped by user"});
+  EXPECT_FALSE(FileExists(root_ + "summary.tst"));
+
   const std::vector<std::string> lines = Lines(ReadFile(root_ + "results.csv"));
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 5u);
   EXPECT_EQ(lines[0], ResultsHeader() + "\r");
-  for (const char* name : {"First", "Second"}) {
-    const std::string& line = lines[name[0] == 'F' ? 1 : 2];
-    // batch_start is the run's time, then no batch file and item 0.
-    EXPECT_EQ(line.find(std::string(",,0,") + name + ",2011-05-03 00:00:00,"), 19u) << line;
-    EXPECT_NE(line.find(",local," + eggFile_ + ",completed,,60,3600,"), std::string::npos) << line;
+  const char* const names[] = {"First", "Missing", "Second", "Far"};
+  const char* const ends[] = {",completed,,60,3600,", ",failed,", ",completed,,60,3600,",
+                              ",stopped,Stopped by user,"};
+  for (int i = 0; i < 4; ++i) {
+    const std::string& line = lines[i + 1];
+    EXPECT_EQ(line.find(std::string(",,0,") + names[i] + ",2011-05-03 00:00:00,"), 19u) << line;
+    EXPECT_NE(line.find(ends[i]), std::string::npos) << line;
   }
+  EXPECT_NE(lines[1].find(",local," + eggFile_ + ","), std::string::npos) << lines[1];
+  EXPECT_NE(lines[2].find(failure.substr(9)), std::string::npos) << lines[2];
   // The second run's comparison was refused; its run completed.
-  EXPECT_NE(lines[2].find(",1,0,3000,1800,The second interval extends past the end of data,"),
+  EXPECT_NE(lines[3].find(",1,0,3000,1800,The second interval extends past the end of data,"),
             std::string::npos)
-      << lines[2];
+      << lines[3];
 
   // A table with other columns is left alone and named.
   view_.messages.clear();
@@ -259,19 +260,6 @@ TEST_F(ResultsRecorderTest, InteractiveRunsAppendTheirRecords) {
   EXPECT_EQ(texts[0].rfind("Finished processing", 0), 0u) << texts[0];
   EXPECT_EQ(texts[1].rfind(root_ + "results.csv holds a table with other columns", 0), 0u)
       << texts[1];
-
-  // A batch tells it with its closing words, once, and still writes its
-  // series.
-  ASSERT_EQ(MakeForm().OpenBatchFileAt(LocalBatch({"A", "B"})), 2);
-  view_.messages.clear();
-  form_->RunBatchFile();
-  ASSERT_TRUE(WaitUntilBatchEnds());
-  ASSERT_EQ(view_.Texts().size(), 1u);
-  const std::string closing = view_.Texts()[0];
-  EXPECT_NE(closing.find("\n\nEvent series of 2 completed items:\n"), std::string::npos) << closing;
-  EXPECT_EQ(closing.find("other columns"), closing.rfind("other columns")) << closing;
-  EXPECT_NE(closing.find("other columns"), std::string::npos) << closing;
-  EXPECT_EQ(Lines(ReadFile(root_ + "series.csv")).size(), 2u);
 }
 
 }  // namespace

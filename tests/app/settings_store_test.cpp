@@ -26,12 +26,12 @@ class SettingsStoreTest : public ::testing::Test {
   void TearDown() override { SetLogProgress(false); }
 };
 
-TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
-  SettingsStore store;
+// An empty store gives the defaults; every value written reads back.
+TEST_F(SettingsStoreTest, WrittenValuesReadBackInAFreshStore) {
   AnalysisFields fields;
   FormConfig config = DefaultFormConfig();
   SetLogProgress(true);  // the stored value is missing: the switch keeps its value
-  ReadAllSettings(store, fields, config);
+  ReadAllSettings(SettingsStore(), fields, config);
 
   EXPECT_EQ(config.audio, AudioSettings{});
   EXPECT_EQ(config.timeZoneUrl, "https://www.timeanddate.com/worldclock/converter.html");
@@ -53,11 +53,7 @@ TEST_F(SettingsStoreTest, EmptyStoreGivesTheDefaults) {
   // Not persisted: the start-up values.
   EXPECT_EQ(fields.dataName, "EggOutput");
   EXPECT_TRUE(fields.remoteAccess);
-}
 
-TEST_F(SettingsStoreTest, WrittenValuesReadBackInAFreshStore) {
-  AnalysisFields fields;
-  FormConfig config = DefaultFormConfig();
   fields.outputRoot = "/data/out";
   fields.eggGroupFile = "/data/europe.esg";
   fields.interval1Start = 60;

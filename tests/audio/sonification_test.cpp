@@ -46,14 +46,6 @@ AudioSettings TenValueBlocks() {
   return settings;
 }
 
-// A wavy series: several rises and falls, so that notes, long and short, and
-// rests all occur.
-std::vector<double> Wave(std::size_t count) {
-  std::vector<double> values(count);
-  for (std::size_t i = 0; i < count; ++i) values[i] = 50.0 + 3.0 * std::sin(0.0021 * i) + 0.001 * i;
-  return values;
-}
-
 std::string Shell(const std::string& command) {
   int status = 0;
   const std::string output = testing::CommandOutput(command + " 2>&1", &status);
@@ -103,8 +95,9 @@ TEST(NotePlanTest, BlocksSoundedConstantSeriesAndValuesThatAreNotFinite) {
 TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFileAndAFullDisk) {
   testing::TempDir dir;
   // Too short for a block followed by a value: no notes.
-  EXPECT_EQ(SonifySeries(dir.File("empty.wav"), Wave(500), AudioSettings{}).status,
-            SonifyStatus::kWritten);
+  EXPECT_EQ(
+      SonifySeries(dir.File("empty.wav"), std::vector<double>(500, 1.0), AudioSettings{}).status,
+      SonifyStatus::kWritten);
   EXPECT_EQ(ReadFile(dir.File("empty.wav")), Header8000(0));
   EXPECT_EQ(Shell("soxi -s '" + dir.File("empty.wav") + "'"), "0");
 
@@ -115,35 +108,8 @@ TEST(SonifySeriesTest, HeadersOfAnEmptyAndAOneNoteFileAndAFullDisk) {
   ASSERT_EQ(bytes.size(), 1646u);
   EXPECT_EQ(bytes.substr(0, 46), Header8000(1600));  // RIFF length 1638
   // A full disk: the samples never arrive, and that is no success.
-  EXPECT_EQ(SonifySeries("/dev/full", Wave(6000), {}).status, SonifyStatus::kWriteFailed);
-}
-
-TEST(SonifySeriesTest, RealReadersAgreeOnFormatLengthAndSamples) {
-  testing::TempDir dir;
-  AudioSettings settings;
-  settings.sampleRate = 11025;
-  const std::string path = dir.File("wavy.wav");
-  testing::WriteFile(path, std::string(3000000, 'x'));  // replaced whole
-  const auto result = SonifySeries(path, Wave(6000), settings);
-  ASSERT_EQ(result.status, SonifyStatus::kWritten);
-  ASSERT_GT(result.samples, 11025);
-  const std::string samples = std::to_string(result.samples);
-  EXPECT_EQ(Shell("for o in c r b e s; do soxi -$o '" + path + "'; done | tr '\\n' ' '"),
-            "1 11025 16 Signed Integer PCM " + samples);
-  EXPECT_NEAR(std::atof(Shell("soxi -D '" + path + "'").c_str()), result.samples / 11025.0, 1e-5);
-
-  // Python's wave module walks the chunks itself; its frames must be ours.
-  long long sum = 0, absolute = 0;
-  for (const std::int16_t s : testing::ReadWaveSamples(path)) sum += s, absolute += std::abs(s);
-  testing::WriteFile(dir.File("read.py"),
-                     "import wave, struct, sys\n"
-                     "w = wave.open(sys.argv[1], 'rb')\n"
-                     "n = w.getnframes()\n"
-                     "data = struct.unpack('<%dh' % n, w.readframes(n))\n"
-                     "print(w.getnchannels(), w.getsampwidth(), w.getframerate(), n, sum(data),"
-                     " sum(abs(v) for v in data))\n");
-  EXPECT_EQ(Shell("python3 '" + dir.File("read.py") + "' '" + path + "'"),
-            "1 2 11025 " + samples + " " + std::to_string(sum) + " " + std::to_string(absolute));
+  EXPECT_EQ(SonifySeries("/dev/full", std::vector<double>(6000, 1.0), {}).status,
+            SonifyStatus::kWriteFailed);
 }
 
 struct Track {
@@ -171,20 +137,20 @@ CompositeSeries SeriesOfTracks() {
   return series;
 }
 
-// What a track sounds like at 8000 Hz: a full ramp is a 1094 msec note
-// (150 + 850 * 10/9), a flat block a 150 msec one; a rest (2000 samples)
-// before every fall that follows a rise; pitch by the block's mean within the
-// range of all fifty values.
+// What a track sounds like at 11025 Hz: a full ramp is a 1094 msec note
+// (150 + 850 * 10/9), a flat block a 150 msec one; a rest of 250 msec before
+// every fall that follows a rise; pitch by the block's mean within the range
+// of all fifty values.
 std::vector<testing::Sound> ExpectedSounds(const Track& track) {
   const std::vector<double> values = Blocks(track.shapes, track.bases);
   const auto [low, high] = std::minmax_element(values.begin(), values.end());
   std::vector<testing::Sound> sounds;
   for (std::size_t k = 0; k + 1 < track.shapes.size(); ++k) {
     const char shape = track.shapes[k];
-    if (k > 0 && track.shapes[k - 1] == 'u' && shape == 'd') sounds.push_back({true, 2000, 0.0});
+    if (k > 0 && track.shapes[k - 1] == 'u' && shape == 'd') sounds.push_back({true, 2756, 0.0});
     const double mean = track.bases[k] + (shape == 'f' ? 0.0 : 4.5);
     sounds.push_back(
-        {false, shape == 'f' ? 1200u : 8752u, 200.0 + (mean - *low) / (*high - *low) * 1800.0});
+        {false, shape == 'f' ? 1653u : 12061u, 200.0 + (mean - *low) / (*high - *low) * 1800.0});
   }
   return sounds;
 }
@@ -199,6 +165,7 @@ struct AudioRun {
     context.settings.rootDirectory = context.settings.outputDirectory = dir.path();
     context.settings.audio = true;
     context.settings.audioSettings = TenValueBlocks();
+    context.settings.audioSettings.sampleRate = 11025;
   }
   std::string File(const char* suffix) const { return dir.File(std::string("Quake") + suffix); }
 };
@@ -208,6 +175,7 @@ TEST(CreateAudioFilesTest, FiveFilesSoundTheirSeriesTheSameWithOrWithoutADevice)
   SetLogPath(logs.File("egg.log"));
   SetLogProgress(true);
   AudioRun withSound, withoutSound;
+  testing::WriteFile(withSound.File("_lpvar.wav"), std::string(3000000, 'x'));  // replaced whole
   CreateAudioFiles(withSound.context, SeriesOfTracks(), 1);
   EXPECT_FALSE(FileExists(logs.File("egg.log")));
   CreateAudioFiles(withoutSound.context, SeriesOfTracks(), 0);
@@ -219,9 +187,29 @@ TEST(CreateAudioFilesTest, FiveFilesSoundTheirSeriesTheSameWithOrWithoutADevice)
     SCOPED_TRACE(kSuffixes[i]);
     ASSERT_TRUE(FileExists(withSound.File(kSuffixes[i])));
     testing::ExpectSoundLayout(testing::ReadWaveSamples(withSound.File(kSuffixes[i])),
-                               ExpectedSounds(kTracks[i]), 8000);
+                               ExpectedSounds(kTracks[i]), 11025);
     EXPECT_EQ(ReadFile(withoutSound.File(kSuffixes[i])), ReadFile(withSound.File(kSuffixes[i])));
   }
+
+  // Real readers agree on the format, the length and the samples; Python's
+  // wave module walks the chunks itself.
+  const std::string path = withSound.File("_lpvar.wav");
+  const std::vector<std::int16_t> samples = testing::ReadWaveSamples(path);
+  const std::string count = std::to_string(samples.size());
+  EXPECT_EQ(Shell("for o in c r b e s; do soxi -$o '" + path + "'; done | tr '\\n' ' '"),
+            "1 11025 16 Signed Integer PCM " + count);
+  EXPECT_NEAR(std::atof(Shell("soxi -D '" + path + "'").c_str()), samples.size() / 11025.0, 1e-5);
+  long long sum = 0, absolute = 0;
+  for (const std::int16_t s : samples) sum += s, absolute += std::abs(s);
+  testing::WriteFile(withSound.dir.File("read.py"),
+                     "import wave, struct, sys\n"
+                     "w = wave.open(sys.argv[1], 'rb')\n"
+                     "n = w.getnframes()\n"
+                     "data = struct.unpack('<%dh' % n, w.readframes(n))\n"
+                     "print(w.getnchannels(), w.getsampwidth(), w.getframerate(), n, sum(data),"
+                     " sum(abs(v) for v in data))\n");
+  EXPECT_EQ(Shell("python3 '" + withSound.dir.File("read.py") + "' '" + path + "'"),
+            "1 2 11025 " + count + " " + std::to_string(sum) + " " + std::to_string(absolute));
 }
 
 TEST(CreateAudioFilesTest, RefusedSettingsOrTooManyNotesWriteNothing) {

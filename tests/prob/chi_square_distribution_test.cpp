@@ -68,7 +68,6 @@ TEST(ChiSquareDistributionTest, ExtremeButValidArguments) {
   const Precise upper = boost::math::cdf(boost::math::complement(Reference(10), Precise(400)));
   EXPECT_LE(RelativeError(Chi::q_from_k_x(10, 400), static_cast<double>(upper)), 1e-13);
   EXPECT_EQ(Chi::p_from_k_x(3.0, kInf), 1.0);
-  EXPECT_EQ(Chi::p_from_k_x(7.0, 0.0), 0.0);
   const double zero_p = Chi::x_from_p_k(0.0, 4.0);
   EXPECT_TRUE(zero_p >= 0.0 && zero_p < 1e-40) << zero_p;
   // The median of k degrees of freedom is k (1 - 2/(9k))^3 + O(1/k): k itself
@@ -103,9 +102,6 @@ TEST(ChiSquareDistributionTest, BadArgumentsThrowOutOfRangeWithTheOperationsName
   // Quantiles of 1e101 degrees of freedom lie above the search's 1e100.
   expect(Chi::x_from_p_k, "x_from_p_k", 0.5, 1e101);
   expect(Chi::x_from_p_k, "x_from_p_k", 0.95, 1e101);
-  // x at a = k/2 beyond 6.65e28: the ratio is indeterminate.
-  expect(Chi::p_from_k_x, "p_from_k_x", 2e30, 2e30);
-  expect(Chi::q_from_k_x, "q_from_k_x", 2e30, 2e30);
 }
 
 TEST(ChiSquareCumulativeTest, StatusCodes) {
@@ -119,6 +115,8 @@ TEST(ChiSquareCumulativeTest, StatusCodes) {
   const Case cases[] = {
       {kP, 0, 0, -1.0, 3.0, kChiSquareBadX},
       {kP, 0, 0, 1.0, 0.0, kChiSquareBadDf},
+      {kP, 0, 0, 1.0, kInf, kChiSquareBadDf},
+      // x at a = k/2 beyond 6.65e28: the ratio is indeterminate.
       {kP, 0, 0, 2e30, 2e30, kChiSquareIndeterminate},
       // kValue checks in order: P, then Q, then DF, then P + Q.
       {kX, 1.5, 0.0, 0, 0.0, kChiSquareBadP},

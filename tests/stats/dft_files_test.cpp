@@ -11,8 +11,8 @@
 
 #include "core/c_format.h"
 #include "stats/complex_fft.h"
-#include "support/spectrum_oracle.h"
 #include "support/run_folders.h"
+#include "support/spectrum_oracle.h"
 #include "support/text_lines.h"
 
 namespace corvane {
@@ -89,56 +89,23 @@ struct DftFixture : ::testing::Test, testing::RunFolders {
   }
 };
 
-TEST_F(DftFixture, WritesHeadingBinsAndTableLinePerBlock) {
-  const Values data = Wave(200, 0.01);
-  WriteDftSpectrum(context, {"lpvar", 30.0, 64, data, 10, 32, std::nullopt});
-  EXPECT_TRUE(link.messages().empty());
-  const std::vector<std::string> lines = Lines(ReadFile(SpectrumPath("lpvar")));
-  ASSERT_GE(lines.size(), 9u);
-  EXPECT_EQ(
-      std::vector<std::string>(lines.begin(), lines.begin() + 6),
-      (std::vector<std::string>{"", "Quake", "DFT(64)Step(32)lpvar", "Exponential-Coeff=0.001000",
-                                "", "cyclePerSec\tcyclePerHr\thrPerCycle\tpower"}));
-  // Bin lines: cycles per sample, per hour, hours per cycle (0 for bin 0).
-  EXPECT_EQ(lines[6], CFormat("0.000000\t0.000000\t0.000000\t%f",
-                              testing::ExpectedBlockPowers(Values(data.begin() + 10, data.end()), 0,
-                                                           64, 30)[0]));
-  EXPECT_EQ(lines[8].substr(0, lines[8].rfind('\t')),
-            CFormat("%f\t%f\t%f", 2.0 / 64, 7200.0 / 64, 64 / 7200.0));
-  // 190 samples from the offset, step 32: blocks at 0, 32, ..., 160.
-  const auto blocks = SpectrumBlocks("lpvar");
-  ASSERT_EQ(blocks.size(), 6u);
-  const std::vector<std::string> table = Lines(ReadFile(TablePath("lpvar")));
-  ASSERT_EQ(table.size(), 6u);
-  for (std::size_t b = 0; b < blocks.size(); ++b) {
-    ASSERT_EQ(blocks[b].size(), 30u) << "M/2 = 32 bins, at most 30 written";
-    ExpectBlock(blocks[b], data, 10, 32 * b, 64, 30.0);
-    // One table line per block: the data name, then the same powers.
-    std::string expected = "Quake\t";
-    for (double power : blocks[b]) expected += CFormat("%f\t", power);
-    EXPECT_EQ(table[b], expected);
-  }
-}
-
+// Shorter than M: one block, filled with zeros; exactly M with step M/2: two
+// blocks, the second half data, half zeros; M = 4 has two bins, the smallest
+// M = 2 one.
 TEST_F(DftFixture, BlocksOfShortSegments) {
-  const Values data = Wave(64, 0.02);
-  // Shorter than M: one block, filled with zeros.
-  WriteDftSpectrum(context, {"short", 20.0, 128, data, 0, 64, std::nullopt});
-  const auto shortBlocks = SpectrumBlocks("short");
-  ASSERT_EQ(shortBlocks.size(), 1u);
-  ExpectBlock(shortBlocks[0], data, 0, 0, 128, 20.0);
-  // Exactly M with step M/2: two blocks, the second half data, half zeros.
-  WriteDftSpectrum(context, {"exact", 20.0, 64, data, 0, 32, std::nullopt});
-  const auto exact = SpectrumBlocks("exact");
-  ASSERT_EQ(exact.size(), 2u);
-  ExpectBlock(exact[1], data, 0, 32, 64, 20.0);
-  // M = 4 has two bins, and the smallest M = 2 one.
-  for (const int m : {4, 2}) {
-    const Values first(data.begin(), data.begin() + m);
-    WriteDftSpectrum(context, {"m" + std::to_string(m), 20.0, m, first, 0, m, std::nullopt});
-    const auto blocks = SpectrumBlocks("m" + std::to_string(m));
-    ASSERT_EQ(blocks.size(), 1u);
-    ExpectBlock(blocks[0], first, 0, 0, m, 20.0);
+  const struct {
+    const char* name;
+    int m, step;
+    std::size_t samples, blocks;
+  } cases[] = {
+      {"short", 128, 64, 64, 1}, {"exact", 64, 32, 64, 2}, {"m4", 4, 4, 4, 1}, {"m2", 2, 2, 2, 1}};
+  for (const auto& c : cases) {
+    const Values data = Wave(c.samples, 0.02);
+    WriteDftSpectrum(context, {c.name, 20.0, c.m, data, 0, c.step, std::nullopt});
+    const auto blocks = SpectrumBlocks(c.name);
+    ASSERT_EQ(blocks.size(), c.blocks) << c.name;
+    for (std::size_t b = 0; b < c.blocks; ++b)
+      ExpectBlock(blocks[b], data, 0, b * c.step, c.m, 20.0);
   }
 }
 
@@ -188,12 +155,23 @@ TEST_F(DftFixture, SixVariablesOfARunFromTheEventWithTheirGains) {
   settings.dftSize = 1;
   RunDftSpectra(context, table, series);  // no event: from the start, but a bad size
   EXPECT_EQ(settings.eventTime, settings.startTime);
-  EXPECT_EQ(link.messageTexts(), std::vector<std::string>{"The DFT size must be at least 2"});
   EXPECT_FALSE(FileExists(TablePath("eggvar")));
 
   settings.dftSize = 128;
   settings.eventTime = settings.startTime + 100;
   RunDftSpectra(context, table, series);
+  EXPECT_EQ(link.messageTexts(), std::vector<std::string>{"The DFT size must be at least 2"});
+  // The heading, then per block its bin lines: cycles per sample, per hour,
+  // hours per cycle (0 for bin 0), and the power.
+  const std::vector<std::string> lines = Lines(ReadFile(SpectrumPath("lpvar")));
+  ASSERT_GE(lines.size(), 9u);
+  EXPECT_EQ(
+      std::vector<std::string>(lines.begin(), lines.begin() + 6),
+      (std::vector<std::string>{"", "Quake", "DFT(128)Step(64)lpvar", "Exponential-Coeff=0.001000",
+                                "", "cyclePerSec\tcyclePerHr\thrPerCycle\tpower"}));
+  EXPECT_EQ(lines[6], CFormat("0.000000\t0.000000\t0.000000\t%f", SpectrumBlocks("lpvar")[0][0]));
+  EXPECT_EQ(lines[8].substr(0, lines[8].rfind('\t')),
+            CFormat("%f\t%f\t%f", 2.0 / 128, 7200.0 / 128, 128 / 7200.0));
   // The undefined sample counts as the mean of the others from the event on.
   Values filled = wave;
   double sum = 0;
@@ -205,7 +183,15 @@ TEST_F(DftFixture, SixVariablesOfARunFromTheEventWithTheirGains) {
     SCOPED_TRACE(names[v]);
     const auto blocks = SpectrumBlocks(names[v]);
     ASSERT_EQ(blocks.size(), 8u);  // 500 samples from the event, step 64
-    ExpectBlock(blocks[0], v == 0 ? filled : wave, 100, 0, 128, gains[v]);
+    // One table line per block: the data name, then the same powers.
+    const std::vector<std::string> tableLines = Lines(ReadFile(TablePath(names[v])));
+    ASSERT_EQ(tableLines.size(), 8u);
+    for (std::size_t b = 0; b < 8; ++b) {
+      ExpectBlock(blocks[b], v == 0 ? filled : wave, 100, 64 * b, 128, gains[v]);
+      std::string expected = "Quake\t";
+      for (double power : blocks[b]) expected += CFormat("%f\t", power);
+      EXPECT_EQ(tableLines[b], expected) << b;
+    }
   }
   // No second of eggvar's segment defined (no valid egg from the event on):
   // its spectrum is zero, never NaN.

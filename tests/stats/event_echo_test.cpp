@@ -1,29 +1,37 @@
-#include "stats/event_echo.h"
-
+// The echo scans against their direct formulas, and the peaks of a smoothed
+// echo series.
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <string>
+#include <functional>
+#include <random>
+#include <span>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "core/progress_log.h"
-#include "stats/echo_fixture.h"
 #include "stats/echo_peaks.h"
 #include "stats/echo_scan.h"
 
 namespace corvane {
 namespace {
 
-using testing::Drift;
-using testing::EchoFixture;
-using testing::FileExists;
-using testing::ReadFile;
-using testing::Stretch;
 using Values = std::vector<double>;
 using Scan = std::size_t (*)(std::span<const double>, std::span<const double>, std::span<double>,
                              const std::function<bool()>&);
+
+// A slowly drifting, noisy series like a low-pass egg variable.
+Values Drift(std::size_t n, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::normal_distribution<double> noise(0.0, 0.05);
+  Values s(n);
+  double level = 50.0;
+  for (double& v : s) v = level += noise(rng) - 0.001 * (level - 50.0);
+  return s;
+}
+
+Values Stretch(const Values& s, std::size_t b, std::size_t l) {
+  return Values(s.begin() + b, s.begin() + b + l);
+}
 
 // Pearson correlation of g with s[k ...], two passes.
 double Pearson(const Values& g, const Values& s, std::size_t k) {
@@ -136,89 +144,6 @@ TEST(EchoScanTest, SeriesTooShortGiveNoValuesAndAStopEndsTheScanEarly) {
       CorrelationScan(Stretch(s, 10, 20), s, e, [&asked] { return ++asked > 2; });
   EXPECT_TRUE(written > 0 && written < s.size() - 21 && e[written] == -5.0) << written;
   EXPECT_EQ(EuclideanScan(Stretch(s, 10, 20), s, e, [] { return true; }), 0u);
-}
-
-TEST_F(EchoFixture, NoSearchWithoutMethodEventOrDurationOrWithTheEventOutsideTheData) {
-  SetLogPath(root.path() + "egg.log");
-  SetLogProgress(true);
-  UseSeries(3000, 500, 200, 2000);
-  context.settings.eventEchoVariable = 11;  // no such code: lpvar, as 5
-  series.eventEcho.assign(10, 4.0);
-  // Silently none: no duration, no event time, no method; then logged: an
-  // event before the data or at its end.
-  const struct {
-    std::int64_t index;
-    int duration, method;
-  } cases[] = {{500, 0, kEchoCorrelation},       {500, -3600, kEchoCorrelation},
-               {-kStart, 200, kEchoCorrelation}, {500, 200, kEchoNone},
-               {-10, 200, kEchoCorrelation},     {3000, 200, kEchoCorrelation}};
-  for (const auto& c : cases) {
-    SetEvent(c.index, c.duration);
-    context.settings.echoMethod = c.method;
-    RunEventEcho(context, table, series);
-    if (c.method == kEchoNone) {
-      EXPECT_TRUE(link.statuses().empty());
-    }
-  }
-  SetLogProgress(false);
-  SetLogPath("");
-  EXPECT_EQ(series.eventEcho, Values(3000, 0.0));
-  EXPECT_FALSE(FileExists(Output("Quake_evcorr.dat")));
-  EXPECT_EQ(ReadFile(root.path() + "egg.log"),
-            "Event echo detection using variable lpvar\n"
-            "Can't do it - event lies before the start of the data\n"
-            "Event echo detection using variable lpvar\n"
-            "Can't do it - event is longer than data array\n");
-}
-
-TEST_F(EchoFixture, EuclideanOtherVariablesAndUndefinedSamples) {
-  UseSeries(4000, 700, 300, 3000);
-  context.settings.echoMethod = kEchoEuclidean;
-  context.settings.smoothingMode = kRectangle;
-  context.settings.eventEchoVariable = 8;
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(series.eventEcho[699], 1.0);  // cvar's own stretch, a sample early
-  EXPECT_EQ(EchoLines()[1], "Variable-8(cumVar);EventDuration=0.0833Hr.");
-  EXPECT_EQ(EchoLines()[2], "Rectangular(900)");
-  // An undefined variance (no valid egg) counts as the series mean.
-  context.settings.echoMethod = kEchoCorrelation;
-  context.settings.eventEchoVariable = 4;
-  series.eggvar[100] = series.eggvar[900] = NAN;
-  RunEventEcho(context, table, series);
-  EXPECT_TRUE(std::none_of(series.eventEcho.begin(), series.eventEcho.end(),
-                           [](double v) { return std::isnan(v); }));
-  EXPECT_NEAR(series.eventEcho[700], 1.0, 1e-12);
-}
-
-TEST_F(EchoFixture, ShortSeriesAndLongEvents) {
-  // 1000 echo values cannot be smoothed over 1800: no peaks.
-  UseSeries(1200, 300, 199, 800);
-  context.settings.smoothingMode = kTriangle;
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(EchoLines(),
-            (std::vector<std::string>{"Quake", "Variable-5(lpvar);EventDuration=0.0553Hr.",
-                                      "Triangular(900)", "", "PeakSec\tPeakHr\tPeakMag"}));
-  EXPECT_EQ(series.eventEcho[999], series.eventEcho[1199]);
-  // No echo value remains: zeros, and no post-event spectrum.
-  std::filesystem::remove(Output("Quake_event_dft.dat"));
-  UseSeries(500, 1, 7200, 200);
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(series.eventEcho, Values(500, 0.0));
-  EXPECT_EQ(EventSpectra().find("Post-event"), std::string::npos);
-}
-
-TEST_F(EchoFixture, UnwritableEchoFileOrAStopWritesNoSpectra) {
-  UseSeries(3000, 500, 200, 2000);
-  context.settings.outputDirectory = root.path() + "missing/";
-  RunEventEcho(context, table, series);
-  EXPECT_EQ(link.messageTexts(),
-            std::vector<std::string>{"Failed to open event correlation file for output"});
-  EXPECT_NEAR(series.eventEcho[500], 1.0, 1e-12);
-  context.settings.outputDirectory = root.path() + "Quake/";
-  context.Abort();
-  RunEventEcho(context, table, series);
-  EXPECT_FALSE(FileExists(Output("Quake_evcorr.dat")));
-  EXPECT_FALSE(FileExists(root.path() + "event_dft.dat"));
 }
 
 }  // namespace
