@@ -33,6 +33,19 @@ QStringList QtList(const std::vector<std::string>& arguments) {
   return list;
 }
 
+// Waits for the process to end by itself; what it wrote and its status, or
+// a failure naming the program when it does not end normally.
+ProgramResult Finish(QProcess& process, const std::string& program) {
+  if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit) {
+    process.kill();
+    process.waitForFinished();
+    ADD_FAILURE() << program << " did not run to its end";
+    return {};
+  }
+  return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+          process.readAllStandardError().toStdString()};
+}
+
 }  // namespace
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -77,14 +90,7 @@ ProgramResult CliTest::Run(const std::vector<std::string>& arguments,
                            const std::map<std::string, std::string>& environment) {
   QProcess process;
   Start(process, arguments, environment);
-  if (!process.waitForFinished(240000) || process.exitStatus() != QProcess::NormalExit) {
-    process.kill();
-    process.waitForFinished();
-    ADD_FAILURE() << "corvane-cli did not run to its end";
-    return {};
-  }
-  return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
+  return Finish(process, "corvane-cli");
 }
 
 std::vector<std::string> CliTest::BatchArguments(const std::string& text,
@@ -102,10 +108,11 @@ ProgramResult CliTest::RunBatch(const std::string& text, const std::vector<std::
 }
 
 ProgramResult CliTest::RunAndInterrupt(const std::string& text, const std::string& trigger,
-                                       const std::vector<std::string>& extra) {
+                                       const std::vector<std::string>& extra,
+                                       const std::map<std::string, std::string>& environment) {
   QProcess process;
   process.setReadChannel(QProcess::StandardError);
-  Start(process, BatchArguments(text, extra));
+  Start(process, BatchArguments(text, extra), environment);
   std::string err;
   while (!Contains(err, trigger) && process.waitForReadyRead(60000)) {
     err += process.readAllStandardError().toStdString();
@@ -126,14 +133,7 @@ ProgramResult RunTool(const std::string& program, const std::vector<std::string>
   QProcess process;
   if (!folder.empty()) process.setWorkingDirectory(QString::fromStdString(folder));
   process.start(QString::fromStdString(program), QtList(arguments));
-  if (!process.waitForFinished(240000)) {
-    process.kill();
-    process.waitForFinished();
-    ADD_FAILURE() << program << " did not end";
-  }
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-          process.readAllStandardOutput().toStdString(),
-          process.readAllStandardError().toStdString()};
+  return Finish(process, program);
 }
 
 std::string CliTest::EggFile(const std::string& name, const std::string& date,

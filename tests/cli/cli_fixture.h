@@ -55,7 +55,8 @@ class CliTest : public ::testing::Test {
   // Runs the batch as RunBatch does, presses Ctrl-C once stderr shows
   // `trigger`, and returns what the program wrote and its status.
   ProgramResult RunAndInterrupt(const std::string& text, const std::string& trigger,
-                                const std::vector<std::string>& extra = {});
+                                const std::vector<std::string>& extra = {},
+                                const std::map<std::string, std::string>& environment = {});
   // Writes synthetic data (by default the hour from 00:00:00 of the date)
   // to data/<name>; its path.
   std::string EggFile(const std::string& name, const std::string& date,

@@ -28,9 +28,13 @@ const std::string kHour = " 2011-05-03 00:00:00 2011-05-03 00:59:59\n";
 
 class InputOutcomeTest : public CliTest {};
 
-// Each refused subgroup file refuses its item alone, with a line that names
-// the file (and the bad token); a later item without a subgroup runs.
-TEST_F(InputOutcomeTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFileAndToken) {
+// One batch over three output roots: each refused subgroup file refuses
+// its item alone, naming the file (and the bad token), and a later item
+// without a subgroup runs; the same hour clean and with a record three
+// times, one going back and 30 seconds left out, where the damaged run
+// keeps the clean run's plot title; a remote item whose second day is a
+// message page fails naming the day.
+TEST_F(InputOutcomeTest, UnusableSubgroupsDamagedTimeStampsAndAFailedDayAreToldWhereTheUserLooks) {
   // Item names, whose subgroup files are <name>.esg, and the reasons told.
   const std::pair<std::string, std::string> refusals[] = {
       {"Comma", ": \"12,13\" is not a whole number"},
@@ -41,15 +45,35 @@ TEST_F(InputOutcomeTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFil
   WriteFile(dir_.File("Comma.esg"), "2\n12,13\n");
   WriteFile(dir_.File("Empty.esg"), "# eggs to come\n");
   std::filesystem::create_directories(dir_.File("Folder.esg"));
-  const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03") + "\n";
+  eggdata::EggDataOptions hour;
+  hour.start = SecondsFromText("2011-05-03 00:00:00");
+  hour.stop = hour.start + 3599;
+  const std::string local = "LocalEggFile " + EggFile("may03.csv", "2011-05-03", hour) + "\n";
+  const std::string damaged = dir_.File("data/damaged.csv");
+  WriteFile(damaged, testing::EditedEggData(hour, 100, 50, 1000, 30));
+  const std::string clean = root_ + "clean/", edited = root_ + "edited/", far = root_ + "far/";
   std::string batch = "DataDirectory " + root_ + "\n";
   for (const auto& [name, reason] : refusals) {
     batch += local + "SubgroupFile " + dir_.File(name + ".esg") + "\n" + name + kHour;
   }
-  const auto result = RunBatch(batch + local + "SubgroupFile -\nAll" + kHour);
+  const std::string intervals = "CompareIntervals 1 0 1800 600\n";
+  batch += local + "SubgroupFile -\nAll" + kHour + "DataDirectory " + clean + "\n" + intervals +
+           local + "Quake" + kHour + "DataDirectory " + edited + "\n" + intervals +
+           "LocalEggFile " + damaged + "\nQuake" + kHour + "DataDirectory " + far +
+           "\nFar 2011-05-03 23:00:00 2011-05-04 00:59:59\n";
+  for (const std::string& folder : {clean, edited, far})
+    std::filesystem::create_directories(folder);
+  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
+  ASSERT_TRUE(server.Start());
+  dataserver::FaultPlan plan;
+  plan.skipRequests = 1;
+  plan.messagePageRequests = 1;
+  server.SetFaults(plan);
+  const auto result =
+      RunBatch(batch, {"--set", "DataURL=" + server.DataUrl(), "--set", "LogProgress=1"});
   EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
   EXPECT_TRUE(Contains(result.err,
-                       "5 items processed in batch mode: 1 completed, 0 failed, "
+                       "8 items processed in batch mode: 3 completed, 1 failed, "
                        "4 refused, 0 stopped\n"))
       << result.err;
   const std::vector<std::string> summary = Lines(ReadFile(root_ + "summary.tst"));
@@ -59,27 +83,6 @@ TEST_F(InputOutcomeTest, ASubgroupFileThatCannotBeUsedRefusesItsItemNamingTheFil
     EXPECT_FALSE(FileExists(root_ + name)) << name;
   }
   EXPECT_TRUE(Contains(ReadFile(root_ + "All/All.inf"), "nRecords 3600\n"));
-}
-
-// The same hour clean and with a record three times, one going back and 30
-// seconds left out: the damaged run counts them in its information and
-// statistics files and in the log, and keeps the clean run's plot title.
-TEST_F(InputOutcomeTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleStays) {
-  eggdata::EggDataOptions hour;
-  hour.start = SecondsFromText("2011-05-03 00:00:00");
-  hour.stop = hour.start + 3599;
-  const std::string damaged = dir_.File("data/damaged.csv");
-  WriteFile(damaged, testing::EditedEggData(hour, 100, 50, 1000, 30));
-  const std::string clean = root_ + "clean/", edited = root_ + "edited/";
-  std::filesystem::create_directories(clean);
-  std::filesystem::create_directories(edited);
-  const std::string intervals = "CompareIntervals 1 0 1800 600\n";
-  const auto result =
-      RunBatch("DataDirectory " + clean + "\n" + intervals + "LocalEggFile " +
-                   EggFile("may03.csv", "2011-05-03", hour) + "\nQuake" + kHour + "DataDirectory " +
-                   edited + "\n" + intervals + "LocalEggFile " + damaged + "\nQuake" + kHour,
-               {"--set", "LogProgress=1"});
-  EXPECT_EQ(result.exitCode, kExitOk) << result.err;
 
   const std::string notes = "skippedRecords 3\nmissingSeconds 30\n";
   const std::string information = ReadFile(edited + "Quake/Quake.inf");
@@ -89,7 +92,6 @@ TEST_F(InputOutcomeTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleS
   const std::string statistics = ReadFile(edited + "Quake/Quake.tst");
   EXPECT_TRUE(Contains(statistics, "\n" + notes)) << statistics;
   EXPECT_FALSE(Contains(ReadFile(clean + "Quake/Quake.tst"), "missingSeconds"));
-
   // The title lines of both runs' information files and scripts agree.
   EXPECT_EQ(Lines(information).at(1), "title Quake 2011-05-03 00:00:00 -- 00:59:59");
   EXPECT_EQ(Lines(ReadFile(clean + "Quake/Quake.inf")).at(1), Lines(information).at(1));
@@ -110,26 +112,11 @@ TEST_F(InputOutcomeTest, RepeatedBackwardAndMissingSecondsAreCountedAndTheTitleS
   // Told once, for the second (damaged) run.
   EXPECT_EQ(log.find("\nSkipped "), log.rfind("\nSkipped "));
   EXPECT_GT(log.find("\nSkipped "), log.rfind("\nQuake\n")) << log;
-}
 
-// The second day of a remote item is a message page: the item fails naming
-// the day, and the log names the URL that was asked for it.
-TEST_F(InputOutcomeTest, TheLogNamesTheUrlOfADayThatFailed) {
-  dataserver::DataServer server(dataserver::ServerOptions{"127.0.0.1", 0, "", "", 6, 1});
-  ASSERT_TRUE(server.Start());
-  dataserver::FaultPlan plan;
-  plan.skipRequests = 1;
-  plan.messagePageRequests = 1;
-  server.SetFaults(plan);
-  const auto result =
-      RunBatch("DataDirectory " + root_ + "\nFar 2011-05-03 23:00:00 2011-05-04 00:59:59\n",
-               {"--set", "DataURL=" + server.DataUrl(), "--set", "LogProgress=1"});
-  EXPECT_EQ(result.exitCode, kExitItemsFailed) << result.err;
-  EXPECT_EQ(ReadFile(root_ + "summary.tst"), "Far: No data received for 2011-05-04\n");
+  EXPECT_EQ(ReadFile(far + "summary.tst"), "Far: No data received for 2011-05-04\n");
   ASSERT_EQ(server.Requests().size(), 2u);
   const std::string target = server.Requests()[1].target;
   EXPECT_TRUE(Contains(target, "&year=2011&month=5&day=4&")) << target;
-  const std::string log = ReadFile(temp_ + "egg.log");
   const size_t url = log.find(target + "\n");
   ASSERT_NE(url, std::string::npos) << target << " not in\n" << log;
   EXPECT_NE(log.find("Received message instead of data from remote server\n", url),

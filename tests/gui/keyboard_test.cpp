@@ -3,12 +3,15 @@
 // what it names, also when the opener cannot show a page; the shortcuts;
 // Enter in the About box. (Enter in the form and in the other dialogs: the
 // run and dialogs tests.)
+#include <filesystem>
 #include <map>
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,43 +63,20 @@ std::map<char, QString> AccessKeysOf(QWidget* window) {
   return keys;
 }
 
+// The help page as it is handed to the user's default opener.
+std::string HelpPageUrl() {
+  return QUrl::fromLocalFile(QString::fromStdString(HelpPagePath())).toString().toStdString();
+}
+
 // Presses Alt and the access key.
 void PressAlt(QWidget& window, char key) {
   Press(window, static_cast<Qt::Key>(QChar::fromLatin1(key).toUpper().unicode()), Qt::AltModifier);
 }
 
 TEST_F(KeyboardTest, EveryLabelButtonAndMenuHasAnAccessKeyNoneTwiceInAWindow) {
-  const std::map<char, QString> keys = AccessKeysOf(&window());
-  EXPECT_EQ(keys.size(), 23u);  // 3 menus, 4 buttons, 15 field labels, 1 group
+  EXPECT_EQ(AccessKeysOf(&window()).size(), 23u);  // 3 menus, 4 buttons, 15 field labels, 1 group
 
-  // Within each menu, each item has a key of its own.
-  for (const QAction* title : window().menuBar()->actions()) {
-    std::map<char, QString> items;
-    for (const QAction* item : title->menu()->actions()) {
-      if (item->isSeparator()) continue;
-      const char key = AccessKey(item->text());
-      EXPECT_NE(key, 0) << item->text().toStdString();
-      EXPECT_TRUE(items.emplace(key, item->text()).second) << item->text().toStdString();
-    }
-  }
-
-  // The dialogs: each field label and button (the five "Browse" buttons
-  // included) has its own.
-  const std::vector<std::pair<QAction*, size_t>> dialogs = {
-      {window().actions().customize, 20u},  // 9 labels, 2 check boxes, 9 buttons
-      {window().actions().audio, 13u},
-      {window().actions().probCalculator, 4u}};
-  for (const auto& [action, count] : dialogs) {
-    answerer->Then([count = count](QWidget* dialog) {
-      EXPECT_EQ(AccessKeysOf(dialog).size(), count) << dialog->windowTitle().toStdString();
-      QMetaObject::invokeMethod(dialog, &QWidget::close, Qt::QueuedConnection);
-    });
-    action->trigger();
-  }
-  EXPECT_TRUE(answerer->HandlersDone());
-}
-
-TEST_F(KeyboardTest, AltKeysFocusTheirFieldsAndPressTheirButtons) {
+  // Alt and a label's key focuses its field.
   RequestForm& f = form();
   // Every field enabled, as far as the enabling rules allow at once.
   f.dft->setChecked(true);
@@ -127,52 +107,56 @@ TEST_F(KeyboardTest, AltKeysFocusTheirFieldsAndPressTheirButtons) {
             (std::vector<std::string>{"Data name not specified", "Data name not specified",
                                       "There are no batch items to process"}));
 
-  // The menus open; each item's key runs the item. Without a program that
-  // can show a page, each page's command says so and gives what to open by
-  // hand.
+  // The menus open; each item's key, of its own in its menu, runs the item.
+  // A dialog or chooser that the item opens is closed again; each dialog's
+  // labels and buttons (Customize's five "Browse" buttons included) have
+  // keys of their own. Without a program that can show a page, each page's
+  // command says so and gives what to open by hand.
   model().config.timeZoneUrl = "https://clock.example.org/worldclock/converter.html";
   SetOpenerStatus(3);  // xdg-open: no program can show the page
   answerer->boxes.clear();
-  std::vector<ModalAnswerer::Box> boxes;
   struct Item {
     char menu, key;
     QAction* action;
+    const char* opens;  // the title of the dialog or chooser it opens
+    size_t keys;        // the access keys of that dialog
   };
   const AnalysisWindow::Actions& a = window().actions();
-  const std::vector<Item> items = {{'f', 'b', a.openBatchFile},
-                                   {'f', 'l', a.openLocalEggFile},
-                                   {'f', 't', a.openTimeZoneConverter},
-                                   {'o', 'c', a.customize},
-                                   {'o', 'a', a.audio},
-                                   {'o', 'p', a.probCalculator},
-                                   {'h', 'h', a.help},
-                                   {'h', 'a', a.about},
-                                   {'h', 'k', a.kelmarHome}};
+  const std::vector<Item> items = {
+      {'f', 'b', a.openBatchFile, "Open Batch File", 0},
+      {'f', 'l', a.openLocalEggFile, "Open EGG File", 0},
+      {'f', 't', a.openTimeZoneConverter, nullptr, 0},
+      {'o', 'c', a.customize, "Customize", 20},
+      {'o', 'a', a.audio, "Audio Dialog", 13},
+      {'o', 'p', a.probCalculator, "ChiSquare Probability Calculator", 4},
+      {'h', 'h', a.help, nullptr, 0},
+      {'h', 'a', a.about, nullptr, 0},
+      {'h', 'k', a.kelmarHome, nullptr, 0}};
   for (const Item& item : items) {
     SCOPED_TRACE(item.action->text().toStdString());
     PressAlt(window(), item.menu);
     ASSERT_TRUE(WaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
     QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(menu, nullptr);
-    EXPECT_TRUE(menu->actions().contains(item.action));
-    // A dialog or chooser that the item opens is closed again.
-    answerer->Then([](QWidget* modal) {
-      QMetaObject::invokeMethod(modal, &QWidget::close, Qt::QueuedConnection);
-    });
+    if (item.opens != nullptr) {
+      answerer->Then([&item](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), item.opens);
+        if (item.keys != 0) {
+          EXPECT_EQ(AccessKeysOf(modal).size(), item.keys);
+        }
+        QMetaObject::invokeMethod(modal, &QWidget::close, Qt::QueuedConnection);
+      });
+    }
     QSignalSpy triggered(item.action, &QAction::triggered);
     QTest::keyClick(menu, item.key);
     EXPECT_TRUE(WaitFor([&] { return triggered.count() == 1; }));
     EXPECT_TRUE(WaitFor([] { return QApplication::activeModalWidget() == nullptr; }));
-    boxes.insert(boxes.end(), answerer->boxes.begin(), answerer->boxes.end());
-    answerer = std::make_unique<ModalAnswerer>();  // drops an unused handler
+    EXPECT_TRUE(answerer->HandlersDone());
   }
-  EXPECT_EQ(
-      TakeOpenedUrls(),
-      (std::vector<std::string>{
-          model().config.timeZoneUrl,
-          QUrl::fromLocalFile(QString::fromStdString(HelpPagePath())).toString().toStdString(),
-          HomePageUrl(model().config.dataUrl)}));
+  EXPECT_EQ(TakeOpenedUrls(), (std::vector<std::string>{model().config.timeZoneUrl, HelpPageUrl(),
+                                                        HomePageUrl(model().config.dataUrl)}));
   const std::string address = "Open this address in a web browser:\n";
+  const std::vector<ModalAnswerer::Box>& boxes = answerer->boxes;
   ASSERT_EQ(boxes.size(), 4u) << ::testing::PrintToString(answerer->Texts());
   EXPECT_EQ(boxes[0].text,
             "Could not open the time zone converter. " + address + model().config.timeZoneUrl);
@@ -185,14 +169,33 @@ TEST_F(KeyboardTest, AltKeysFocusTheirFieldsAndPressTheirButtons) {
   for (const size_t i : {0u, 1u, 3u}) EXPECT_EQ(boxes[i].icon, QMessageBox::Warning) << i;
 }
 
-// (Ctrl+O and Ctrl+L: the chooser test; Enter in the form: the run test.)
+// (Enter in the form: the run test.)
 TEST_F(KeyboardTest, ShortcutsDoWhatTheyName) {
+  // Ctrl+O and Ctrl+L open their choosers at the folder of the field's
+  // value, else at home; cancelled, they leave the fields as they were.
+  const std::string batches = dir.path() + "batches";
+  std::filesystem::create_directories(batches);
+  form().batchFile->setText(QString::fromStdString(batches + "/old.ebb"));  // no longer there
+  form().localEggFile->clear();
+  std::vector<QString> opened;
+  for (const Qt::Key key : {Qt::Key_O, Qt::Key_L}) {
+    answerer->Then([&opened](QWidget* modal) {
+      auto* chooser = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(chooser, nullptr);
+      opened.push_back(chooser->windowTitle() + " at " + chooser->directory().absolutePath());
+      QMetaObject::invokeMethod(chooser, &QDialog::reject, Qt::QueuedConnection);
+    });
+    Press(window(), key, Qt::ControlModifier);
+  }
+  EXPECT_EQ(opened, (std::vector<QString>{"Open Batch File at " +
+                                              QDir(QString::fromStdString(batches)).canonicalPath(),
+                                          "Open EGG File at " + QDir::homePath()}));
+  EXPECT_EQ(form().batchFile->text().toStdString(), batches + "/old.ebb");
+  EXPECT_EQ(form().localEggFile->text(), "");
+
   // F1 opens the help page.
   Press(window(), Qt::Key_F1);
-  EXPECT_EQ(
-      TakeOpenedUrls(),
-      std::vector<std::string>{
-          QUrl::fromLocalFile(QString::fromStdString(HelpPagePath())).toString().toStdString()});
+  EXPECT_EQ(TakeOpenedUrls(), std::vector<std::string>{HelpPageUrl()});
   EXPECT_TRUE(answerer->boxes.empty());  // shown: nothing to report
 
   // Esc does nothing without a run; Ctrl+R starts one, Esc stops it.
@@ -208,24 +211,21 @@ TEST_F(KeyboardTest, ShortcutsDoWhatTheyName) {
   ASSERT_TRUE(WaitFor([&] { return !model().Busy(); }));
   EXPECT_FALSE(FileExists(dir.path() + "results/Keyed/Keyed.inf"));
 
-  // Ctrl+Q ends the program: the window closes.
-  Press(window(), Qt::Key_Q, Qt::ControlModifier);
-  EXPECT_TRUE(WaitFor([&] { return !window().isVisible(); }));
-}
-
-// The About box is a message box: the answerer hands it over here instead
-// of acknowledging it, and Enter is the only thing pressed.
-TEST_F(KeyboardTest, EnterClosesTheAboutBox) {
+  // Enter closes the About box of the window's context menu: the answerer
+  // hands the box over instead of acknowledging it.
   answerer->acknowledgeBoxes = false;
   QString title;
   answerer->Then([&title](QWidget* box) {
     title = box->windowTitle();
-    QWidget* focus = box->focusWidget();
-    QTest::keyClick(focus != nullptr ? focus : box, Qt::Key_Return);
+    QTest::keyClick(box->focusWidget() != nullptr ? box->focusWidget() : box, Qt::Key_Return);
   });
-  window().actions().aboutCorvane->trigger();  // the window's context menu
+  window().actions().aboutCorvane->trigger();
   EXPECT_TRUE(answerer->HandlersDone());
   EXPECT_EQ(title, "About Corvane");
+
+  // Ctrl+Q ends the program: the window closes.
+  Press(window(), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_TRUE(WaitFor([&] { return !window().isVisible(); }));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The main window as a user first meets it: title, menus, frames, every
-// control with its label, default and tooltip, the enabling rules, and the
-// refusals of a request with their captions.
+// control with its label, default and tooltip, the enabling rules, the
+// refusals of a request with their captions, and the completed times shown
+// back.
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -29,7 +30,7 @@ void ClickCheckBox(QCheckBox* box) {
 
 using WindowFormTest = WindowTest;
 
-TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
+TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaultsAndTooltips) {
   EXPECT_EQ(window().windowTitle(), "Corvane");
   std::vector<std::string> menus;
   for (const QAction* menu : window().menuBar()->actions()) {
@@ -90,11 +91,9 @@ TEST_F(WindowFormTest, ShowsTheMenusFramesAndControlsWithTheirDefaults) {
     EXPECT_EQ(f.displayVariable->button(i)->text().toStdString(), DisplayVariableAt(i).label);
   }
   EXPECT_EQ(f.displayVariable->checkedId(), 5);
-}
 
-// Every control a user can set or read, found by its kind so that a new one
-// is checked too, says what it is when the pointer rests on it.
-TEST_F(WindowFormTest, EveryControlHasATooltip) {
+  // Every control a user can set or read, found by its kind so that a new
+  // one is checked too, says what it is when the pointer rests on it.
   int checked = 0;
   for (QWidget* widget : window().findChildren<QWidget*>()) {
     const bool control = qobject_cast<QLineEdit*>(widget) != nullptr ||
@@ -195,6 +194,31 @@ TEST_F(WindowFormTest, RefusesABadRequestWithTheMessageAndCaption) {
   form().expCoeff->setText("x");
   QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
   EXPECT_TRUE(WaitFor([&] { return window().focusWidget() == form().expCoeff; }));
+
+  // Refused for want of a local file after the completion, the request shows
+  // back the completed times and the reduced DFT size, and stores nothing.
+  // The form completed the stop from the start; a new start on another day
+  // gets that day's end, not a refusal of a stop time the user never typed
+  // (a typed one stays: the model's test).
+  TypeLocalRequest("", "  2011-05-03 ", "", "Times");
+  form().expCoeff->setText("0.0001");
+  form().eventTime->setText(" 2011-05-03 10:00:00  ");
+  form().dft->setChecked(true);
+  form().dftSize->setText("50000");
+  answerer->boxes.clear();
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  const std::string noFile = "Specify egg file name for local access";
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>{noFile});
+  EXPECT_EQ(form().startTime->text(), "2011-05-03 00:00:00");
+  EXPECT_EQ(form().stopTime->text(), "2011-05-03 23:59:59");
+  EXPECT_EQ(form().eventTime->text(), "2011-05-03 10:00:00");
+  EXPECT_EQ(form().dftSize->text(), "32768");
+  EXPECT_FALSE(StoredSetting("DFTSize").has_value());
+
+  form().startTime->setText("2011-05-04");
+  QTest::mouseClick(form().analyzeButton, Qt::LeftButton);
+  EXPECT_EQ(answerer->Texts(), std::vector<std::string>(2, noFile));
+  EXPECT_EQ(form().stopTime->text(), "2011-05-04 23:59:59");
 }
 
 }  // namespace

@@ -78,10 +78,29 @@ TEST(ChiSquareQuantilesTest, AStoredTableIsReadBackBitForBitAndExtendedByBlocks)
   ExpectEvaluated(third.UpTo(3 * kBlock), Range(1, 3 * kBlock, 997));
   EXPECT_EQ(third.EvaluatedDegrees(), 0);
 
-  // Without a folder the table lives in memory, with the same values.
-  QuantileStore memory("");
-  ExpectEvaluated(memory.UpTo(50), Range(1, 50));
-  EXPECT_EQ(memory.path(), "");
+  // Only the blocks a run asks for are checked: damage further on is found
+  // when a longer run reaches it.
+  std::string bytes = ReadFile(third.path());
+  bytes[64 + 3 * 8 + 16 * (2 * kBlock + 100) + 2] ^= 0x01;  // the median of 2 kBlock + 101
+  WriteFile(third.path(), bytes);
+  QuantileStore fourth(folder);
+  ExpectEvaluated(fourth.UpTo(kBlock), {1, kBlock});
+  EXPECT_EQ(fourth.EvaluatedDegrees(), 0);
+  ExpectEvaluated(fourth.UpTo(2 * kBlock + 1), {2 * kBlock + 1, 2 * kBlock + 101});
+  EXPECT_GT(fourth.EvaluatedDegrees(), 0);
+  EXPECT_TRUE(SoundFile(fourth.path(), 3 * kBlock));
+
+  // Without a folder, or with one that cannot be made, the table lives in
+  // memory with the same values: a cache that cannot be written costs time,
+  // never a result.
+  WriteFile(dir.File("plain"), "a file, not a folder");
+  for (const std::string& where : {std::string(), dir.File("plain/corvane/")}) {
+    QuantileStore memory(where);
+    ExpectEvaluated(memory.UpTo(100), Range(1, 100));
+    ExpectEvaluated(memory.UpTo(kBlock + 2), {1, kBlock + 2});
+    EXPECT_EQ(memory.EvaluatedDegrees(), 2 * kBlock);  // nothing twice
+  }
+  EXPECT_EQ(ReadFile(dir.File("plain")), "a file, not a folder");
 }
 
 TEST(ChiSquareQuantilesTest, DamagedForeignAndOtherVersionFilesAreDetectedAndReplaced) {
@@ -142,36 +161,6 @@ TEST(ChiSquareQuantilesTest, DamagedForeignAndOtherVersionFilesAreDetectedAndRep
     ExpectEvaluated(table, {1, 2, kBlock + 1, kBlock + 8, 2 * kBlock});
     EXPECT_TRUE(ReadFile(original.path()) == sound);  // replaced by a sound table
   }
-}
-
-// Only the blocks a run asks for are checked: damage further on is found
-// when a longer run reaches it.
-TEST(ChiSquareQuantilesTest, DamageBeyondWhatIsAskedForIsFoundWhenItIsReached) {
-  TempDir dir;
-  QuantileStore original(dir.path());
-  original.UpTo(3 * kBlock);
-  std::string bytes = ReadFile(original.path());
-  bytes[64 + 3 * 8 + 16 * (2 * kBlock + 100) + 2] ^= 0x01;  // the median of 2 kBlock + 101
-  WriteFile(original.path(), bytes);
-
-  QuantileStore store(dir.path());
-  ExpectEvaluated(store.UpTo(kBlock), {1, kBlock});
-  EXPECT_EQ(store.EvaluatedDegrees(), 0);
-  ExpectEvaluated(store.UpTo(2 * kBlock + 1), {2 * kBlock + 1, 2 * kBlock + 101});
-  EXPECT_GT(store.EvaluatedDegrees(), 0);
-  EXPECT_TRUE(SoundFile(original.path(), 3 * kBlock));
-}
-
-// A cache that cannot be written costs time, never a result.
-TEST(ChiSquareQuantilesTest, AFolderThatCannotBeMadeKeepsTheTableInMemory) {
-  TempDir dir;
-  WriteFile(dir.File("plain"), "a file, not a folder");
-  QuantileStore store(dir.File("plain/corvane/"));
-  ExpectEvaluated(store.UpTo(100), Range(1, 100));
-  EXPECT_EQ(store.EvaluatedDegrees(), kBlock);
-  ExpectEvaluated(store.UpTo(kBlock + 2), {kBlock + 2});
-  EXPECT_EQ(store.EvaluatedDegrees(), 2 * kBlock);  // still from memory, nothing twice
-  EXPECT_EQ(ReadFile(dir.File("plain")), "a file, not a folder");
 }
 
 TEST(ChiSquareQuantilesTest, ManyThreadsAskingAtOnceGetTheSameValues) {

@@ -50,55 +50,68 @@ std::string Render(const ResultsRun& run, const std::string& terminal = "pngcair
   return drawn;
 }
 
-std::vector<std::vector<std::int32_t>> Eggs(int samples) {
-  std::vector<std::vector<std::int32_t>> eggs(4);
-  for (int k = 0; k < 4; ++k) {
-    for (int i = 0; i < samples; ++i) eggs[k].push_back(100 + (i * 11 + k * 5) % 19 - 9);
-  }
-  return eggs;
-}
-
 // Underscores, carets and braces are common in data names: titles, labels
 // and legends are drawn as written, not as sub- and superscripts. Quotes,
 // backslashes and back quotes of the output root are read literally. A run
 // that holds no whole hour has an empty tick list; a longer one, with what an
 // event echo search leaves behind (an all-zero column draws with gnuplot's
-// warning about an empty range), draws for every display variable.
+// warning about an empty range), draws for every display variable, and with
+// pictures on each display redraws the picture (the run's gnuplot hands it to
+// the real one) before the window is launched. A picture that cannot be
+// drawn is reported and fails the display; the script is the new one all the
+// same, and the earlier picture stays.
 TEST(GnuplotAcceptanceTest, AnalysisAndEveryDisplayVariableDraw) {
   ResultsRun run("Quake_2011^{b}", "my \"odd\" \\root `touch injected` $HOME");
-  run.Run(Eggs(60), "2011-05-03 10:00:05");
+  run.Run(testing::FourEggs(60, 4), "2011-05-03 10:00:05");
   ASSERT_FALSE(run.context.Aborted());
   EXPECT_NE(run.Read(".gp").find("set xtics ( \\\n\\\n    )\n"), std::string::npos);
   const std::string drawn = Render(run, "svg");
   EXPECT_NE(drawn.find(">Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
   EXPECT_NE(drawn.find(">Stouffer_Z Deviation<"), std::string::npos);
-  run.context.Abort();  // rewrite the scripts without launching
-  run.Display(13, "Egg_Covariance `of` \\eggs");
-  const std::string displayed = Render(run, "svg");
-  EXPECT_NE(displayed.find(">Egg_Covariance `of` \\eggs<"), std::string::npos);
-  EXPECT_NE(displayed.find("> Quake_2011^{b} 2011-05-03 10:00:05 -- 10:01:04<"), std::string::npos);
 
-  run.context.ClearAbort();
   ResultSteps steps;
   steps.eventEcho = [&] {
     for (size_t i = 0; i < run.series.eventEcho.size(); ++i) {
       run.series.eventEcho[i] = std::sin(static_cast<double>(i) * 0.01);
     }
   };
-  run.Run(Eggs(7300), "2011-05-03 22:30:00", steps);
+  run.Run(testing::FourEggs(7300, 4), "2011-05-03 22:30:00", steps);
   ASSERT_FALSE(run.context.Aborted());
   Render(run);
-  run.context.Abort();
+  run.context.settings.batchMode = false;
+  run.context.settings.plotPictures = PictureFormat::kSvg;
   for (const int code : {2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}) {
     SCOPED_TRACE(code);
-    run.Display(code, "Variable");
+    const std::string label =
+        code == 13 ? "Egg_Covariance `of` \\eggs" : "Variable " + std::to_string(code);
+    run.Display(code, label);
+    EXPECT_FALSE(run.context.Aborted());
     Render(run);
+    const std::string picture = run.Read(".svg");
+    EXPECT_NE(picture.find(">" + label + "<"), std::string::npos);
+    EXPECT_NE(picture.find("> Quake_2011^{b} 2011-05-03 22:30:00 -- 2011-05-04 00:31:39<"),
+              std::string::npos);
   }
+  EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
+  const std::string picture = run.Read(".svg");
+  run.context.settings.gnuplotPath = run.root.File("missing-gnuplot");
+  run.Display(5, "Deviation");
+  EXPECT_TRUE(run.context.Failed());
+  // The launch fails too, after the picture.
+  const std::vector<std::string> messages = run.link.messageTexts();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], "Failed to draw the plot picture " + run.Path(".svg") + ": " +
+                             run.root.File("missing-gnuplot") + ": No such file or directory");
+  EXPECT_EQ(messages[1], "Failed to launch Gnuplot: " + run.root.File("missing-gnuplot") +
+                             ": No such file or directory. Set the gnuplot executable in "
+                             "Options > Customize.");
+  EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
+  EXPECT_EQ(run.Read(".svg"), picture);
   EXPECT_FALSE(testing::FileExists(run.root.File("injected")));
 }
 
-// A virtual X display of its own for the test's lifetime; gnuplot's window
-// processes, adopted by the test, are reaped when it ends.
+// A virtual X display of its own, named by DISPLAY for the test's lifetime;
+// gnuplot's window processes, adopted by the test, are reaped when it ends.
 class VirtualDisplay {
  public:
   VirtualDisplay() {
@@ -114,8 +127,12 @@ class VirtualDisplay {
     EXPECT_GT(read(fds[0], number, sizeof number - 1), 0);
     close(fds[0]);
     name_ = ":" + std::to_string(std::atoi(number));
+    const char* given = std::getenv("DISPLAY");
+    saved_ = given != nullptr ? given : "";
+    setenv("DISPLAY", name_.c_str(), 1);
   }
   ~VirtualDisplay() {
+    saved_.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", saved_.c_str(), 1);
     kill(server_, SIGTERM);  // the windows' processes end with the display
     const auto reaped = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (std::chrono::steady_clock::now() < reaped && waitpid(-1, nullptr, WNOHANG) >= 0) {
@@ -123,7 +140,6 @@ class VirtualDisplay {
     }
     prctl(PR_SET_CHILD_SUBREAPER, 0);
   }
-  const std::string& name() const { return name_; }
   pid_t server() const { return server_; }
   // The top-level window names on the display, one per line.
   std::string WindowNames() const {
@@ -152,17 +168,7 @@ class VirtualDisplay {
  private:
   pid_t server_ = 0;
   std::string name_;
-};
-
-// Sets DISPLAY for a scope.
-struct DisplayScope {
-  explicit DisplayScope(const std::string& display) {
-    const char* given = std::getenv("DISPLAY");
-    saved = given != nullptr ? given : "";
-    setenv("DISPLAY", display.c_str(), 1);
-  }
-  ~DisplayScope() { saved.empty() ? unsetenv("DISPLAY") : setenv("DISPLAY", saved.c_str(), 1); }
-  std::string saved;
+  std::string saved_;  // DISPLAY before
 };
 
 // The real gnuplot under a virtual display: each plot window is titled with
@@ -180,7 +186,6 @@ TEST(GnuplotAcceptanceTest, TheRealPlotWindowOpensAndStays) {
     RunContext context(&link, &link);
     context.settings.dataName = name;
     context.plotWindows = &windows;
-    DisplayScope scope(display.name());
     EXPECT_TRUE(LaunchPlot(context, dir.File(script)));
   };
   launch("Quake_1 \"big\"", "first.gp");

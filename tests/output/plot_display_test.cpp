@@ -7,7 +7,8 @@
 
 #include "core/c_format.h"
 #include "core/output_file_set.h"
-#include "output/gnuplot_launcher.h"
+#include "input/line_reader.h"
+#include "output/plot_information.h"
 #include "results_run.h"
 #include "support/fifo.h"
 
@@ -35,11 +36,14 @@ struct Displayed : testing::ResultsRun {
     context.settings.batchMode = false;
   }
   // Replaces the run's file of extension by text: by none for "", by a FIFO
-  // for "fifo".
+  // for "fifo", by a folder for "folder".
   void Put(const std::string& extension, const std::string& text) const {
     unlink(Path(extension).c_str());
+    rmdir(Path(extension).c_str());
     if (text == "fifo") {
       EXPECT_EQ(mkfifo(Path(extension).c_str(), 0644), 0);
+    } else if (text == "folder") {
+      EXPECT_EQ(mkdir(Path(extension).c_str(), 0755), 0);
     } else if (!text.empty()) {
       WriteFile(Path(extension), text);
     }
@@ -86,13 +90,16 @@ TEST(PlotDisplayTest, EachVariableGetsItsColumnLabelAndLegendAndIsLaunched) {
   EXPECT_EQ(testing::WaitForRecord(run.record, std::chrono::milliseconds(200)), "");
 }
 
-// A missing or malformed information file, and a data file that does not
-// hold the counted records, has one line cut short, is missing or is a FIFO:
-// the results are not trusted.
+// A missing or malformed information file, one that is no regular file
+// (refused at once, naming it), and a data file that does not hold the
+// counted records, has one line cut short, is missing or is a FIFO: the
+// results are not trusted.
 TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
   Displayed run;
   const std::string inf = run.Path(".inf"), dat = run.Path(".dat");
   const std::string malformed = "Malformed gnuplot inf file " + inf;
+  const std::string notRegular =
+      "Failed to open gnuplot inf file for input: " + inf + " is not a regular file";
   const std::string four = "nRecords 4\ntitle a\nstouffer_legend b\ncovar_legend c\n";
   const std::string incomplete = "The results of Shown are incomplete: ";
   const std::string holds = incomplete + inf + " counts 4 records, but " + dat + " holds ";
@@ -110,13 +117,17 @@ TEST(PlotDisplayTest, AMissingOrMalformedInformationFileLeavesTheScriptIntact) {
       {four, DataLines(5), 5, holds + "5"},
       {four, DataLines(4) + "4 0.5", 5, holds + "4 and an unfinished line"},
       {four, "", 5, incomplete + dat + ": No such file or directory"},
-      {four, "fifo", 5, incomplete + dat + ": it is a FIFO"}};
+      {four, "fifo", 5, incomplete + dat + ": it is a FIFO"},
+      {"folder", DataLines(4), 5, notRegular}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     run.Put(".inf", c.inf);
     run.Put(".dat", c.dat);
     run.ExpectRefused(c.code, c.message);
   }
+  run.Put(".inf", "");
+  const testing::Fifo fifo(inf);
+  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.ExpectRefused(5, notRegular); }));
 }
 
 // A run killed while its files were being moved into place left a commit
@@ -136,71 +147,34 @@ TEST(PlotDisplayTest, ARunCutShortWhileMovingItsFilesIsCompletedBeforeItIsShown)
   EXPECT_FALSE(testing::FileExists(run.context.settings.outputDirectory + ".Shown.commit"));
 }
 
-// An information file that is a FIFO or a directory is refused at once,
-// naming it; the script stays.
-TEST(PlotDisplayTest, AnInformationFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+// A title line of exactly the line limit is read whole (its carriage return
+// not counted) and drawn whole, as is a legend longer than a hundred
+// characters; one byte more, or a huge last line without a line end, and the
+// file is refused as malformed.
+TEST(PlotInformationTest, LinesAreReadUpToTheLineLimitAndALongerOneIsRefused) {
   Displayed run;
-  unlink(run.Path(".inf").c_str());
-  const testing::Fifo fifo(run.Path(".inf"));
-  const std::string message =
-      "Failed to open gnuplot inf file for input: " + run.Path(".inf") + " is not a regular file";
-  EXPECT_TRUE(testing::ReturnsWithoutWaiting(fifo, [&] { run.ExpectRefused(5, message); }));
-  unlink(run.Path(".inf").c_str());
-  mkdir(run.Path(".inf").c_str(), 0755);
-  run.ExpectRefused(5, message);
-}
+  const std::string atLimit(LineReader::kMaxLineLength - 6, 'T');  // "title " and the text
+  const std::string legend(120, 'L');
+  auto put = [&](const std::string& title, const std::string& covar) {
+    run.Put(".inf", "nRecords 3601\r\ntitle " + title + "\r\nstouffer_legend " + legend +
+                        "\ncovar_legend " + covar);
+  };
+  put(atLimit, "C\n");
+  PlotInformation information;
+  ASSERT_EQ(ReadPlotInformation(run.Path(".inf"), information), InformationStatus::kOk);
+  EXPECT_EQ(information.records, 3601);
+  EXPECT_EQ(information.title, " " + atLimit);
+  EXPECT_EQ(information.stoufferLegend, " " + legend);
+  EXPECT_EQ(information.covarLegend, " C");
+  run.Display(2, "Stouffer_Z Deviation");
+  EXPECT_TRUE(run.link.messages().empty());
+  EXPECT_NE(run.Read(".gp").find("set title \" " + atLimit + "\"\n"), std::string::npos);
+  EXPECT_NE(run.Read(".gp").find("title \" " + legend + "\" with lines"), std::string::npos);
 
-// With pictures on, a display draws the picture of the new script with the
-// real gnuplot (the stand-in hands a launch without arguments on to it) and
-// the window is launched as before.
-TEST(PlotDisplayTest, ADisplayRedrawsThePicture) {
-  Displayed run;
-  const std::string gnuplot = FindExecutable("gnuplot");
-  ASSERT_FALSE(gnuplot.empty());
-  WriteFile(run.context.settings.gnuplotPath,
-            "#!/bin/sh\nif [ $# -eq 0 ]; then exec " + gnuplot +
-                "; fi\n"
-                "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > " +
-                run.record +
-                ".tmp\n"
-                "mv " +
-                run.record + ".tmp " + run.record + "\n");
-  std::string data;  // 14 columns that vary
-  for (int i = 0; i < 3601; ++i) {
-    data += std::to_string(i);
-    for (int column = 2; column <= 14; ++column) data += CFormat(" %f", (i % (column * 7)) * 0.1);
-    data += "\n";
-  }
-  WriteFile(run.Path(".dat"), data);
-  run.context.settings.plotPictures = PictureFormat::kSvg;
-  run.Display(7, "Variance of eggs");
-  EXPECT_EQ(run.link.messageTexts(), std::vector<std::string>{});
-  EXPECT_FALSE(run.context.Aborted());
-  std::string picture = run.Read(".svg");
-  EXPECT_NE(picture.find(">Variance of eggs<"), std::string::npos);
-  EXPECT_FALSE(testing::WaitForRecord(run.record).empty());
-  unlink(run.record.c_str());
-  run.Display(13, "Egg Covariance");
-  picture = run.Read(".svg");
-  EXPECT_EQ(picture.find(">Variance of eggs<"), std::string::npos);
-  EXPECT_NE(picture.find(">Egg Covariance<"), std::string::npos);
-  EXPECT_NE(picture.find(">p=0.050<"), std::string::npos);
-
-  // A picture that cannot be drawn is reported and fails the display; the
-  // script is the new one all the same, and the earlier picture stays.
-  run.context.ClearAbort();
-  run.context.settings.plotPictures = PictureFormat::kSvg;
-  run.context.settings.gnuplotPath = run.root.File("missing-gnuplot");
-  run.Display(5, "Deviation");
-  EXPECT_TRUE(run.context.Failed());
-  // The launch fails too, after the picture.
-  const std::vector<std::string> messages = run.link.messageTexts();
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0], "Failed to draw the plot picture " + run.Path(".svg") + ": " +
-                             run.root.File("missing-gnuplot") + ": No such file or directory");
-  EXPECT_EQ(messages[1].rfind("Failed to launch Gnuplot", 0), 0u);
-  EXPECT_NE(run.Read(".gp").find("title \"Deviation\""), std::string::npos);
-  EXPECT_EQ(run.Read(".svg"), picture);
+  put(atLimit + "T", "C\n");
+  EXPECT_EQ(ReadPlotInformation(run.Path(".inf"), information), InformationStatus::kMalformed);
+  put("T", std::string(4 * LineReader::kMaxLineLength, 'C'));
+  EXPECT_EQ(ReadPlotInformation(run.Path(".inf"), information), InformationStatus::kMalformed);
 }
 
 }  // namespace

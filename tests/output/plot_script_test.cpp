@@ -26,10 +26,8 @@ TEST(PlotScriptTest, AnHourTickOnTheLastSampleIsKeptAndNoneBeyondIt) {
   EXPECT_EQ(TickBlock(hour + 1, 1, 3599), open + close);
 }
 
-using testing::ReadFile;
-
 std::string Expected(const std::string& name) {
-  return ReadFile(std::string(CORVANE_SOURCE_DIR) + "/tests/output/expected/" + name);
+  return testing::ReadFile(std::string(CORVANE_SOURCE_DIR) + "/tests/output/expected/" + name);
 }
 
 // Runs of up to two days keep the tick block they always had, saved before

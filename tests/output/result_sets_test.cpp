@@ -10,12 +10,11 @@
 #include "core/summary_line.h"
 #include "output/summary_tables.h"
 #include "output/write_results.h"
+#include "results_run.h"
 #include "stats/composite_statistics.h"
 #include "stats/dft_files.h"
 #include "stats/event_echo.h"
 #include "support/folder_snapshot.h"
-#include "support/recording_link.h"
-#include "support/sample_table.h"
 #include "support/small_disk.h"
 #include "support/text_lines.h"
 
@@ -42,15 +41,6 @@ class StoppingLink : public testing::RecordingLink {
   int posted_ = 0;
 };
 
-// Trial sums of four eggs, a different series for each seed.
-std::vector<std::vector<std::int32_t>> Eggs(int samples, int seed) {
-  std::vector<std::vector<std::int32_t>> eggs(4);
-  for (int k = 0; k < 4; ++k) {
-    for (int i = 0; i < samples; ++i) eggs[k].push_back(100 + (i * (7 + seed) + k * 13) % 21 - 10);
-  }
-  return eggs;
-}
-
 // Runs "Write results" of a batch run named Quake below root with every
 // analysis on; a run stopped at its stopAt-th status when stopAt > 0.
 // Returns the messages shown.
@@ -71,7 +61,7 @@ std::vector<testing::ShownMessage> RunAll(const std::string& root, int samples, 
   s.interval2Start = samples / 2;
   s.intervalDuration = samples / 4;
   s.echoMethod = analyses ? kEchoCorrelation : kEchoNone;
-  EggSampleTable table = testing::MakeSampleTable(Eggs(samples, seed));
+  EggSampleTable table = testing::MakeSampleTable(testing::FourEggs(samples, seed));
   table.firstSampleTime = DateTime(SecondsFromText("2011-05-03 10:00:00"));
   table.lastRecordTime = DateTime(table.firstSampleTime.Seconds() + samples - 1);
   s.startTime = table.firstSampleTime.Seconds();

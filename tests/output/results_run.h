@@ -1,18 +1,32 @@
 // A small analysis run for the output tests: batch settings, a sample table,
-// the real statistics, the plot files and a gnuplot that only records.
+// the real statistics, the plot files and a gnuplot that records the
+// arguments of a window launch and hands a launch without arguments (a
+// picture drawn from its input) on to the real gnuplot.
 #pragma once
 
 #include <sys/stat.h>
 
+#include <filesystem>
+
+#include "output/gnuplot_launcher.h"
 #include "output/plot_display.h"
 #include "output/write_results.h"
 #include "stats/composite_statistics.h"
-#include "support/gnuplot_recorder.h"
+#include "support/gnuplot_recorder.h"  // WaitForRecord
 #include "support/recording_link.h"
 #include "support/sample_table.h"
 #include "support/temp_dir.h"
 
 namespace corvane::testing {
+
+// Trial sums of four eggs, a different series for each seed.
+inline std::vector<std::vector<std::int32_t>> FourEggs(int samples, int seed) {
+  std::vector<std::vector<std::int32_t>> eggs(4);
+  for (int k = 0; k < 4; ++k) {
+    for (int i = 0; i < samples; ++i) eggs[k].push_back(100 + (i * (7 + seed) + k * 13) % 21 - 10);
+  }
+  return eggs;
+}
 
 struct ResultsRun {
   TempDir root;
@@ -30,8 +44,12 @@ struct ResultsRun {
     context.settings.rootDirectory = directory;
     context.settings.outputDirectory = directory + name + "/";
     context.settings.batchMode = true;
-    context.settings.gnuplotPath = root.File("gnuplot");
-    WriteGnuplotRecorder(context.settings.gnuplotPath, record);
+    std::string& gnuplot = context.settings.gnuplotPath;
+    gnuplot = root.File("gnuplot");
+    WriteFile(gnuplot, "#!/bin/sh\n[ $# -eq 0 ] && exec '" + FindExecutable("gnuplot") +
+                           "'\nprintf '%s\\n' \"$@\" > '" + record + ".part'\nmv '" + record +
+                           ".part' '" + record + "'\n");
+    std::filesystem::permissions(gnuplot, std::filesystem::perms::owner_all);
   }
 
   // Writes the results of per-egg trial sums from the start time on.

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "core/c_format.h"
+#include "output/csv_table.h"
+#include "output/results_table.h"
 #include "support/run_folders.h"
 
 namespace corvane {
@@ -112,32 +114,29 @@ TEST_F(TablesTest, StatisticsTableLinesInOrder) {
     const size_t from = text.find("useableEggs 12\n") + 15;
     EXPECT_EQ(text.substr(from, text.find("\ntDF") - from), c.lines);
   }
-}
 
-// At two seconds per sample the interval settings, seconds from the first
-// sample, start at half their value and span half the duration, rounded up;
-// the table shows the settings as given.
-TEST_F(TablesTest, IntervalsInSecondsAtTwoSecondsPerSample) {
+  // At two seconds per sample the interval settings, seconds from the first
+  // sample, start at half their value and span half the duration, rounded
+  // up; the table shows the settings as given.
   table.resolution = 2;
-  context.settings.interval1Start = 21;
-  context.settings.interval2Start = 101;
-  context.settings.intervalDuration = 79;
+  s.interval1Start = 21;
+  s.interval2Start = 101;
+  s.intervalDuration = 79;
   CompareIntervals(context, table, series);
-  EXPECT_TRUE(link.messages().empty());
   const std::string text = ReadFile(Output("Quake.tst"));
   EXPECT_EQ(text.substr(0, text.find("useableEggs")),
             "interval1Start 21\ninterval2Start 101\nintervalDuration 79\n");
-  const IntervalComparison comparison = Compared(series, 10);  // samples 10 and 50, 40 each
-  EXPECT_NE(text.find("\ntDF 78\n\ninterval1Mean_cvar " + CFormat("%f", comparison.tests[0].mean1)),
+  const IntervalComparison halves = Compared(series, 10);  // samples 10 and 50, 40 each
+  EXPECT_NE(text.find("\ntDF 78\n\ninterval1Mean_cvar " + CFormat("%f", halves.tests[0].mean1)),
             std::string::npos);
-  EXPECT_NE(text.find(CFormat("interval2Mean_lpmax %f\nt-value %f\n", comparison.tests[5].mean2,
-                              comparison.tests[5].t)),
+  EXPECT_NE(text.find(CFormat("interval2Mean_lpmax %f\nt-value %f\n", halves.tests[5].mean2,
+                              halves.tests[5].t)),
             std::string::npos);
   // Two seconds are one sample: too few for a variance.
-  context.settings.intervalDuration = 2;
+  s.intervalDuration = 2;
   CompareIntervals(context, table, series);
-  EXPECT_EQ(link.messageTexts(),
-            Strings{"The interval duration must be at least 3 seconds at 2 seconds per sample"});
+  EXPECT_EQ(link.messageTexts().back(),
+            "The interval duration must be at least 3 seconds at 2 seconds per sample");
 }
 
 TEST_F(TablesTest, SummaryHeadingOnceEvenAfterAFailedFirstItemAndRunErrors) {
@@ -156,6 +155,50 @@ TEST_F(TablesTest, SummaryHeadingOnceEvenAfterAFailedFirstItemAndRunErrors) {
                            RunLine("Quake", 0) + "Quake: Failed\n" + RunLine("Quake", 10));
   const std::string line = RunLine("Quake", 10);
   EXPECT_EQ(std::count(line.begin(), line.end(), '\t'), 23);
+}
+
+// A results record has one field per column whatever the run's outcome, a
+// compared run's record holds each variable's mean1, mean2, t, df and p as
+// the comparison computed them, and a text that holds the separator stays
+// one field.
+using ResultsTableTest = TablesTest;
+TEST_F(ResultsTableTest, EveryRecordHasAFieldPerColumn) {
+  ResultRequest request;
+  request.dataName = "Quake";
+  request.compareIntervals = true;
+  RunReport completed;
+  completed.outcome = RunOutcome::kCompleted;
+  completed.statistics = RunStatistics{};
+  completed.intervals = CompareIntervals(context, table, series);
+  std::string tests;
+  for (const TTestResult& test : Compared(series, 0).tests) {
+    tests += "," + CsvRecord({CsvNumber(test.mean1), CsvNumber(test.mean2), CsvNumber(test.t),
+                              CsvInteger(test.df), CsvNumber(test.prob)});
+  }
+  const std::string record = ResultRecord(request, completed);
+  ASSERT_GT(record.size(), tests.size());
+  EXPECT_EQ(record.substr(record.size() - tests.size()), tests);
+  RunReport refusedIntervals = completed;
+  refusedIntervals.intervals = IntervalReport{};
+  refusedIntervals.intervals->message = "The first interval extends past the end of data";
+  RunReport failed;
+  failed.message = "Unable to open the file";
+  RunReport stopped;
+  stopped.outcome = RunOutcome::kStopped;
+
+  auto commas = [](const std::string& text) { return std::count(text.begin(), text.end(), ','); };
+  const auto columns = commas(ResultsHeader());
+  EXPECT_EQ(columns + 1, 32 + 6 * 5);
+  for (const RunReport* report : {&completed, &refusedIntervals, &failed, &stopped}) {
+    EXPECT_EQ(commas(ResultRecord(request, *report)), columns) << ResultRecord(request, *report);
+  }
+  request.compareIntervals = false;
+  EXPECT_EQ(commas(ResultRecord(request, failed)), columns);
+
+  // A message with a comma and quotes is one quoted field.
+  failed.message = "Bad \"x\", here";
+  const std::string quoted = ResultRecord(request, failed);
+  EXPECT_NE(quoted.find(",failed,\"Bad \"\"x\"\", here\","), std::string::npos) << quoted;
 }
 
 }  // namespace
