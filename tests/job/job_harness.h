@@ -48,7 +48,7 @@ inline int Count(const std::string& text, const std::string& part) {
 
 // Polls the condition until it holds (true) or the time is out.
 inline bool WaitFor(const std::function<bool()>& condition,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(20)) {
+                    std::chrono::milliseconds timeout = std::chrono::seconds(60)) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!condition() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -170,14 +170,12 @@ struct RemoteHarness : JobHarness {
   }
   // Ticks until the condition holds (true) or the job has ended.
   bool TickUntil(const std::function<bool()>& condition) {
-    return WaitFor(
-               [&] {
-                 if (condition() || job->Ended()) return true;
-                 if (testClock && RetryWaiting(link)) clock += kLongestRetryWait;
-                 job->OnJobTimer();
-                 return false;
-               },
-               std::chrono::seconds(60)) &&
+    return WaitFor([&] {
+             if (condition() || job->Ended()) return true;
+             if (testClock && RetryWaiting(link)) clock += kLongestRetryWait;
+             job->OnJobTimer();
+             return false;
+           }) &&
            condition();
   }
   void TickToEnd() {

@@ -66,6 +66,12 @@ TEST(LocalRunTest, SingleAndMultiDayRunsPlainAndCompressedEndInThePlotFilesAndAP
               (std::vector<std::string>{"nRecords " + std::to_string(c.records),
                                         std::string("title Quake ") + c.title, "10"}));
     EXPECT_EQ(Lines(ReadFile(h.Output("Quake", "Quake.dat"))).size(), size_t(c.records));
+    // Whole data: no notes of skipped records or missing seconds.
+    for (const char* file : {"Quake.inf", "Quake.tst"}) {
+      const std::string text = ReadFile(h.Output("Quake", file));
+      EXPECT_EQ(text.find("skippedRecords"), std::string::npos) << file;
+      EXPECT_EQ(text.find("missingSeconds"), std::string::npos) << file;
+    }
     // A batch run shows no plot.
     EXPECT_EQ(c.batch ? testing::WaitForRecord(h.gnuplotRecord, std::chrono::milliseconds(300))
                       : h.GnuplotArguments(),

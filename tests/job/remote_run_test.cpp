@@ -1,6 +1,6 @@
 // Remote runs: day-by-day downloads from the stand-in data server over
-// loopback, kept or inflated, with their retries, failures and Stop, the
-// status and progress they show and the network log.
+// loopback, with their retries and failures, the status and progress they
+// show and the network log. A Stop during a download: see RunStopTest.
 #include <filesystem>
 #include <map>
 #include <thread>
@@ -30,12 +30,6 @@ eggdata::EggDataOptions ServerData(const char* start, const char* stop) {
   return options;
 }
 
-// The days of kStart to kStop as the server sends them.
-const std::vector<std::string> kDays = {
-    eggdata::GenerateEggData(ServerData(kStart, "2011-05-03 23:59:59")),
-    eggdata::GenerateEggData(ServerData("2011-05-04 00:00:00", "2011-05-04 23:59:59")),
-    eggdata::GenerateEggData(ServerData("2011-05-05 00:00:00", kStop))};
-
 std::vector<std::string> Targets(const dataserver::DataServer& server) {
   std::vector<std::string> targets;
   for (const auto& request : server.Requests()) targets.push_back(request.target);
@@ -57,47 +51,6 @@ std::map<std::string, std::string> Tree(const std::string& root) {
   return files;
 }
 
-// Kept compressed here; kept inflated and under other names: see the
-// segment download tests.
-TEST(RemoteRunTest, AThreeDayRunRequestsEachDayOnceKeepsItAndEndsLikeALocalRunOfTheKeptData) {
-  RemoteHarness remote;
-  const std::string save = remote.dir.File("save/");
-  std::filesystem::create_directories(save);
-  ASSERT_TRUE(remote.job->SetRemoteSaveDirectory(true, save, true));
-  testing::WriteFile(remote.temp + "eggnet.log", "an earlier run\n");
-  {
-    ProgressLogCapture log(remote.dir.File("egg.log"));
-    remote.StartRemoteRun("Quake", kStart, kStop);
-    remote.TickToEnd();
-    EXPECT_EQ(Count(log.Contents(), "Internet thread created and ready\n"), 3);
-    EXPECT_EQ(Count(log.Contents(), "Compressed data file moved\n"), 3);
-    EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
-  }
-  const std::string query = "/cgi-bin/eggdatareq.pl?z=1&year=2011&month=5&day=";
-  EXPECT_EQ(Targets(*remote.server),
-            (std::vector<std::string>{
-                query + "3&stime=22%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
-                query + "4&stime=00%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
-                query + "5&stime=00%3A00%3A00&etime=01%3A00%3A00&gzip=Yes&idate=Yes"}));
-  const char* kept[] = {"Quake.gz", "Quake_2.gz", "Quake_3.gz"};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(testing::GunzipBytes(ReadFile(save + kept[i])).value_or(""), kDays[i]) << i;
-  }
-  // The network log starts afresh with the run, and each day adds to it.
-  const std::string eggnet = ReadFile(remote.temp + "eggnet.log");
-  EXPECT_EQ(eggnet.rfind("\nSignaling EThreadReady\n", 0), 0u);
-  EXPECT_EQ(Count(eggnet, "Enter httpGetFile\n"), 3);
-  EXPECT_GT(remote.link.bytesReceived(), 0);
-  EXPECT_EQ(remote.link.runEndedCount(), 1);
-
-  testing::JobHarness local;
-  local.RunLocal("Quake", save + "Quake.gz", kStart, kStop);
-  EXPECT_EQ(remote.link.messageTexts(), local.link.messageTexts());
-  const auto remoteTree = Tree(remote.root);
-  EXPECT_EQ(remoteTree.count("Quake/Quake.dat"), 1u);
-  EXPECT_TRUE(remoteTree == Tree(local.root));
-}
-
 // Records, with every status text, how far the job says its input is.
 class ProgressLink : public testing::RecordingLink {
  public:
@@ -109,49 +62,71 @@ class ProgressLink : public testing::RecordingLink {
   std::vector<std::pair<std::string, double>> seen;
 };
 
-// Each day is requested while the one before is inflated and parsed; the
-// days, the results and the order of the requests are those of one day
-// after another.
-TEST(RemoteRunTest, AnInflatedRunShowsItsDaysAndMatchesALocalRunOfTheSameDays) {
+// Each day is requested while the one before is parsed; the days kept, the
+// results and the order of the requests are those of one day after another.
+// Kept inflated and under other names: see the segment download tests.
+TEST(RemoteRunTest, AThreeDayRunKeepsEachDayAndMatchesALocalRunOfTheSameDays) {
   ProgressLink link;
   RemoteHarness remote(&link);
   link.fraction = [&] { return remote.job->context().InputFraction(); };
+  const std::string save = remote.dir.File("save/");
+  std::filesystem::create_directories(save);
+  ASSERT_TRUE(remote.job->SetRemoteSaveDirectory(true, save, true));
+  testing::WriteFile(remote.temp + "eggnet.log", "an earlier run\n");
   {
     ProgressLogCapture log(remote.dir.File("egg.log"));
     remote.StartRemoteRun("Quake", kStart, kStop);
     remote.TickToEnd();
     const std::string text = log.Contents();
-    EXPECT_EQ(Count(text, "Get internet data using\n"), 3);
-    EXPECT_EQ(Count(text, "Inflated data\n"), 3);
-    EXPECT_EQ(Count(text, "Deleted temp file\n"), 3);
+    EXPECT_EQ(Count(text, "Internet thread created and ready\n"), 3);
+    EXPECT_EQ(Count(text, "Compressed data file moved\n"), 3);
     EXPECT_EQ(Count(text, "Append local file\n"), 2);
+    EXPECT_EQ(Count(text, "Initiating retry"), 0);
   }
-  EXPECT_EQ(Targets(*remote.server).size(), 3u);
+  const std::string query = "/cgi-bin/eggdatareq.pl?z=1&year=2011&month=5&day=";
+  EXPECT_EQ(Targets(*remote.server),
+            (std::vector<std::string>{
+                query + "3&stime=22%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
+                query + "4&stime=00%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
+                query + "5&stime=00%3A00%3A00&etime=01%3A00%3A00&gzip=Yes&idate=Yes"}));
+  // The network log starts afresh with the run, and each day adds to it.
+  const std::string eggnet = ReadFile(remote.temp + "eggnet.log");
+  EXPECT_EQ(eggnet.rfind("\nSignaling EThreadReady\n", 0), 0u);
+  EXPECT_EQ(Count(eggnet, "Enter httpGetFile\n"), 3);
+  EXPECT_GT(remote.link.bytesReceived(), 0);
+  EXPECT_EQ(remote.link.runEndedCount(), 1);
   EXPECT_EQ(remote.link.messageTexts(), std::vector<std::string>{});
-  // The days were read as they were inflated: the temporary directory holds
+  // The days were parsed as they came: the temporary directory holds
   // neither their text nor their downloads.
   EXPECT_EQ(remote.TempLeftovers(), std::vector<std::string>{});
 
-  // "day i of 3" in order, and the input fraction moves by a third a day.
-  std::vector<std::string> days;
+  // "day i of 3" in order, each last shown with the input fraction of the
+  // days before it; the fraction moves by a third a day.
+  std::vector<std::pair<std::string, double>> days;
   std::vector<double> fractions;
   for (const auto& [text, fraction] : link.seen) {
-    if (text.rfind("Getting data from internet: ", 0) == 0 &&
-        (days.empty() || days.back() != text)) {
-      days.push_back(text);
+    if (text.rfind("Getting data from internet: ", 0) == 0) {
+      if (days.empty() || days.back().first != text) days.emplace_back(text, fraction);
+      days.back().second = fraction;
     }
     if (fractions.empty() || fractions.back() != fraction) fractions.push_back(fraction);
   }
-  EXPECT_EQ(days, (std::vector<std::string>{"Getting data from internet: day 1 of 3",
-                                            "Getting data from internet: day 2 of 3",
-                                            "Getting data from internet: day 3 of 3"}));
+  EXPECT_EQ(days, (std::vector<std::pair<std::string, double>>{
+                      {"Getting data from internet: day 1 of 3", 0.0},
+                      {"Getting data from internet: day 2 of 3", 1.0 / 3},
+                      {"Getting data from internet: day 3 of 3", 2.0 / 3}}));
   EXPECT_EQ(fractions, (std::vector<double>{0.0, 1.0 / 3, 2.0 / 3, 1.0}));
 
-  // The same days written by the generator, read from local files.
+  // The same days written by the generator: kept as they are, and read
+  // from local files they give the same results.
   testing::JobHarness local;
   const auto files =
-      eggdata::WriteEggDataDays(local.dir.File("days.gz"), ServerData(kStart, kStop), true);
+      eggdata::WriteEggDataDays(local.dir.File("days.csv"), ServerData(kStart, kStop), false);
   ASSERT_EQ(files.size(), 3u);
+  const char* kept[] = {"Quake.gz", "Quake_2.gz", "Quake_3.gz"};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_TRUE(testing::GunzipBytes(ReadFile(save + kept[i])) == ReadFile(files[i])) << kept[i];
+  }
   local.RunLocal("Quake", files[0], kStart, kStop);
   EXPECT_EQ(local.link.messageTexts(), std::vector<std::string>{});
   const auto remoteTree = Tree(remote.root);
@@ -172,140 +147,74 @@ TEST(RemoteRunTest, APseudoEggRunFetchesTheWholeDayAndWithLoggingOffLeavesTheNet
   EXPECT_EQ(ReadFile(h.temp + "eggnet.log"), "untouched");
 }
 
-TEST(RemoteRunTest, FailedDownloadsAreRetriedUntilTheTenthFailureEndsTheRun) {
-  RemoteHarness h;
-  h.UseTestClock();
-  ProgressLogCapture log(h.dir.File("egg.log"));
-  // The first day after four failures, the second never: ten in all.
-  dataserver::FaultPlan plan;
-  plan.statuses = {404, 407, 500, 403, 0};
-  plan.statuses.insert(plan.statuses.end(), 8, 503);
-  h.server->SetFaults(plan);
-  h.StartRemoteRun("Quake", "2011-05-03 23:00:00", "2011-05-04 01:00:00");
-  h.TickToEnd();
-  const std::string text = log.Contents();
-  const char* errors[] = {"Not found", "Not authorized", "Server error 500", "Not authorized"};
-  size_t at = 0;
-  for (int i = 0; i < 10; ++i) {
-    at = text.find(std::string("Internet error\n") + (i < 4 ? errors[i] : "Server error 503"), at);
-    at = text.find("Initiating retry number " + std::to_string(i + 1) + " after connection error\n",
-                   at);
-    ASSERT_NE(at, std::string::npos) << i;
-  }
-  EXPECT_EQ(text.find("Initiating retry number 10 after connection error\n"
-                      "Aborted during internet read after max retries\n"),
-            at);
-  EXPECT_EQ(Count(text, "Read local file"), 0);
-  EXPECT_EQ(h.link.messageTexts(),
-            std::vector<std::string>{"Quake: Aborted during internet read after max retries "
-                                     "(Server error 503 for 2011-05-04 from " +
-                                     h.server->DataUrl() + ")"});
-  EXPECT_EQ(h.link.runEndedCount(), 1);
-  EXPECT_EQ(h.DataRequests(), 11);
-  // Nothing of the run stays behind: not the first day, not a download.
-  EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
-  h.clock += 100;
-  h.job->OnJobTimer();
-  std::this_thread::sleep_for(300ms);
-  EXPECT_EQ(h.DataRequests(), 11);
-}
-
-TEST(RemoteRunTest, AWrongDataUrlBaseIsNamedInTheMessageAndStopEndsTheWaitForARetry) {
-  RemoteHarness h;
-  h.UseTestClock();
-  h.dataUrl = h.server->BaseUrl() + "cgi-bin/eggdata.pl?z=1";
-  h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:09:59");
-  h.TickToEnd();
-  EXPECT_EQ(h.link.messageTexts(),
-            std::vector<std::string>{"Quake: Aborted during internet read after max retries "
-                                     "(Not found for 2011-05-03 from " +
-                                     h.dataUrl + ")"});
-  EXPECT_EQ(h.server->Requests().size(), 10u);
-
-  RemoteHarness stopped;
-  stopped.UseTestClock();
-  stopped.server->SetFaults(dataserver::FaultPlan{.statuses = {503}});
-  stopped.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:09:59");
-  ASSERT_TRUE(testing::WaitFor([&] {
-    stopped.job->OnJobTimer();
-    return testing::RetryWaiting(stopped.link);
-  }));
-  EXPECT_EQ(stopped.link.statuses().back(),
-            "Getting data from internet: day 1 of 1 (Server error 503; retry 1 in 1 s)");
-  stopped.job->StopAnalysis();
-  stopped.clock += 100;
-  stopped.job->OnJobTimer();
-  EXPECT_TRUE(stopped.job->Ended());
-  EXPECT_EQ(stopped.link.messageTexts(), std::vector<std::string>{});
-  EXPECT_EQ(stopped.DataRequests(), 1);
-}
-
-TEST(RemoteRunTest, StopDuringADownloadEndsTheRunAtTheNextTickWithoutARetryOrItsFile) {
-  RemoteHarness h;
-  ProgressLogCapture log(h.dir.File("egg.log"));
-  dataserver::FaultPlan plan;
-  plan.stallRequests = 1;
-  plan.stallAfterBytes = 100;
-  h.server->SetFaults(plan);
-  h.StartRemoteRun("Quake", "2011-05-03 00:00:00", "2011-05-03 00:59:59");
-  ASSERT_TRUE(h.TickUntil([&] { return h.link.bytesReceived() == 100; }));
-  EXPECT_TRUE(FileExists(h.temp + "data.txt.gz"));
-  h.job->StopAnalysis();
-  h.job->OnJobTimer();
-  EXPECT_TRUE(h.job->Ended());
-  for (int i = 0; i < 3; ++i) h.job->OnJobTimer();
-  h.job.reset();
-  EXPECT_EQ(h.link.runEndedCount(), 1);
-  EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{});
-  EXPECT_EQ(h.DataRequests(), 1);
-  EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
-  EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
-}
-
-// The second of two days fails in a way no retry mends; the first day's
-// inflated file and the failed download go with the run.
-TEST(RemoteRunTest, ADayThatIsNoDataEndsTheRunNamingItAndLeavesNothingBehind) {
-  dataserver::FaultPlan page;
-  page.messagePageRequests = 1;
-  dataserver::FaultPlan plainPage = page;
-  plainPage.plainMessagePage = true;
+// The second of two days fails: after ten tries (the first day took five),
+// or at once when no retry mends it. The run names the day (and the data
+// URL); the first day's file and the failed download go with the run.
+TEST(RemoteRunTest, ADayThatFailsEndsTheRunNamingItAndLeavesNothingBehind) {
+  dataserver::FaultPlan tries{.statuses = {404, 407, 500, 403, 0}};
+  tries.statuses.insert(tries.statuses.end(), 8, 503);
+  const dataserver::FaultPlan page{.skipRequests = 1, .statuses = {}, .messagePageRequests = 1};
   dataserver::FaultPlan otherPage = page;
   otherPage.doctypeMessagePage = true;
-  dataserver::FaultPlan damaged;
-  damaged.truncatedRequests = 1;
+  const dataserver::FaultPlan damaged{.skipRequests = 1, .statuses = {}, .truncatedRequests = 1};
   const struct {
     const char* what;
     dataserver::FaultPlan plan;
     bool batch;
-    const char* message;
-    int pageLines;  // "Received message instead of data" in the log
+    const char* message;  // %s: the data URL
+    int pageLines;        // "Received message instead of data" in the log
+    int retries, requests;
   } cases[] = {
-      {"message page", page, false, "No data received for 2011-05-04", 1},
-      {"plain message page", plainPage, true, "No data received for 2011-05-04", 1},
+      {"ten failures", tries, false,
+       "Aborted during internet read after max retries (Server error 503 for 2011-05-04 from %s)",
+       0, 10, 11},
+      {"message page", page, true, "No data received for 2011-05-04", 1, 0, 2},
       {"unrecognised page", otherPage, false,
-       "data received for 2011-05-04 is not a proper data file for analysis", 0},
-      {"damaged", damaged, false, "Damaged data received for 2011-05-04", 0},
+       "data received for 2011-05-04 is not a proper data file for analysis", 0, 0, 2},
+      {"damaged", damaged, false, "Damaged data received for 2011-05-04", 0, 0, 2},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     RemoteHarness h;
+    h.UseTestClock();
     ProgressLogCapture log(h.dir.File("egg.log"));
-    dataserver::FaultPlan plan = c.plan;
-    plan.skipRequests = 1;
-    h.server->SetFaults(plan);
+    h.server->SetFaults(c.plan);
     h.StartRemoteRun("Quake", "2011-05-03 23:00:00", "2011-05-04 01:00:00", false, c.batch);
     h.TickToEnd();
-    const std::string expected = std::string("Quake: ") + c.message;
-    if (c.batch) {
-      EXPECT_EQ(ReadFile(h.root + "summary.tst"), expected + "\n");
-    } else {
-      EXPECT_EQ(h.link.messageTexts(), std::vector<std::string>{expected});
+    std::string expected = std::string("Quake: ") + c.message;
+    if (const size_t at = expected.find("%s"); at != std::string::npos) {
+      expected.replace(at, 2, h.server->DataUrl());
     }
-    EXPECT_EQ(Count(log.Contents(), "Received message instead of data from remote server\n"),
-              c.pageLines);
-    EXPECT_EQ(Count(log.Contents(), "Initiating retry"), 0);
-    EXPECT_EQ(h.DataRequests(), 2);
+    EXPECT_EQ(ReadFile(h.root + "summary.tst"), c.batch ? expected + "\n" : "");
+    EXPECT_EQ(h.link.messageTexts(),
+              c.batch ? std::vector<std::string>{} : std::vector<std::string>{expected});
+    EXPECT_EQ(h.link.runEndedCount(), 1);
+    const std::string text = log.Contents();
+    EXPECT_EQ(Count(text, "Received message instead of data from remote server\n"), c.pageLines);
+    EXPECT_EQ(Count(text, "Initiating retry"), c.retries);
+    EXPECT_EQ(h.DataRequests(), c.requests);
     EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
+    if (c.retries == 0) continue;
+
+    // Each failure in the log with its retry, the tenth ending the run before
+    // anything is read; no request after it.
+    EXPECT_EQ(Count(text, "Read local file"), 0);
+    const char* errors[] = {"Not found", "Not authorized", "Server error 500", "Not authorized"};
+    size_t at = 0;
+    for (int i = 0; i < 10; ++i) {
+      at =
+          text.find(std::string("Internet error\n") + (i < 4 ? errors[i] : "Server error 503"), at);
+      at = text.find(
+          "Initiating retry number " + std::to_string(i + 1) + " after connection error\n", at);
+      ASSERT_NE(at, std::string::npos) << i;
+    }
+    EXPECT_EQ(text.find("Initiating retry number 10 after connection error\n"
+                        "Aborted during internet read after max retries\n"),
+              at);
+    h.clock += 100;
+    h.job->OnJobTimer();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(h.DataRequests(), 11);
   }
 }
 

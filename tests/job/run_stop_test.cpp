@@ -1,6 +1,6 @@
 // The user's Stop at every stage of a local and of a remote run: the run ends
-// as stopped, and nothing it says as it winds down reaches the user as a
-// fault of the data (no box, no line of the summary table).
+// as stopped, once, and nothing it says as it winds down reaches the user as
+// a fault of the data (no box, no line of the summary table).
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -28,12 +28,15 @@ bool Saw(const testing::RecordingLink& link, const std::string& status) {
   return std::ranges::count(link.statuses(), status) > 0;
 }
 
-// Texts a stop must never produce, even in the progress log.
-void ExpectNoDataFault(const std::string& log) {
-  for (const char* fault : {"Insufficient data", "No useable", "Damaged data", "No data received",
-                            "Internet error", "Initiating retry"}) {
+// Texts a stop must never produce, even in the progress log; the failed
+// tries a remote run made before the stop are the only internet errors.
+void ExpectNoDataFault(const std::string& log, int failedTries = 0) {
+  for (const char* fault :
+       {"Insufficient data", "No useable", "Damaged data", "No data received"}) {
     EXPECT_EQ(log.find(fault), std::string::npos) << fault << " in\n" << log;
   }
+  EXPECT_EQ(testing::Count(log, "Internet error\n"), failedTries) << log;
+  EXPECT_EQ(testing::Count(log, "Initiating retry"), failedTries) << log;
 }
 
 TEST(RunStopTest, StopAtEveryStageOfALocalRunEndsItAsStoppedAndSilent) {
@@ -58,6 +61,7 @@ TEST(RunStopTest, StopAtEveryStageOfALocalRunEndsItAsStoppedAndSilent) {
       h.RunLocal("Quake", data, kStart, kHourLater, batch);
       ASSERT_TRUE(h.job->Ended());
       EXPECT_TRUE(Saw(link, stage));
+      EXPECT_EQ(link.runEndedCount(), 1);
       EXPECT_EQ(link.report().outcome, RunOutcome::kStopped);
       EXPECT_EQ(link.report().message, "");
       EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
@@ -102,43 +106,60 @@ TEST(RunStopTest, StopWhileReadingALongFileIsNoShortageOfData) {
 }
 
 // A day at a time from the stand-in server: Stop as a download starts, while
-// it stalls halfway, while the day is inflated, and while it is read.
+// it stalls halfway, while a failed try waits for its retry, while the day
+// is inflated and while it is read. No day more is asked for, and nothing of
+// the run is left in the temporary directory.
 TEST(RunStopTest, StopAtEveryStageOfARemoteRunEndsItAsStoppedAndSilent) {
+  const dataserver::FaultPlan stall{.statuses = {}, .stallRequests = 1, .stallAfterBytes = 100};
+  const dataserver::FaultPlan error{.statuses = {503}};
   const struct {
-    const char* stage;
-    bool stall = false;
-  } cases[] = {{"Getting data from internet: day 1 of 2"},
-               {"(stalled download)", true},
-               {"Uncompressing data file"},
-               {"Reading local file"},
-               {"Computing statistics"}};
+    const char* stage;  // the status when the Stop comes
+    dataserver::FaultPlan plan;
+    int requests;          // made before the Stop
+    bool between = false;  // Stop between two ticks, not as the status shows
+  } cases[] = {
+      {"Getting data from internet: day 1 of 2", {}, 1},
+      {"Getting data from internet: day 1 of 2", stall, 1, true},
+      {"Getting data from internet: day 1 of 2 (Server error 503; retry 1 in 1 s)", error, 1, true},
+      {"Uncompressing data file", {}, 2},
+      {"Reading local file", {}, 2},
+      {"Computing statistics", {}, 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.stage);
     ActingLink link;
     RemoteHarness h(&link);
     link.job = h.job.get();
-    link.trigger = c.stage;
+    link.trigger = c.between ? "-" : c.stage;
     ProgressLogCapture log(h.dir.File("egg.log"));
-    if (c.stall) {
-      dataserver::FaultPlan plan;
-      plan.stallRequests = 1;
-      plan.stallAfterBytes = 100;
-      h.server->SetFaults(plan);
-    }
+    h.server->SetFaults(c.plan);
+    // The test's clock passes any wait for a retry at once.
+    h.UseTestClock();
     h.StartRemoteRun("Quake", "2011-05-03 22:00:00", "2011-05-04 01:00:00");
-    if (c.stall) {
-      ASSERT_TRUE(h.TickUntil([&] { return h.link.bytesReceived() == 100; }));
+    if (c.between) {
+      ASSERT_TRUE(h.TickUntil([&] {
+        return c.plan.stallRequests > 0 ? h.link.bytesReceived() == 100
+                                        : testing::RetryWaiting(link);
+      }));
+      EXPECT_EQ(link.statuses().back(), c.stage);
+      EXPECT_EQ(FileExists(h.temp + "data.txt.gz"), c.plan.stallRequests > 0);
+      // However late the next tick, it ends the run and nothing else.
       h.job->StopAnalysis();
+      h.clock += 100;
+      h.job->OnJobTimer();
+      EXPECT_TRUE(h.job->Ended());
     }
     h.TickToEnd();
     ASSERT_TRUE(h.job->Ended());
-    EXPECT_TRUE(c.stall || Saw(link, c.stage));
+    EXPECT_TRUE(Saw(link, c.stage));
     EXPECT_EQ(link.report().outcome, RunOutcome::kStopped);
     EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
     EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
     h.job.reset();
-    ExpectNoDataFault(log.Contents());
-    EXPECT_LE(h.DataRequests(), 2);
+    EXPECT_EQ(link.runEndedCount(), 1);
+    ExpectNoDataFault(log.Contents(), static_cast<int>(c.plan.statuses.size()));
+    EXPECT_EQ(testing::Count(log.Contents(), "Get internet data using\n"), c.requests);
+    EXPECT_LE(h.DataRequests(), c.requests);
+    EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
   }
 }
 

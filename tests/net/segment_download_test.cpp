@@ -197,13 +197,6 @@ TEST(SegmentDownloadTest, ADayThatCannotBeReadOrKeptEndsTheRunNamingIt) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(run.dir.File("root")), {}),
               inflated ? 1 : 0);
   }
-  // In batch mode only the summary table hears of it.
-  SegmentRun batch;
-  batch.context.settings.batchMode = true;
-  EXPECT_EQ(batch.Finish(0), nullptr);
-  EXPECT_EQ(batch.link.messageTexts(), std::vector<std::string>{});
-  EXPECT_EQ(ReadFile(batch.dir.File("root/summary.tst")),
-            "Quake: Damaged data received for 2011-05-03\n");
 }
 
 }  // namespace
