@@ -105,12 +105,16 @@ TEST_F(DialogsTest, AudioConfirmRefusesRangesGivenUpsideDown) {
     ClearStoredSettings();
     view_.messages.clear();
     AudioDialog dialog(*form_);
-    dialog.fields.minFrequency = c.minFrequency;
-    dialog.fields.maxFrequency = c.maxFrequency;
-    dialog.fields.minNoteLength = c.minNoteLength;
-    dialog.fields.maxNoteLength = c.maxNoteLength;
-    dialog.fields.sampleRate = c.sampleRate;
-    dialog.fields.modulationDepth = c.modulationDepth;
+    // The values arrive as the user typed them, when the dialog pulls them.
+    view_.onPull = [&] {
+      dialog.fields.minFrequency = c.minFrequency;
+      dialog.fields.maxFrequency = c.maxFrequency;
+      dialog.fields.minNoteLength = c.minNoteLength;
+      dialog.fields.maxNoteLength = c.maxNoteLength;
+      dialog.fields.sampleRate = c.sampleRate;
+      dialog.fields.modulationDepth = c.modulationDepth;
+      return true;
+    };
     EXPECT_EQ(dialog.Confirm(view_), c.refusal == nullptr);
     if (c.refusal != nullptr) {
       ASSERT_EQ(view_.messages.size(), 1u);
@@ -233,6 +237,7 @@ TEST(FileChoosersTest, AChooserOpensAtTheFieldsFolderElseHome) {
 
 TEST(MenuCommandsTest, HomePageIsTheRootOfTheDataServer) {
   EXPECT_EQ(HomePageUrl(kDefaultDataUrl), "http://127.0.0.1:8642/");
+  EXPECT_EQ(HomePageUrl("http://eggs.example.org:8080/a/b?c=d"), "http://eggs.example.org:8080/");
   EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
   EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
 }

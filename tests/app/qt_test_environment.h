@@ -53,6 +53,6 @@ std::optional<std::string> StoredSetting(const std::string& name);
 // Runs the event loop until done() holds or the timeout passes; returns
 // done().
 bool RunEventsUntil(const std::function<bool()>& done,
-                    std::chrono::milliseconds timeout = std::chrono::seconds(30));
+                    std::chrono::milliseconds timeout = std::chrono::seconds(60));
 
 }  // namespace corvane::testing

@@ -103,7 +103,7 @@ TEST(DftSizeTest, ReducesToThePowerOfTwoNotAbove) {
 
 TEST(EventDurationTest, HoursBecomeWholeSecondsAllowingForBinaryRounding) {
   // Real fractions of a second are truncated; whole seconds survive binary
-  // rounding (1.13 h is 4068 s, not 4067).
+  // rounding.
   EXPECT_EQ(EventDurationSeconds(1.0 / 3600.0 * 10.7), 10);
   EXPECT_EQ(EventDurationSeconds(0.0001), 0);
   for (int seconds = 0; seconds < 100000; seconds += 7) {
