@@ -62,76 +62,84 @@ class ProgressLink : public testing::RecordingLink {
   std::vector<std::pair<std::string, double>> seen;
 };
 
-// Each day is requested while the one before is parsed; the days kept, the
-// results and the order of the requests are those of one day after another.
-// Kept inflated and under other names: see the segment download tests.
+// Each day is requested while the one before is parsed, from the kept
+// download or as it is inflated; the days kept, the results and the order of
+// the requests are those of one day after another. Kept inflated and under
+// other names: see the segment download tests.
 TEST(RemoteRunTest, AThreeDayRunKeepsEachDayAndMatchesALocalRunOfTheSameDays) {
-  ProgressLink link;
-  RemoteHarness remote(&link);
-  link.fraction = [&] { return remote.job->context().InputFraction(); };
-  const std::string save = remote.dir.File("save/");
-  std::filesystem::create_directories(save);
-  ASSERT_TRUE(remote.job->SetRemoteSaveDirectory(true, save, true));
-  testing::WriteFile(remote.temp + "eggnet.log", "an earlier run\n");
-  {
-    ProgressLogCapture log(remote.dir.File("egg.log"));
-    remote.StartRemoteRun("Quake", kStart, kStop);
-    remote.TickToEnd();
-    const std::string text = log.Contents();
-    EXPECT_EQ(Count(text, "Internet thread created and ready\n"), 3);
-    EXPECT_EQ(Count(text, "Compressed data file moved\n"), 3);
-    EXPECT_EQ(Count(text, "Append local file\n"), 2);
-    EXPECT_EQ(Count(text, "Initiating retry"), 0);
-  }
-  const std::string query = "/cgi-bin/eggdatareq.pl?z=1&year=2011&month=5&day=";
-  EXPECT_EQ(Targets(*remote.server),
-            (std::vector<std::string>{
-                query + "3&stime=22%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
-                query + "4&stime=00%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
-                query + "5&stime=00%3A00%3A00&etime=01%3A00%3A00&gzip=Yes&idate=Yes"}));
-  // The network log starts afresh with the run, and each day adds to it.
-  const std::string eggnet = ReadFile(remote.temp + "eggnet.log");
-  EXPECT_EQ(eggnet.rfind("\nSignaling EThreadReady\n", 0), 0u);
-  EXPECT_EQ(Count(eggnet, "Enter httpGetFile\n"), 3);
-  EXPECT_GT(remote.link.bytesReceived(), 0);
-  EXPECT_EQ(remote.link.runEndedCount(), 1);
-  EXPECT_EQ(remote.link.messageTexts(), std::vector<std::string>{});
-  // The days were parsed as they came: the temporary directory holds
-  // neither their text nor their downloads.
-  EXPECT_EQ(remote.TempLeftovers(), std::vector<std::string>{});
-
-  // "day i of 3" in order, each last shown with the input fraction of the
-  // days before it; the fraction moves by a third a day.
-  std::vector<std::pair<std::string, double>> days;
-  std::vector<double> fractions;
-  for (const auto& [text, fraction] : link.seen) {
-    if (text.rfind("Getting data from internet: ", 0) == 0) {
-      if (days.empty() || days.back().first != text) days.emplace_back(text, fraction);
-      days.back().second = fraction;
-    }
-    if (fractions.empty() || fractions.back() != fraction) fractions.push_back(fraction);
-  }
-  EXPECT_EQ(days, (std::vector<std::pair<std::string, double>>{
-                      {"Getting data from internet: day 1 of 3", 0.0},
-                      {"Getting data from internet: day 2 of 3", 1.0 / 3},
-                      {"Getting data from internet: day 3 of 3", 2.0 / 3}}));
-  EXPECT_EQ(fractions, (std::vector<double>{0.0, 1.0 / 3, 2.0 / 3, 1.0}));
-
-  // The same days written by the generator: kept as they are, and read
-  // from local files they give the same results.
+  // The same days written by the generator, read from local files.
   testing::JobHarness local;
   const auto files =
       eggdata::WriteEggDataDays(local.dir.File("days.csv"), ServerData(kStart, kStop), false);
   ASSERT_EQ(files.size(), 3u);
-  const char* kept[] = {"Quake.gz", "Quake_2.gz", "Quake_3.gz"};
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(testing::GunzipBytes(ReadFile(save + kept[i])) == ReadFile(files[i])) << kept[i];
-  }
   local.RunLocal("Quake", files[0], kStart, kStop);
   EXPECT_EQ(local.link.messageTexts(), std::vector<std::string>{});
-  const auto remoteTree = Tree(remote.root);
-  EXPECT_EQ(remoteTree.count("Quake/Quake.dat"), 1u);
-  EXPECT_TRUE(remoteTree == Tree(local.root));
+  const auto localTree = Tree(local.root);
+  ASSERT_EQ(localTree.count("Quake/Quake.dat"), 1u);
+
+  for (const bool keep : {true, false}) {
+    SCOPED_TRACE(keep ? "kept compressed" : "inflated");
+    ProgressLink link;
+    RemoteHarness remote(&link);
+    link.fraction = [&] { return remote.job->context().InputFraction(); };
+    const std::string save = remote.dir.File("save/");
+    std::filesystem::create_directories(save);
+    ASSERT_TRUE(remote.job->SetRemoteSaveDirectory(keep, save, true));
+    testing::WriteFile(remote.temp + "eggnet.log", "an earlier run\n");
+    {
+      ProgressLogCapture log(remote.dir.File("egg.log"));
+      remote.StartRemoteRun("Quake", kStart, kStop);
+      remote.TickToEnd();
+      const std::string text = log.Contents();
+      EXPECT_EQ(Count(text, "Internet thread created and ready\n"), 3);
+      EXPECT_EQ(Count(text, "Compressed data file moved\n"), keep ? 3 : 0);
+      EXPECT_EQ(Count(text, "Inflated data\n"), keep ? 0 : 3);
+      EXPECT_EQ(Count(text, "Append local file\n"), 2);
+      EXPECT_EQ(Count(text, "Initiating retry"), 0);
+    }
+    const std::string query = "/cgi-bin/eggdatareq.pl?z=1&year=2011&month=5&day=";
+    EXPECT_EQ(Targets(*remote.server),
+              (std::vector<std::string>{
+                  query + "3&stime=22%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
+                  query + "4&stime=00%3A00%3A00&etime=23%3A59%3A59&gzip=Yes&idate=Yes",
+                  query + "5&stime=00%3A00%3A00&etime=01%3A00%3A00&gzip=Yes&idate=Yes"}));
+    // The network log starts afresh with the run, and each day adds to it.
+    const std::string eggnet = ReadFile(remote.temp + "eggnet.log");
+    EXPECT_EQ(eggnet.rfind("\nSignaling EThreadReady\n", 0), 0u);
+    EXPECT_EQ(Count(eggnet, "Enter httpGetFile\n"), 3);
+    EXPECT_GT(remote.link.bytesReceived(), 0);
+    EXPECT_EQ(remote.link.runEndedCount(), 1);
+    EXPECT_EQ(remote.link.messageTexts(), std::vector<std::string>{});
+    // The days were parsed as they came: the temporary directory holds
+    // neither their text nor their downloads.
+    EXPECT_EQ(remote.TempLeftovers(), std::vector<std::string>{});
+
+    // "day i of 3" in order, each last shown with the input fraction of the
+    // days before it; the fraction moves by a third a day.
+    std::vector<std::pair<std::string, double>> days;
+    std::vector<double> fractions;
+    for (const auto& [text, fraction] : link.seen) {
+      if (text.rfind("Getting data from internet: ", 0) == 0) {
+        if (days.empty() || days.back().first != text) days.emplace_back(text, fraction);
+        days.back().second = fraction;
+      }
+      if (fractions.empty() || fractions.back() != fraction) fractions.push_back(fraction);
+    }
+    EXPECT_EQ(days, (std::vector<std::pair<std::string, double>>{
+                        {"Getting data from internet: day 1 of 3", 0.0},
+                        {"Getting data from internet: day 2 of 3", 1.0 / 3},
+                        {"Getting data from internet: day 3 of 3", 2.0 / 3}}));
+    EXPECT_EQ(fractions, (std::vector<double>{0.0, 1.0 / 3, 2.0 / 3, 1.0}));
+
+    // The days are kept as they were sent, and give the local results.
+    const char* kept[] = {"Quake.gz", "Quake_2.gz", "Quake_3.gz"};
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_TRUE(keep ? testing::GunzipBytes(ReadFile(save + kept[i])) == ReadFile(files[i])
+                       : !FileExists(save + kept[i]))
+          << kept[i];
+    }
+    EXPECT_TRUE(Tree(remote.root) == localTree);
+  }
 }
 
 TEST(RemoteRunTest, APseudoEggRunFetchesTheWholeDayAndWithLoggingOffLeavesTheNetworkLog) {
