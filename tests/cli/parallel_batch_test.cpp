@@ -188,7 +188,22 @@ TEST_F(ParallelBatchTest, ItemsSideBySideAndShardsJoinedWriteWhatOneAfterAnother
     EXPECT_EQ(parallel.program.err, sequential.program.err) << jobs;
   }
 
-  EXPECT_TRUE(Contains(sequential.files.at("Hour01/Hour01.inf"), "nRecords 7200\n"));
+  // The later Hour01's folder is the one it writes alone.
+  ASSERT_EQ(RunBatch("DataDirectory " + root_ +
+                     "\nCompareIntervals 1 0 1200 1200\nDFTOutput 1 1024\nEventEchoDetect 1 5\n"
+                     "LocalEggFile " +
+                     dayFile_ + "\nHour01 2011-05-03 09:00:00 2011-05-03 10:59:59\n")
+                .exitCode,
+            kExitOk);
+  Snapshot alone, folder;
+  for (const auto& [name, contents] : RootFiles(root_)) {
+    if (name.rfind("Hour01/", 0) == 0) alone[name] = contents;
+  }
+  for (const auto& [name, contents] : sequential.files) {
+    if (name.rfind("Hour01/", 0) == 0) folder[name] = contents;
+  }
+  ASSERT_TRUE(alone.count("Hour01/Hour01.inf"));
+  EXPECT_EQ(DifferentFiles(folder, alone), std::vector<std::string>{});
 
   // Shards run by GNU parallel, standing in for a cluster's scheduler, and
   // joined. The two items named Hour01 fall into one shard: in shards side
