@@ -11,8 +11,8 @@
 
 #include "core/c_format.h"
 #include "stats/complex_fft.h"
+#include "support/direct_dft.h"
 #include "support/run_folders.h"
-#include "support/spectrum_oracle.h"
 #include "support/text_lines.h"
 
 namespace corvane {

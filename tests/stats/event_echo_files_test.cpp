@@ -20,8 +20,8 @@
 #include "stats/echo_peaks.h"
 #include "stats/echo_scan.h"
 #include "stats/smoothing_filters.h"
+#include "support/direct_dft.h"
 #include "support/run_folders.h"
-#include "support/spectrum_oracle.h"
 #include "support/text_lines.h"
 
 namespace corvane {
