@@ -1,6 +1,7 @@
 #include "app/job_channel.h"
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 
 #include <QMetaObject>
@@ -12,7 +13,13 @@ namespace corvane {
 // One acknowledgement that a waiting thread blocks on.
 class JobChannel::Gate {
  public:
+  // Called by the thread that made the gate before it hands the gate to the
+  // form's thread. Qt's event queue orders that hand-over already, but in
+  // code the thread sanitizer cannot see; this release and the acquire in
+  // Open() show it the order, so the gate's making is not taken for a race.
+  void Publish() { published_.store(true, std::memory_order_release); }
   void Open() {
+    published_.load(std::memory_order_acquire);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       open_ = true;
@@ -28,6 +35,7 @@ class JobChannel::Gate {
   std::mutex mutex_;
   std::condition_variable opened_;
   bool open_ = false;
+  std::atomic<bool> published_{false};
 };
 
 JobChannel::JobChannel(QObject* context, JobEvents* events, int jobId)
@@ -65,6 +73,7 @@ void JobChannel::ShowMessage(const std::string& text, const std::optional<std::s
     return;
   }
   auto gate = std::make_shared<Gate>();
+  gate->Publish();
   bool wait = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
