@@ -64,15 +64,10 @@ for name in ["Lost", "Bad'Name", "Stall"]:
 
 # The interval comparison: run for Done, refused for Past (whose run completed).
 done, past = rows.loc["Done"], rows.loc["Past"]
-check(pd.isna(done.interval_message), "Done's comparison was not refused")
+check(pd.isna(done.interval_message) and done.cvar_df == 2 * 1800 - 2, "Done's comparison ran")
 check("extends past the end of data" in str(past.interval_message), str(past.interval_message))
 check(pd.isna(past.cvar_t) and pd.isna(past.lpmax_p), "a refused comparison has no t-tests")
 check(past.compare_intervals == 1 and past.interval2_start == 3000, "Past's interval settings")
-for variable in ["cvar", "eggvar", "lpvar", "alpdev", "lpadev", "lpmax"]:
-    t, df, p = done[f"{variable}_t"], done[f"{variable}_df"], done[f"{variable}_p"]
-    check(df == 2 * 1800 - 2 or variable != "eggvar", f"{variable} df {df}")
-    # The t-test's own incomplete beta is good to about 1e-7.
-    close(p, 2 * stats.t.sf(abs(t), df), 1e-5, f"{variable} p")
 
 # Every completed run's p values against scipy, and at full precision
 # against the calculator of corvane-cli, given the deviation as written.
