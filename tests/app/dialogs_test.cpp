@@ -152,6 +152,11 @@ TEST_F(DialogsTest, APageThatCannotBeOpenedIsReportedWithItsAddress) {
     EXPECT_EQ(message.kind, MessageKind::kWarning);
   }
   EXPECT_EQ(view_.openedUrls.size(), 6u);
+  // The home page is the data server's root, or the default where the data
+  // URL names no web server.
+  EXPECT_EQ(HomePageUrl(kDefaultDataUrl), "http://127.0.0.1:8642/");
+  EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
+  EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
 }
 
 // The probability of a chi-square value beyond the median by the
@@ -222,12 +227,6 @@ TEST(FileChoosersTest, AChooserOpensAtTheFieldsFolderElseHome) {
   EXPECT_EQ(ChooserStartDirectory("", home), home);
   EXPECT_EQ(ChooserStartDirectory("gnuplot", home), home);  // a bare name
   EXPECT_EQ(ChooserStartDirectory("/", home), "/");
-}
-
-TEST(MenuCommandsTest, HomePageIsTheRootOfTheDataServer) {
-  EXPECT_EQ(HomePageUrl(kDefaultDataUrl), "http://127.0.0.1:8642/");
-  EXPECT_EQ(HomePageUrl("not a url"), kDefaultHomeUrl);
-  EXPECT_EQ(HomePageUrl("file:///tmp/x"), kDefaultHomeUrl);
 }
 
 TEST(MenuCommandsTest, TheHelpPageIsFoundAndDescribesTheProgram) {
