@@ -129,9 +129,10 @@ TEST_F(ResultsTableTest, EveryItemHasItsRecordAndToolsReadThemAsWritten) {
 
 // The event series on synthetic data: with a shift of the eggs' mean during
 // every event the series is significant, without it not, for several seeds;
-// every value agrees with scipy's computation from results.csv. The help
-// page's "Reading results in Python and R" examples, taken from the page,
-// run as they stand in the output root.
+// each item's p and Z agree with scipy's computation from results.csv, and
+// the series combines those items. The help page's "Reading results in
+// Python and R" examples, taken from the page, run as they stand in the
+// output root.
 TEST_F(ResultsTableTest, TheSeriesOfShiftedEventsIsSignificantAndOfNullEventsNot) {
   for (std::uint64_t seed : {11u, 12u, 13u}) {
     for (const bool shifted : {false, true}) {
