@@ -67,7 +67,7 @@ TEST(LocalRunTest, SingleAndMultiDayRunsPlainAndCompressedEndInThePlotFilesAndAP
     }
     // A batch run shows no plot.
     EXPECT_EQ(c.batch ? testing::WaitForRecord(h.gnuplotRecord, std::chrono::milliseconds(300))
-                      : h.GnuplotArguments(),
+                      : testing::WaitForRecord(h.gnuplotRecord),
               c.batch ? ""
                       : "-e\nset term qt 0 title \"Quake\"\n" +
                             h.Output("Quake", "Quake.gp\n-persist\n"));

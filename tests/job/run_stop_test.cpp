@@ -8,7 +8,6 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -77,37 +76,6 @@ TEST(RunStopTest, StopAtEveryStageOfALocalRunEndsItAsStoppedAndSilent) {
       if (!batch) {
         EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
       }
-      ExpectNoDataFault(log.Contents());
-    }
-  }
-}
-
-// The reader stops within its record loop: where it stopped says nothing
-// about the file. Stops at several delays after reading begins, so that some
-// land inside the loop of this long file.
-TEST(RunStopTest, StopWhileReadingALongFileIsNoShortageOfData) {
-  JobHarness source;
-  const std::string data =
-      source.WriteData("long.csv", DataRange("2011-05-03 00:00:00", "2011-05-03 23:59:59", 60));
-  for (const auto delay : {0ms, 1ms, 5ms, 20ms}) {
-    SCOPED_TRACE(delay.count());
-    testing::RecordingLink link;
-    JobHarness h(&link);
-    ProgressLogCapture log(h.dir.File("egg.log"));
-    ASSERT_TRUE(h.job->StartThread());
-    std::thread stopper([&] {
-      testing::WaitFor([&] { return Saw(link, "Reading local file"); });
-      std::this_thread::sleep_for(delay);  // where the stop lands, not a wait
-      h.job->StopAnalysis();
-    });
-    h.StartLocalRun("Long", data, "2011-05-03 00:00:00", "2011-05-03 23:59:59", true);
-    ASSERT_TRUE(link.WaitForRunEnded(120s));
-    stopper.join();
-    const RunOutcome outcome = link.report().outcome;
-    EXPECT_TRUE(outcome == RunOutcome::kStopped || outcome == RunOutcome::kCompleted);
-    EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
-    if (outcome == RunOutcome::kStopped) {
-      EXPECT_FALSE(FileExists(h.root + "summary.tst"));
       ExpectNoDataFault(log.Contents());
     }
   }
