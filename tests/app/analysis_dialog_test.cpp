@@ -47,14 +47,7 @@ TEST_F(AnalysisDialogTest, RefusesBadRequestsWithTheirTextAndCaption) {
       {"blank start", [](auto& f) { f.fields.startTime = "  "; },
        "Must have at least a start date"},
       // Values that would break a run are refused before anything is stored.
-      {"coefficient 2", [](auto& f) { f.fields.expCoeff = 2.0; },
-       "The exponential smoothing coefficient must lie between 0 and 1"},
-      {"triangle of 1",
-       [](auto& f) {
-         f.fields.smoothWindowType = 2;
-         f.fields.smoothWindowSize = 1;
-       },
-       "The triangle smoothing window must be at least 2"},
+      // Which smoothing values are refused is the statistics' own test.
       {"smoothing mode 3", [](auto& f) { f.fields.smoothWindowType = 3; },
        "Unknown smoothing mode 3"},
       {"DFT size 1", [](auto& f) { f.fields.dftSize = 1; }, "The DFT size must be at least 2"},
@@ -158,7 +151,7 @@ TEST_F(AnalysisDialogTest, HandsTheRequestToTheJobAndDisplaysARunAgain) {
             std::tie("Quake", temp_, root_, eggFile_, "http://127.0.0.1:1/data",
                      "http://127.0.0.1:1/pseudo/"));
   EXPECT_TRUE(settings.freshNetworkLog && settings.compareIntervals && settings.dft);
-  EXPECT_FALSE(settings.remoteAccess || settings.batchMode);
+  EXPECT_FALSE(settings.remoteAccess || settings.batchMode || settings.pseudoEggData);
   EXPECT_EQ(
       std::tie(settings.resolution, settings.smoothingWindow, settings.audioSettings.restLength,
                settings.interval1Start, settings.interval2Start, settings.intervalDuration,
@@ -189,19 +182,14 @@ TEST_F(AnalysisDialogTest, HandsTheRequestToTheJobAndDisplaysARunAgain) {
   EXPECT_EQ(view_.messages.back().text,
             "Finished processing. The results are in " + root_ + "Quake/");
   EXPECT_EQ(view_.messages.back().caption, "");
-  EXPECT_TRUE(FileExists(root_ + "Quake/Quake.dat"));
 
-  // A data name holding "PED" (in capitals) selects pseudo-egg data. Values
-  // a request does not use are not checked.
-  for (const auto& [name, pseudo] :
-       std::vector<std::pair<std::string, bool>>{{"RunPED1", true}, {"runped1", false}}) {
-    SCOPED_TRACE(name);
-    MakeForm(name).fields.intervalDuration = 0;  // "Compare Egg Intervals" is off
-    form_->config.audio.sampleRate = 0;          // "Audio output" is off
-    ASSERT_TRUE(form_->AnalyzeData()) << ::testing::PrintToString(view_.Texts());
-    EXPECT_EQ(form_->CurrentJob()->context().settings.pseudoEggData, pseudo);
-    EXPECT_TRUE(WaitUntilIdle());
-  }
+  // A pseudo-egg data name selects pseudo-egg data. Values a request does
+  // not use are not checked.
+  MakeForm("RunPED1").fields.intervalDuration = 0;  // "Compare Egg Intervals" is off
+  form_->config.audio.sampleRate = 0;               // "Audio output" is off
+  ASSERT_TRUE(form_->AnalyzeData()) << ::testing::PrintToString(view_.Texts());
+  EXPECT_TRUE(form_->CurrentJob()->context().settings.pseudoEggData);
+  EXPECT_TRUE(WaitUntilIdle());
 
   // Display shows the named run again, without a completion message.
   view_.messages.clear();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/item_output.h"
 #include "core/progress_log.h"
 #include "core/summary_line.h"
 #include "support/recording_link.h"
@@ -110,6 +111,27 @@ TEST(RunContextTest, TheFirstAbortTellsAFailureFromAStopAndKeepsTheFailuresMessa
     EXPECT_FALSE(context.Failed());
     EXPECT_EQ(context.FailureMessage(), "");
   }
+}
+
+// A later batch item's summary lines wait until it is live, so the table
+// reads in item order; a line that cannot be added comes back as the message
+// to show, at once or when the item goes live.
+TEST(ItemOutputTest, SummaryLinesWaitForTheirItemAndFailuresComeBackAsMessages) {
+  TempDir dir;
+  ASSERT_EQ(mkdir(dir.File("sub").c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(dir.File("sub/summary.tst").c_str(), 0755), 0);
+  const std::string refused = " (not added to " + dir.File("sub/summary.tst") + ": Is a directory)";
+  ItemOutput first(1, {}, true), second(2, {}, false);
+  EXPECT_EQ(AddItemSummaryLine(second, dir.path(), "B", "No useable records"), std::nullopt);
+  EXPECT_EQ(AddItemSummaryLine(second, dir.File("sub/"), "B", "kept"), std::nullopt);
+  EXPECT_EQ(AddItemSummaryLine(first, dir.path(), "A", "Record 5 is out of sync"), std::nullopt);
+  EXPECT_EQ(AddItemSummaryLine(first, dir.File("sub/"), "A", "now"), "A: now" + refused);
+  EXPECT_EQ(AddItemSummaryLine(first, "", "A", "x"),
+            "A: x (there is no output root for the summary table)");
+  EXPECT_EQ(ReadFile(dir.File("summary.tst")), "A: Record 5 is out of sync\n");
+  EXPECT_EQ(second.GoLive(), std::vector<std::string>{"B: kept" + refused});
+  EXPECT_EQ(ReadFile(dir.File("summary.tst")),
+            "A: Record 5 is out of sync\nB: No useable records\n");
 }
 
 }  // namespace

@@ -194,9 +194,13 @@ TEST(WorkerThreadTest, SuspendPausesTheBodyStopEndsItAndStartBeginsAgain) {
   EXPECT_FALSE(worker.Running());
   EXPECT_EQ(worker.runs.load(), 1);
 
-  // Start resets the events: the stop of the first run does not end the second.
-  ASSERT_NE(worker.Start(WorkerThread::kStartAtOnce, ThreadPriority::kBelowNormal, "m_internet"),
+  // Start resets the events and the stop request: a ready or a stop left
+  // over from the first run neither announces nor ends the second.
+  worker.StopEvent().Set();
+  ASSERT_NE(worker.Start(WorkerThread::kStartSuspended, ThreadPriority::kBelowNormal, "m_internet"),
             0);
+  EXPECT_FALSE(worker.ReadyEvent().Wait(50ms));
+  worker.Resume();
   ASSERT_TRUE(worker.ReadyEvent().Wait(60s));
   worker.step.Set();
   EXPECT_TRUE(WaitFor([&] { return worker.rounds.load() == 5; }));
