@@ -107,6 +107,15 @@ TEST_F(ReaderTest, EveryFailureIsReportedAndKeepsOnlyWhatWasSound) {
   }
   EXPECT_THAT(Read({Hand("good.csv", good), ""}),
               ElementsAre("Quake: No data file for day 2 of the run"));
+  // A Stop while the message of a short file is shown: where the reading
+  // stopped says nothing about the file, which is not called short besides.
+  stopOnMessage = true;
+  context.settings.startTime = kDay;
+  context.settings.stopTime = kDay + 9;
+  EXPECT_EQ(Read({Hand("short.csv", EggText("1,2", 2, {"100,101", "102,103"}, "9"))}),
+            std::vector{sync});
+  EXPECT_TRUE(run->context.StopRequested());
+  EXPECT_EQ(Log().find("Insufficient"), std::string::npos) << Log();
 }
 
 // A header that claims billions of records takes memory only for what the

@@ -40,10 +40,21 @@ inline std::string EggText(const std::string& ids, long long eggs,
   return text;
 }
 
+// A recorder that, once told the run, stops it when a message is shown: the
+// user pressing Stop while a message box is up.
+struct StopOnMessageLink : RecordingLink {
+  void ShowMessage(const std::string& text, const std::optional<std::string>& caption,
+                   MessageKind kind) override {
+    RecordingLink::ShowMessage(text, caption, kind);
+    if (stops != nullptr) stops->RequestStop();
+  }
+  RunContext* stops = nullptr;
+};
+
 // A run of its own, with a copy of some settings and its own recorder.
 struct SideRun {
   explicit SideRun(const AnalysisSettings& settings) { context.settings = settings; }
-  RecordingLink link;
+  StopOnMessageLink link;
   RunContext context{&link, &link};
 };
 
@@ -93,6 +104,7 @@ class InputTest : public ::testing::Test {
   // one is given. Returns the messages.
   std::vector<std::string> Read(const SegmentFileList& paths, ParsedFileCache* cache = nullptr) {
     run.emplace(context.settings);
+    if (stopOnMessage) run->link.stops = &run->context;
     files = paths;
     const int count = static_cast<int>(files.size());
     ReadFirstDataFile(run->context, files, count, table, cache);
@@ -119,6 +131,7 @@ class InputTest : public ::testing::Test {
   RecordingLink link;
   RunContext context{&link, &link};
   std::optional<SideRun> run;  // the last Read's run
+  bool stopOnMessage = false;  // Read's runs are stopped at their first message
   SegmentFileList files;
   EggSampleTable table;
 };
