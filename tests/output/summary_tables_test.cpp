@@ -59,11 +59,18 @@ struct TablesTest : ::testing::Test, testing::RunFolders {
 };
 
 TEST_F(TablesTest, StatisticsTableLinesInOrder) {
+  // The input's notes follow the egg count; absent subgroup eggs are noted
+  // in the information file only.
+  table.skippedRecords = 3;
+  table.missingSeconds = 7;
+  table.absentSubgroupIds = {1001};
   CompareIntervals(context, table, series);
+  table.skippedRecords = table.missingSeconds = 0;
   EXPECT_TRUE(link.messages().empty());
   std::string expected =
       "interval1Start 0\ninterval2Start 50\nintervalDuration 40\nuseableEggs 12\n"
-      "Exponential smoothing window - Coeff= 0.001000\n\ntDF 78\n";
+      "skippedRecords 3\nmissingSeconds 7\nExponential smoothing window - Coeff= 0.001000\n\ntDF "
+      "78\n";
   const char* names[] = {"cvar", "eggvar", "lpvar", "alpdev", "lpadev", "lpmax"};
   const IntervalComparison comparison = Compared(series, 0);
   for (size_t v = 0; v < 6; ++v) {
