@@ -2,8 +2,6 @@
 // the progress timer.
 #include "app/analysis_dialog.h"
 
-#include <algorithm>
-
 #include <QEventLoop>
 
 #include "app/analysis_dialog_internal.h"
@@ -119,11 +117,7 @@ void AnalysisDialog::OnProgressTimer() {
       job != nullptr ? ProgressFromStage(job->JobStage(), job->context().InputFraction())
                      : ProgressFromStage(0);
   if (reading.stop) progressTimer_.stop();
-  // The job counts its computing stages afresh after reading, so its stage
-  // alone would take the bar back; within a run the bar only rises, until
-  // the run's end returns it to 0.
-  const int percent =
-      job != nullptr && !reading.stop ? std::max(progress_, reading.percent) : reading.percent;
+  const int percent = NextProgress(progress_, reading, job != nullptr);
   if (percent != progress_) {
     progress_ = percent;
     view_.SetProgress(progress_);

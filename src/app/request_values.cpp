@@ -51,6 +51,10 @@ ProgressReading ProgressFromStage(int stage, double inputFraction) {
   return {std::clamp(percent, 0, 100), false};
 }
 
+int NextProgress(int shown, const ProgressReading& reading, bool running) {
+  return running && !reading.stop ? std::max(shown, reading.percent) : reading.percent;
+}
+
 const DisplayVariable& DisplayVariableAt(int index) {
   return kDisplayVariables.at(static_cast<size_t>(index));
 }

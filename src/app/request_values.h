@@ -35,4 +35,10 @@ struct ProgressReading {
 };
 ProgressReading ProgressFromStage(int stage, double inputFraction = 0.0);
 
+// The bar's next value after showing `shown`. The job counts its computing
+// stages afresh after reading, so its stage alone would take the bar back:
+// while a run goes on the bar only rises; the run's end (a reading that
+// stops the timer), or no run, sets it as read.
+int NextProgress(int shown, const ProgressReading& reading, bool running);
+
 }  // namespace corvane

@@ -125,6 +125,11 @@ TEST(ProgressTest, TheDaysOfTheInputMoveTheBarWithinTheInputStage) {
     EXPECT_EQ(ProgressFromStage(stage, days).percent, percent) << stage << " " << days;
     EXPECT_EQ(ProgressFromStage(stage, days).stop, stage == 5) << stage;
   }
+  // Within a run the bar never falls back; the run's end, or no run, sets it.
+  EXPECT_EQ(NextProgress(40, ProgressFromStage(1), true), 40);
+  EXPECT_EQ(NextProgress(40, ProgressFromStage(3), true), 60);
+  EXPECT_EQ(NextProgress(80, ProgressFromStage(5), true), 0);
+  EXPECT_EQ(NextProgress(80, ProgressFromStage(1), false), 20);
 }
 
 TEST(FieldExchangeTest, FieldsUseTheCFormOfNumbers) {
