@@ -92,6 +92,8 @@ TEST_F(DialogsTest, AudioConfirmRefusesRangesGivenUpsideDown) {
       {1999, 2000, 100, 1000, 8000, 30, nullptr},
       {2000, 2000, 100, 1000, 8000, 30,
        "Min frequency (2000 Hz) must be below Max frequency (2000 Hz)."},
+      {2500, 2000, 100, 1000, 8000, 30,
+       "Min frequency (2500 Hz) must be below Max frequency (2000 Hz)."},
       {200, 2000, 999, 1000, 11025, 150, nullptr},
       {200, 2000, 1000, 1000, 8000, 30,
        "Min note length (1000 msec) must be below Max note length (1000 msec)."},

@@ -2,12 +2,15 @@
 // and menu carries an access key, none twice in one window, and each does
 // what it names, also when the opener cannot show a page; the shortcuts;
 // Enter in the About box.
+#include <filesystem>
 #include <map>
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -160,16 +163,28 @@ TEST_F(KeyboardTest, EveryLabelButtonAndMenuHasAnAccessKeyNoneTwiceInAWindow) {
 }
 
 TEST_F(KeyboardTest, ShortcutsDoWhatTheyName) {
-  // Ctrl+O and Ctrl+L open their choosers (where: the dialogs test).
+  // Ctrl+O and Ctrl+L open their choosers at the folder of the field's
+  // value, also of a file no longer there, else at home; cancelled, they
+  // leave the fields as they were.
+  const std::string batches = dir.path() + "batches";
+  std::filesystem::create_directories(batches);
+  form().batchFile->setText(QString::fromStdString(batches + "/old.ebb"));
+  form().localEggFile->clear();
   std::vector<QString> opened;
   for (const Qt::Key key : {Qt::Key_O, Qt::Key_L}) {
     answerer->Then([&opened](QWidget* modal) {
-      opened.push_back(modal->windowTitle());
-      QMetaObject::invokeMethod(modal, &QWidget::close, Qt::QueuedConnection);
+      auto* chooser = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(chooser, nullptr);
+      opened.push_back(chooser->windowTitle() + " at " + chooser->directory().absolutePath());
+      QMetaObject::invokeMethod(chooser, &QDialog::reject, Qt::QueuedConnection);
     });
     Press(window(), key, Qt::ControlModifier);
   }
-  EXPECT_EQ(opened, (std::vector<QString>{"Open Batch File", "Open EGG File"}));
+  EXPECT_EQ(opened, (std::vector<QString>{"Open Batch File at " +
+                                              QDir(QString::fromStdString(batches)).canonicalPath(),
+                                          "Open EGG File at " + QDir::homePath()}));
+  EXPECT_EQ(form().batchFile->text().toStdString(), batches + "/old.ebb");
+  EXPECT_EQ(form().localEggFile->text(), "");
 
   // F1 opens the help page.
   Press(window(), Qt::Key_F1);

@@ -177,6 +177,9 @@ TEST(RemoteRunTest, ADayThatFailsEndsTheRunNamingItAndLeavesNothingBehind) {
     EXPECT_EQ(Count(text, "Initiating retry"), c.retries);
     EXPECT_EQ(h.DataRequests(), c.requests);
     EXPECT_EQ(h.TempLeftovers(), std::vector<std::string>{});
+    // The log gives the address of the failed day's last request.
+    const std::string target = h.server->Requests().back().target;
+    EXPECT_NE(text.find(target + "\n"), std::string::npos) << target << " not in\n" << text;
     if (c.retries == 0) continue;
 
     // Each failure in the log with its retry, the tenth ending the run before

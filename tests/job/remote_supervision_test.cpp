@@ -139,6 +139,29 @@ TEST(SupervisionTest, RetriesWaitOneTwoFourAndAtMostThirtySecondsBetweenTries) {
   EXPECT_EQ(RemoteDownload::RetryDelaySeconds(9), 30);
 }
 
+// A server that sends a byte now and then is never 30 seconds without data
+// but stays under the floor of bytes a minute: the day is tried again.
+TEST(SupervisionTest, ATransferUnderTheFloorCountsAsAStall) {
+  Supervision s;
+  RemoteDownload& remote = s.Start({.statuses = {},
+                                    .trickleBytes = 1,
+                                    .trickleInterval = std::chrono::milliseconds(20),
+                                    .trickleRequests = 1});
+  for (int step = 1; step <= 3; ++step) {
+    SCOPED_TRACE(step);
+    EXPECT_EQ(Count(s.log.Contents(), "Initiating retry"), 0);
+    // The job's clock moves 20 seconds from one byte to the next.
+    const std::int64_t bytes = s.h.link.bytesReceived();
+    ASSERT_TRUE(testing::WaitFor([&] { return s.h.link.bytesReceived() > bytes; }));
+    s.clock += 20;
+    remote.OnTick();
+  }
+  EXPECT_NE(s.log.Contents().find("Fewer than 61440 bytes received in 60 seconds\n"
+                                  "Initiating retry number 1\n"),
+            std::string::npos);
+  EXPECT_EQ(s.TickToInput(remote), 1);
+}
+
 TEST(SupervisionTest, AnAnswerOverTheDownloadLimitEndsTheRunAtOnce) {
   Supervision s;
   RemoteDownload remote(s.job);

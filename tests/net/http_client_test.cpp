@@ -76,13 +76,14 @@ TEST_F(HttpClientTest, DataArriveUnchangedThroughRedirectsUpToTheLimitAndTheLogF
 
 // An error status is never taken for data, even when its body is the day's.
 TEST_F(HttpClientTest, TheStatusGivesTheCodeAndOnlyASuccessReplacesTheFile) {
-  server_.SetFaults({.statuses = {404, 407, 400, 500, 503, 599, 204}, .statusBodyIsData = true});
+  server_.SetFaults(
+      {.statuses = {404, 403, 407, 400, 500, 503, 599, 204}, .statusBodyIsData = true});
   const struct {
     int code;
     const char* text;
-  } cases[] = {{5, "Not found"},          {6, "Not authorized"},     {3, "Connection failed"},
-               {500, "Server error 500"}, {503, "Server error 503"}, {599, "Server error 599"},
-               {0, "Successful"}};
+  } cases[] = {{5, "Not found"},          {6, "Not authorized"},     {6, "Not authorized"},
+               {3, "Connection failed"},  {500, "Server error 500"}, {503, "Server error 503"},
+               {599, "Server error 599"}, {0, "Successful"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
     WriteFile(file_, "previous");

@@ -202,6 +202,10 @@ TEST_F(ResultsTableTest, EveryRecordHasAFieldPerColumn) {
   for (const RunReport* report : {&completed, &refusedIntervals, &failed, &stopped}) {
     EXPECT_EQ(commas(ResultRecord(request, *report)), columns) << ResultRecord(request, *report);
   }
+  // A run without results has no run values: their fields are empty.
+  EXPECT_NE(ResultRecord(request, failed).find(",failed,Unable to open the file,,,,,,,,,,,1,"),
+            std::string::npos);
+  EXPECT_NE(ResultRecord(request, stopped).find(",stopped,,,,,,,,,,,,1,"), std::string::npos);
   request.compareIntervals = false;
   EXPECT_EQ(commas(ResultRecord(request, failed)), columns);
 
